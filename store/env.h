@@ -1,0 +1,70 @@
+// File access behind a small interface, so that tests can fail writes, cut files short
+// and flip bytes (see FaultEnv in tests), and so that only env_posix.cpp knows the
+// operating system.
+#pragma once
+
+#include "status.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rk {
+
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes at offset; *got tells how many came (fewer only at end of file).
+    virtual Status read(uint64_t offset, void* buf, size_t n, size_t* got) = 0;
+    // Writes all n bytes at offset, extending the file if needed.
+    virtual Status write(uint64_t offset, const void* buf, size_t n) = 0;
+    virtual Status size(uint64_t* out) = 0;
+    virtual Status truncate(uint64_t length) = 0;
+    // Flushes to stable storage (power loss). Writes survive a killed process without it.
+    virtual Status sync() = 0;
+    const std::string& path() const { return path_; }
+
+protected:
+    explicit File(std::string path) : path_(std::move(path)) {}
+    std::string path_;
+};
+
+enum class OpenMode {
+    ReadOnly,
+    ReadWrite,
+    Create, // create or truncate, read-write
+};
+
+enum class LockMode {
+    None,
+    Shared,    // others may read, none may hold it exclusively
+    Exclusive, // nobody else, in this process or another
+};
+
+class Env {
+public:
+    virtual ~Env() = default;
+    // Opens a file and takes the lock; a file held by someone else gives Status::Locked
+    // with a message that names it.
+    virtual Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
+                                               LockMode lock) = 0;
+    virtual bool exists(const std::string& path) = 0;
+    virtual Status remove(const std::string& path) = 0;
+    // Atomically replaces `to` with `from`.
+    virtual Status rename(const std::string& from, const std::string& to) = 0;
+
+    // The process's real file system.
+    static Env* standard();
+};
+
+// Finds `name` in `dir` without regard to case ("VIDEO.DBF" finds "video.dbf"). Returns the
+// path of the existing file, or dir/name when there is none.
+std::string findFileNoCase(const std::string& dir, const std::string& name);
+
+// Same folder and base name with another extension, found without regard to case
+// ("/d/VIDEO.DBF", ".cdx" -> "/d/VIDEO.CDX" or "/d/video.cdx" if that exists).
+std::string siblingFile(const std::string& path, const std::string& extension);
+
+} // namespace rk

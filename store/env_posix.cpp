@@ -1,0 +1,168 @@
+// The operating-system file layer (POSIX). The only file of the engine that knows the OS.
+#include "env.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rk {
+
+namespace {
+
+std::string errnoText(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+class PosixFile : public File {
+public:
+    PosixFile(std::string path, int fd) : File(std::move(path)), fd_(fd) {}
+    ~PosixFile() override {
+        if (fd_ >= 0) ::close(fd_); // closing also releases the lock
+    }
+
+    Status read(uint64_t offset, void* buf, size_t n, size_t* got) override {
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pread(fd_, static_cast<char*>(buf) + done, n - done,
+                                static_cast<off_t>(offset + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                return Status::ioError(errnoText("cannot read", path_));
+            }
+            if (r == 0) break;
+            done += static_cast<size_t>(r);
+        }
+        *got = done;
+        return Status::ok();
+    }
+
+    Status write(uint64_t offset, const void* buf, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pwrite(fd_, static_cast<const char*>(buf) + done, n - done,
+                                 static_cast<off_t>(offset + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                return Status::ioError(errnoText("cannot write", path_));
+            }
+            done += static_cast<size_t>(r);
+        }
+        return Status::ok();
+    }
+
+    Status size(uint64_t* out) override {
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) return Status::ioError(errnoText("cannot stat", path_));
+        *out = static_cast<uint64_t>(st.st_size);
+        return Status::ok();
+    }
+
+    Status truncate(uint64_t length) override {
+        if (::ftruncate(fd_, static_cast<off_t>(length)) != 0)
+            return Status::ioError(errnoText("cannot truncate", path_));
+        return Status::ok();
+    }
+
+    Status sync() override {
+        if (::fsync(fd_) != 0) return Status::ioError(errnoText("cannot flush", path_));
+        return Status::ok();
+    }
+
+private:
+    int fd_;
+};
+
+class PosixEnv : public Env {
+public:
+    Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
+                                       LockMode lock) override {
+        int flags = O_CLOEXEC;
+        switch (mode) {
+        case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+        case OpenMode::ReadWrite: flags |= O_RDWR; break;
+        case OpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        }
+        int fd = ::open(path.c_str(), flags, 0644);
+        if (fd < 0) {
+            if (errno == ENOENT) return Status::notFound("no such file: " + path);
+            return Status::ioError(errnoText("cannot open", path));
+        }
+        if (lock != LockMode::None) {
+            // flock locks belong to the open file description: a second open of the same
+            // file conflicts, in this process as in another.
+            int op = (lock == LockMode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+            if (::flock(fd, op) != 0) {
+                int err = errno;
+                ::close(fd);
+                if (err == EWOULDBLOCK)
+                    return Status::locked(path + " is in use by another program");
+                errno = err;
+                return Status::ioError(errnoText("cannot lock", path));
+            }
+        }
+        return std::unique_ptr<File>(new PosixFile(path, fd));
+    }
+
+    bool exists(const std::string& path) override {
+        struct stat st;
+        return ::stat(path.c_str(), &st) == 0;
+    }
+
+    Status remove(const std::string& path) override {
+        if (::unlink(path.c_str()) != 0) {
+            if (errno == ENOENT) return Status::notFound("no such file: " + path);
+            return Status::ioError(errnoText("cannot delete", path));
+        }
+        return Status::ok();
+    }
+
+    Status rename(const std::string& from, const std::string& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return Status::ioError(errnoText("cannot rename " + from + " to", to));
+        return Status::ok();
+    }
+};
+
+bool equalsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z') x -= 32;
+        if (y >= 'a' && y <= 'z') y -= 32;
+        if (x != y) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Env* Env::standard() {
+    static PosixEnv env;
+    return &env;
+}
+
+std::string findFileNoCase(const std::string& dir, const std::string& name) {
+    namespace fs = std::filesystem;
+    fs::path d = dir.empty() ? fs::path(".") : fs::path(dir);
+    fs::path exact = d / name;
+    std::error_code ec;
+    if (fs::exists(exact, ec)) return exact.string();
+    for (fs::directory_iterator it(d, ec), end; !ec && it != end; it.increment(ec)) {
+        if (equalsNoCase(it->path().filename().string(), name)) return it->path().string();
+    }
+    return exact.string();
+}
+
+std::string siblingFile(const std::string& path, const std::string& extension) {
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    std::string name = p.stem().string() + extension;
+    fs::path dir = p.parent_path();
+    return findFileNoCase(dir.empty() ? std::string(".") : dir.string(), name);
+}
+
+} // namespace rk

@@ -1,0 +1,64 @@
+// The xBase expressions that index keys and queries use.
+//
+//   expr    := or
+//   or      := and { .OR. and }
+//   and     := not { .AND. not }
+//   not     := { .NOT. | ! } cmp
+//   cmp     := add [ ( = | == | <> | # | != | < | <= | > | >= | $ ) add ]
+//   add     := unary { ( + | - ) unary }
+//   unary   := [ - ] primary
+//   primary := number | string | .T. | .F. | field | func ( args ) | ( expr )
+//   string  := "..." | '...' | [...]
+//
+// Functions: UPPER LOWER TRIM RTRIM LTRIM ALLTRIM LEFT RIGHT SUBSTR STR VAL DTOS IIF
+// DELETED RECNO. String "=" is SET EXACT OFF: "Action" = "Act" is true, the comparison
+// stops at the end of the right operand; "==" needs identical strings. Names are found
+// without regard to case. Text is Windows-1252.
+#pragma once
+
+#include "dbf.h"
+#include "status.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rk::xbase {
+
+enum class Type { Char, Num, Logical, Date };
+
+struct Value {
+    Type type = Type::Logical;
+    std::string s; // Char
+    double n = 0;  // Num; Date as Julian day number (0 for an empty date)
+    bool b = false;
+};
+
+struct Node;
+
+class Expr {
+public:
+    Expr() = default;
+    // A parse error is InvalidArgument with a message "... at position N" (1-based).
+    static Result<Expr> parse(std::string_view text, const std::vector<dbf::FieldDef>& fields);
+
+    bool valid() const { return root_ != nullptr; }
+    Type type() const;
+    const std::string& text() const { return text_; }
+
+    Value eval(std::string_view image, uint32_t recno = 0) const;
+    // For a Logical expression.
+    bool test(std::string_view image, uint32_t recno = 0) const;
+
+private:
+    std::shared_ptr<const Node> root_;
+    std::string text_;
+};
+
+// Julian day number of a calendar date (1999-12-31 is 2451544), and back.
+int64_t julianDay(int year, int month, int day);
+dbf::Date fromJulianDay(int64_t jd);
+
+} // namespace rk::xbase

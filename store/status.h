@@ -1,0 +1,68 @@
+// Errors as values. An engine never shows a message: it returns a Status, and the
+// caller (a window, rkdb, a test) decides how to tell the user.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace rk {
+
+class Status {
+public:
+    enum class Code {
+        Ok,
+        NotFound,        // a file, field, tag or record that is not there
+        Corruption,      // bytes on disk that do not make a valid table or index
+        IOError,         // the operating system refused a read, write or lock
+        InvalidArgument, // a bad value from the caller: too wide, wrong type, bad expression
+        Locked,          // another program or table object holds the file
+        NotSupported,    // a valid file of a kind we do not handle (memo fields, ...)
+    };
+
+    Status() = default;
+    static Status ok() { return Status(); }
+    static Status notFound(std::string m) { return Status(Code::NotFound, std::move(m)); }
+    static Status corruption(std::string m) { return Status(Code::Corruption, std::move(m)); }
+    static Status ioError(std::string m) { return Status(Code::IOError, std::move(m)); }
+    static Status invalid(std::string m) { return Status(Code::InvalidArgument, std::move(m)); }
+    static Status locked(std::string m) { return Status(Code::Locked, std::move(m)); }
+    static Status notSupported(std::string m) { return Status(Code::NotSupported, std::move(m)); }
+
+    bool isOk() const { return code_ == Code::Ok; }
+    explicit operator bool() const { return isOk(); }
+    Code code() const { return code_; }
+    const std::string& message() const { return message_; }
+
+private:
+    Status(Code c, std::string m) : code_(c), message_(std::move(m)) {}
+    Code code_ = Code::Ok;
+    std::string message_;
+};
+
+// A value or the Status that explains why there is none.
+template <class T> class Result {
+public:
+    Result(T value) : value_(std::move(value)) {}
+    Result(Status s) : status_(std::move(s)) {}
+    bool isOk() const { return status_.isOk(); }
+    explicit operator bool() const { return isOk(); }
+    const Status& status() const { return status_; }
+    T& value() { return *value_; }
+    const T& value() const { return *value_; }
+    T& operator*() { return *value_; }
+    T* operator->() { return &*value_; }
+
+private:
+    Status status_;
+    std::optional<T> value_;
+};
+
+} // namespace rk
+
+// Propagates a failed Status to the caller.
+#define RK_RETURN_IF_ERROR(expr)                                                                   \
+    do {                                                                                           \
+        ::rk::Status rk_status_ = (expr);                                                          \
+        if (!rk_status_.isOk()) return rk_status_;                                                 \
+    } while (0)

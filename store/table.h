@@ -1,0 +1,154 @@
+// A table as the program uses it: one DBF file with its structural CDX index, a cursor,
+// an active order (0 = natural order, n = the n-th tag of the index file), a query that
+// limits the visible records, and the engine-wide deleted-records filter.
+//
+// Visible record: not deleted (while the deleted filter is on) and, when a query is set,
+// with its query bit on. Every cursor move skips records that are not visible.
+//
+// A Table object outlives close() and open(): it remembers its order's tag name and its
+// query text and applies both again whenever it opens.
+#pragma once
+
+#include "dbf.h"
+#include "env.h"
+#include "status.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rk::store {
+
+// The engine-wide settings (one per program).
+struct EngineSettings {
+    bool deleted = true; // on: deleted records are hidden
+};
+EngineSettings& engine();
+
+// Progress of a long operation, 0..100.
+using Progress = std::function<void(int percent)>;
+
+struct TableOptions {
+    bool exclusive = true;
+    bool readOnly = false;
+    // Called while an index found stale or damaged at open is rebuilt.
+    Progress rebuildProgress;
+};
+
+// Text copy layouts (copyFileText).
+enum class TextFormat {
+    CommaDelimited = 21, // "text",number,T,YYYYMMDD per record, CR LF
+    SpaceDelimited = 22, // every field at its full width, one space between, CR LF
+};
+
+class IndexFile; // the structural CDX (cdx.h)
+
+class Table {
+public:
+    explicit Table(std::string path, TableOptions opts = {}, Env* env = Env::standard());
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // Opens the file and its structural index; re-applies the remembered order and query.
+    Status open();
+    void close();
+    bool isOpen() const;
+    const std::string& path() const { return path_; }
+    void setPath(std::string path); // only while closed
+    // What open found and repaired (a cut file, a rebuilt index, ...).
+    const std::vector<std::string>& notices() const { return notices_; }
+
+    // Structure.
+    const std::vector<dbf::FieldDef>& fields() const;
+    int fieldIndex(std::string_view name) const; // -1 when missing
+    const dbf::FieldDef* field(std::string_view name) const;
+    uint32_t recCount() const; // physical, deleted records included
+    uint16_t recSize() const;  // bytes, flag byte included
+    std::string baseDate() const; // last update, "mm/dd/yy"
+
+    // Cursor. A move that finds no visible record leaves eof() (or bof()) true.
+    Status goTop();
+    Status goBottom();
+    Status go(uint32_t recno); // positions on that physical record even if not visible
+    Status skip(int64_t n = 1);
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    uint32_t recNo() const { return recno_; } // recCount() + 1 at eof
+
+    // The current record's whole stored image (flag byte first). Blank at eof.
+    const std::string& record();
+    bool deleted();
+    // Writes the current record; keeps every tag current.
+    Status putRecord(std::string_view image);
+    // Appends a blank record and makes it current (it is visible under any query).
+    Result<uint32_t> appendBlank();
+    // Appends the image and makes it current.
+    Result<uint32_t> appendRecord(std::string_view image);
+    Status deleteRecord(); // marks the current record deleted
+    Status recall();
+
+    // Orders. Order numbers count the tags of the index file from 1 in their stored order.
+    std::vector<std::string> tagNames() const;
+    int tagArea(std::string_view tagName) const; // order number, 0 when there is no such tag
+    int setOrder(int order);                     // returns the order that was active
+    int indexOrd() const { return order_; }
+    std::string orderName() const; // "" in natural order
+    // Seeks a key in the active order (text as for the tag's key expression; a shorter key
+    // matches its prefix). Exact: found or eof. Soft: the next key at or after it.
+    Status seek(std::string_view key, bool soft, bool* found);
+
+    // Query. Empty text clears it.
+    Status query(std::string_view expression);
+    const std::string& queryText() const { return queryText_; }
+    Status setQueryBit(uint32_t recno, bool visible);
+    uint32_t queryRecCount(); // visible records
+    uint32_t count();         // visible records
+    // Every visible record number in the active order.
+    Status visibleRecords(std::vector<uint32_t>* out);
+
+    // Whole-table passes.
+    bool flock();
+    void unlock();
+    void setTurboRead(bool on);
+    Status copyFileText(const std::string& path, TextFormat format);
+    Status pack(const Progress& progress = {});
+    Status reindex(const Progress& progress = {});
+
+    // Low level access for engine tools (rkdb, the full-text build).
+    dbf::DbfFile* dbf() { return dbf_.get(); }
+    IndexFile* index() { return index_.get(); }
+
+private:
+    struct QueryState;
+    Status loadCurrent();
+    bool isVisible(uint32_t recno);
+    Status ensureDeletedBits();
+    Status positionFrom(uint32_t recno, int direction);
+
+    std::string path_;
+    TableOptions opts_;
+    Env* env_;
+    std::unique_ptr<dbf::DbfFile> dbf_;
+    std::unique_ptr<IndexFile> index_;
+    std::vector<std::string> notices_;
+
+    int order_ = 0;
+    std::string orderTag_;  // remembered across close/open
+    std::string queryText_; // remembered across close/open
+    std::unique_ptr<QueryState> query_;
+
+    uint32_t recno_ = 0;
+    bool eof_ = true, bof_ = true;
+    bool loaded_ = false;
+    std::string current_;
+    std::vector<bool> deletedBits_; // lazily built, kept current by writes
+    bool deletedKnown_ = false;
+    bool turbo_ = false;
+    bool flocked_ = false;
+};
+
+} // namespace rk::store

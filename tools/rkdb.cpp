@@ -1,0 +1,81 @@
+#include "rkdb.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <map>
+
+namespace rkdb {
+
+namespace {
+std::map<std::string, Command>& registry() {
+    static std::map<std::string, Command> commands;
+    return commands;
+}
+
+void usage() {
+    std::cerr << "usage: rkdb COMMAND ARGS...\n\ncommands:\n";
+    for (const auto& [name, c] : registry()) std::cerr << "  rkdb " << c.usage << "\n";
+}
+} // namespace
+
+bool Args::has(const std::string& name) const {
+    return std::any_of(options.begin(), options.end(),
+                       [&](const auto& o) { return o.first == name; });
+}
+
+std::string Args::get(const std::string& name, const std::string& def) const {
+    for (const auto& o : options)
+        if (o.first == name) return o.second;
+    return def;
+}
+
+bool registerCommand(const Command& c) {
+    registry()[c.name] = c;
+    return true;
+}
+
+int fail(int code, const std::string& message) {
+    std::cerr << "rkdb: " << message << "\n";
+    return code;
+}
+
+} // namespace rkdb
+
+int main(int argc, char** argv) {
+    using namespace rkdb;
+    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
+        usage();
+        return argc < 2 ? kUsage : kOk;
+    }
+    auto it = registry().find(argv[1]);
+    if (it == registry().end()) {
+        usage();
+        return fail(kUsage, std::string("unknown command '") + argv[1] + "'");
+    }
+    const Command& cmd = it->second;
+    Args args;
+    for (int i = 2; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            std::string name = a.substr(2), value;
+            auto eq = name.find('=');
+            if (eq != std::string::npos) {
+                value = name.substr(eq + 1);
+                name.resize(eq);
+            } else if (std::find(cmd.valueOptions.begin(), cmd.valueOptions.end(), name) !=
+                       cmd.valueOptions.end()) {
+                if (i + 1 >= argc) return fail(kUsage, "--" + name + " needs a value");
+                value = argv[++i];
+            }
+            args.options.emplace_back(name, value);
+        } else {
+            args.positional.push_back(a);
+        }
+    }
+    try {
+        return cmd.run(args);
+    } catch (const std::exception& e) {
+        return fail(kProblem, std::string("internal error: ") + e.what());
+    }
+}

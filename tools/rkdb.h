@@ -1,0 +1,48 @@
+// rkdb, the command-line face of the engines. Each engine adds its commands in a file of
+// its own (rkdb_store.cpp, rkdb_index.cpp, rkdb_search.cpp, rkdb_report.cpp) with
+// RKDB_COMMAND; rkdb.cpp dispatches on the first argument.
+//
+// Text on the command line and on standard output is UTF-8; the tables hold
+// Windows-1252. Exit codes: 0 success, 1 the command ran and found a problem (check),
+// 2 bad arguments, 3 a file could not be opened or written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace rkdb {
+
+struct Args {
+    std::vector<std::string> positional; // after the command name
+    std::vector<std::pair<std::string, std::string>> options; // --name value or --flag ""
+
+    bool has(const std::string& name) const;
+    // The value of --name, or `def` when absent.
+    std::string get(const std::string& name, const std::string& def = "") const;
+};
+
+enum Exit { kOk = 0, kProblem = 1, kUsage = 2, kFileError = 3 };
+
+using CommandFn = int (*)(const Args&);
+
+struct Command {
+    const char* name;
+    const char* usage;
+    // Options that take a value (the rest are flags).
+    std::vector<std::string> valueOptions;
+    CommandFn run;
+};
+
+bool registerCommand(const Command& c);
+
+// Prints "rkdb: message" to standard error and returns the code.
+int fail(int code, const std::string& message);
+
+} // namespace rkdb
+
+#define RKDB_CONCAT2(a, b) a##b
+#define RKDB_CONCAT(a, b) RKDB_CONCAT2(a, b)
+// RKDB_COMMAND("list", "list TABLE.dbf [--order TAG]", {"order"}, runList);
+#define RKDB_COMMAND(name, usage, valueOptions, fn)                                                \
+    static const bool RKDB_CONCAT(rkdb_registered_, __LINE__) =                                    \
+        ::rkdb::registerCommand(::rkdb::Command{name, usage, valueOptions, fn})
