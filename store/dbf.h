@@ -62,6 +62,7 @@ struct OpenOptions {
 struct CreateOptions {
     bool structuralIndex = false; // sets the header flag saying a same-named CDX exists
     Date lastUpdate{};            // today when left empty
+    uint8_t codePage = kCodePage1252;
 };
 
 // One open table file. Record numbers start at 1. Every write goes straight to the file
@@ -99,10 +100,14 @@ public:
     Status writeRecord(uint32_t recno, std::string_view image);
     // Appends the image as the last record and returns its number.
     Result<uint32_t> appendRecord(std::string_view image);
+    // Appends `count` records from buf (count * recordLength bytes) with one write.
+    Status appendRecords(const char* buf, uint32_t count);
     // Keeps the first `count` records and drops the rest (pack).
     Status truncateRecords(uint32_t count);
     Status setStructuralIndexFlag(bool on);
     Status sync();
+    // Moves the file to `path`, replacing what is there (the handle and its lock stay).
+    Status renameTo(const std::string& path);
 
 private:
     DbfFile() = default;
@@ -110,6 +115,7 @@ private:
     Status writeHeaderCount();
 
     std::string path_;
+    Env* env_ = nullptr;
     std::unique_ptr<File> file_;
     std::vector<FieldDef> fields_;
     uint32_t recordCount_ = 0;

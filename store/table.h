@@ -125,15 +125,21 @@ public:
 private:
     struct QueryState;
     Status loadCurrent();
+    Status readCached(uint32_t recno, std::string* out);
+    void updateCaches(uint32_t recno, std::string_view image);
+    Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
     bool isVisible(uint32_t recno);
     Status ensureDeletedBits();
-    Status positionFrom(uint32_t recno, int direction);
+    uint32_t nextVisible(uint32_t from, int direction); // 0 when there is none
+    void setPosition(uint32_t recno);
+    void setEof();
+    Status setDeletedFlag(bool deleted);
 
     std::string path_;
     TableOptions opts_;
     Env* env_;
     std::unique_ptr<dbf::DbfFile> dbf_;
-    std::unique_ptr<IndexFile> index_;
+    std::shared_ptr<IndexFile> index_; // null when the table has no structural index
     std::vector<std::string> notices_;
 
     int order_ = 0;
@@ -145,6 +151,8 @@ private:
     bool eof_ = true, bof_ = true;
     bool loaded_ = false;
     std::string current_;
+    std::string cache_; // read-ahead of consecutive records
+    uint32_t cacheFirst_ = 0, cacheCount_ = 0;
     std::vector<bool> deletedBits_; // lazily built, kept current by writes
     bool deletedKnown_ = false;
     bool turbo_ = false;

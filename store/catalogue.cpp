@@ -1,0 +1,134 @@
+#include "catalogue.h"
+
+#include <filesystem>
+
+namespace rk::catalogue {
+
+namespace {
+dbf::FieldDef C(const char* name, int len) { return {name, 'C', uint8_t(len), 0, 0}; }
+dbf::FieldDef N(const char* name, int len) { return {name, 'N', uint8_t(len), 0, 0}; }
+dbf::FieldDef L(const char* name) { return {name, 'L', 1, 0, 0}; }
+
+std::string join(const std::string& dir, const char* name) {
+    return (std::filesystem::path(dir) / name).string();
+}
+} // namespace
+
+const std::vector<dbf::FieldDef>& titleFields() {
+    static const std::vector<dbf::FieldDef> fields = {
+        C("TITLE", 100),    C("CATEGORY", 50), C("FORMAT", 25),   C("ID", 25),
+        N("COUNTER", 4),    C("RUNTIME", 8),   C("USER1", 50),    C("USER2", 50),
+        C("USER3", 50),     C("USER4", 50),    C("RATED", 15),    C("RATING", 25),
+        C("SUMMARY", 255),  C("PRODUCER", 50), C("DIRECTOR", 50), C("STAR1", 25),
+        C("STAR2", 25),     C("STAR3", 25),    C("STAR4", 25),    C("YEAR", 4),
+        C("SPEED", 15),     C("SOUND", 15),    L("CLOSE_CAPT"),   C("CONTENT", 15),
+        C("PRICE", 6),      L("MARKED"),       L("MULTI_SET"),    N("TAPES", 4),
+        L("AV_CLIP"),       C("CLIP_TYPE", 12), C("PICTURE", 5),  L("SURROUND"),
+        C("CLIP_FILE", 100),
+    };
+    return fields;
+}
+
+const std::vector<dbf::FieldDef>& categoryFields() {
+    static const std::vector<dbf::FieldDef> fields = {C("CATEGORY", 50), N("CATID", 5)};
+    return fields;
+}
+
+// Character keys are upper-cased so that sorting ignores case; within one value of the
+// ordering field the titles follow in title order.
+const std::vector<TagDef>& titleTags() {
+    static const std::vector<TagDef> tags = {
+        {"TITIT", "UPPER(TITLE)", ""},
+        {"CATEGORY", "UPPER(CATEGORY+TITLE)", ""},
+        {"DIRECT", "UPPER(DIRECTOR+TITLE)", ""},
+        {"IDS", "UPPER(ID)", ""},
+        {"YR", "YEAR+UPPER(TITLE)", ""},
+        {"FRMT", "UPPER(FORMAT+TITLE)", ""},
+        {"RAT", "UPPER(RATING+TITLE)", ""},
+        {"RATD", "UPPER(RATED+TITLE)", ""},
+        {"CONT", "UPPER(CONTENT+TITLE)", ""},
+        {"MULTI", "IIF(MULTI_SET,\"T\",\"F\")+UPPER(TITLE)", ""},
+        {"USE1", "UPPER(USER1+TITLE)", ""},
+        {"USE2", "UPPER(USER2+TITLE)", ""},
+    };
+    return tags;
+}
+
+const std::vector<TagDef>& categoryTags() {
+    static const std::vector<TagDef> tags = {{"CAT", "UPPER(CATEGORY)", ""}};
+    return tags;
+}
+
+const std::vector<std::string>& builtinRatings() {
+    static const std::vector<std::string> r = {"Excellent", "Good", "Fair", "Poor"};
+    return r;
+}
+
+const std::vector<std::string>& builtinFormats() {
+    static const std::vector<std::string> f = {
+        "VHS", "SVHS", "Laser Disc (CAV)", "Laser Disc (CLV)", "Laser Disc", "BETA", "Hi8", "8mm"};
+    return f;
+}
+
+Result<std::vector<std::string>> readChoiceList(const std::string& path,
+                                                const std::vector<std::string>& builtin, Env* env) {
+    auto file = env->open(path, OpenMode::ReadOnly, LockMode::None);
+    if (!file) {
+        if (file.status().code() == Status::Code::NotFound) return builtin;
+        return file.status();
+    }
+    uint64_t size = 0;
+    RK_RETURN_IF_ERROR((*file)->size(&size));
+    if (size > (64u << 20)) return Status::invalid(path + " is too large for a choice list");
+    std::string text(size, '\0');
+    size_t got = 0;
+    RK_RETURN_IF_ERROR((*file)->read(0, text.data(), text.size(), &got));
+    text.resize(got);
+    std::vector<std::string> entries;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        entries.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) entries.push_back(text.substr(start));
+    return entries;
+}
+
+Status writeChoiceList(const std::string& path, const std::vector<std::string>& entries,
+                       Env* env) {
+    std::string text;
+    for (const auto& e : entries) {
+        text += e;
+        text += "\r\n";
+    }
+    const std::string tmp = path + ".tmp";
+    {
+        auto file = env->open(tmp, OpenMode::Create, LockMode::Exclusive);
+        if (!file) return file.status();
+        Status s = (*file)->write(0, text.data(), text.size());
+        if (s) s = (*file)->sync();
+        if (!s) {
+            file->reset();
+            env->remove(tmp);
+            return s;
+        }
+    }
+    return env->rename(tmp, path);
+}
+
+Status createEmpty(const std::string& dir, Env* env) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) return Status::ioError("cannot create the folder " + dir + ": " + ec.message());
+    const std::string titles = findFileNoCase(dir, kTitlesFile);
+    const std::string cats = findFileNoCase(dir, kCategoriesFile);
+    if (env->exists(titles) || env->exists(cats))
+        return Status::invalid("a catalogue already exists in " + dir);
+    RK_RETURN_IF_ERROR(dbf::DbfFile::create(join(dir, kTitlesFile), titleFields(), {}, env));
+    RK_RETURN_IF_ERROR(dbf::DbfFile::create(join(dir, kCategoriesFile), categoryFields(), {}, env));
+    return Status::ok();
+}
+
+} // namespace rk::catalogue

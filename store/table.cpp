@@ -1,0 +1,565 @@
+#include "table.h"
+
+#include "expr.h"
+#include "record.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace rk::store {
+
+EngineSettings& engine() {
+    static EngineSettings settings;
+    return settings;
+}
+
+namespace {
+constexpr uint32_t kReadAheadRecords = 64;
+constexpr size_t kScanBytes = 1 << 20; // one read of a whole-table pass
+} // namespace
+
+// The visible set of a query: one bit per record number (index 0 unused). A query set by
+// text also keeps its expression; a set built by setQueryBit alone has none.
+struct Table::QueryState {
+    xbase::Expr expr;
+    std::vector<uint8_t> bits;
+};
+
+Table::Table(std::string path, TableOptions opts, Env* env)
+    : path_(std::move(path)), opts_(std::move(opts)), env_(env) {}
+
+Table::~Table() { close(); }
+
+void Table::setPath(std::string path) {
+    if (!isOpen()) path_ = std::move(path);
+}
+
+bool Table::isOpen() const { return dbf_ != nullptr; }
+
+Status Table::open() {
+    if (isOpen()) return Status::ok();
+    notices_.clear();
+    dbf::OpenOptions o;
+    o.readOnly = opts_.readOnly;
+    o.exclusive = opts_.exclusive;
+    auto d = dbf::DbfFile::open(path_, o, env_);
+    if (!d) return d.status();
+    dbf_ = std::move(*d);
+    notices_ = dbf_->diagnostics();
+    cacheFirst_ = cacheCount_ = 0;
+    deletedBits_.clear();
+    deletedKnown_ = false;
+    query_.reset();
+    order_ = 0;
+    if (!orderTag_.empty()) order_ = tagArea(orderTag_);
+    if (!queryText_.empty()) {
+        std::string text = queryText_;
+        Status s = query(text);
+        if (!s) {
+            notices_.push_back("the remembered query \"" + text + "\" no longer applies: " +
+                               s.message());
+            queryText_.clear();
+        }
+    }
+    return goTop();
+}
+
+void Table::close() {
+    index_.reset();
+    dbf_.reset();
+    query_.reset();
+    deletedBits_.clear();
+    deletedKnown_ = false;
+    cacheFirst_ = cacheCount_ = 0;
+    cache_.clear();
+    current_.clear();
+    loaded_ = false;
+    recno_ = 0;
+    eof_ = bof_ = true;
+    flocked_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Structure
+
+const std::vector<dbf::FieldDef>& Table::fields() const {
+    static const std::vector<dbf::FieldDef> none;
+    return dbf_ ? dbf_->fields() : none;
+}
+
+int Table::fieldIndex(std::string_view name) const { return dbf_ ? dbf_->fieldIndex(name) : -1; }
+
+const dbf::FieldDef* Table::field(std::string_view name) const {
+    int i = fieldIndex(name);
+    return i < 0 ? nullptr : &dbf_->fields()[i];
+}
+
+uint32_t Table::recCount() const { return dbf_ ? dbf_->recordCount() : 0; }
+uint16_t Table::recSize() const { return dbf_ ? dbf_->recordLength() : 0; }
+std::string Table::baseDate() const { return dbf_ ? dbf::americanDate(dbf_->lastUpdate()) : ""; }
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+Status Table::readCached(uint32_t recno, std::string* out) {
+    if (recno < cacheFirst_ || recno >= cacheFirst_ + cacheCount_) {
+        uint32_t n = std::min(kReadAheadRecords, recCount() - recno + 1);
+        cache_.resize(size_t(n) * recSize());
+        cacheFirst_ = cacheCount_ = 0;
+        RK_RETURN_IF_ERROR(dbf_->readRecords(recno, n, cache_.data()));
+        cacheFirst_ = recno;
+        cacheCount_ = n;
+    }
+    const char* p = cache_.data() + size_t(recno - cacheFirst_) * recSize();
+    out->assign(p, recSize());
+    return Status::ok();
+}
+
+void Table::updateCaches(uint32_t recno, std::string_view image) {
+    if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
+        std::memcpy(cache_.data() + size_t(recno - cacheFirst_) * recSize(), image.data(),
+                    image.size());
+    if (deletedKnown_) {
+        if (deletedBits_.size() <= recno) deletedBits_.resize(recno + 1, false);
+        deletedBits_[recno] = dbf::isDeleted(image);
+    }
+}
+
+Status Table::loadCurrent() {
+    if (loaded_) return Status::ok();
+    if (!dbf_ || eof_ || recno_ < 1 || recno_ > recCount()) {
+        current_ = dbf_ ? dbf_->blankRecord() : std::string();
+        loaded_ = true;
+        return Status::ok();
+    }
+    RK_RETURN_IF_ERROR(readCached(recno_, &current_));
+    loaded_ = true;
+    return Status::ok();
+}
+
+const std::string& Table::record() {
+    if (!loadCurrent()) current_ = dbf_ ? dbf_->blankRecord() : std::string();
+    return current_;
+}
+
+bool Table::deleted() { return dbf::isDeleted(record()); }
+
+Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
+    uint32_t n = recCount();
+    uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, recSize())));
+    std::vector<char> buf(size_t(per) * recSize());
+    for (uint32_t r = 1; r <= n; r += per) {
+        uint32_t k = std::min(per, n - r + 1);
+        RK_RETURN_IF_ERROR(dbf_->readRecords(r, k, buf.data()));
+        for (uint32_t i = 0; i < k; ++i)
+            fn(r + i, std::string_view(buf.data() + size_t(i) * recSize(), recSize()));
+    }
+    return Status::ok();
+}
+
+Status Table::ensureDeletedBits() {
+    if (deletedKnown_) return Status::ok();
+    std::vector<bool> bits(size_t(recCount()) + 1, false);
+    RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
+        bits[r] = img[0] == dbf::kDeletedFlag;
+    }));
+    deletedBits_ = std::move(bits);
+    deletedKnown_ = true;
+    return Status::ok();
+}
+
+bool Table::isVisible(uint32_t recno) {
+    if (recno < 1 || recno > recCount()) return false;
+    if (query_ && (recno >= query_->bits.size() || !query_->bits[recno])) return false;
+    if (!engine().deleted) return true;
+    if (deletedKnown_) return !deletedBits_[recno];
+    std::string img;
+    if (!readCached(recno, &img)) return false;
+    return !dbf::isDeleted(img);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cursor
+
+uint32_t Table::nextVisible(uint32_t from, int direction) {
+    uint32_t n = recCount();
+    if (direction > 0) {
+        for (uint32_t r = std::max<uint32_t>(from, 1); r <= n; ++r)
+            if (isVisible(r)) return r;
+    } else {
+        for (uint32_t r = std::min(from, n); r >= 1; --r)
+            if (isVisible(r)) return r;
+    }
+    return 0;
+}
+
+void Table::setPosition(uint32_t recno) {
+    recno_ = recno;
+    eof_ = bof_ = false;
+    loaded_ = false;
+}
+
+void Table::setEof() {
+    recno_ = recCount() + 1;
+    eof_ = true;
+    loaded_ = false;
+}
+
+Status Table::goTop() {
+    if (!dbf_) return Status::invalid("the table is not open");
+    uint32_t r = nextVisible(1, +1);
+    if (r == 0) {
+        setEof();
+        bof_ = true;
+    } else {
+        setPosition(r);
+    }
+    return Status::ok();
+}
+
+Status Table::goBottom() {
+    if (!dbf_) return Status::invalid("the table is not open");
+    uint32_t r = nextVisible(recCount(), -1);
+    if (r == 0) {
+        setEof();
+        bof_ = true;
+    } else {
+        setPosition(r);
+    }
+    return Status::ok();
+}
+
+Status Table::go(uint32_t recno) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (recno < 1 || recno > recCount()) {
+        setEof();
+        return Status::ok();
+    }
+    setPosition(recno);
+    return Status::ok();
+}
+
+Status Table::skip(int64_t n) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (n == 0) {
+        loaded_ = false;
+        return Status::ok();
+    }
+    if (n > 0) {
+        bof_ = false;
+        for (int64_t i = 0; i < n; ++i) {
+            if (eof_) break;
+            uint32_t r = nextVisible(recno_ + 1, +1);
+            if (r == 0) {
+                setEof();
+                break;
+            }
+            setPosition(r);
+        }
+        return Status::ok();
+    }
+    for (int64_t i = 0; i < -n; ++i) {
+        uint32_t from = eof_ ? recCount() : recno_ - 1;
+        uint32_t r = from == 0 ? 0 : nextVisible(from, -1);
+        if (r == 0) {
+            // Before the first visible record: stay on it with bof set.
+            Status s = goTop();
+            bof_ = true;
+            return s;
+        }
+        setPosition(r);
+    }
+    return Status::ok();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+Status Table::putRecord(std::string_view image) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (eof_ || recno_ < 1 || recno_ > recCount())
+        return Status::invalid("there is no current record to write");
+    RK_RETURN_IF_ERROR(dbf_->writeRecord(recno_, image));
+    current_.assign(image);
+    loaded_ = true;
+    updateCaches(recno_, image);
+    return Status::ok();
+}
+
+Result<uint32_t> Table::appendBlank() {
+    if (!dbf_) return Status::invalid("the table is not open");
+    return appendRecord(dbf_->blankRecord());
+}
+
+Result<uint32_t> Table::appendRecord(std::string_view image) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    auto r = dbf_->appendRecord(image);
+    if (!r) return r;
+    uint32_t recno = *r;
+    if (deletedKnown_) {
+        deletedBits_.resize(size_t(recno) + 1, false);
+        deletedBits_[recno] = dbf::isDeleted(image);
+    }
+    if (query_) {
+        query_->bits.resize(size_t(recno) + 1, 0);
+        query_->bits[recno] = 1; // a new record is visible under any query
+    }
+    setPosition(recno);
+    current_.assign(image);
+    loaded_ = true;
+    return recno;
+}
+
+Status Table::setDeletedFlag(bool deleted) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (eof_ || recno_ < 1 || recno_ > recCount())
+        return Status::invalid("there is no current record");
+    RK_RETURN_IF_ERROR(loadCurrent());
+    std::string img = current_;
+    dbf::setDeleted(img, deleted);
+    return putRecord(img);
+}
+
+Status Table::deleteRecord() { return setDeletedFlag(true); }
+Status Table::recall() { return setDeletedFlag(false); }
+
+// ---------------------------------------------------------------------------------------------
+// Orders
+
+std::vector<std::string> Table::tagNames() const { return {}; }
+
+int Table::tagArea(std::string_view tagName) const {
+    auto names = tagNames();
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i].size() != tagName.size()) continue;
+        bool same = true;
+        for (size_t k = 0; k < names[i].size() && same; ++k)
+            same = std::toupper(static_cast<unsigned char>(names[i][k])) ==
+                   std::toupper(static_cast<unsigned char>(tagName[k]));
+        if (same) return static_cast<int>(i + 1);
+    }
+    return 0;
+}
+
+int Table::setOrder(int order) {
+    int previous = order_;
+    auto names = tagNames();
+    if (order < 0 || order > static_cast<int>(names.size())) order = 0;
+    order_ = order;
+    orderTag_ = order ? names[order - 1] : std::string();
+    return previous;
+}
+
+std::string Table::orderName() const { return orderTag_; }
+
+Status Table::seek(std::string_view, bool, bool* found) {
+    if (found) *found = false;
+    return Status::notSupported("seeking needs an index order");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Query
+
+Status Table::query(std::string_view expression) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    bool blank = expression.find_first_not_of(" \t") == std::string_view::npos;
+    if (blank) {
+        query_.reset();
+        queryText_.clear();
+        return goTop();
+    }
+    auto e = xbase::Expr::parse(expression, dbf_->fields());
+    if (!e) return e.status();
+    if (e->type() != xbase::Type::Logical)
+        return Status::invalid("a query must be a condition (a logical expression)");
+    auto q = std::make_unique<QueryState>();
+    q->expr = *e;
+    q->bits.assign(size_t(recCount()) + 1, 0);
+    std::vector<bool> deleted(size_t(recCount()) + 1, false);
+    RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
+        q->bits[r] = q->expr.test(img, r) ? 1 : 0;
+        deleted[r] = img[0] == dbf::kDeletedFlag;
+    }));
+    deletedBits_ = std::move(deleted);
+    deletedKnown_ = true;
+    query_ = std::move(q);
+    queryText_ = std::string(expression);
+    return goTop();
+}
+
+Status Table::setQueryBit(uint32_t recno, bool visible) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (recno < 1 || recno > recCount())
+        return Status::invalid("no record " + std::to_string(recno));
+    if (!query_) {
+        // Without a query every record is visible; the first bit set starts an empty set.
+        query_ = std::make_unique<QueryState>();
+        query_->bits.assign(size_t(recCount()) + 1, 0);
+    }
+    if (query_->bits.size() <= recno) query_->bits.resize(size_t(recno) + 1, 0);
+    query_->bits[recno] = visible ? 1 : 0;
+    return Status::ok();
+}
+
+uint32_t Table::count() {
+    if (!dbf_) return 0;
+    uint32_t n = recCount();
+    bool hideDeleted = engine().deleted;
+    if (!query_ && !hideDeleted) return n;
+    if (hideDeleted && !ensureDeletedBits()) return 0;
+    uint32_t c = 0;
+    for (uint32_t r = 1; r <= n; ++r) {
+        if (query_ && (r >= query_->bits.size() || !query_->bits[r])) continue;
+        if (hideDeleted && deletedBits_[r]) continue;
+        ++c;
+    }
+    return c;
+}
+
+uint32_t Table::queryRecCount() { return count(); }
+
+Status Table::visibleRecords(std::vector<uint32_t>* out) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    out->clear();
+    if (engine().deleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    uint32_t n = recCount();
+    for (uint32_t r = 1; r <= n; ++r)
+        if (isVisible(r)) out->push_back(r);
+    return Status::ok();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole-table passes
+
+bool Table::flock() {
+    // An exclusive open already holds the operating-system lock for the whole file.
+    flocked_ = isOpen() && opts_.exclusive && !opts_.readOnly;
+    return flocked_;
+}
+
+void Table::unlock() { flocked_ = false; }
+
+void Table::setTurboRead(bool on) { turbo_ = on; }
+
+Status Table::pack(const Progress& progress) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (opts_.readOnly || !opts_.exclusive)
+        return Status::invalid("packing " + path_ + " needs it open exclusively");
+    // Live records go to a new file that replaces the table only once it is complete, so that
+    // a pack interrupted at any moment leaves either the old table or the new one.
+    const std::string tmp = path_ + ".pack";
+    dbf::CreateOptions co;
+    co.structuralIndex = dbf_->hasStructuralIndex();
+    co.codePage = dbf_->codePage() ? dbf_->codePage() : dbf::kCodePage1252;
+    RK_RETURN_IF_ERROR(dbf::DbfFile::create(tmp, dbf_->fields(), co, env_));
+    auto out = dbf::DbfFile::open(tmp, dbf::OpenOptions{}, env_);
+    if (!out) return out.status();
+    std::string batch;
+    uint32_t batchCount = 0, done = 0, n = recCount();
+    int lastPercent = -1;
+    Status written;
+    Status s = scan([&](uint32_t, std::string_view img) {
+        if (img[0] != dbf::kDeletedFlag) {
+            batch.append(img);
+            ++batchCount;
+        }
+        ++done;
+        if (batch.size() >= kScanBytes && written) {
+            written = (*out)->appendRecords(batch.data(), batchCount);
+            batch.clear();
+            batchCount = 0;
+        }
+        int percent = n ? int(uint64_t(done) * 100 / n) : 100;
+        if (progress && percent != lastPercent) progress(lastPercent = percent);
+    });
+    if (s) s = written;
+    if (s && batchCount) s = (*out)->appendRecords(batch.data(), batchCount);
+    uint32_t expected = 0;
+    if (s) {
+        // Verify the copy before it replaces the table.
+        RK_RETURN_IF_ERROR(ensureDeletedBits());
+        for (uint32_t r = 1; r <= n; ++r) expected += deletedBits_[r] ? 0 : 1;
+        if ((*out)->recordCount() != expected)
+            s = Status::ioError("the packed copy of " + path_ + " is incomplete");
+    }
+    if (s) s = (*out)->sync();
+    if (s) s = (*out)->renameTo(path_);
+    if (!s) {
+        out->reset();
+        env_->remove(tmp);
+        return s;
+    }
+    dbf_ = std::move(*out);
+    cacheFirst_ = cacheCount_ = 0;
+    deletedBits_.assign(size_t(expected) + 1, false);
+    deletedKnown_ = true;
+    if (query_ && query_->expr.valid()) {
+        std::string text = queryText_;
+        RK_RETURN_IF_ERROR(query(text));
+    } else {
+        query_.reset();
+    }
+    if (progress && lastPercent != 100) progress(100);
+    return goTop();
+}
+
+Status Table::reindex(const Progress& progress) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (progress) progress(100);
+    return Status::ok();
+}
+
+Status Table::copyFileText(const std::string& path, TextFormat format) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    std::vector<uint32_t> recs;
+    RK_RETURN_IF_ERROR(visibleRecords(&recs));
+    const std::string tmp = path + ".tmp";
+    auto file = env_->open(tmp, OpenMode::Create, LockMode::Exclusive);
+    if (!file) return file.status();
+    std::string out, img;
+    uint64_t offset = 0;
+    Status s;
+    for (uint32_t r : recs) {
+        if (!(s = readCached(r, &img))) break;
+        bool first = true;
+        for (const auto& f : dbf_->fields()) {
+            if (!first) out += format == TextFormat::CommaDelimited ? ',' : ' ';
+            first = false;
+            if (format == TextFormat::SpaceDelimited) {
+                if (f.type == 'L')
+                    out += dbf::getLogical(img, f) ? 'T' : 'F';
+                else
+                    out.append(dbf::rawField(img, f));
+                continue;
+            }
+            switch (f.type) {
+            case 'C': {
+                out += '"';
+                for (char c : dbf::trimmedField(img, f)) {
+                    if (c == '"') out += '"'; // a quote inside the text is doubled
+                    out += c;
+                }
+                out += '"';
+                break;
+            }
+            case 'L': out += dbf::getLogical(img, f) ? 'T' : 'F'; break;
+            default: out += dbf::displayText(img, f); break;
+            }
+        }
+        out += "\r\n";
+        if (out.size() >= kScanBytes) {
+            if (!(s = (*file)->write(offset, out.data(), out.size()))) break;
+            offset += out.size();
+            out.clear();
+        }
+    }
+    if (s && !out.empty()) s = (*file)->write(offset, out.data(), out.size());
+    if (s) s = (*file)->sync();
+    file->reset();
+    if (s) s = env_->rename(tmp, path);
+    if (!s) env_->remove(tmp);
+    return s;
+}
+
+} // namespace rk::store

@@ -1,0 +1,293 @@
+// rkdb commands of the table engine: create, list, count, info, check, export, append,
+// update, delete, recall.
+#include "rkdb.h"
+
+#include "catalogue.h"
+#include "check.h"
+#include "cp1252.h"
+#include "record.h"
+#include "table.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+namespace rkdb {
+
+namespace {
+
+using rk::Status;
+using rk::store::Table;
+
+int statusExit(const Status& s) {
+    switch (s.code()) {
+    case Status::Code::NotFound:
+    case Status::Code::Locked:
+    case Status::Code::IOError:
+    case Status::Code::Corruption:
+    case Status::Code::NotSupported: return kFileError;
+    case Status::Code::InvalidArgument: return kProblem;
+    default: return kProblem;
+    }
+}
+
+// Opens a table for reading (shared) or for changing (exclusive), printing what the open
+// repaired on standard error.
+int openTable(Table& t) {
+    Status s = t.open();
+    if (!s) return fail(statusExit(s), s.message());
+    for (const auto& n : t.notices()) std::cerr << "rkdb: note: " << n << "\n";
+    return kOk;
+}
+
+rk::store::TableOptions readOptions() {
+    rk::store::TableOptions o;
+    o.readOnly = true;
+    o.exclusive = false;
+    return o;
+}
+
+bool toTable(const std::string& utf8, std::string* out) {
+    auto r = rk::cp1252::fromUtf8(utf8);
+    if (!r) {
+        fail(kUsage, r.status().message());
+        return false;
+    }
+    *out = *r;
+    return true;
+}
+
+std::vector<std::string> splitList(const std::string& s) {
+    std::vector<std::string> out;
+    std::stringstream ss(s);
+    std::string item;
+    while (std::getline(ss, item, ','))
+        if (!item.empty()) out.push_back(item);
+    return out;
+}
+
+// Applies --order and --query; returns kOk or an exit code.
+int applyView(Table& t, const Args& a) {
+    if (a.has("order")) {
+        std::string tag = a.get("order");
+        int order = t.tagArea(tag);
+        if (order == 0 && !tag.empty())
+            return fail(kUsage, "the table has no tag '" + tag + "'");
+        t.setOrder(order);
+    }
+    if (a.has("query")) {
+        std::string q;
+        if (!toTable(a.get("query"), &q)) return kUsage;
+        Status s = t.query(q);
+        if (!s) return fail(kUsage, s.message());
+    }
+    return kOk;
+}
+
+int runCreate(const Args& a) {
+    if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb create DIR [--sample]");
+    const std::string& dir = a.positional[0];
+    Status s = a.has("sample") ? rk::catalogue::createSample(dir) : rk::catalogue::createEmpty(dir);
+    if (!s) return fail(statusExit(s), s.message());
+    std::cout << "created " << (a.has("sample") ? "the sample catalogue" : "an empty catalogue")
+              << " in " << dir << "\n";
+    return kOk;
+}
+
+int runList(const Args& a) {
+    if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb list TABLE.dbf [options]");
+    if (a.has("deleted")) rk::store::engine().deleted = false;
+    Table t(a.positional[0], readOptions());
+    if (int rc = openTable(t)) return rc;
+    std::vector<const rk::dbf::FieldDef*> fields;
+    if (a.has("fields")) {
+        for (const auto& name : splitList(a.get("fields"))) {
+            const auto* f = t.field(name);
+            if (!f) return fail(kUsage, "the table has no field '" + name + "'");
+            fields.push_back(f);
+        }
+    } else {
+        fields.push_back(&t.fields().front());
+    }
+    if (int rc = applyView(t, a)) return rc;
+    std::vector<uint32_t> recs;
+    Status s = t.visibleRecords(&recs);
+    if (!s) return fail(statusExit(s), s.message());
+    std::string out;
+    for (uint32_t r : recs) {
+        if (!(s = t.go(r))) return fail(statusExit(s), s.message());
+        const std::string& img = t.record();
+        out += std::to_string(r);
+        for (const auto* f : fields) {
+            out += '\t';
+            out += rk::cp1252::toUtf8(rk::dbf::displayText(img, *f));
+        }
+        if (a.has("deleted") && rk::dbf::isDeleted(img)) out += "\t*";
+        out += '\n';
+        if (out.size() > (1 << 16)) {
+            std::cout << out;
+            out.clear();
+        }
+    }
+    std::cout << out;
+    return kOk;
+}
+
+int runCount(const Args& a) {
+    if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb count TABLE.dbf [--query EXPR]");
+    Table t(a.positional[0], readOptions());
+    if (int rc = openTable(t)) return rc;
+    if (int rc = applyView(t, a)) return rc;
+    std::cout << t.count() << "\n";
+    return kOk;
+}
+
+int runInfo(const Args& a) {
+    if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb info TABLE.dbf");
+    Table t(a.positional[0], readOptions());
+    if (int rc = openTable(t)) return rc;
+    std::cout << "table:        " << t.path() << "\n"
+              << "records:      " << t.recCount() << "\n"
+              << "record size:  " << t.recSize() << "\n"
+              << "last update:  " << t.baseDate() << "\n"
+              << "code page:    0x" << std::hex << int(t.dbf()->codePage()) << std::dec << "\n"
+              << "fields:       " << t.fields().size() << "\n";
+    for (const auto& f : t.fields()) {
+        std::cout << "  " << f.name << std::string(11 - f.name.size(), ' ') << f.type << " "
+                  << int(f.length);
+        if (f.decimals) std::cout << "," << int(f.decimals);
+        std::cout << "\n";
+    }
+    auto tags = t.tagNames();
+    std::cout << "tags:         " << tags.size() << "\n";
+    for (const auto& tag : tags) std::cout << "  " << tag << "\n";
+    return kOk;
+}
+
+int runCheck(const Args& a) {
+    if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb check TABLE.dbf");
+    auto r = rk::store::checkTable(a.positional[0]);
+    if (!r) {
+        std::cout << "unsound: " << r.status().message() << "\n";
+        return r.status().code() == Status::Code::NotFound ||
+                       r.status().code() == Status::Code::Locked
+                   ? kFileError
+                   : kProblem;
+    }
+    for (const auto& n : r->notes) std::cout << "ok: " << n << "\n";
+    for (const auto& p : r->problems) std::cout << "problem: " << p << "\n";
+    if (!r->sound()) {
+        std::cout << r->problems.size() << " problem(s) found\n";
+        return kProblem;
+    }
+    std::cout << "sound\n";
+    return kOk;
+}
+
+int runExport(const Args& a) {
+    if (a.positional.size() != 2 || a.has("comma") == a.has("space"))
+        return fail(kUsage, "usage: rkdb export TABLE.dbf FILE --comma|--space");
+    Table t(a.positional[0], readOptions());
+    if (int rc = openTable(t)) return rc;
+    if (int rc = applyView(t, a)) return rc;
+    Status s = t.copyFileText(a.positional[1], a.has("comma")
+                                                   ? rk::store::TextFormat::CommaDelimited
+                                                   : rk::store::TextFormat::SpaceDelimited);
+    if (!s) return fail(statusExit(s), s.message());
+    return kOk;
+}
+
+// FIELD=VALUE arguments into the image.
+int assign(Table& t, std::string& img, const std::vector<std::string>& pairs, size_t from) {
+    for (size_t i = from; i < pairs.size(); ++i) {
+        auto eq = pairs[i].find('=');
+        if (eq == std::string::npos || eq == 0)
+            return fail(kUsage, "'" + pairs[i] + "' is not FIELD=VALUE");
+        std::string name = pairs[i].substr(0, eq);
+        const auto* f = t.field(name);
+        if (!f) return fail(kUsage, "the table has no field '" + name + "'");
+        std::string value;
+        if (!toTable(pairs[i].substr(eq + 1), &value)) return kUsage;
+        Status s = rk::dbf::setFromText(img, *f, value);
+        if (!s) return fail(kProblem, s.message());
+    }
+    return kOk;
+}
+
+bool parseRecno(const std::string& s, uint32_t* out) {
+    char* end = nullptr;
+    unsigned long v = std::strtoul(s.c_str(), &end, 10);
+    if (s.empty() || *end != '\0' || v == 0 || v > 0xFFFFFFFFul) return false;
+    *out = static_cast<uint32_t>(v);
+    return true;
+}
+
+int runAppend(const Args& a) {
+    if (a.positional.empty()) return fail(kUsage, "usage: rkdb append TABLE.dbf FIELD=VALUE...");
+    Table t(a.positional[0]);
+    if (int rc = openTable(t)) return rc;
+    std::string img = t.dbf()->blankRecord();
+    if (int rc = assign(t, img, a.positional, 1)) return rc;
+    auto r = t.appendRecord(img);
+    if (!r) return fail(statusExit(r.status()), r.status().message());
+    std::cout << *r << "\n";
+    return kOk;
+}
+
+// Positions on RECNO for update, delete and recall.
+int openAt(Table& t, const Args& a, const char* usage) {
+    uint32_t recno = 0;
+    if (a.positional.size() < 2 || !parseRecno(a.positional[1], &recno))
+        return fail(kUsage, std::string("usage: rkdb ") + usage);
+    if (int rc = openTable(t)) return rc;
+    if (recno > t.recCount())
+        return fail(kUsage, "the table has no record " + a.positional[1] + " (it has " +
+                                std::to_string(t.recCount()) + ")");
+    Status s = t.go(recno);
+    if (!s) return fail(statusExit(s), s.message());
+    return kOk;
+}
+
+int runUpdate(const Args& a) {
+    Table t(a.positional.empty() ? "" : a.positional[0]);
+    if (int rc = openAt(t, a, "update TABLE.dbf RECNO FIELD=VALUE...")) return rc;
+    std::string img = t.record();
+    if (int rc = assign(t, img, a.positional, 2)) return rc;
+    Status s = t.putRecord(img);
+    if (!s) return fail(statusExit(s), s.message());
+    return kOk;
+}
+
+int runDelete(const Args& a) {
+    Table t(a.positional.empty() ? "" : a.positional[0]);
+    if (int rc = openAt(t, a, "delete TABLE.dbf RECNO")) return rc;
+    Status s = t.deleteRecord();
+    if (!s) return fail(statusExit(s), s.message());
+    return kOk;
+}
+
+int runRecall(const Args& a) {
+    Table t(a.positional.empty() ? "" : a.positional[0]);
+    if (int rc = openAt(t, a, "recall TABLE.dbf RECNO")) return rc;
+    Status s = t.recall();
+    if (!s) return fail(statusExit(s), s.message());
+    return kOk;
+}
+
+} // namespace
+
+RKDB_COMMAND("create", "create DIR [--sample]", {}, runCreate);
+RKDB_COMMAND("list", "list TABLE.dbf [--order TAG] [--query EXPR] [--deleted] [--fields F,G]",
+             std::vector<std::string>({"order", "query", "fields"}), runList);
+RKDB_COMMAND("count", "count TABLE.dbf [--order TAG] [--query EXPR]",
+             std::vector<std::string>({"order", "query"}), runCount);
+RKDB_COMMAND("info", "info TABLE.dbf", {}, runInfo);
+RKDB_COMMAND("check", "check TABLE.dbf", {}, runCheck);
+RKDB_COMMAND("export", "export TABLE.dbf FILE --comma|--space [--order TAG] [--query EXPR]",
+             std::vector<std::string>({"order", "query"}), runExport);
+RKDB_COMMAND("append", "append TABLE.dbf FIELD=VALUE...", {}, runAppend);
+RKDB_COMMAND("update", "update TABLE.dbf RECNO FIELD=VALUE...", {}, runUpdate);
+RKDB_COMMAND("delete", "delete TABLE.dbf RECNO", {}, runDelete);
+RKDB_COMMAND("recall", "recall TABLE.dbf RECNO", {}, runRecall);
+
+} // namespace rkdb
