@@ -1,0 +1,97 @@
+#include "helpviewer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace rk::fw {
+
+namespace {
+const QString kMain = QStringLiteral("MainTopic");
+}
+
+QString helpTopicForContext(int context) {
+    switch (context) {
+    case 14:
+    case 130:
+        return QStringLiteral("User_Lists");
+    case 15:
+    case 160:
+        return QStringLiteral("Preferences");
+    case 17:
+        return QStringLiteral("Printing");
+    case 22:
+        return QStringLiteral("Custom_Reports");
+    default:
+        return kMain;
+    }
+}
+
+QString helpPagePath(const QString& topic) {
+    const QString path = QStringLiteral(":/help/") + topic + QStringLiteral(".html");
+    return QFile::exists(path) ? path : QString();
+}
+
+HelpViewer* HelpViewer::instance(QWidget* owner) {
+    static QPointer<HelpViewer> viewer;
+    if (!viewer) {
+        viewer = new HelpViewer(owner ? owner->window() : nullptr);
+        viewer->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    return viewer;
+}
+
+HelpViewer::HelpViewer(QWidget* parent)
+    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)), back_(new QToolButton(this)),
+      forward_(new QToolButton(this)), home_(new QToolButton(this)) {
+    setObjectName(QStringLiteral("HelpViewer"));
+    setWindowTitle(QStringLiteral("Reelkeeper Help"));
+    resize(640, 560);
+    browser_->setObjectName(QStringLiteral("HelpBrowser"));
+    browser_->setOpenExternalLinks(true);
+    browser_->setSearchPaths({QStringLiteral(":/help")});
+    back_->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    back_->setToolTip(QStringLiteral("Back"));
+    forward_->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+    forward_->setToolTip(QStringLiteral("Forward"));
+    home_->setText(QStringLiteral("Contents"));
+    home_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(home_);
+    bar->addWidget(back_);
+    bar->addWidget(forward_);
+    bar->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(browser_);
+    back_->setEnabled(false);
+    forward_->setEnabled(false);
+    connect(back_, &QToolButton::clicked, browser_, &QTextBrowser::backward);
+    connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
+    connect(home_, &QToolButton::clicked, this, [this] { showTopic(kMain); });
+    connect(browser_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
+    connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
+}
+
+void HelpViewer::showTopic(const QString& topic) {
+    QString path = helpPagePath(topic);
+    if (path.isEmpty()) path = helpPagePath(kMain);
+    if (!path.isEmpty())
+        browser_->setSource(QUrl(QStringLiteral("qrc") + path));
+    else
+        browser_->setHtml(QStringLiteral("<p>The help pages are missing from this build.</p>"));
+    show();
+    raise();
+    activateWindow();
+}
+
+QString HelpViewer::currentTopic() const {
+    return QFileInfo(browser_->source().path()).completeBaseName();
+}
+
+} // namespace rk::fw

@@ -1,0 +1,154 @@
+#include "prompt.h"
+
+#include "helpviewer.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPushButton>
+
+namespace rk::fw {
+
+namespace {
+Prompt* installed = nullptr;
+
+QMessageBox::Icon qtIcon(Icon icon) {
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        return QMessageBox::Warning;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Error:
+        return QMessageBox::Critical;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString boxCaption(const QString& caption) {
+    return caption.isEmpty() ? QApplication::applicationName() : caption;
+}
+} // namespace
+
+Prompt& prompt() {
+    static QtPrompt qt;
+    return installed ? *installed : qt;
+}
+
+Prompt* setPrompt(Prompt* p) {
+    Prompt* before = installed;
+    installed = p;
+    return before;
+}
+
+Button QtPrompt::message(QWidget* owner, const QString& text, const QString& caption, Icon icon,
+                         Buttons buttons) {
+    QMessageBox box(qtIcon(icon), boxCaption(caption), text, QMessageBox::NoButton, owner);
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return Button::Ok;
+    case QMessageBox::Yes:
+        return Button::Yes;
+    case QMessageBox::No:
+        return Button::No;
+    default:
+        break;
+    }
+    if (buttons == Buttons::Ok) return Button::Ok;
+    return buttons == Buttons::YesNo ? Button::No : Button::Cancel;
+}
+
+int QtPrompt::choose(QWidget* owner, const QString& text, const QString& caption, Icon icon,
+                     const QStringList& buttons) {
+    QMessageBox box(qtIcon(icon), boxCaption(caption), text, QMessageBox::NoButton, owner);
+    QList<QAbstractButton*> made;
+    for (const QString& b : buttons)
+        made << box.addButton(b, QMessageBox::AcceptRole);
+    if (!made.isEmpty()) box.setDefaultButton(qobject_cast<QPushButton*>(made.first()));
+    box.setEscapeButton(static_cast<QAbstractButton*>(nullptr));
+    box.exec();
+    return int(made.indexOf(box.clickedButton()));
+}
+
+std::optional<QString> QtPrompt::inputText(QWidget* owner, const QString& caption,
+                                           const QString& label, const QString& value) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(owner, caption, label, QLineEdit::Normal, value, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+QString QtPrompt::openFileName(QWidget* owner, const QString& caption, const QString& dir,
+                               const QString& filter) {
+    return QFileDialog::getOpenFileName(owner, caption, dir, filter);
+}
+
+QString QtPrompt::saveFileName(QWidget* owner, const QString& caption, const QString& dir,
+                               const QString& filter) {
+    return QFileDialog::getSaveFileName(owner, caption, dir, filter);
+}
+
+std::optional<QColor> QtPrompt::chooseColor(QWidget* owner, const QColor& initial,
+                                            const QString& caption) {
+    const QColor c = QColorDialog::getColor(initial, owner, caption);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+}
+
+std::optional<QFont> QtPrompt::chooseFont(QWidget* owner, const QFont& initial,
+                                          const QString& caption, const FontOptions& options) {
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, initial, owner, caption);
+    if (!ok) return std::nullopt;
+    if (options.maxPointSize > 0 && f.pointSize() > options.maxPointSize)
+        f.setPointSize(options.maxPointSize);
+    if (!options.effects) {
+        f.setUnderline(false);
+        f.setStrikeOut(false);
+    }
+    return f;
+}
+
+bool QtPrompt::printDialog(QWidget* owner, QPrinter* printer) {
+    QPrintDialog dialog(printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPrompt::printerSetup(QWidget* owner, QPrinter* printer) {
+    QPageSetupDialog dialog(printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPrompt::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+void QtPrompt::showHelp(QWidget* owner, const QString& topic) {
+    HelpViewer::instance(owner)->showTopic(topic);
+}
+
+} // namespace rk::fw
