@@ -1,0 +1,317 @@
+#include "cdx_node.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace rk::cdx {
+
+void Node::insert(size_t i, const uint8_t* k, uint32_t recno, uint32_t child) {
+    keys.insert(keys.begin() + static_cast<ptrdiff_t>(i * keyLength), k, k + keyLength);
+    recnos.insert(recnos.begin() + static_cast<ptrdiff_t>(i), recno);
+    if (!leaf()) children.insert(children.begin() + static_cast<ptrdiff_t>(i), child);
+}
+
+void Node::erase(size_t i) {
+    auto at = keys.begin() + static_cast<ptrdiff_t>(i * keyLength);
+    keys.erase(at, at + keyLength);
+    recnos.erase(recnos.begin() + static_cast<ptrdiff_t>(i));
+    if (!leaf()) children.erase(children.begin() + static_cast<ptrdiff_t>(i));
+}
+
+void Node::set(size_t i, const uint8_t* k, uint32_t recno) {
+    std::memmove(keys.data() + i * keyLength, k, keyLength);
+    recnos[i] = recno;
+}
+
+void Node::moveTail(size_t from, Node& to) {
+    to.keys.insert(to.keys.end(), keys.begin() + static_cast<ptrdiff_t>(from * keyLength),
+                   keys.end());
+    to.recnos.insert(to.recnos.end(), recnos.begin() + static_cast<ptrdiff_t>(from), recnos.end());
+    if (!leaf())
+        to.children.insert(to.children.end(), children.begin() + static_cast<ptrdiff_t>(from),
+                           children.end());
+    keys.resize(from * keyLength);
+    recnos.resize(from);
+    if (!leaf()) children.resize(from);
+}
+
+void Node::append(const Node& other) {
+    keys.insert(keys.end(), other.keys.begin(), other.keys.end());
+    recnos.insert(recnos.end(), other.recnos.begin(), other.recnos.end());
+    children.insert(children.end(), other.children.begin(), other.children.end());
+}
+
+void Node::clear() {
+    keys.clear();
+    recnos.clear();
+    children.clear();
+}
+
+int compareEntry(const uint8_t* ka, uint32_t ra, const uint8_t* kb, uint32_t rb, uint16_t len) {
+    int c = std::memcmp(ka, kb, len);
+    if (c != 0) return c;
+    return ra < rb ? -1 : (ra > rb ? 1 : 0);
+}
+
+size_t lowerBound(const Node& n, const uint8_t* key, uint32_t recno) {
+    size_t lo = 0, hi = n.count();
+    while (lo < hi) {
+        size_t mid = (lo + hi) / 2;
+        if (compareEntry(n.key(mid), n.recnos[mid], key, recno, n.keyLength) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+namespace {
+
+int bitLength(uint32_t v) {
+    int n = 0;
+    while (v) {
+        ++n;
+        v >>= 1;
+    }
+    return n;
+}
+
+uint64_t maskOf(int bits) {
+    return bits >= 64 ? ~0ull : ((1ull << bits) - 1);
+}
+
+size_t commonPrefix(const uint8_t* a, const uint8_t* b, size_t n) {
+    size_t i = 0;
+    while (i < n && a[i] == b[i])
+        ++i;
+    return i;
+}
+
+char hexDigit(int v) {
+    return "0123456789abcdef"[v & 15];
+}
+
+} // namespace
+
+size_t duplicateCount(const uint8_t* prev, size_t prevTrail, const uint8_t* key, size_t trail,
+                      uint16_t keyLength) {
+    size_t cap = keyLength - std::max(prevTrail, trail);
+    return std::min(commonPrefix(prev, key, keyLength), cap);
+}
+
+std::string hexOffset(uint32_t offset) {
+    std::string s = "0x";
+    bool started = false;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        int d = static_cast<int>((offset >> shift) & 15);
+        if (d || started || shift == 0) {
+            s += hexDigit(d);
+            started = true;
+        }
+    }
+    return s;
+}
+
+LeafLayout leafLayout(uint16_t keyLength, uint32_t maxRecno) {
+    int dc = std::max(1, bitLength(keyLength));
+    int bytes = dc <= 8 ? 3 : 4;
+    int rn = 8 * bytes - 2 * dc;
+    while (rn < 32 && maxRecno > maskOf(rn)) {
+        ++bytes;
+        rn += 8;
+    }
+    LeafLayout l;
+    if (rn > 32) {
+        // Record numbers need at most 32 bits; the spare bits widen the two counts.
+        int rest = 8 * bytes - 32;
+        int trail = std::min(8, rest - dc);
+        l.recBits = 32;
+        l.trailBits = static_cast<uint8_t>(trail);
+        l.dupBits = static_cast<uint8_t>(rest - trail);
+    } else {
+        l.recBits = static_cast<uint8_t>(rn);
+        l.dupBits = static_cast<uint8_t>(dc);
+        l.trailBits = static_cast<uint8_t>(dc);
+    }
+    l.bytes = static_cast<uint8_t>(bytes);
+    return l;
+}
+
+size_t trailingCount(const uint8_t* key, uint16_t keyLength, uint8_t fill) {
+    size_t n = 0;
+    while (n < keyLength && key[keyLength - 1 - n] == fill)
+        ++n;
+    return n;
+}
+
+LeafSizer::LeafSizer(const Node& n)
+    : keyLength_(n.keyLength), trail_(n.count()), storedPrefix_(n.count() + 1, 0),
+      recnos_(n.recnos) {
+    const uint16_t k = n.keyLength;
+    for (size_t i = 0; i < n.count(); ++i)
+        trail_[i] = static_cast<uint16_t>(trailingCount(n.key(i), k, n.fill));
+    for (size_t i = 0; i < n.count(); ++i) {
+        uint32_t stored = 0;
+        if (i > 0) {
+            size_t dup = duplicateCount(n.key(i - 1), trail_[i - 1], n.key(i), trail_[i], k);
+            stored = static_cast<uint32_t>(k - dup - trail_[i]);
+        }
+        storedPrefix_[i + 1] = storedPrefix_[i] + stored;
+    }
+}
+
+size_t LeafSizer::bytes(size_t begin, size_t end) const {
+    if (end <= begin) return 0;
+    uint32_t maxRec = *std::max_element(recnos_.begin() + static_cast<ptrdiff_t>(begin),
+                                        recnos_.begin() + static_cast<ptrdiff_t>(end));
+    size_t entry = leafLayout(keyLength_, maxRec).bytes;
+    size_t first = keyLength_ - trail_[begin];
+    size_t rest = storedPrefix_[end] - storedPrefix_[begin + 1];
+    return entry * (end - begin) + first + rest;
+}
+
+size_t encodedBytes(const Node& n) {
+    if (!n.leaf()) return n.count() * (static_cast<size_t>(n.keyLength) + 8);
+    return LeafSizer(n).bytes(0, n.count());
+}
+
+bool fitsPage(const Node& n) {
+    if (!n.leaf()) return n.count() <= interiorCapacity(n.keyLength);
+    return encodedBytes(n) <= kLeafSpace;
+}
+
+namespace {
+
+Status bad(uint32_t offset, const std::string& what) {
+    return Status::corruption("index page " + hexOffset(offset) + ": " + what);
+}
+
+Status checkOrder(const Node& n, size_t i) {
+    if (i == 0) return Status::ok();
+    if (compareEntry(n.key(i - 1), n.recnos[i - 1], n.key(i), n.recnos[i], n.keyLength) >= 0)
+        return bad(n.offset, "keys out of order at entry " + std::to_string(i));
+    return Status::ok();
+}
+
+Status decodeLeaf(const uint8_t* page, Node* out, uint16_t count, uint8_t fill) {
+    const uint16_t k = out->keyLength;
+    const uint16_t freeField = get16(page + kLeafFree);
+    const uint32_t recMask = get32(page + kLeafRecMask);
+    const uint8_t dupMask = page[kLeafDupMask], trailMask = page[kLeafTrailMask];
+    const int rn = page[kLeafRecBits], dc = page[kLeafDupBits], tc = page[kLeafTrailBits];
+    const int bytes = page[kLeafEntryBytes];
+    if (bytes < 1 || bytes > 8 || rn + dc + tc != 8 * bytes || rn > 32 || dc > 8 || tc > 8)
+        return bad(out->offset, "bad leaf bit widths");
+    if (recMask != maskOf(rn) || dupMask != maskOf(dc) || trailMask != maskOf(tc))
+        return bad(out->offset, "leaf masks disagree with the bit widths");
+    const size_t entriesEnd = kLeafHeaderSize + static_cast<size_t>(count) * bytes;
+    if (entriesEnd > kPageSize) return bad(out->offset, "too many keys for a leaf");
+    out->keys.resize(static_cast<size_t>(count) * k);
+    out->recnos.resize(count);
+    size_t end = kPageSize;
+    for (size_t i = 0; i < count; ++i) {
+        uint64_t v = 0;
+        const uint8_t* e = page + kLeafHeaderSize + i * bytes;
+        for (int b = bytes - 1; b >= 0; --b)
+            v = (v << 8) | e[b];
+        uint32_t rec = static_cast<uint32_t>(v & recMask);
+        size_t dup = (v >> rn) & dupMask;
+        size_t trail = (v >> (rn + dc)) & trailMask;
+        if (i == 0) dup = 0;
+        if (dup + trail > k) return bad(out->offset, "duplicate and trailing counts too long");
+        size_t stored = k - dup - trail;
+        if (end < entriesEnd + stored) return bad(out->offset, "key bytes overlap the entries");
+        end -= stored;
+        uint8_t* key = out->keys.data() + i * k;
+        if (dup) std::memcpy(key, key - k, dup);
+        std::memcpy(key + dup, page + end, stored);
+        std::memset(key + dup + stored, fill, trail);
+        out->recnos[i] = rec;
+        RK_RETURN_IF_ERROR(checkOrder(*out, i));
+    }
+    if (freeField != end - entriesEnd)
+        return bad(out->offset, "free space field " + std::to_string(freeField) +
+                                    " but the page has " + std::to_string(end - entriesEnd));
+    return Status::ok();
+}
+
+Status decodeInterior(const uint8_t* page, Node* out, uint16_t count) {
+    const uint16_t k = out->keyLength;
+    if (count > interiorCapacity(k)) return bad(out->offset, "too many keys for an interior node");
+    out->keys.resize(static_cast<size_t>(count) * k);
+    out->recnos.resize(count);
+    out->children.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* e = page + kNodeHeaderSize + i * (k + 8u);
+        std::memcpy(out->keys.data() + i * k, e, k);
+        out->recnos[i] = get32be(e + k);
+        out->children[i] = get32be(e + k + 4);
+        if (!validPageOffset(out->children[i]) || out->children[i] < kHeaderSize)
+            return bad(out->offset, "bad child pointer " + hexOffset(out->children[i]));
+        RK_RETURN_IF_ERROR(checkOrder(*out, i));
+    }
+    return Status::ok();
+}
+
+} // namespace
+
+Status decodeNode(const uint8_t* page, uint32_t offset, uint16_t keyLength, uint8_t fill,
+                  Node* out) {
+    out->offset = offset;
+    out->keyLength = keyLength;
+    out->fill = fill;
+    out->clear();
+    out->attr = get16(page + kNodeAttr);
+    out->left = get32(page + kNodeLeft);
+    out->right = get32(page + kNodeRight);
+    if (out->attr > 3) return bad(offset, "bad node attributes " + std::to_string(out->attr));
+    if (keyLength == 0 || keyLength > kMaxKeyLength) return bad(offset, "bad key length");
+    uint16_t count = get16(page + kNodeCount);
+    return out->leaf() ? decodeLeaf(page, out, count, fill) : decodeInterior(page, out, count);
+}
+
+void encodeNode(const Node& n, uint8_t* page) {
+    std::memset(page, 0, kPageSize);
+    const uint16_t k = n.keyLength;
+    put16(page + kNodeAttr, n.attr);
+    put16(page + kNodeCount, static_cast<uint16_t>(n.count()));
+    put32(page + kNodeLeft, n.left);
+    put32(page + kNodeRight, n.right);
+    if (!n.leaf()) {
+        for (size_t i = 0; i < n.count(); ++i) {
+            uint8_t* e = page + kNodeHeaderSize + i * (k + 8u);
+            std::memcpy(e, n.key(i), k);
+            put32be(e + k, n.recnos[i]);
+            put32be(e + k + 4, n.children[i]);
+        }
+        return;
+    }
+    uint32_t maxRec = n.count() ? *std::max_element(n.recnos.begin(), n.recnos.end()) : 0;
+    LeafLayout l = leafLayout(k, maxRec);
+    put32(page + kLeafRecMask, static_cast<uint32_t>(maskOf(l.recBits)));
+    page[kLeafDupMask] = static_cast<uint8_t>(maskOf(l.dupBits));
+    page[kLeafTrailMask] = static_cast<uint8_t>(maskOf(l.trailBits));
+    page[kLeafRecBits] = l.recBits;
+    page[kLeafDupBits] = l.dupBits;
+    page[kLeafTrailBits] = l.trailBits;
+    page[kLeafEntryBytes] = l.bytes;
+    size_t end = kPageSize, prevTrail = 0;
+    for (size_t i = 0; i < n.count(); ++i) {
+        const uint8_t* key = n.key(i);
+        size_t trail = trailingCount(key, k, n.fill);
+        size_t dup = i == 0 ? 0 : duplicateCount(n.key(i - 1), prevTrail, key, trail, k);
+        size_t stored = k - dup - trail;
+        end -= stored;
+        std::memcpy(page + end, key + dup, stored);
+        uint64_t v = n.recnos[i] | (static_cast<uint64_t>(dup) << l.recBits) |
+                     (static_cast<uint64_t>(trail) << (l.recBits + l.dupBits));
+        uint8_t* e = page + kLeafHeaderSize + i * l.bytes;
+        for (int b = 0; b < l.bytes; ++b)
+            e[b] = static_cast<uint8_t>(v >> (8 * b));
+        prevTrail = trail;
+    }
+    put16(page + kLeafFree, static_cast<uint16_t>(end - (kLeafHeaderSize + n.count() * l.bytes)));
+}
+
+} // namespace rk::cdx

@@ -1,0 +1,89 @@
+// The pages of one CDX file: a cache of decoded nodes, page allocation from the free list
+// or the end of the file, and write-back of the pages an operation changed.
+//
+// Changed nodes stay in memory (dirty) until flush(), which writes each of them once, in
+// file order. Nodes are shared: a node that a caller still holds is never evicted, so a
+// page has at most one decoded copy.
+#pragma once
+
+#include "cdx_node.h"
+#include "env.h"
+#include "status.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace rk::cdx {
+
+using NodePtr = std::shared_ptr<Node>;
+
+class Pager {
+public:
+    Pager(std::unique_ptr<File> file, bool readOnly);
+
+    // Reads the file size. Call once before use.
+    Status open();
+    File* file() { return file_.get(); }
+    void replaceFile(std::unique_ptr<File> file);
+    bool readOnly() const { return readOnly_; }
+    // Size of the file including pages allocated but not yet written.
+    uint64_t size() const { return size_; }
+
+    // Bounds-checked raw access.
+    Status readPage(uint32_t offset, uint8_t* page);
+    Status readBytes(uint64_t offset, uint8_t* buf, size_t n);
+    Status writeBytes(uint64_t offset, const uint8_t* buf, size_t n);
+
+    // A node, decoded and validated, from the cache or the file.
+    Result<NodePtr> load(uint32_t offset, uint16_t keyLength, uint8_t fill);
+    // Like load(), but a node not in the cache is decoded into a fresh object that the cache
+    // does not keep; pages are read ahead in large blocks (for walks along the leaves).
+    Result<NodePtr> loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill,
+                                   bool backward);
+    // A new empty node on a fresh page; it is dirty.
+    Result<NodePtr> allocate(uint16_t keyLength, uint8_t fill, uint16_t attr);
+    // Reserves `n` consecutive pages at the end of the file (bulk builds write them directly).
+    uint32_t reserveAtEnd(uint32_t pages);
+    void markDirty(const NodePtr& node);
+    // The node's page joins the free list.
+    void release(const NodePtr& node);
+
+    uint32_t freeHead() const { return freeHead_; }
+    void setFreeHead(uint32_t head) { freeHead_ = head; }
+
+    bool hasChanges() const { return !dirty_.empty() || !freed_.empty(); }
+    // Writes every changed page.
+    Status flush();
+    // Forgets unwritten changes and every cached node (after a failed operation).
+    void discard();
+    void clearCache();
+    void setCacheCapacity(size_t nodes) { capacity_ = nodes; }
+    size_t cachedNodes() const { return cache_.size(); }
+    // Changes whenever a page changes: cursors compare it to know their position still holds.
+    uint64_t generation() const { return generation_; }
+
+private:
+    struct Entry {
+        NodePtr node;
+        uint64_t lastUse = 0;
+    };
+    void evictIfNeeded();
+
+    std::unique_ptr<File> file_;
+    bool readOnly_;
+    uint64_t size_ = 0;
+    uint32_t freeHead_ = 0;
+    std::unordered_map<uint32_t, Entry> cache_;
+    std::map<uint32_t, NodePtr> dirty_;  // written at flush, in file order
+    std::map<uint32_t, uint32_t> freed_; // freed page -> next free page, written at flush
+    uint64_t tick_ = 0;
+    uint64_t generation_ = 1;
+    std::vector<uint8_t> ahead_; // read-ahead block for sequential loads
+    uint64_t aheadStart_ = 0;
+    size_t capacity_ = 8192;
+};
+
+} // namespace rk::cdx
