@@ -1,0 +1,231 @@
+#include "titleindex.h"
+
+#include "cp1252.h"
+#include "env.h"
+#include "record.h"
+
+#include <algorithm>
+#include <array>
+
+namespace rk::search {
+
+namespace {
+
+constexpr std::array<const char*, kFieldChoiceCount> kCaptions = {
+    "ALL Fields", "Titles", "Stars", "Producer", "Director", "Rating",
+    "Year",       "ID",     "User1", "User2",    "User3",    "User4"};
+
+// The fields behind each choice after the first two special ones.
+constexpr std::array<const char*, kFieldChoiceCount> kFieldOf = {
+    nullptr, "TITLE", nullptr, "PRODUCER", "DIRECTOR", "RATING",
+    "YEAR",  "ID",    "USER1", "USER2",    "USER3",    "USER4"};
+
+constexpr std::array<const char*, 4> kStars = {"STAR1", "STAR2", "STAR3", "STAR4"};
+
+// Records read per batch while building.
+constexpr uint32_t kBatch = 256;
+
+// Restores the engine-wide deleted filter on every way out.
+class DeletedFilterOff {
+public:
+    DeletedFilterOff() : was_(store::engine().deleted) { store::engine().deleted = false; }
+    ~DeletedFilterOff() { store::engine().deleted = was_; }
+
+private:
+    bool was_;
+};
+
+const dbf::FieldDef* findField(const std::vector<dbf::FieldDef>& fields, std::string_view name) {
+    for (const auto& f : fields)
+        if (cp1252::upper(f.name) == name) return &f;
+    return nullptr;
+}
+
+} // namespace
+
+std::string titlesIndexPath(const std::string& dataDir) {
+    return findFileNoCase(dataDir, kTitlesIndexFile);
+}
+
+bool indexFileExists(const std::string& indexPath) {
+    return Env::standard()->exists(indexPath);
+}
+
+const char* fieldChoiceCaption(int item) {
+    return item >= 0 && item < kFieldChoiceCount ? kCaptions[item] : nullptr;
+}
+
+int fieldChoiceByCaption(std::string_view caption) {
+    const std::string want = cp1252::upper(caption);
+    for (int i = 0; i < kFieldChoiceCount; ++i)
+        if (cp1252::upper(kCaptions[i]) == want) return i;
+    return -1;
+}
+
+std::string entryText(std::string_view image, const std::vector<dbf::FieldDef>& fields) {
+    std::string text;
+    text.reserve(image.size() + fields.size() + 1);
+    if (!image.empty()) text += image[0];
+    for (const auto& f : fields) {
+        text.append(dbf::rawField(image, f));
+        text += kFieldBreak;
+    }
+    text += '\0';
+    return text;
+}
+
+Result<FieldText> FieldText::make(const std::vector<dbf::FieldDef>& fields, int choice) {
+    if (choice < 0 || choice >= kFieldChoiceCount)
+        return Status::invalid("no such field choice: " + std::to_string(choice));
+    FieldText ft;
+    if (choice == 0) {
+        ft.whole_ = true;
+        ft.fields_ = fields;
+        return ft;
+    }
+    std::vector<const char*> names;
+    if (choice == 2)
+        names.assign(kStars.begin(), kStars.end());
+    else
+        names.push_back(kFieldOf[choice]);
+    for (const char* name : names) {
+        const dbf::FieldDef* f = findField(fields, name);
+        if (!f) return Status::notFound(std::string("the table has no field ") + name);
+        ft.fields_.push_back(*f);
+    }
+    return ft;
+}
+
+std::string_view FieldText::of(std::string_view image) {
+    if (whole_) {
+        buf_ = entryText(image, fields_);
+        return buf_;
+    }
+    buf_.clear();
+    for (const auto& f : fields_) {
+        buf_.append(dbf::rawField(image, f));
+        buf_ += kFieldBreak;
+    }
+    return buf_;
+}
+
+Result<BuildReport> buildTitlesIndex(TFts& fts, store::Table& titles, const std::string& indexPath,
+                                     const BuildStep& step) {
+    if (!titles.isOpen() || !titles.dbf()) return Status::invalid("the titles table is not open");
+    if (fts.FtsCreate(indexPath, 20, 2, 1, 1) <= 0) return fts.lastStatus();
+
+    dbf::DbfFile* file = titles.dbf();
+    const auto& fields = titles.fields();
+    const uint32_t total = titles.recCount();
+    const size_t size = titles.recSize();
+    BuildReport report;
+    std::string batch;
+    for (uint32_t first = 1; first <= total; first += kBatch) {
+        const uint32_t n = std::min(kBatch, total - first + 1);
+        batch.resize(size_t(n) * size);
+        Status s = file->readRecords(first, n, batch.data());
+        if (!s) {
+            fts.FtsAbandon();
+            return s;
+        }
+        for (uint32_t i = 0; i < n; ++i) {
+            const std::string_view image(batch.data() + size_t(i) * size, size);
+            const int32_t r = fts.FtsPut(static_cast<int32_t>(first + i), entryText(image, fields));
+            ++report.records;
+            if (r < 0) ++report.failed;
+            report.lastResult = r;
+            if (step && !step(r)) {
+                fts.FtsAbandon();
+                return Status::invalid("the index build was stopped");
+            }
+        }
+    }
+    if (fts.FtsClose() < 0) return fts.lastStatus();
+    if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.lastStatus();
+    return report;
+}
+
+Result<MarkReport> markMatches(TFts& fts, store::Table& titles, std::string_view query,
+                               int fieldChoice) {
+    auto text = FieldText::make(titles.fields(), fieldChoice);
+    if (!text) return text.status();
+    const int previous = titles.setOrder(0);
+    titles.goTop();
+    MarkReport report;
+    Status failure;
+    const uint32_t total = titles.recCount();
+    for (;;) {
+        const int32_t n = fts.FtsNextRec();
+        if (n <= 0) {
+            if (n < 0) failure = fts.lastStatus();
+            break;
+        }
+        ++report.candidates;
+        const auto recno = static_cast<uint32_t>(n);
+        if (recno > total) continue;
+        failure = titles.go(recno);
+        if (!failure) break;
+        const std::string& image = titles.record();
+        if (dbf::isDeleted(image)) {
+            ++report.deleted;
+            continue;
+        }
+        if (fts.FtsVerify(text->of(image), query, 4) != 1) continue;
+        failure = titles.setQueryBit(recno, true);
+        if (!failure) break;
+        ++report.matches;
+    }
+    titles.setOrder(previous);
+    titles.goTop();
+    if (!failure) return failure;
+    return report;
+}
+
+Result<SearchResult> searchTitles(store::Table& titles, const std::string& indexPath,
+                                  std::string_view query, int fieldChoice) {
+    if (fieldChoice < 0 || fieldChoice >= kFieldChoiceCount)
+        return Status::invalid("no such field choice: " + std::to_string(fieldChoice));
+    DeletedFilterOff filterOff;
+    SearchResult result;
+    if (!indexFileExists(indexPath)) {
+        result.outcome = SearchOutcome::IndexMissing;
+        return result;
+    }
+    TFts fts;
+    fts.FtsOpen(indexPath, 20, 1);
+    RK_RETURN_IF_ERROR(titles.query(""));
+    const int32_t set = fts.FtsSet(query);
+    if (set == kFtsNotUsable) {
+        result.outcome = SearchOutcome::NotUsable;
+        result.detail = fts.lastStatus();
+        return result;
+    }
+    if (set != 0) {
+        auto marked = markMatches(fts, titles, query, fieldChoice);
+        if (!marked) return marked.status();
+        result.report = *marked;
+    }
+    result.outcome = result.report.matches > 0 ? SearchOutcome::Found : SearchOutcome::NothingFound;
+    fts.FtsClose();
+    return result;
+}
+
+int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& titles) {
+    if (!indexFileExists(indexPath)) return 0;
+    if (titles.eof() || titles.recNo() == 0) return kFtsBadArgument;
+    if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.handle();
+    const int32_t r = fts.FtsPut(static_cast<int32_t>(titles.recNo()),
+                                 entryText(titles.record(), titles.fields()));
+    const int32_t closed = fts.FtsClose();
+    return r < 0 ? r : closed < 0 ? closed : r;
+}
+
+int32_t deleteTitleEntry(TFts& fts, const std::string& indexPath, uint32_t recno) {
+    if (!indexFileExists(indexPath)) return 0;
+    if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.handle();
+    const int32_t r = fts.FtsDelete(static_cast<int32_t>(recno));
+    fts.FtsClose();
+    return r;
+}
+
+} // namespace rk::search
