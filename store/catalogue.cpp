@@ -5,9 +5,25 @@
 namespace rk::catalogue {
 
 namespace {
-dbf::FieldDef C(const char* name, int len) { return {name, 'C', uint8_t(len), 0, 0}; }
-dbf::FieldDef N(const char* name, int len) { return {name, 'N', uint8_t(len), 0, 0}; }
-dbf::FieldDef L(const char* name) { return {name, 'L', 1, 0, 0}; }
+dbf::FieldDef C(const char* name, int len) {
+    return {name, 'C', uint8_t(len), 0, 0};
+}
+dbf::FieldDef N(const char* name, int len) {
+    return {name, 'N', uint8_t(len), 0, 0};
+}
+dbf::FieldDef L(const char* name) {
+    return {name, 'L', 1, 0, 0};
+}
+
+// Gives each field its place in the record image, after the deletion flag.
+std::vector<dbf::FieldDef> laidOut(std::vector<dbf::FieldDef> fields) {
+    uint32_t offset = 1;
+    for (auto& f : fields) {
+        f.offset = offset;
+        offset += f.length;
+    }
+    return fields;
+}
 
 std::string join(const std::string& dir, const char* name) {
     return (std::filesystem::path(dir) / name).string();
@@ -15,22 +31,22 @@ std::string join(const std::string& dir, const char* name) {
 } // namespace
 
 const std::vector<dbf::FieldDef>& titleFields() {
-    static const std::vector<dbf::FieldDef> fields = {
-        C("TITLE", 100),    C("CATEGORY", 50), C("FORMAT", 25),   C("ID", 25),
-        N("COUNTER", 4),    C("RUNTIME", 8),   C("USER1", 50),    C("USER2", 50),
-        C("USER3", 50),     C("USER4", 50),    C("RATED", 15),    C("RATING", 25),
-        C("SUMMARY", 255),  C("PRODUCER", 50), C("DIRECTOR", 50), C("STAR1", 25),
-        C("STAR2", 25),     C("STAR3", 25),    C("STAR4", 25),    C("YEAR", 4),
-        C("SPEED", 15),     C("SOUND", 15),    L("CLOSE_CAPT"),   C("CONTENT", 15),
-        C("PRICE", 6),      L("MARKED"),       L("MULTI_SET"),    N("TAPES", 4),
-        L("AV_CLIP"),       C("CLIP_TYPE", 12), C("PICTURE", 5),  L("SURROUND"),
+    static const std::vector<dbf::FieldDef> fields = laidOut({
+        C("TITLE", 100),     C("CATEGORY", 50),  C("FORMAT", 25),   C("ID", 25),
+        N("COUNTER", 4),     C("RUNTIME", 8),    C("USER1", 50),    C("USER2", 50),
+        C("USER3", 50),      C("USER4", 50),     C("RATED", 15),    C("RATING", 25),
+        C("SUMMARY", 255),   C("PRODUCER", 50),  C("DIRECTOR", 50), C("STAR1", 25),
+        C("STAR2", 25),      C("STAR3", 25),     C("STAR4", 25),    C("YEAR", 4),
+        C("SPEED", 15),      C("SOUND", 15),     L("CLOSE_CAPT"),   C("CONTENT", 15),
+        C("PRICE", 6),       L("MARKED"),        L("MULTI_SET"),    N("TAPES", 4),
+        L("AV_CLIP"),        C("CLIP_TYPE", 12), C("PICTURE", 5),   L("SURROUND"),
         C("CLIP_FILE", 100),
-    };
+    });
     return fields;
 }
 
 const std::vector<dbf::FieldDef>& categoryFields() {
-    static const std::vector<dbf::FieldDef> fields = {C("CATEGORY", 50), N("CATID", 5)};
+    static const std::vector<dbf::FieldDef> fields = laidOut({C("CATEGORY", 50), N("CATID", 5)});
     return fields;
 }
 
@@ -96,8 +112,7 @@ Result<std::vector<std::string>> readChoiceList(const std::string& path,
     return entries;
 }
 
-Status writeChoiceList(const std::string& path, const std::vector<std::string>& entries,
-                       Env* env) {
+Status writeChoiceList(const std::string& path, const std::vector<std::string>& entries, Env* env) {
     std::string text;
     for (const auto& e : entries) {
         text += e;

@@ -11,8 +11,10 @@ namespace rk::store {
 namespace {
 
 bool numberText(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
     if (s.empty()) return true;
     if (s.front() == '+' || s.front() == '-') s.remove_prefix(1);
     if (s.empty()) return false;
@@ -56,7 +58,8 @@ void checkRecord(uint32_t recno, std::string_view img, const std::vector<dbf::Fi
                 dbf::getDate(img, f).year == 0)
                 problem("date field " + f.name + " holds '" + std::string(raw) + "'");
             break;
-        default: break;
+        default:
+            break;
         }
     }
 }
@@ -71,7 +74,8 @@ Result<CheckReport> checkTable(const std::string& path, Env* env) {
     if (!t) return t.status();
     dbf::DbfFile& d = **t;
     CheckReport report;
-    for (const auto& diag : d.diagnostics()) report.problems.push_back(diag);
+    for (const auto& diag : d.diagnostics())
+        report.problems.push_back(diag);
     uint32_t n = d.recordCount();
     const uint32_t per = 1024;
     std::vector<char> buf(size_t(per) * d.recordLength());

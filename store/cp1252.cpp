@@ -42,12 +42,14 @@ struct Tables {
     std::array<unsigned char, 256> up{}, low{}, folded{};
     std::array<bool, 256> alnum{};
     Tables() {
-        for (int c = 0; c < 256; ++c) up[c] = low[c] = static_cast<unsigned char>(c);
+        for (int c = 0; c < 256; ++c)
+            up[c] = low[c] = static_cast<unsigned char>(c);
         auto pair = [&](int u, int l) {
             up[l] = static_cast<unsigned char>(u);
             low[u] = static_cast<unsigned char>(l);
         };
-        for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 32);
+        for (int c = 'A'; c <= 'Z'; ++c)
+            pair(c, c + 32);
         for (int c = 0xC0; c <= 0xDE; ++c)
             if (c != 0xD7) pair(c, c + 32); // × and ÷ are not letters
         pair(0x8A, 0x9A);                   // Š š
@@ -59,9 +61,10 @@ struct Tables {
                        c == 0xBA || c == 0x83;
         }
         // Base letters of the accented ones, in lower case.
-        const char* base = "aaaaaaaceeeeiiiidnooooo\0ouuuuyts" // 0xC0..0xDF
+        const char* base = "aaaaaaaceeeeiiiidnooooo\0ouuuuyts"  // 0xC0..0xDF
                            "aaaaaaaceeeeiiiidnooooo\0ouuuuyty"; // 0xE0..0xFF
-        for (int c = 0; c < 256; ++c) folded[c] = low[c];
+        for (int c = 0; c < 256; ++c)
+            folded[c] = low[c];
         for (int c = 0xC0; c <= 0xFF; ++c)
             if (base[c - 0xC0]) folded[c] = static_cast<unsigned char>(base[c - 0xC0]);
         folded[0xC6] = folded[0xE6] = 0xE6; // æ stays a letter of its own
@@ -127,26 +130,37 @@ Result<std::string> fromUtf8(std::string_view s) {
 std::string toUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (char ch : bytes) appendUtf8(out, codePoint(static_cast<unsigned char>(ch)));
+    for (char ch : bytes)
+        appendUtf8(out, codePoint(static_cast<unsigned char>(ch)));
     return out;
 }
 
-unsigned char upper(unsigned char c) { return tables().up[c]; }
-unsigned char lower(unsigned char c) { return tables().low[c]; }
+unsigned char upper(unsigned char c) {
+    return tables().up[c];
+}
+unsigned char lower(unsigned char c) {
+    return tables().low[c];
+}
 
 std::string upper(std::string_view s) {
     std::string out(s);
-    for (auto& ch : out) ch = static_cast<char>(upper(static_cast<unsigned char>(ch)));
+    for (auto& ch : out)
+        ch = static_cast<char>(upper(static_cast<unsigned char>(ch)));
     return out;
 }
 
 std::string lower(std::string_view s) {
     std::string out(s);
-    for (auto& ch : out) ch = static_cast<char>(lower(static_cast<unsigned char>(ch)));
+    for (auto& ch : out)
+        ch = static_cast<char>(lower(static_cast<unsigned char>(ch)));
     return out;
 }
 
-bool isAlnum(unsigned char c) { return tables().alnum[c]; }
-unsigned char fold(unsigned char c) { return tables().folded[c]; }
+bool isAlnum(unsigned char c) {
+    return tables().alnum[c];
+}
+unsigned char fold(unsigned char c) {
+    return tables().folded[c];
+}
 
 } // namespace rk::cp1252

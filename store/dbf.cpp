@@ -10,7 +10,9 @@ namespace rk::dbf {
 
 namespace {
 
-uint16_t u16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t u16(const unsigned char* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t u32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -20,7 +22,8 @@ void put16(unsigned char* p, uint16_t v) {
     p[1] = static_cast<unsigned char>(v >> 8);
 }
 void put32(unsigned char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
 Date today() {
@@ -86,8 +89,7 @@ Status DbfFile::readHeader() {
     version_ = h[0];
     if (version_ == kVersionFoxProMemo || version_ == 0x83 || version_ == 0x8B ||
         version_ == 0xCB || version_ == 0xE5 || version_ == 0xFB)
-        return Status::notSupported(path_ +
-                                    " has memo fields, which this program does not handle");
+        return Status::notSupported(path_ + " has memo fields, which this program does not handle");
     if (version_ == kVersionVisualFoxPro || version_ == 0x31 || version_ == 0x32)
         return Status::notSupported(
             path_ + " is a Visual FoxPro table, which this program does not handle");
@@ -124,13 +126,20 @@ Status DbfFile::readHeader() {
             terminated = true;
             break;
         }
-        if (pos + kFieldDescSize > desc.size()) break;
+        if (pos + kFieldDescSize > desc.size()) {
+            // No room for another descriptor: the header length ends the list even where the
+            // writer put another byte than 0x0D there.
+            terminated = true;
+            break;
+        }
         const unsigned char* d = desc.data() + pos;
         FieldDef f;
         size_t n = 0;
-        while (n < 11 && d[n] != 0) ++n;
+        while (n < 11 && d[n] != 0)
+            ++n;
         f.name.assign(reinterpret_cast<const char*>(d), n);
-        for (auto& c : f.name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (auto& c : f.name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         f.type = static_cast<char>(std::toupper(d[11]));
         f.length = d[16];
         f.decimals = d[17];
@@ -169,11 +178,10 @@ Status DbfFile::readHeader() {
     uint64_t body = fileSize - headerLength_;
     uint64_t whole = body / recordLength_;
     if (recordCount_ > whole) {
-        diagnostics_.push_back(path_ + " is cut short: its header counts " +
-                               std::to_string(recordCount_) + " records but the file holds " +
-                               std::to_string(whole) + " whole records" +
-                               (body % recordLength_ ? " and part of one more" : "") +
-                               "; the whole records are kept");
+        diagnostics_.push_back(
+            path_ + " is cut short: its header counts " + std::to_string(recordCount_) +
+            " records but the file holds " + std::to_string(whole) + " whole records" +
+            (body % recordLength_ ? " and part of one more" : "") + "; the whole records are kept");
         recordCount_ = static_cast<uint32_t>(whole);
     } else if (recordCount_ < whole) {
         // Whole records after the counted ones: an append that was interrupted after its record
@@ -227,7 +235,8 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDef>& fie
     for (size_t i = 0; i < fields.size(); ++i) {
         unsigned char* p = &h[kHeaderSize + i * kFieldDescSize];
         std::string name = fields[i].name;
-        for (auto& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (auto& c : name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         std::memcpy(p, name.data(), name.size());
         p[11] = static_cast<unsigned char>(fields[i].type);
         put32(p + 12, offset);
@@ -259,7 +268,9 @@ int DbfFile::fieldIndex(std::string_view name) const {
     return -1;
 }
 
-std::string DbfFile::blankRecord() const { return std::string(recordLength_, ' '); }
+std::string DbfFile::blankRecord() const {
+    return std::string(recordLength_, ' ');
+}
 
 Status DbfFile::readRecord(uint32_t recno, std::string* image) {
     image->resize(recordLength_);
@@ -274,8 +285,8 @@ Status DbfFile::readRecords(uint32_t first, uint32_t count, char* buf) {
     RK_RETURN_IF_ERROR(
         file_->read(headerLength_ + uint64_t(first - 1) * recordLength_, buf, n, &got));
     if (got < n)
-        return Status::corruption(path_ + ": record " + std::to_string(first + got / recordLength_) +
-                                  " is cut short");
+        return Status::corruption(path_ + ": record " +
+                                  std::to_string(first + got / recordLength_) + " is cut short");
     return Status::ok();
 }
 
@@ -302,8 +313,8 @@ Result<uint32_t> DbfFile::appendRecord(std::string_view image) {
     // after the counted ones, which the next open keeps.
     std::string buf(image);
     buf.push_back(static_cast<char>(kEofMark));
-    RK_RETURN_IF_ERROR(
-        file_->write(headerLength_ + uint64_t(recordCount_) * recordLength_, buf.data(), buf.size()));
+    RK_RETURN_IF_ERROR(file_->write(headerLength_ + uint64_t(recordCount_) * recordLength_,
+                                    buf.data(), buf.size()));
     ++recordCount_;
     Status s = writeHeaderCount();
     if (!s) {
@@ -373,6 +384,8 @@ Status DbfFile::setStructuralIndexFlag(bool on) {
     return Status::ok();
 }
 
-Status DbfFile::sync() { return readOnly_ ? Status::ok() : file_->sync(); }
+Status DbfFile::sync() {
+    return readOnly_ ? Status::ok() : file_->sync();
+}
 
 } // namespace rk::dbf

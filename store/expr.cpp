@@ -40,8 +40,23 @@ enum class Op {
     LogicalField,
 };
 
-enum class Fn { Upper, Lower, Trim, Ltrim, Alltrim, Left, Right, Substr, Str, Val, Dtos, Iif,
-                Deleted, Recno, Empty };
+enum class Fn {
+    Upper,
+    Lower,
+    Trim,
+    Ltrim,
+    Alltrim,
+    Left,
+    Right,
+    Substr,
+    Str,
+    Val,
+    Dtos,
+    Iif,
+    Deleted,
+    Recno,
+    Empty
+};
 
 struct Node {
     Op op = Op::Literal;
@@ -84,10 +99,14 @@ namespace {
 
 const char* typeName(Type t) {
     switch (t) {
-    case Type::Char: return "text";
-    case Type::Num: return "number";
-    case Type::Logical: return "logical";
-    case Type::Date: return "date";
+    case Type::Char:
+        return "text";
+    case Type::Num:
+        return "number";
+    case Type::Logical:
+        return "logical";
+    case Type::Date:
+        return "date";
     }
     return "?";
 }
@@ -95,8 +114,33 @@ const char* typeName(Type t) {
 // ---------------------------------------------------------------------------------------------
 // Lexer
 
-enum class Tok { End, Number, String, Name, LogicalLit, And, Or, Not, LParen, RParen, Comma,
-                 Plus, Minus, Star, Slash, Percent, Eq, EqEq, Ne, Lt, Le, Gt, Ge, Dollar, Arrow };
+enum class Tok {
+    End,
+    Number,
+    String,
+    Name,
+    LogicalLit,
+    And,
+    Or,
+    Not,
+    LParen,
+    RParen,
+    Comma,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Percent,
+    Eq,
+    EqEq,
+    Ne,
+    Lt,
+    Le,
+    Gt,
+    Ge,
+    Dollar,
+    Arrow
+};
 
 struct Token {
     Tok kind = Tok::End;
@@ -127,7 +171,8 @@ private:
     }
 
     Status advance() {
-        while (i_ < src_.size() && std::isspace(static_cast<unsigned char>(src_[i_]))) ++i_;
+        while (i_ < src_.size() && std::isspace(static_cast<unsigned char>(src_[i_])))
+            ++i_;
         tok_ = Token();
         tok_.pos = i_ + 1;
         if (i_ >= src_.size()) {
@@ -189,8 +234,8 @@ private:
         }
         if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
             size_t start = i_;
-            while (i_ < src_.size() && (std::isalnum(static_cast<unsigned char>(src_[i_])) ||
-                                        src_[i_] == '_'))
+            while (i_ < src_.size() &&
+                   (std::isalnum(static_cast<unsigned char>(src_[i_])) || src_[i_] == '_'))
                 ++i_;
             tok_.kind = Tok::Name;
             tok_.text = std::string(src_.substr(start, i_ - start));
@@ -210,9 +255,9 @@ private:
                 return Status::ok();
             }
         static const char* singles = "()+-*/%=<>#$!,";
-        static const Tok kinds[] = {Tok::LParen, Tok::RParen, Tok::Plus, Tok::Minus, Tok::Star,
-                                    Tok::Slash,  Tok::Percent, Tok::Eq,  Tok::Lt,    Tok::Gt,
-                                    Tok::Ne,     Tok::Dollar, Tok::Not,  Tok::Comma};
+        static const Tok kinds[] = {Tok::LParen, Tok::RParen,  Tok::Plus, Tok::Minus, Tok::Star,
+                                    Tok::Slash,  Tok::Percent, Tok::Eq,   Tok::Lt,    Tok::Gt,
+                                    Tok::Ne,     Tok::Dollar,  Tok::Not,  Tok::Comma};
         const char* p = std::strchr(singles, c);
         if (p && c != '\0') {
             tok_.kind = kinds[p - singles];
@@ -227,7 +272,8 @@ private:
         auto n = std::make_shared<Node>();
         n->op = op;
         n->type = t;
-        for (const auto& a : args) n->height = std::max(n->height, a->height + 1);
+        for (const auto& a : args)
+            n->height = std::max(n->height, a->height + 1);
         n->args = std::move(args);
         return n;
     }
@@ -300,15 +346,32 @@ private:
         if (!l) return l;
         Op op;
         switch (tok_.kind) {
-        case Tok::Eq: op = Op::Eq; break;
-        case Tok::EqEq: op = Op::ExactEq; break;
-        case Tok::Ne: op = Op::Ne; break;
-        case Tok::Lt: op = Op::Lt; break;
-        case Tok::Le: op = Op::Le; break;
-        case Tok::Gt: op = Op::Gt; break;
-        case Tok::Ge: op = Op::Ge; break;
-        case Tok::Dollar: op = Op::Contains; break;
-        default: return l;
+        case Tok::Eq:
+            op = Op::Eq;
+            break;
+        case Tok::EqEq:
+            op = Op::ExactEq;
+            break;
+        case Tok::Ne:
+            op = Op::Ne;
+            break;
+        case Tok::Lt:
+            op = Op::Lt;
+            break;
+        case Tok::Le:
+            op = Op::Le;
+            break;
+        case Tok::Gt:
+            op = Op::Gt;
+            break;
+        case Tok::Ge:
+            op = Op::Ge;
+            break;
+        case Tok::Dollar:
+            op = Op::Contains;
+            break;
+        default:
+            return l;
         }
         size_t pos = tok_.pos;
         std::string opText = tok_.text;
@@ -323,8 +386,7 @@ private:
         if (op == Op::Contains && a->type != Type::Char) return error("'$' needs texts", pos);
         if (a->type == Type::Logical && op != Op::Eq && op != Op::ExactEq && op != Op::Ne)
             return error("logical values can only be compared for equality", pos);
-        if (op == Op::Eq && a->op == Op::Field && a->type == Type::Char &&
-            b->op == Op::Literal) {
+        if (op == Op::Eq && a->op == Op::Field && a->type == Type::Char && b->op == Op::Literal) {
             auto n = std::make_shared<Node>();
             n->op = Op::FieldEqText;
             n->type = Type::Logical;
@@ -438,9 +500,12 @@ private:
             RK_RETURN_IF_ERROR(advance());
             return e;
         }
-        case Tok::Name: return parseName();
-        case Tok::End: return error("the expression ends too soon");
-        default: return error("unexpected '" + tok_.text + "'");
+        case Tok::Name:
+            return parseName();
+        case Tok::End:
+            return error("the expression ends too soon");
+        default:
+            return error("unexpected '" + tok_.text + "'");
         }
     }
 
@@ -460,11 +525,19 @@ private:
                 auto n = std::make_shared<Node>();
                 n->field = f;
                 switch (f.type) {
-                case 'C': n->type = Type::Char; break;
+                case 'C':
+                    n->type = Type::Char;
+                    break;
                 case 'N':
-                case 'F': n->type = Type::Num; break;
-                case 'D': n->type = Type::Date; break;
-                default: n->type = Type::Logical; break;
+                case 'F':
+                    n->type = Type::Num;
+                    break;
+                case 'D':
+                    n->type = Type::Date;
+                    break;
+                default:
+                    n->type = Type::Logical;
+                    break;
                 }
                 n->op = n->type == Type::Logical ? Op::LogicalField : Op::Field;
                 return NodeP(n);
@@ -480,14 +553,14 @@ private:
             int minArgs, maxArgs;
         };
         static const FnDef defs[] = {
-            {"UPPER", Fn::Upper, 1, 1},    {"LOWER", Fn::Lower, 1, 1},
-            {"TRIM", Fn::Trim, 1, 1},      {"RTRIM", Fn::Trim, 1, 1},
-            {"LTRIM", Fn::Ltrim, 1, 1},    {"ALLTRIM", Fn::Alltrim, 1, 1},
-            {"LEFT", Fn::Left, 2, 2},      {"RIGHT", Fn::Right, 2, 2},
-            {"SUBSTR", Fn::Substr, 2, 3},  {"STR", Fn::Str, 1, 3},
-            {"VAL", Fn::Val, 1, 1},        {"DTOS", Fn::Dtos, 1, 1},
-            {"IIF", Fn::Iif, 3, 3},        {"DELETED", Fn::Deleted, 0, 0},
-            {"RECNO", Fn::Recno, 0, 0},    {"EMPTY", Fn::Empty, 1, 1},
+            {"UPPER", Fn::Upper, 1, 1},   {"LOWER", Fn::Lower, 1, 1},
+            {"TRIM", Fn::Trim, 1, 1},     {"RTRIM", Fn::Trim, 1, 1},
+            {"LTRIM", Fn::Ltrim, 1, 1},   {"ALLTRIM", Fn::Alltrim, 1, 1},
+            {"LEFT", Fn::Left, 2, 2},     {"RIGHT", Fn::Right, 2, 2},
+            {"SUBSTR", Fn::Substr, 2, 3}, {"STR", Fn::Str, 1, 3},
+            {"VAL", Fn::Val, 1, 1},       {"DTOS", Fn::Dtos, 1, 1},
+            {"IIF", Fn::Iif, 3, 3},       {"DELETED", Fn::Deleted, 0, 0},
+            {"RECNO", Fn::Recno, 0, 0},   {"EMPTY", Fn::Empty, 1, 1},
         };
         std::string upper = cp1252::upper(name.text);
         const FnDef* def = nullptr;
@@ -519,9 +592,8 @@ private:
         int n = static_cast<int>(args.size());
         if (n < def->minArgs || n > def->maxArgs)
             return error(std::string(def->name) + "() takes " + std::to_string(def->minArgs) +
-                             (def->maxArgs != def->minArgs
-                                  ? " to " + std::to_string(def->maxArgs)
-                                  : std::string()) +
+                             (def->maxArgs != def->minArgs ? " to " + std::to_string(def->maxArgs)
+                                                           : std::string()) +
                              " arguments",
                          name.pos);
         auto want = [&](int i, Type t) -> Status {
@@ -537,7 +609,9 @@ private:
         case Fn::Lower:
         case Fn::Trim:
         case Fn::Ltrim:
-        case Fn::Alltrim: RK_RETURN_IF_ERROR(want(0, Type::Char)); break;
+        case Fn::Alltrim:
+            RK_RETURN_IF_ERROR(want(0, Type::Char));
+            break;
         case Fn::Left:
         case Fn::Right:
             RK_RETURN_IF_ERROR(want(0, Type::Char));
@@ -545,16 +619,20 @@ private:
             break;
         case Fn::Substr:
             RK_RETURN_IF_ERROR(want(0, Type::Char));
-            for (int i = 1; i < n; ++i) RK_RETURN_IF_ERROR(want(i, Type::Num));
+            for (int i = 1; i < n; ++i)
+                RK_RETURN_IF_ERROR(want(i, Type::Num));
             break;
         case Fn::Str:
-            for (int i = 0; i < n; ++i) RK_RETURN_IF_ERROR(want(i, Type::Num));
+            for (int i = 0; i < n; ++i)
+                RK_RETURN_IF_ERROR(want(i, Type::Num));
             break;
         case Fn::Val:
             RK_RETURN_IF_ERROR(want(0, Type::Char));
             out = Type::Num;
             break;
-        case Fn::Dtos: RK_RETURN_IF_ERROR(want(0, Type::Date)); break;
+        case Fn::Dtos:
+            RK_RETURN_IF_ERROR(want(0, Type::Date));
+            break;
         case Fn::Iif:
             RK_RETURN_IF_ERROR(want(0, Type::Logical));
             if (args[1]->type != args[2]->type)
@@ -562,11 +640,16 @@ private:
             out = args[1]->type;
             break;
         case Fn::Deleted:
-        case Fn::Empty: out = Type::Logical; break;
-        case Fn::Recno: out = Type::Num; break;
+        case Fn::Empty:
+            out = Type::Logical;
+            break;
+        case Fn::Recno:
+            out = Type::Num;
+            break;
         }
         auto node = std::make_shared<Node>();
-        for (const auto& a : args) node->height = std::max(node->height, a->height + 1);
+        for (const auto& a : args)
+            node->height = std::max(node->height, a->height + 1);
         node->op = Op::Func;
         node->fn = def->fn;
         node->type = out;
@@ -642,11 +725,14 @@ Value evalNode(const Node& n, std::string_view img, uint32_t recno);
 Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
     auto arg = [&](size_t i) { return evalNode(*n.args[i], img, recno); };
     switch (n.fn) {
-    case Fn::Upper: return charValue(cp1252::upper(arg(0).s));
-    case Fn::Lower: return charValue(cp1252::lower(arg(0).s));
+    case Fn::Upper:
+        return charValue(cp1252::upper(arg(0).s));
+    case Fn::Lower:
+        return charValue(cp1252::lower(arg(0).s));
     case Fn::Trim: {
         std::string s = arg(0).s;
-        while (!s.empty() && s.back() == ' ') s.pop_back();
+        while (!s.empty() && s.back() == ' ')
+            s.pop_back();
         return charValue(std::move(s));
     }
     case Fn::Ltrim: {
@@ -687,14 +773,16 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
     }
     case Fn::Str: {
         double v = arg(0).n;
-        int width = n.args.size() > 1 ? static_cast<int>(std::fmin(std::fmax(arg(1).n, 0), 255)) : 10;
+        int width =
+            n.args.size() > 1 ? static_cast<int>(std::fmin(std::fmax(arg(1).n, 0), 255)) : 10;
         int dec = n.args.size() > 2 ? static_cast<int>(std::fmin(std::fmax(arg(2).n, 0), 15)) : 0;
         return charValue(strOf(v, width, dec));
     }
     case Fn::Val: {
         std::string s = arg(0).s;
         const char* p = s.c_str();
-        while (*p == ' ') ++p;
+        while (*p == ' ')
+            ++p;
         char* end = nullptr;
         double v = std::strtod(p, &end);
         return numValue(end == p || !std::isfinite(v) ? 0 : v);
@@ -707,16 +795,22 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
         std::snprintf(buf, sizeof buf, "%04d%02d%02d", d.year % 10000, d.month, d.day);
         return charValue(buf);
     }
-    case Fn::Iif: return arg(0).b ? arg(1) : arg(2);
-    case Fn::Deleted: return boolValue(dbf::isDeleted(img));
-    case Fn::Recno: return numValue(recno);
+    case Fn::Iif:
+        return arg(0).b ? arg(1) : arg(2);
+    case Fn::Deleted:
+        return boolValue(dbf::isDeleted(img));
+    case Fn::Recno:
+        return numValue(recno);
     case Fn::Empty: {
         Value v = arg(0);
         switch (v.type) {
-        case Type::Char: return boolValue(v.s.find_first_not_of(' ') == std::string::npos);
+        case Type::Char:
+            return boolValue(v.s.find_first_not_of(' ') == std::string::npos);
         case Type::Num:
-        case Type::Date: return boolValue(v.n == 0);
-        case Type::Logical: return boolValue(!v.b);
+        case Type::Date:
+            return boolValue(v.n == 0);
+        case Type::Logical:
+            return boolValue(!v.b);
         }
         return boolValue(true);
     }
@@ -726,30 +820,39 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
 
 Value evalNode(const Node& n, std::string_view img, uint32_t recno) {
     switch (n.op) {
-    case Op::Literal: return n.literal;
+    case Op::Literal:
+        return n.literal;
     case Op::Field: {
         switch (n.type) {
-        case Type::Char: return charValue(std::string(dbf::rawField(img, n.field)));
-        case Type::Num: return numValue(dbf::getNumber(img, n.field));
+        case Type::Char:
+            return charValue(std::string(dbf::rawField(img, n.field)));
+        case Type::Num:
+            return numValue(dbf::getNumber(img, n.field));
         case Type::Date: {
             dbf::Date d = dbf::getDate(img, n.field);
             return dateValue(d.year ? double(julianDay(d.year, d.month, d.day)) : 0.0);
         }
-        case Type::Logical: return boolValue(dbf::getLogical(img, n.field));
+        case Type::Logical:
+            return boolValue(dbf::getLogical(img, n.field));
         }
         return boolValue(false);
     }
-    case Op::LogicalField: return boolValue(dbf::getLogical(img, n.field));
+    case Op::LogicalField:
+        return boolValue(dbf::getLogical(img, n.field));
     case Op::FieldEqText:
         return boolValue(looseEqual(dbf::rawField(img, n.field), n.literal.s));
-    case Op::Neg: return numValue(-evalNode(*n.args[0], img, recno).n);
-    case Op::Not: return boolValue(!evalNode(*n.args[0], img, recno).b);
+    case Op::Neg:
+        return numValue(-evalNode(*n.args[0], img, recno).n);
+    case Op::Not:
+        return boolValue(!evalNode(*n.args[0], img, recno).b);
     case Op::And:
         return boolValue(evalNode(*n.args[0], img, recno).b && evalNode(*n.args[1], img, recno).b);
     case Op::Or:
         return boolValue(evalNode(*n.args[0], img, recno).b || evalNode(*n.args[1], img, recno).b);
-    case Op::Func: return evalFunc(n, img, recno);
-    default: break;
+    case Op::Func:
+        return evalFunc(n, img, recno);
+    default:
+        break;
     }
     Value a = evalNode(*n.args[0], img, recno);
     Value b = evalNode(*n.args[1], img, recno);
@@ -766,11 +869,16 @@ Value evalNode(const Node& n, std::string_view img, uint32_t recno) {
         }
         if (n.type == Type::Date) return dateValue(a.n - b.n);
         return numValue(a.n - b.n);
-    case Op::Mul: return numValue(a.n * b.n);
-    case Op::Div: return numValue(b.n == 0 ? 0 : a.n / b.n);
-    case Op::Mod: return numValue(b.n == 0 ? 0 : std::fmod(a.n, b.n));
-    case Op::Contains: return boolValue(b.s.find(a.s) != std::string::npos);
-    default: break;
+    case Op::Mul:
+        return numValue(a.n * b.n);
+    case Op::Div:
+        return numValue(b.n == 0 ? 0 : a.n / b.n);
+    case Op::Mod:
+        return numValue(b.n == 0 ? 0 : std::fmod(a.n, b.n));
+    case Op::Contains:
+        return boolValue(b.s.find(a.s) != std::string::npos);
+    default:
+        break;
     }
     int c = 0;
     bool eq = false;
@@ -791,13 +899,20 @@ Value evalNode(const Node& n, std::string_view img, uint32_t recno) {
     }
     switch (n.op) {
     case Op::Eq:
-    case Op::ExactEq: return boolValue(eq);
-    case Op::Ne: return boolValue(!eq);
-    case Op::Lt: return boolValue(c < 0);
-    case Op::Le: return boolValue(c <= 0);
-    case Op::Gt: return boolValue(c > 0);
-    case Op::Ge: return boolValue(c >= 0);
-    default: return boolValue(false);
+    case Op::ExactEq:
+        return boolValue(eq);
+    case Op::Ne:
+        return boolValue(!eq);
+    case Op::Lt:
+        return boolValue(c < 0);
+    case Op::Le:
+        return boolValue(c <= 0);
+    case Op::Gt:
+        return boolValue(c > 0);
+    case Op::Ge:
+        return boolValue(c >= 0);
+    default:
+        return boolValue(false);
     }
 }
 
@@ -816,7 +931,9 @@ Result<Expr> Expr::parse(std::string_view text, const std::vector<dbf::FieldDef>
     return e;
 }
 
-Type Expr::type() const { return root_ ? root_->type : Type::Logical; }
+Type Expr::type() const {
+    return root_ ? root_->type : Type::Logical;
+}
 
 Value Expr::eval(std::string_view image, uint32_t recno) const {
     if (!root_) return Value{};
@@ -827,9 +944,12 @@ bool Expr::test(std::string_view image, uint32_t recno) const {
     if (!root_) return false;
     const Node& n = *root_;
     switch (n.op) {
-    case Op::FieldEqText: return looseEqual(dbf::rawField(image, n.field), n.literal.s);
-    case Op::LogicalField: return dbf::getLogical(image, n.field);
-    default: return evalNode(n, image, recno).b;
+    case Op::FieldEqText:
+        return looseEqual(dbf::rawField(image, n.field), n.literal.s);
+    case Op::LogicalField:
+        return dbf::getLogical(image, n.field);
+    default:
+        return evalNode(n, image, recno).b;
     }
 }
 

@@ -10,8 +10,10 @@ namespace rk::dbf {
 namespace {
 
 std::string_view trimBoth(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\0')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\0'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -39,11 +41,14 @@ std::string_view rawField(std::string_view image, const FieldDef& f) {
 
 std::string_view trimmedField(std::string_view image, const FieldDef& f) {
     std::string_view s = rawField(image, f);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.remove_suffix(1);
     return s;
 }
 
-bool isDeleted(std::string_view image) { return !image.empty() && image[0] == kDeletedFlag; }
+bool isDeleted(std::string_view image) {
+    return !image.empty() && image[0] == kDeletedFlag;
+}
 
 void setDeleted(std::string& image, bool deleted) {
     if (!image.empty()) image[0] = deleted ? kDeletedFlag : kLiveFlag;
@@ -121,11 +126,15 @@ void setDate(std::string& image, const FieldDef& f, const Date& d) {
     setString(image, f, buf);
 }
 
-void setBlank(std::string& image, const FieldDef& f) { setString(image, f, ""); }
+void setBlank(std::string& image, const FieldDef& f) {
+    setString(image, f, "");
+}
 
 Status setFromText(std::string& image, const FieldDef& f, std::string_view text) {
     switch (f.type) {
-    case 'C': setString(image, f, text); return Status::ok();
+    case 'C':
+        setString(image, f, text);
+        return Status::ok();
     case 'N':
     case 'F': {
         if (trimBoth(text).empty()) {
@@ -145,7 +154,8 @@ Status setFromText(std::string& image, const FieldDef& f, std::string_view text)
             return Status::ok();
         }
         std::string u;
-        for (char c : t) u += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char c : t)
+            u += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         if (u == "T" || u == "Y" || u == "TRUE" || u == "YES" || u == ".T." || u == "1") {
             setLogical(image, f, true);
         } else if (u == "F" || u == "N" || u == "FALSE" || u == "NO" || u == ".F." || u == "0") {
@@ -173,16 +183,20 @@ Status setFromText(std::string& image, const FieldDef& f, std::string_view text)
         setDate(image, f, Date{y, m, d});
         return Status::ok();
     }
-    default: return Status::invalid("field " + f.name + " has an unknown type");
+    default:
+        return Status::invalid("field " + f.name + " has an unknown type");
     }
 }
 
 std::string displayText(std::string_view image, const FieldDef& f) {
     switch (f.type) {
-    case 'L': return getLogical(image, f) ? "T" : "F";
+    case 'L':
+        return getLogical(image, f) ? "T" : "F";
     case 'N':
-    case 'F': return std::string(trimBoth(rawField(image, f)));
-    default: return std::string(trimmedField(image, f));
+    case 'F':
+        return std::string(trimBoth(rawField(image, f)));
+    default:
+        return std::string(trimmedField(image, f));
     }
 }
 

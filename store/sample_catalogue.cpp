@@ -30,7 +30,7 @@ struct SampleTitle {
     const char* picture; // "Color" or "B&W"
     const char* sound;
     const char* content;
-    int tapes;   // more than 1: a multi-set
+    int tapes; // more than 1: a multi-set
     bool marked;
     const char* location; // first user field
 };
@@ -360,7 +360,8 @@ Status createSample(const std::string& dir, Env* env) {
         RK_RETURN_IF_ERROR(set(img, F("PRODUCER"), t.producer));
         RK_RETURN_IF_ERROR(set(img, F("DIRECTOR"), t.director));
         const char* starFields[] = {"STAR1", "STAR2", "STAR3", "STAR4"};
-        for (int s = 0; s < 4; ++s) RK_RETURN_IF_ERROR(set(img, F(starFields[s]), t.stars[s]));
+        for (int s = 0; s < 4; ++s)
+            RK_RETURN_IF_ERROR(set(img, F(starFields[s]), t.stars[s]));
         RK_RETURN_IF_ERROR(set(img, F("YEAR"), t.year));
         bool homeVideo = std::string(t.content) != "Movie";
         RK_RETURN_IF_ERROR(set(img, F("SPEED"), homeVideo ? "SP - 120 Minutes" : "N/A"));

@@ -29,13 +29,17 @@ struct Table::QueryState {
 Table::Table(std::string path, TableOptions opts, Env* env)
     : path_(std::move(path)), opts_(std::move(opts)), env_(env) {}
 
-Table::~Table() { close(); }
+Table::~Table() {
+    close();
+}
 
 void Table::setPath(std::string path) {
     if (!isOpen()) path_ = std::move(path);
 }
 
-bool Table::isOpen() const { return dbf_ != nullptr; }
+bool Table::isOpen() const {
+    return dbf_ != nullptr;
+}
 
 Status Table::open() {
     if (isOpen()) return Status::ok();
@@ -57,8 +61,8 @@ Status Table::open() {
         std::string text = queryText_;
         Status s = query(text);
         if (!s) {
-            notices_.push_back("the remembered query \"" + text + "\" no longer applies: " +
-                               s.message());
+            notices_.push_back("the remembered query \"" + text +
+                               "\" no longer applies: " + s.message());
             queryText_.clear();
         }
     }
@@ -88,16 +92,24 @@ const std::vector<dbf::FieldDef>& Table::fields() const {
     return dbf_ ? dbf_->fields() : none;
 }
 
-int Table::fieldIndex(std::string_view name) const { return dbf_ ? dbf_->fieldIndex(name) : -1; }
+int Table::fieldIndex(std::string_view name) const {
+    return dbf_ ? dbf_->fieldIndex(name) : -1;
+}
 
 const dbf::FieldDef* Table::field(std::string_view name) const {
     int i = fieldIndex(name);
     return i < 0 ? nullptr : &dbf_->fields()[i];
 }
 
-uint32_t Table::recCount() const { return dbf_ ? dbf_->recordCount() : 0; }
-uint16_t Table::recSize() const { return dbf_ ? dbf_->recordLength() : 0; }
-std::string Table::baseDate() const { return dbf_ ? dbf::americanDate(dbf_->lastUpdate()) : ""; }
+uint32_t Table::recCount() const {
+    return dbf_ ? dbf_->recordCount() : 0;
+}
+uint16_t Table::recSize() const {
+    return dbf_ ? dbf_->recordLength() : 0;
+}
+std::string Table::baseDate() const {
+    return dbf_ ? dbf::americanDate(dbf_->lastUpdate()) : "";
+}
 
 // ---------------------------------------------------------------------------------------------
 // Reading
@@ -143,7 +155,9 @@ const std::string& Table::record() {
     return current_;
 }
 
-bool Table::deleted() { return dbf::isDeleted(record()); }
+bool Table::deleted() {
+    return dbf::isDeleted(record());
+}
 
 Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
     uint32_t n = recCount();
@@ -161,9 +175,8 @@ Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
 Status Table::ensureDeletedBits() {
     if (deletedKnown_) return Status::ok();
     std::vector<bool> bits(size_t(recCount()) + 1, false);
-    RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
-        bits[r] = img[0] == dbf::kDeletedFlag;
-    }));
+    RK_RETURN_IF_ERROR(
+        scan([&](uint32_t r, std::string_view img) { bits[r] = img[0] == dbf::kDeletedFlag; }));
     deletedBits_ = std::move(bits);
     deletedKnown_ = true;
     return Status::ok();
@@ -321,13 +334,19 @@ Status Table::setDeletedFlag(bool deleted) {
     return putRecord(img);
 }
 
-Status Table::deleteRecord() { return setDeletedFlag(true); }
-Status Table::recall() { return setDeletedFlag(false); }
+Status Table::deleteRecord() {
+    return setDeletedFlag(true);
+}
+Status Table::recall() {
+    return setDeletedFlag(false);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Orders
 
-std::vector<std::string> Table::tagNames() const { return {}; }
+std::vector<std::string> Table::tagNames() const {
+    return {};
+}
 
 int Table::tagArea(std::string_view tagName) const {
     auto names = tagNames();
@@ -351,7 +370,9 @@ int Table::setOrder(int order) {
     return previous;
 }
 
-std::string Table::orderName() const { return orderTag_; }
+std::string Table::orderName() const {
+    return orderTag_;
+}
 
 Status Table::seek(std::string_view, bool, bool* found) {
     if (found) *found = false;
@@ -417,7 +438,9 @@ uint32_t Table::count() {
     return c;
 }
 
-uint32_t Table::queryRecCount() { return count(); }
+uint32_t Table::queryRecCount() {
+    return count();
+}
 
 Status Table::visibleRecords(std::vector<uint32_t>* out) {
     if (!dbf_) return Status::invalid("the table is not open");
@@ -438,9 +461,13 @@ bool Table::flock() {
     return flocked_;
 }
 
-void Table::unlock() { flocked_ = false; }
+void Table::unlock() {
+    flocked_ = false;
+}
 
-void Table::setTurboRead(bool on) { turbo_ = on; }
+void Table::setTurboRead(bool on) {
+    turbo_ = on;
+}
 
 Status Table::pack(const Progress& progress) {
     if (!dbf_) return Status::invalid("the table is not open");
@@ -479,7 +506,8 @@ Status Table::pack(const Progress& progress) {
     if (s) {
         // Verify the copy before it replaces the table.
         RK_RETURN_IF_ERROR(ensureDeletedBits());
-        for (uint32_t r = 1; r <= n; ++r) expected += deletedBits_[r] ? 0 : 1;
+        for (uint32_t r = 1; r <= n; ++r)
+            expected += deletedBits_[r] ? 0 : 1;
         if ((*out)->recordCount() != expected)
             s = Status::ioError("the packed copy of " + path_ + " is incomplete");
     }
@@ -543,8 +571,12 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
                 out += '"';
                 break;
             }
-            case 'L': out += dbf::getLogical(img, f) ? 'T' : 'F'; break;
-            default: out += dbf::displayText(img, f); break;
+            case 'L':
+                out += dbf::getLogical(img, f) ? 'T' : 'F';
+                break;
+            default:
+                out += dbf::displayText(img, f);
+                break;
             }
         }
         out += "\r\n";

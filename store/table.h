@@ -66,8 +66,8 @@ public:
     const std::vector<dbf::FieldDef>& fields() const;
     int fieldIndex(std::string_view name) const; // -1 when missing
     const dbf::FieldDef* field(std::string_view name) const;
-    uint32_t recCount() const; // physical, deleted records included
-    uint16_t recSize() const;  // bytes, flag byte included
+    uint32_t recCount() const;    // physical, deleted records included
+    uint16_t recSize() const;     // bytes, flag byte included
     std::string baseDate() const; // last update, "mm/dd/yy"
 
     // Cursor. A move that finds no visible record leaves eof() (or bof()) true.

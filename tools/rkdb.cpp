@@ -15,7 +15,8 @@ std::map<std::string, Command>& registry() {
 
 void usage() {
     std::cerr << "usage: rkdb COMMAND ARGS...\n\ncommands:\n";
-    for (const auto& [name, c] : registry()) std::cerr << "  rkdb " << c.usage << "\n";
+    for (const auto& [name, c] : registry())
+        std::cerr << "  rkdb " << c.usage << "\n";
 }
 } // namespace
 

@@ -13,7 +13,7 @@
 namespace rkdb {
 
 struct Args {
-    std::vector<std::string> positional; // after the command name
+    std::vector<std::string> positional;                      // after the command name
     std::vector<std::pair<std::string, std::string>> options; // --name value or --flag ""
 
     bool has(const std::string& name) const;

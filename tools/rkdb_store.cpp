@@ -25,9 +25,12 @@ int statusExit(const Status& s) {
     case Status::Code::Locked:
     case Status::Code::IOError:
     case Status::Code::Corruption:
-    case Status::Code::NotSupported: return kFileError;
-    case Status::Code::InvalidArgument: return kProblem;
-    default: return kProblem;
+    case Status::Code::NotSupported:
+        return kFileError;
+    case Status::Code::InvalidArgument:
+        return kProblem;
+    default:
+        return kProblem;
     }
 }
 
@@ -36,7 +39,8 @@ int statusExit(const Status& s) {
 int openTable(Table& t) {
     Status s = t.open();
     if (!s) return fail(statusExit(s), s.message());
-    for (const auto& n : t.notices()) std::cerr << "rkdb: note: " << n << "\n";
+    for (const auto& n : t.notices())
+        std::cerr << "rkdb: note: " << n << "\n";
     return kOk;
 }
 
@@ -71,8 +75,7 @@ int applyView(Table& t, const Args& a) {
     if (a.has("order")) {
         std::string tag = a.get("order");
         int order = t.tagArea(tag);
-        if (order == 0 && !tag.empty())
-            return fail(kUsage, "the table has no tag '" + tag + "'");
+        if (order == 0 && !tag.empty()) return fail(kUsage, "the table has no tag '" + tag + "'");
         t.setOrder(order);
     }
     if (a.has("query")) {
@@ -160,7 +163,8 @@ int runInfo(const Args& a) {
     }
     auto tags = t.tagNames();
     std::cout << "tags:         " << tags.size() << "\n";
-    for (const auto& tag : tags) std::cout << "  " << tag << "\n";
+    for (const auto& tag : tags)
+        std::cout << "  " << tag << "\n";
     return kOk;
 }
 
@@ -174,8 +178,10 @@ int runCheck(const Args& a) {
                    ? kFileError
                    : kProblem;
     }
-    for (const auto& n : r->notes) std::cout << "ok: " << n << "\n";
-    for (const auto& p : r->problems) std::cout << "problem: " << p << "\n";
+    for (const auto& n : r->notes)
+        std::cout << "ok: " << n << "\n";
+    for (const auto& p : r->problems)
+        std::cout << "problem: " << p << "\n";
     if (!r->sound()) {
         std::cout << r->problems.size() << " problem(s) found\n";
         return kProblem;
@@ -190,9 +196,9 @@ int runExport(const Args& a) {
     Table t(a.positional[0], readOptions());
     if (int rc = openTable(t)) return rc;
     if (int rc = applyView(t, a)) return rc;
-    Status s = t.copyFileText(a.positional[1], a.has("comma")
-                                                   ? rk::store::TextFormat::CommaDelimited
-                                                   : rk::store::TextFormat::SpaceDelimited);
+    Status s =
+        t.copyFileText(a.positional[1], a.has("comma") ? rk::store::TextFormat::CommaDelimited
+                                                       : rk::store::TextFormat::SpaceDelimited);
     if (!s) return fail(statusExit(s), s.message());
     return kOk;
 }
