@@ -22,7 +22,8 @@ void Dataset::setActive(bool active) {
     }
     setState(State::Browse);
     load();
-    bof_ = eof_ = !hasRecord_;
+    bof_ = true;
+    eof_ = !hasRecord_;
     showRecord(true);
     emitSetChanged();
 }

@@ -1,0 +1,270 @@
+// Data-aware controls: what they show, what the user's changes write, what showing a record
+// must never write, and the lookup list that must stay virtual over a large table.
+#include "datacontrols.h"
+#include "navigator.h"
+#include "record.h"
+#include "scriptedprompt.h"
+#include "testcatalogue.h"
+
+#include <QElapsedTimer>
+#include <QRadioButton>
+#include <QSignalSpy>
+
+using namespace rk::fw;
+using State = Dataset::State;
+
+namespace {
+
+// Counts the rows a view asks for.
+class CountingModel : public RecordListModel {
+public:
+    using RecordListModel::RecordListModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole) ++asked;
+        return RecordListModel::data(index, role);
+    }
+    mutable int asked = 0;
+};
+
+} // namespace
+
+class DataControlsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void anEditTakesAtMostTheFieldWidth() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBEdit title, year, tapes;
+        title.bind(&ds, "TITLE");
+        year.bind(&ds, "YEAR");
+        tapes.bind(&ds, "TAPES");
+        QCOMPARE(title.maxLength(), 100);
+        QCOMPARE(year.maxLength(), 4);
+        QCOMPARE(tapes.maxLength(), 4);
+        QCOMPARE(title.text(), QString("Casablanca"));
+        QTest::keyClicks(&year, "12345");
+        QCOMPARE(year.text(), QString("1942")); // full: nothing more is taken
+    }
+
+    void typingEditsTheRecordButShowingARecordNeverDoes() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBEdit title;
+        title.bind(&ds, "TITLE");
+        ds.next();
+        ds.next();
+        QCOMPARE(ds.state(), State::Browse);
+        QCOMPARE(title.text(), ds.text("TITLE"));
+        title.selectAll();
+        QTest::keyClicks(&title, "Heat");
+        QCOMPARE(ds.state(), State::Edit);
+        QCOMPARE(ds.text("TITLE"), QString("Heat"));
+        ds.cancel();
+        QCOMPARE(title.text(), ds.text("TITLE"));
+        QVERIFY(title.text() != "Heat");
+    }
+
+    void typingIntoAnEmptySetStartsANewRecordAndKeepsTheFirstKey() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBEdit title;
+        title.bind(&ds, "TITLE");
+        ds.setQuery("CATEGORY = \"Documentary\"");
+        QCOMPARE(title.text(), QString());
+        QTest::keyClicks(&title, "Nanook");
+        QCOMPARE(ds.state(), State::Insert);
+        QCOMPARE(ds.text("TITLE"), QString("Nanook"));
+    }
+
+    void aComboKeepsAnyTypedTextAndWritesAChosenItem() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBComboBox rated;
+        rated.addItems({"G", "R", "PG", "PG-13", "NC-17", "NR", "N/A"});
+        rated.bind(&ds, "RATED");
+        QCOMPARE(rated.currentText(), QString("PG"));
+        rated.lineEdit()->selectAll();
+        QTest::keyClicks(rated.lineEdit(), "Unrated here");
+        QCOMPARE(ds.text("RATED"), QString("Unrated here"));
+        QCOMPARE(rated.count(), 7); // typing adds nothing to the list
+        emit rated.activated(3);
+        QCOMPARE(ds.text("RATED"), QString("PG-13"));
+    }
+
+    void aCheckBoxWritesTrueWhenTicked() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBCheckBox marked;
+        marked.bind(&ds, "MARKED");
+        QVERIFY(marked.isChecked()); // Casablanca is marked in the sample
+        marked.click();
+        QVERIFY(!ds.logical("MARKED"));
+        QCOMPARE(ds.state(), State::Edit);
+        ds.post();
+        ds.next();
+        ds.prior();
+        QVERIFY(!marked.isChecked());
+    }
+
+    void aRadioGroupStoresTheItemTextWithItsAmpersands() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBRadioGroup visual("Visual", {"Color", "B&&W"});
+        visual.bind(&ds, "PICTURE");
+        QCOMPARE(visual.itemIndex(), 1); // Casablanca: B&&W
+        QCOMPARE(ds.text("PICTURE"), QString("B&&W"));
+        visual.button(0)->click();
+        QCOMPARE(ds.text("PICTURE"), QString("Color"));
+        visual.button(1)->click();
+        QCOMPARE(ds.text("PICTURE"), QString("B&&W"));
+        ds.setText("PICTURE", "Sepia");
+        QCOMPARE(visual.itemIndex(), -1); // no item has that text
+    }
+
+    void aMemoWritesWhatIsTypedAndShowsTheField() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBMemo summary;
+        summary.bind(&ds, "SUMMARY");
+        QCOMPARE(summary.toPlainText(), ds.text("SUMMARY"));
+        QCOMPARE(ds.state(), State::Browse);
+        summary.selectAll();
+        QTest::keyClicks(&summary, "Short.");
+        QCOMPARE(ds.text("SUMMARY"), QString("Short."));
+    }
+
+    void aLookupComboWritesTheChosenValueOfItsSource() {
+        TestCatalogue cat;
+        rk::store::Table cats(rk::findFileNoCase(cat.dir.path().toStdString(), "Cats.dbf"));
+        QVERIFY(cats.open().isOk());
+        Dataset titles(cat.titles.get());
+        Dataset categories(&cats);
+        RecordListModel source(&categories, "CATEGORY");
+        DBLookupCombo combo;
+        combo.bind(&titles, "CATEGORY", &source);
+        QCOMPARE(combo.count(), int(cats.count()));
+        QCOMPARE(combo.currentText(), QString("Drama"));
+        const int doc = combo.findText("Documentary");
+        QVERIFY(doc >= 0);
+        emit combo.activated(doc);
+        QCOMPARE(titles.text("CATEGORY"), QString("Documentary"));
+        QCOMPARE(categories.state(), State::Browse); // the source is only read
+    }
+
+    void theListFollowsTheDatasetAndMovesIt() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        RecordListModel model(&ds, "TITLE");
+        DBLookupList list;
+        list.bind(&model);
+        QCOMPARE(model.rowCount(), int(cat.titles->count()));
+        QCOMPARE(list.currentIndex().row(), 0);
+        ds.goTo(5);
+        QCOMPARE(model.recNoAt(list.currentIndex().row()), 5u);
+        list.setCurrentIndex(model.index(2));
+        QCOMPARE(ds.recNo(), model.recNoAt(2));
+        ds.setQuery("MARKED");
+        QCOMPARE(model.rowCount(), int(cat.titles->count()));
+        QVERIFY(model.rowCount() > 0);
+        for (int r = 0; r < model.rowCount(); ++r) {
+            ds.goTo(model.recNoAt(r));
+            QVERIFY(ds.logical("MARKED"));
+            QCOMPARE(model.textAt(r), ds.text("TITLE"));
+        }
+    }
+
+    void aRecordThatCannotBePostedKeepsTheListOnIt() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        RecordListModel model(&ds, "TITLE");
+        DBLookupList list;
+        list.bind(&model);
+        QSignalSpy failed(&ds, &Dataset::postFailed);
+        ds.setText("TAPES", "abc");
+        list.setCurrentIndex(model.index(4));
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(ds.recNo(), 1u);
+        QCOMPARE(list.currentIndex().row(), 0);
+        QCOMPARE(ds.state(), State::Edit);
+    }
+
+    void aPostedTitleShowsItsNewTextInTheList() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        RecordListModel model(&ds, "TITLE");
+        QCOMPARE(model.textAt(0), QString("Casablanca"));
+        ds.setText("TITLE", "Casablanca!");
+        ds.post();
+        QCOMPARE(model.textAt(model.rowOf(1)), QString("Casablanca!"));
+    }
+
+    void aLargeListAsksOnlyForTheRowsItShows() {
+        QTemporaryDir dir;
+        const std::string path = dir.path().toStdString();
+        QVERIFY(rk::catalogue::createEmpty(path).isOk());
+        rk::store::Table t(rk::findFileNoCase(path, "VIDEO.DBF"));
+        QVERIFY(t.open().isOk());
+        const int n = 200000;
+        std::string image = t.dbf()->blankRecord();
+        for (int i = 1; i <= n; ++i) {
+            rk::dbf::setString(image, *t.field("TITLE"), "Title " + std::to_string(i));
+            QVERIFY(t.appendRecord(image).isOk());
+        }
+        t.goTop();
+        Dataset ds(&t);
+        QElapsedTimer timer;
+        timer.start();
+        CountingModel model(&ds, "TITLE");
+        DBLookupList list;
+        list.resize(300, 400);
+        list.bind(&model);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        ds.last();
+        QCoreApplication::processEvents();
+        const qint64 elapsed = timer.elapsed();
+        QCOMPARE(model.rowCount(), n);
+        QCOMPARE(model.recNoAt(list.currentIndex().row()), uint32_t(n));
+        QVERIFY2(model.asked < 500, qPrintable(QString::number(model.asked)));
+        QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
+    }
+
+    void theNavigatorEnablesWhatCanBeDone() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBNavigator nav;
+        nav.bind(&ds);
+        QVERIFY(!nav.button(DBNavigator::First)->isEnabled());
+        QVERIFY(nav.button(DBNavigator::Next)->isEnabled());
+        QVERIFY(!nav.button(DBNavigator::Post)->isEnabled());
+        nav.click(DBNavigator::Last);
+        QVERIFY(!nav.button(DBNavigator::Next)->isEnabled());
+        QVERIFY(nav.button(DBNavigator::Prior)->isEnabled());
+        ds.setText("TITLE", "Changed");
+        QVERIFY(nav.button(DBNavigator::Post)->isEnabled());
+        QVERIFY(nav.button(DBNavigator::Cancel)->isEnabled());
+        nav.click(DBNavigator::Cancel);
+        QCOMPARE(ds.state(), State::Browse);
+        QVERIFY(!nav.button(DBNavigator::Post)->isEnabled());
+    }
+
+    void theNavigatorAsksBeforeDeleting() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        DBNavigator nav;
+        nav.bind(&ds);
+        ScriptedPrompt prompt;
+        const uint32_t visible = cat.titles->count();
+        prompt.answer(Button::Cancel);
+        nav.click(DBNavigator::Delete);
+        QCOMPARE(cat.titles->count(), visible);
+        prompt.answer(Button::Ok);
+        nav.click(DBNavigator::Delete);
+        QCOMPARE(cat.titles->count(), visible - 1);
+        QCOMPARE(prompt.count("Delete record?"), 2);
+    }
+};
+
+QTEST_MAIN(DataControlsTest)
+#include "datacontrols_test.moc"

@@ -1,0 +1,64 @@
+// The scripted prompt that tests answer boxes with: what it records, what it answers when
+// the script runs out, and that it gives the prompt back when done.
+#include "scriptedprompt.h"
+
+#include <QTest>
+
+using namespace rk::fw;
+
+class PromptTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordsAndAnswersInOrder() {
+        ScriptedPrompt p;
+        p.answer(Button::Yes).answer(QString("Westerns")).answer(2);
+        QVERIFY(confirm(nullptr, "Delete the current Record?"));
+        QCOMPARE(prompt()
+                     .inputText(nullptr, "Add New Category", "Enter the New Category Name", "")
+                     .value_or("-"),
+                 QString("Westerns"));
+        QCOMPARE(prompt().choose(nullptr, "Which?", "Pick", Icon::Question, {"a", "b", "c"}), 2);
+        QCOMPARE(p.asked.size(), 3);
+        QCOMPARE(p.asked[0].buttons, Buttons::YesNo);
+        QCOMPARE(p.asked[1].caption, QString("Add New Category"));
+        QCOMPARE(p.asked[2].choices, QStringList({"a", "b", "c"}));
+        QCOMPARE(p.unanswered, 0);
+    }
+
+    void anUnscriptedQuestionGetsTheCautiousAnswer() {
+        ScriptedPrompt p;
+        QCOMPARE(prompt().message(nullptr, "t", "", Icon::Question, Buttons::YesNo), Button::No);
+        QCOMPARE(prompt().message(nullptr, "t", "", Icon::Warning, Buttons::OkCancel),
+                 Button::Cancel);
+        QCOMPARE(prompt().message(nullptr, "t", "", Icon::Information, Buttons::Ok), Button::Ok);
+        QVERIFY(!prompt().inputText(nullptr, "c", "l", "v").has_value());
+        QVERIFY(prompt().openFileName(nullptr, "c", "", "*.dat").isEmpty());
+        QCOMPARE(prompt().choose(nullptr, "t", "", Icon::None, {"x"}), -1);
+        QCOMPARE(p.unanswered, 6);
+    }
+
+    void helpTopicsAndAddressesAreRecorded() {
+        ScriptedPrompt p;
+        prompt().showHelp(nullptr, "Tutorial");
+        QVERIFY(prompt().openUrl(QUrl("https://example.org/")));
+        QCOMPARE(p.helpTopics(), QStringList{"Tutorial"});
+        QCOMPARE(p.urls().value(0), QUrl("https://example.org/"));
+    }
+
+    void nestedPromptsGiveTheirPredecessorBack() {
+        Prompt* qt = &prompt();
+        {
+            ScriptedPrompt outer;
+            {
+                ScriptedPrompt inner;
+                QCOMPARE(&prompt(), static_cast<Prompt*>(&inner));
+            }
+            QCOMPARE(&prompt(), static_cast<Prompt*>(&outer));
+        }
+        QCOMPARE(&prompt(), qt);
+    }
+};
+
+QTEST_MAIN(PromptTest)
+#include "prompt_test.moc"
