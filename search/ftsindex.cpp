@@ -160,8 +160,12 @@ Result<std::unique_ptr<FtsIndex>> FtsIndex::open(const std::string& path) {
 Status FtsIndex::validate() {
     int64_t v = 0;
     bool found = false;
+    int rc = sqlite3_exec(db_, "SELECT 1 FROM sqlite_schema LIMIT 1", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return Status::corruption(path_ + " is not a full-text index (" + sqlite3_errmsg(db_) +
+                                  ")");
     Status s = queryInt(db_, "PRAGMA application_id", &v, &found);
-    if (!s) return Status::corruption(path_ + " is not a full-text index: " + s.message());
+    if (!s) return s;
     if (!found || v != kApplicationId)
         return Status::corruption(path_ + " is not a full-text index of this program");
     RK_RETURN_IF_ERROR(queryInt(db_, "PRAGMA user_version", &v, &found));
@@ -171,8 +175,7 @@ Status FtsIndex::validate() {
 
     // Exactly our tables: nothing that would run code, and the two tables as we made them.
     sqlite3_stmt* stmt = nullptr;
-    int rc =
-        sqlite3_prepare_v2(db_, "SELECT type, name, sql FROM sqlite_schema", -1, &stmt, nullptr);
+    rc = sqlite3_prepare_v2(db_, "SELECT type, name, sql FROM sqlite_schema", -1, &stmt, nullptr);
     if (rc != SQLITE_OK) return statusOf(db_, rc, path_ + " is not a usable full-text index");
     bool meta = false, entries = false, foreign = false;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {

@@ -1,0 +1,303 @@
+// The index operations of the titles table on the sample catalogue: build, search with each
+// kind of field choice, a new title, a deleted title, a changed title, an atomic rebuild.
+#include "titleindex.h"
+
+#include "catalogue.h"
+#include "record.h"
+#include "testdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+using namespace rk::search;
+using rk::search::test::readFile;
+using rk::search::test::TestDir;
+using rk::search::test::writeFile;
+using rk::store::Table;
+
+namespace {
+
+using V = std::vector<uint32_t>;
+
+enum Choice { kAll = 0, kTitles = 1, kStars = 2, kDirector = 4, kUser3 = 10 };
+
+class TitleIndexTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(rk::catalogue::createSample(dir_.dir()).isOk());
+        table_ = std::make_unique<Table>(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
+        ASSERT_TRUE(table_->open().isOk());
+        indexPath_ = titlesIndexPath(dir_.dir());
+        ASSERT_GT(table_->recCount(), 60u);
+    }
+    void TearDown() override { rk::store::engine().deleted = true; }
+
+    void build() {
+        TFts fts;
+        auto r = buildTitlesIndex(fts, *table_, indexPath_);
+        ASSERT_TRUE(r.isOk()) << r.status().message();
+        EXPECT_TRUE(fts.isOpen()); // handed back open
+        fts.FtsClose();
+    }
+
+    // The records a search shows afterwards (visible, in the table's order), or nothing.
+    V search(std::string_view query, int choice, SearchOutcome* outcome = nullptr) {
+        auto r = searchTitles(*table_, indexPath_, query, choice);
+        EXPECT_TRUE(r.isOk()) << r.status().message();
+        if (!r) return {};
+        if (outcome) *outcome = r->outcome;
+        EXPECT_TRUE(rk::store::engine().deleted); // back on after every search
+        if (r->outcome != SearchOutcome::Found) return {};
+        V recs;
+        EXPECT_TRUE(table_->visibleRecords(&recs).isOk());
+        EXPECT_EQ(recs.size(), r->report.matches); // the count is what the table shows
+        return recs;
+    }
+
+    // The candidate entries of a query, straight from the index.
+    V candidates(std::string_view query) {
+        TFts fts;
+        EXPECT_GT(fts.FtsOpen(indexPath_, 20, 1), 0);
+        V out;
+        if (fts.FtsSet(query) <= 0) return out;
+        for (int32_t n; (n = fts.FtsNextRec()) > 0;)
+            out.push_back(uint32_t(n));
+        return out;
+    }
+
+    void setField(uint32_t recno, const char* field, const std::string& text) {
+        ASSERT_TRUE(table_->go(recno).isOk());
+        std::string img = table_->record();
+        rk::dbf::setString(img, *table_->field(field), text);
+        ASSERT_TRUE(table_->putRecord(img).isOk());
+    }
+
+    void deleteRecord(uint32_t recno) {
+        ASSERT_TRUE(table_->go(recno).isOk());
+        ASSERT_TRUE(table_->deleteRecord().isOk());
+    }
+
+    static std::string idOf(uint32_t n) {
+        char id[16];
+        std::snprintf(id, sizeof id, "\"RK-%03u\"", n);
+        return id;
+    }
+
+    TestDir dir_;
+    std::unique_ptr<Table> table_;
+    std::string indexPath_;
+};
+
+} // namespace
+
+TEST_F(TitleIndexTest, EntryNHoldsRecordNDeletedRecordsIncluded) {
+    deleteRecord(3);
+    deleteRecord(40);
+    std::vector<int32_t> progress;
+    TFts fts;
+    auto r = buildTitlesIndex(fts, *table_, indexPath_, [&](int32_t res) {
+        progress.push_back(res);
+        return true;
+    });
+    ASSERT_TRUE(r.isOk()) << r.status().message();
+    fts.FtsClose();
+    const uint32_t n = table_->recCount();
+    EXPECT_EQ(r->records, n);
+    EXPECT_EQ(r->failed, 0u);
+    ASSERT_EQ(progress.size(), n);
+    for (uint32_t i = 0; i < n; ++i)
+        EXPECT_EQ(progress[i], int32_t(i + 1));
+    // Each record's own identifier leads to its entry alone.
+    for (uint32_t rec = 1; rec <= n; ++rec)
+        EXPECT_EQ(candidates(idOf(rec)), V{rec}) << rec;
+}
+
+TEST_F(TitleIndexTest, FieldChoiceDecidesWhatCounts) {
+    build();
+    // "Casablanca" is in the title only.
+    EXPECT_EQ(search("casablanca", kStars), V{});
+    EXPECT_EQ(search("casablanca", kTitles), V{1});
+    EXPECT_EQ(search("casablanca", kAll), V{1});
+    // Harrison Ford stars in several, and no title holds "harrison".
+    EXPECT_EQ(search("harrison", kTitles), V{});
+    EXPECT_EQ(search("\"harrison ford\"", kStars), (V{5, 6, 7, 8, 34}));
+    EXPECT_EQ(search("spielberg", kDirector), (V{8, 9, 10, 11, 47, 53}));
+    // Case and accents: "francois" finds François Truffaut.
+    EXPECT_EQ(search("FRANCOIS", kStars), V{11});
+}
+
+TEST_F(TitleIndexTest, AllFieldsFindsWordsOnlyInTheSummaryOrAUserField) {
+    setField(20, "SUMMARY", "A man mistaken for a spy crosses the country to Zanzibar.");
+    setField(21, "USER3", "Quixotry box set");
+    build();
+    EXPECT_EQ(search("zanzibar", kAll), V{20});
+    EXPECT_EQ(search("zanzibar", kTitles), V{});
+    EXPECT_EQ(search("quixot", kAll), V{21});
+    EXPECT_EQ(search("quixot", kUser3), V{21});
+    EXPECT_EQ(search("quixot", kStars), V{});
+}
+
+TEST_F(TitleIndexTest, FieldsFilledToTheirWidthStayApart) {
+    // A star cut to 25 characters is followed directly by the next star.
+    setField(30, "STAR1", "Mary Elizabeth Mastranton");
+    setField(30, "STAR2", "Tom Hulce");
+    build();
+    EXPECT_EQ(search("tom hulce", kStars), V{30});
+    EXPECT_EQ(search("\"mastranton tom\"", kStars), V{30}); // a phrase across the break
+    EXPECT_EQ(search("tomhulce", kAll), V{});
+}
+
+TEST_F(TitleIndexTest, DeletedTitlesAreNeitherShownNorCounted) {
+    deleteRecord(34); // Blade Runner, a Harrison Ford film, deleted before the build
+    build();
+    EXPECT_EQ(candidates("\"blade runner\""), V{34}); // still has its entry until a pack
+    SearchOutcome outcome;
+    EXPECT_EQ(search("\"blade runner\"", kTitles, &outcome), V{});
+    EXPECT_EQ(outcome, SearchOutcome::NothingFound);
+    EXPECT_EQ(search("\"harrison ford\"", kStars), (V{5, 6, 7, 8}));
+}
+
+TEST_F(TitleIndexTest, DeletingATitleRemovesExactlyItsEntry) {
+    build();
+    deleteRecord(10); // Jaws
+    TFts fts;
+    EXPECT_EQ(deleteTitleEntry(fts, indexPath_, 10), 1);
+    EXPECT_EQ(candidates("jaws"), V{});
+    EXPECT_EQ(candidates(idOf(11)), V{11});
+    EXPECT_EQ(search("\"close encounters\"", kTitles), V{11});
+    EXPECT_EQ(search("spielberg", kDirector), (V{8, 9, 11, 47, 53}));
+    // Without an index file nothing happens and no file appears.
+    std::remove(indexPath_.c_str());
+    EXPECT_EQ(deleteTitleEntry(fts, indexPath_, 11), 0);
+    EXPECT_FALSE(indexFileExists(indexPath_));
+}
+
+TEST_F(TitleIndexTest, ANewTitleIsAddedAsTheEntryOfItsRecord) {
+    build();
+    const uint32_t before = table_->recCount();
+    auto rec = table_->appendBlank();
+    ASSERT_TRUE(rec.isOk());
+    std::string img = table_->record();
+    rk::dbf::setString(img, *table_->field("TITLE"), "Night of the Quokka");
+    ASSERT_TRUE(table_->putRecord(img).isOk());
+    TFts fts;
+    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), int32_t(before + 1));
+    EXPECT_EQ(search("quokka", kTitles), V{before + 1});
+
+    // A record appended while the index was not kept current (an add that never happened)
+    // does not shift the numbers of the next ones.
+    ASSERT_TRUE(table_->appendBlank().isOk());
+    ASSERT_TRUE(table_->appendBlank().isOk());
+    img = table_->record();
+    rk::dbf::setString(img, *table_->field("TITLE"), "Return of the Quokka");
+    ASSERT_TRUE(table_->putRecord(img).isOk());
+    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), int32_t(before + 3));
+    EXPECT_EQ(search("quokka", kTitles), (V{before + 1, before + 3}));
+
+    // No index file: the title is left for the next build.
+    std::remove(indexPath_.c_str());
+    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), 0);
+    EXPECT_FALSE(indexFileExists(indexPath_));
+}
+
+TEST_F(TitleIndexTest, AChangedTitleVerifiesByItsNewText) {
+    build();
+    setField(33, "TITLE", "Zulu Dawn"); // was "Alien"
+    // The index still proposes 33 for "alien", but its text no longer verifies.
+    EXPECT_EQ(candidates("alien"), (V{33, 36}));
+    EXPECT_EQ(search("alien", kTitles), V{36});
+    // The new word is not in the index until the entry is rebuilt ...
+    EXPECT_EQ(search("zulu", kTitles), V{});
+    build();
+    EXPECT_EQ(search("zulu", kTitles), V{33});
+    EXPECT_EQ(search("alien", kTitles), V{36});
+}
+
+TEST_F(TitleIndexTest, SearchOutcomesAndTheTableAfterwards) {
+    SearchOutcome outcome;
+    // No index: nothing is searched and no file is made.
+    EXPECT_EQ(search("jaws", kAll, &outcome), V{});
+    EXPECT_EQ(outcome, SearchOutcome::IndexMissing);
+    EXPECT_FALSE(indexFileExists(indexPath_));
+
+    // Not an index.
+    writeFile(indexPath_, "not an index at all");
+    EXPECT_EQ(search("jaws", kAll, &outcome), V{});
+    EXPECT_EQ(outcome, SearchOutcome::NotUsable);
+
+    build();
+    // A category view in force is replaced by the search's result.
+    ASSERT_TRUE(table_->query("CATEGORY = \"Drama\"").isOk());
+    EXPECT_EQ(search("jaws", kAll, &outcome), V{10});
+    EXPECT_EQ(outcome, SearchOutcome::Found);
+    EXPECT_EQ(table_->recNo(), 10u); // on the first match
+    EXPECT_EQ(search("nosuchword", kAll, &outcome), V{});
+    EXPECT_EQ(outcome, SearchOutcome::NothingFound);
+    EXPECT_EQ(table_->queryText(), ""); // the earlier view is gone
+    EXPECT_EQ(search("", kAll, &outcome), V{});
+    EXPECT_EQ(outcome, SearchOutcome::NothingFound);
+
+    // Out-of-range choices are refused, not guessed.
+    EXPECT_FALSE(searchTitles(*table_, indexPath_, "jaws", 12).isOk());
+    EXPECT_FALSE(searchTitles(*table_, indexPath_, "jaws", -1).isOk());
+}
+
+TEST_F(TitleIndexTest, AnIndexOlderThanAPackIsHarmless) {
+    build();
+    // The table loses its last records (as a pack would) while the index keeps their entries.
+    const uint32_t n = table_->recCount();
+    ASSERT_TRUE(table_->dbf()->truncateRecords(n - 5).isOk());
+    table_->close();
+    ASSERT_TRUE(table_->open().isOk());
+    EXPECT_EQ(candidates(idOf(n)), V{n});
+    EXPECT_EQ(search(idOf(n), kAll), V{});
+    EXPECT_EQ(search(idOf(1), kAll), V{1});
+}
+
+TEST_F(TitleIndexTest, AFailedRebuildLeavesTheOldIndex) {
+    build();
+    const std::string before = readFile(indexPath_);
+    setField(1, "TITLE", "Rebuilt Title");
+    int steps = 0;
+    TFts fts;
+    auto r = buildTitlesIndex(fts, *table_, indexPath_, [&](int32_t) { return ++steps < 30; });
+    EXPECT_FALSE(r.isOk());
+    EXPECT_FALSE(fts.isOpen());
+    EXPECT_EQ(readFile(indexPath_), before);
+    EXPECT_FALSE(std::filesystem::exists(indexPath_ + ".new"));
+    EXPECT_EQ(candidates("rebuilt"), V{});
+    EXPECT_EQ(candidates("casablanca"), V{1});
+    // A whole rebuild then replaces it.
+    build();
+    EXPECT_EQ(candidates("rebuilt"), V{1});
+}
+
+TEST(TitleIndexHelpers, CaptionsAndEntryText) {
+    EXPECT_STREQ(fieldChoiceCaption(0), "ALL Fields");
+    EXPECT_STREQ(fieldChoiceCaption(2), "Stars");
+    EXPECT_STREQ(fieldChoiceCaption(11), "User4");
+    EXPECT_EQ(fieldChoiceCaption(12), nullptr);
+    EXPECT_EQ(fieldChoiceByCaption("all fields"), 0);
+    EXPECT_EQ(fieldChoiceByCaption("STARS"), 2);
+    EXPECT_EQ(fieldChoiceByCaption("Star"), -1);
+
+    const auto& fields = rk::catalogue::titleFields();
+    std::string img(1, ' ');
+    for (const auto& f : fields)
+        img += std::string(f.length, 'x');
+    const std::string text = entryText(img, fields);
+    EXPECT_EQ(text.size(), img.size() + fields.size() + 1);
+    EXPECT_EQ(text.back(), '\0');
+    // The stars text: four fields of 25 at full width.
+    auto stars = FieldText::make(fields, 2);
+    ASSERT_TRUE(stars.isOk());
+    EXPECT_EQ(stars->of(img).size(), 4u * 25 + 4);
+    auto title = FieldText::make(fields, 1);
+    ASSERT_TRUE(title.isOk());
+    EXPECT_EQ(title->of(img).substr(0, 100), std::string(100, 'x'));
+    // A short or damaged image gives empty fields, never a read past its end.
+    EXPECT_EQ(stars->of("  short").size(), 4u);
+    EXPECT_FALSE(FieldText::make({}, 2).isOk());
+}

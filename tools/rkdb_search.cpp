@@ -1,0 +1,181 @@
+// rkdb commands of the full-text index: index-text (build Titles.ia) and search.
+#include "rkdb.h"
+
+#include "catalogue.h"
+#include "cp1252.h"
+#include "env.h"
+#include "record.h"
+#include "table.h"
+#include "titleindex.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+namespace rkdb {
+
+namespace {
+
+using rk::Status;
+using rk::store::Table;
+namespace search = rk::search;
+
+int exitFor(const Status& s) {
+    return s.code() == Status::Code::InvalidArgument ? kProblem : kFileError;
+}
+
+// TABLE.dbf, or a data folder holding VIDEO.DBF.
+std::string tablePath(const std::string& arg) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(arg, ec))
+        return rk::findFileNoCase(arg, rk::catalogue::kTitlesFile);
+    return arg;
+}
+
+std::string dataDirOf(const std::string& table) {
+    std::string dir = std::filesystem::path(table).parent_path().string();
+    return dir.empty() ? "." : dir;
+}
+
+int openForReading(Table& t) {
+    Status s = t.open();
+    if (!s) return fail(exitFor(s), s.message());
+    for (const auto& n : t.notices())
+        std::cerr << "rkdb: note: " << n << "\n";
+    return kOk;
+}
+
+rk::store::TableOptions readOptions() {
+    rk::store::TableOptions o;
+    o.readOnly = true;
+    o.exclusive = false;
+    return o;
+}
+
+int build(Table& t, const std::string& indexPath) {
+    search::TFts fts;
+    uint32_t failed = 0;
+    auto report = search::buildTitlesIndex(fts, t, indexPath, [&](int32_t r) {
+        if (r < 0) {
+            if (failed++ < 10)
+                std::cerr << "rkdb: Error Adding Key: " << r << " (" << fts.lastStatus().message()
+                          << ")\n";
+        }
+        return true;
+    });
+    if (!report) return fail(exitFor(report.status()), report.status().message());
+    fts.FtsClose();
+    std::cerr << "rkdb: indexed " << report->records << " records into " << indexPath;
+    if (report->failed) std::cerr << " (" << report->failed << " could not be added)";
+    std::cerr << "\n";
+    return report->failed ? kProblem : kOk;
+}
+
+// --field: an item index 0..11 or a caption of the Find dialog's list ("Stars").
+int fieldChoice(const Args& a, int* out) {
+    const std::string v = a.get("field", "0");
+    char* end = nullptr;
+    const long n = std::strtol(v.c_str(), &end, 10);
+    if (!v.empty() && end && *end == '\0') {
+        if (n < 0 || n >= search::kFieldChoiceCount)
+            return fail(kUsage, "--field takes 0 to 11, or a name such as Titles or Stars");
+        *out = int(n);
+        return kOk;
+    }
+    *out = search::fieldChoiceByCaption(v);
+    if (*out < 0) {
+        std::string names;
+        for (int i = 0; i < search::kFieldChoiceCount; ++i)
+            names += std::string(i ? ", " : "") + search::fieldChoiceCaption(i);
+        return fail(kUsage, "no field choice '" + v + "'; choose 0 to 11 or one of: " + names);
+    }
+    return kOk;
+}
+
+std::vector<std::string> splitList(const std::string& s) {
+    std::vector<std::string> out;
+    std::stringstream ss(s);
+    std::string item;
+    while (std::getline(ss, item, ','))
+        if (!item.empty()) out.push_back(item);
+    return out;
+}
+
+int runIndexText(const Args& a) {
+    if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb index-text TABLE.dbf|DIR");
+    const std::string table = tablePath(a.positional[0]);
+    Table t(table, readOptions());
+    if (int rc = openForReading(t)) return rc;
+    return build(t, search::titlesIndexPath(dataDirOf(table)));
+}
+
+int runSearch(const Args& a) {
+    if (a.positional.size() != 2)
+        return fail(kUsage, "usage: rkdb search TABLE.dbf|DIR QUERY [--field N|NAME]");
+    int choice = 0;
+    if (int rc = fieldChoice(a, &choice)) return rc;
+    auto query = rk::cp1252::fromUtf8(a.positional[1]);
+    if (!query) return fail(kUsage, query.status().message());
+    if (query->size() > search::kMaxQueryBytes)
+        std::cerr << "rkdb: note: the query is cut after " << search::kMaxQueryBytes
+                  << " characters\n";
+
+    const std::string table = tablePath(a.positional[0]);
+    Table t(table, readOptions());
+    if (int rc = openForReading(t)) return rc;
+    std::vector<const rk::dbf::FieldDef*> fields;
+    for (const auto& name : splitList(a.get("fields", "TITLE"))) {
+        const auto* f = t.field(name);
+        if (!f) return fail(kUsage, "the table has no field '" + name + "'");
+        fields.push_back(f);
+    }
+    if (a.has("order")) {
+        const int order = t.tagArea(a.get("order"));
+        if (order == 0) return fail(kUsage, "the table has no tag '" + a.get("order") + "'");
+        t.setOrder(order);
+    }
+
+    const std::string indexPath = search::titlesIndexPath(dataDirOf(table));
+    if (!search::indexFileExists(indexPath)) {
+        std::cerr << "rkdb: " << indexPath << " does not exist yet: building it first\n";
+        if (int rc = build(t, indexPath); rc == kFileError) return rc;
+    }
+    auto result = search::searchTitles(t, indexPath, *query, choice);
+    if (!result) return fail(exitFor(result.status()), result.status().message());
+    if (result->outcome == search::SearchOutcome::NotUsable)
+        return fail(kUsage, "no usable search index: " + result->detail.message() +
+                                "; rebuild it with: rkdb index-text " + a.positional[0]);
+    if (result->outcome != search::SearchOutcome::Found) {
+        std::cerr << "Text not found!\n";
+        return kOk;
+    }
+    std::vector<uint32_t> recs;
+    Status s = t.visibleRecords(&recs);
+    if (!s) return fail(exitFor(s), s.message());
+    std::string out;
+    for (uint32_t r : recs) {
+        if (!(s = t.go(r))) return fail(exitFor(s), s.message());
+        const std::string& img = t.record();
+        out += std::to_string(r);
+        for (const auto* f : fields) {
+            out += '\t';
+            out += rk::cp1252::toUtf8(rk::dbf::displayText(img, *f));
+        }
+        out += '\n';
+    }
+    std::cout << out;
+    std::cerr << result->report.matches << " Matches Found.\n";
+    return kOk;
+}
+
+} // namespace
+
+RKDB_COMMAND("index-text", "index-text TABLE.dbf|DIR   (rebuild the full-text index Titles.ia)", {},
+             runIndexText);
+RKDB_COMMAND("search",
+             "search TABLE.dbf|DIR QUERY [--field N|NAME] [--fields F,G] [--order TAG]   "
+             "(full-text search; builds Titles.ia when missing)",
+             std::vector<std::string>({"field", "fields", "order"}), runSearch);
+
+} // namespace rkdb
