@@ -1,0 +1,168 @@
+#include "pagecanvas.h"
+
+#include "pagetypes.h"
+
+#include <QPen>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+namespace rk::print {
+
+namespace {
+std::atomic<int> fontSerials{0};
+}
+
+FontState FontState::make(const QFont& font, const QColor& color, int dpiX, int dpiY) {
+    FontState s;
+    s.font = font;
+    qreal points = font.pointSizeF();
+    if (points <= 0) points = font.pixelSize() * 72.0 / 96.0; // a screen font in pixels
+    s.font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * dpiY / 72.0))));
+    if (dpiX != dpiY && dpiY > 0) s.font.setStretch(std::clamp(100 * dpiX / dpiY, 1, 4000));
+    s.color = color;
+    s.metrics = QFontMetricsF(s.font);
+    s.ascent = s.metrics.ascent();
+    s.height = static_cast<int>(std::lround(s.metrics.ascent() + s.metrics.descent()));
+    s.leading = std::max(0, static_cast<int>(std::lround(s.metrics.leading())));
+    s.spaceWidth = std::max<qreal>(1, s.metrics.horizontalAdvance(QLatin1Char(' ')));
+    s.serial = ++fontSerials;
+    return s;
+}
+
+// ---- PictureCanvas
+
+PictureCanvas::PictureCanvas(TPageList* pages, QPointF origin, int dpiX, int dpiY)
+    : pages_(pages), origin_(origin) {
+    const QPicture probe;
+    scaleX_ = qreal(probe.logicalDpiX()) / dpiX;
+    scaleY_ = qreal(probe.logicalDpiY()) / dpiY;
+}
+
+PictureCanvas::~PictureCanvas() {
+    if (painter_.isActive()) painter_.end();
+}
+
+void PictureCanvas::beginPage() {
+    picture_ = QPicture();
+    painter_.begin(&picture_);
+    painter_.scale(scaleX_, scaleY_);
+    painter_.translate(origin_);
+    fontSerial_ = -1;
+    penColor_ = QColor();
+}
+
+void PictureCanvas::endPage(bool) {
+    painter_.end();
+    pages_->append(picture_);
+    picture_ = QPicture();
+}
+
+void PictureCanvas::drawText(qreal x, qreal top, const QString& text, const FontState& font) {
+    if (text.isEmpty()) return;
+    if (font.serial != fontSerial_) {
+        painter_.setFont(font.font);
+        fontSerial_ = font.serial;
+    }
+    if (font.color != penColor_) {
+        painter_.setPen(font.color);
+        penColor_ = font.color;
+    }
+    painter_.drawText(QPointF(x, top + font.ascent), text);
+}
+
+void PictureCanvas::drawLine(const QLineF& line, int penWidth) {
+    QPen pen(Qt::black);
+    pen.setWidth(penWidth); // 0: a hairline on every device
+    pen.setCapStyle(Qt::SquareCap);
+    painter_.setPen(pen);
+    penColor_ = QColor();
+    painter_.drawLine(line);
+}
+
+// ---- TextCanvas
+
+TextCanvas::TextCanvas(const QString& fileName) : file_(fileName) {
+    if (fileName.isEmpty())
+        throw EPagePrinter(QStringLiteral("No file name given for printing to file"));
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        throw EPagePrinter(
+            QStringLiteral("Unable to create file %1: %2").arg(fileName, file_.errorString()));
+    out_.setDevice(&file_);
+    out_.setEncoding(QStringConverter::Utf8);
+}
+
+void TextCanvas::place(QString& line, int column, const QString& text) {
+    column = std::max(column, 0);
+    if (line.size() < column)
+        line.append(QString(column - line.size(), QLatin1Char(' ')));
+    else if (!line.isEmpty() && !line.endsWith(QLatin1Char(' ')))
+        line.append(QLatin1Char(' '));
+    line.append(text);
+}
+
+void TextCanvas::beginPage() {
+    header_.clear();
+    footer_.clear();
+    line_.clear();
+    lineUsed_ = false;
+    region_ = Region::Body;
+}
+
+void TextCanvas::writeLines(const std::map<qreal, QString>& lines) {
+    for (const auto& [y, text] : lines)
+        out_ << text << '\n';
+}
+
+void TextCanvas::setRegion(Region region) {
+    if (region_ == Region::Header && region != Region::Header && !header_.empty()) {
+        writeLines(header_);
+        out_ << '\n';
+        header_.clear();
+    }
+    region_ = region;
+}
+
+void TextCanvas::drawText(qreal x, qreal top, const QString& text, const FontState& font) {
+    const int column = static_cast<int>(std::lround(x / font.spaceWidth));
+    switch (region_) {
+    case Region::Header:
+        place(header_[top], column, text);
+        break;
+    case Region::Footer:
+        place(footer_[top], column, text);
+        break;
+    case Region::Body:
+        place(line_, column, text);
+        lineUsed_ = true;
+        break;
+    }
+}
+
+void TextCanvas::lineEnd() {
+    out_ << line_ << '\n';
+    line_.clear();
+    lineUsed_ = false;
+}
+
+void TextCanvas::endPage(bool more) {
+    if (lineUsed_) lineEnd();
+    if (!footer_.empty()) {
+        out_ << '\n';
+        writeLines(footer_);
+    }
+    if (more) out_ << '\f' << '\n';
+}
+
+void TextCanvas::finish() {
+    out_.flush();
+    const bool ok = out_.status() == QTextStream::Ok && file_.error() == QFileDevice::NoError;
+    const QString error = file_.errorString();
+    file_.close();
+    if (!ok || file_.error() != QFileDevice::NoError)
+        throw EPagePrinter(
+            QStringLiteral("Unable to write file %1: %2").arg(file_.fileName(), error));
+}
+
+} // namespace rk::print

@@ -1,0 +1,107 @@
+// Where the engine's flow of text lands: recorded page pictures, or a plain text file.
+// Coordinates are printer dots with the origin at the top-left of the text area; y is the
+// top of a line. Header and footer lines are drawn in regions of their own, so that the
+// text file can put them above and below the page's lines.
+#pragma once
+
+#include "pagelist.h"
+
+#include <QColor>
+#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLineF>
+#include <QPainter>
+#include <QPicture>
+#include <QTextStream>
+
+#include <map>
+#include <memory>
+
+namespace rk::print {
+
+// A font as measured on the printer: sized in the printer's dots.
+struct FontState {
+    QFont font; // pixel-sized for the printer
+    QColor color = Qt::black;
+    int height = 0;   // ascent + descent, dots
+    qreal ascent = 0; // dots
+    int leading = 0;  // external leading, dots, never negative
+    qreal spaceWidth = 1;
+    QFontMetricsF metrics{QFont()};
+    int serial = 0; // changes whenever the state is rebuilt
+
+    static FontState make(const QFont& font, const QColor& color, int dpiX, int dpiY);
+    qreal width(const QString& text) const { return metrics.horizontalAdvance(text); }
+};
+
+class PageCanvas {
+public:
+    enum class Region { Body, Header, Footer };
+    virtual ~PageCanvas() = default;
+    virtual void beginPage() = 0;
+    // Ends the page; `more` says another page follows.
+    virtual void endPage(bool more) = 0;
+    virtual void setRegion(Region region) = 0;
+    virtual void drawText(qreal x, qreal top, const QString& text, const FontState& font) = 0;
+    virtual void drawLine(const QLineF& line, int penWidth) = 0;
+    // The current line has ended.
+    virtual void lineEnd() = 0;
+    // The document has ended; throws EPagePrinter when the output could not be completed.
+    virtual void finish() = 0;
+};
+
+// Records every page as a QPicture and appends it to a page list.
+class PictureCanvas : public PageCanvas {
+public:
+    // `origin`: the text area's top-left in page dots (from the printable area's corner).
+    PictureCanvas(TPageList* pages, QPointF origin, int dpiX, int dpiY);
+    ~PictureCanvas() override;
+    void beginPage() override;
+    void endPage(bool more) override;
+    void setRegion(Region) override {}
+    void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
+    void drawLine(const QLineF& line, int penWidth) override;
+    void lineEnd() override {}
+    void finish() override {}
+
+private:
+    TPageList* pages_;
+    QPointF origin_;
+    qreal scaleX_, scaleY_;
+    QPicture picture_;
+    QPainter painter_;
+    int fontSerial_ = -1;
+    QColor penColor_;
+};
+
+// Writes plain text: positions become spaces (one per space width of the font), pages are
+// separated by a form feed. Header lines come first on a page, footer lines last.
+class TextCanvas : public PageCanvas {
+public:
+    // Throws EPagePrinter when the file cannot be created.
+    explicit TextCanvas(const QString& fileName);
+    void beginPage() override;
+    void endPage(bool more) override;
+    void setRegion(Region region) override;
+    void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
+    void drawLine(const QLineF&, int) override {}
+    void lineEnd() override;
+    void finish() override;
+
+    // Puts text at a column of a line: pads with spaces, or keeps one space after what is
+    // already there when the column is taken.
+    static void place(QString& line, int column, const QString& text);
+
+private:
+    void writeLines(const std::map<qreal, QString>& lines);
+
+    QFile file_;
+    QTextStream out_;
+    Region region_ = Region::Body;
+    QString line_;
+    bool lineUsed_ = false;
+    std::map<qreal, QString> header_, footer_;
+};
+
+} // namespace rk::print

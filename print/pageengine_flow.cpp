@@ -1,0 +1,317 @@
+// The flow of the page printer: documents, pages, lines, plain text and table rows.
+#include "datetimetext.h"
+#include "pageengine.h"
+#include "tableformat.h"
+#include "textwrap.h"
+#include "units.h"
+
+namespace rk::print {
+
+namespace {
+TextMeasure measureWith(const FontState& font) {
+    return [&font](const QString& s) { return font.width(s); };
+}
+
+QString withoutCarriageReturn(QString s) {
+    if (s.endsWith(QLatin1Char('\r'))) s.chop(1);
+    return s;
+}
+} // namespace
+
+const std::vector<PageEngine::Column>& PageEngine::columnsFor(const QString& format) const {
+    const QString key = format + QLatin1Char('\x1f') + QString::number(unit_) + QLatin1Char(',') +
+                        QString::number(metrics_.dpiX) + QLatin1Char(',') +
+                        QString::number(defaultColWidth_, 'g', 17) + QLatin1Char(',') +
+                        QString::number(area_.width()) + separator_;
+    if (key == parsedKey_) return parsedColumns_;
+    std::vector<Column> cols;
+    if (format.isEmpty() && defaultColWidth_ == 0) {
+        // No columns given and no default width: one column across the text area, rather
+        // than a column of no width that would hold one character per line.
+        cols.push_back({taLeftJustify, 0, area_.width()});
+    } else {
+        int left = 0;
+        for (const ColumnSpec& spec :
+             parseTableFormat(format, separator_, defaultColWidth_, unit_)) {
+            const int width = dotsX(spec.width);
+            cols.push_back({spec.align, left, width});
+            left += width;
+        }
+    }
+    parsedColumns_ = std::move(cols);
+    parsedKey_ = key;
+    return parsedColumns_;
+}
+
+void PageEngine::BeginDoc() {
+    if (docOpen_) throw EPagePrinter(QStringLiteral("A document is already open"));
+    RefreshPrinter();
+    const QRect area = TextAreaDots();
+    if (area.width() <= 0 || area.height() <= 0)
+        throw EPagePrinter(QStringLiteral("The margins leave no room for text"));
+    pages_.clear();
+    if (printToFile_) {
+        canvas_ = std::make_unique<TextCanvas>(fileName_);
+    } else {
+        const QPointF origin(area.left() - metrics_.offsetLeft, area.top() - metrics_.offsetTop);
+        canvas_ = std::make_unique<PictureCanvas>(&pages_, origin, metrics_.dpiX, metrics_.dpiY);
+    }
+    area_ = area;
+    parsedKey_.clear();
+    docOpen_ = true;
+    pageNo_ = 1;
+    currentPage_ = 1;
+    startPage();
+}
+
+void PageEngine::EndDoc() {
+    if (!docOpen_) return;
+    canvas_->endPage(false);
+    docOpen_ = false;
+    const std::unique_ptr<PageCanvas> canvas = std::move(canvas_);
+    currentPage_ = 1;
+    notifyView(ViewChange::Relayout);
+    canvas->finish();
+}
+
+void PageEngine::NewPage() {
+    requireDocument();
+    canvas_->endPage(true);
+    ++pageNo_;
+    startPage();
+}
+
+void PageEngine::startPage() {
+    canvas_->beginPage();
+    x_ = y_ = 0;
+    lineNo_ = 0;
+    if (OnNewPage) OnNewPage();
+    if (!header_.isEmpty())
+        writeHeaderBlock(header_, headerFormat_,
+                         FontState::make(headerFont_, headerColor_, metrics_.dpiX, metrics_.dpiY),
+                         true);
+    if (!footer_.isEmpty())
+        writeHeaderBlock(footer_, footerFormat_,
+                         FontState::make(footerFont_, footerColor_, metrics_.dpiX, metrics_.dpiY),
+                         false);
+    drawBorders();
+    x_ = y_ = 0;
+}
+
+void PageEngine::writeHeaderBlock(const QString& text, const QString& format, const FontState& font,
+                                  bool top) {
+    const std::vector<Column> cols = columnsFor(format);
+    QStringList cells = splitCells(text, separator_, static_cast<int>(cols.size()));
+    std::vector<std::vector<Piece>> lines;
+    for (bool more = true; more;)
+        lines.push_back(layoutRowLine(cells, cols, font, &more));
+
+    // Centred in the margin: between the paper's edge and the text area, or the border line.
+    const int offset = dotsY(borderOffset_);
+    int from, to;
+    if (top) {
+        from = -area_.top();
+        to = borders_.testFlag(pbTop) ? -offset : 0;
+    } else {
+        from = area_.height() + (borders_.testFlag(pbBottom) ? offset : 0);
+        to = metrics_.paperHeight - area_.top();
+    }
+    const int block = static_cast<int>(lines.size()) * font.height;
+    int y = from + (to - from - block) / 2;
+    canvas_->setRegion(top ? PageCanvas::Region::Header : PageCanvas::Region::Footer);
+    for (const std::vector<Piece>& line : lines) {
+        for (const Piece& p : line)
+            drawText(p.x, y, p.text, font);
+        y += font.height;
+    }
+    canvas_->setRegion(PageCanvas::Region::Body);
+}
+
+void PageEngine::drawBorders() {
+    if (!borders_) return;
+    const int pen = rulePenWidth(metrics_.dpiX);
+    const qreal ox = dotsX(borderOffset_), oy = dotsY(borderOffset_);
+    const qreal w = area_.width(), h = area_.height();
+    if (borders_.testFlag(pbTop)) canvas_->drawLine(QLineF(-ox, -oy, w + ox, -oy), pen);
+    if (borders_.testFlag(pbBottom)) canvas_->drawLine(QLineF(-ox, h + oy, w + ox, h + oy), pen);
+    if (borders_.testFlag(pbLeft)) canvas_->drawLine(QLineF(-ox, -oy, -ox, h + oy), pen);
+    if (borders_.testFlag(pbRight)) canvas_->drawLine(QLineF(w + ox, -oy, w + ox, h + oy), pen);
+}
+
+void PageEngine::NewLine() {
+    requireDocument();
+    canvas_->lineEnd();
+    x_ = 0;
+    y_ += advance_;
+    if (!lineFits(y_, advance_, area_.height()))
+        NewPage();
+    else
+        ++lineNo_;
+    if (OnNewLine) OnNewLine();
+}
+
+void PageEngine::ensureLineFits() {
+    if (!lineFits(y_, advance_, area_.height()) && y_ > 0) NewPage();
+}
+
+void PageEngine::drawText(qreal x, int y, const QString& text, const FontState& font) {
+    canvas_->drawText(x, y, text, font);
+}
+
+void PageEngine::WriteLine(const QString& text) {
+    requireDocument();
+    const QString t = expandTabs(text, tabSize_);
+    if (t.contains(QLatin1Char('\n'))) {
+        for (const QString& line : t.split(QLatin1Char('\n')))
+            WriteLine(withoutCarriageReturn(line));
+        return;
+    }
+    const qreal width = area_.width();
+    if (measure(t) > width && t.size() > 1) {
+        const TextMeasure m = measureWith(textFont_);
+        if (!wordWrap_) {
+            writeAligned(cutToWidth(t, width, m));
+            return;
+        }
+        QString rest = t;
+        do {
+            TextSplit s = wrapToWidth(rest, width, m);
+            writeAligned(s.part);
+            rest = std::move(s.rest);
+        } while (!rest.isEmpty());
+        return;
+    }
+    writeAligned(t);
+}
+
+void PageEngine::writeAligned(const QString& text) {
+    const qreal w = measure(text);
+    const int free = area_.width() - static_cast<int>(std::ceil(w));
+    int x = 0;
+    if (alignment_ == taRightJustify)
+        x = free;
+    else if (alignment_ == taCenter)
+        x = free / 2;
+    ensureLineFits();
+    x_ = x;
+    drawText(x_, y_, text, textFont_);
+    NewLine();
+}
+
+void PageEngine::Write(const QString& text) {
+    requireDocument();
+    const QStringList segments = expandTabs(text, tabSize_).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        if (i > 0) NewLine();
+        writeFlow(withoutCarriageReturn(segments[i]));
+    }
+}
+
+void PageEngine::writeFlow(const QString& text) {
+    const TextMeasure m = measureWith(textFont_);
+    QString rest = text;
+    while (!rest.isEmpty()) {
+        ensureLineFits();
+        const qreal avail = area_.width() - x_;
+        const qreal w = measure(rest);
+        if (w <= avail) {
+            drawText(x_, y_, rest, textFont_);
+            x_ += static_cast<int>(std::lround(w));
+            return;
+        }
+        if (!wordWrap_) {
+            const QString part = cutToWidth(rest, avail, m);
+            drawText(x_, y_, part, textFont_);
+            x_ += static_cast<int>(std::lround(measure(part)));
+            return;
+        }
+        if (x_ > 0 && fittingLength(rest, avail, m) == 0) {
+            NewLine(); // nothing fits after the pen: start at the left margin
+            continue;
+        }
+        TextSplit s = wrapToWidth(rest, avail, m);
+        drawText(x_, y_, s.part, textFont_);
+        NewLine();
+        rest = std::move(s.rest);
+    }
+}
+
+void PageEngine::WriteTableLine(const QString& text) {
+    requireDocument();
+    const std::vector<Column> cols = columnsFor(tableFormat_);
+    writeRow(text, cols);
+}
+
+void PageEngine::WriteLines(bool asTable) {
+    const QStringList lines = lines_;
+    const bool table = asTable && !tableFormat_.isEmpty();
+    for (const QString& line : lines) {
+        if (table)
+            WriteTableLine(line);
+        else
+            WriteLine(line);
+    }
+}
+
+std::vector<PageEngine::Piece> PageEngine::layoutRowLine(QStringList& cells,
+                                                         const std::vector<Column>& cols,
+                                                         const FontState& font, bool* more) const {
+    std::vector<Piece> pieces;
+    pieces.reserve(cols.size());
+    *more = false;
+    const TextMeasure m = measureWith(font);
+    const int gap = cellInnerGap(metrics_.dpiX);
+    bool valuesReady = false;
+    PlaceholderValues values;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        QString& cell = cells[static_cast<qsizetype>(i)];
+        if (cell.isEmpty()) continue;
+        if (!valuesReady && cell.contains(QLatin1String("{$"))) {
+            const QDateTime t = now();
+            values = {lineNo_, pageNo_, shortDateText(t.date()), longTimeText(t.time()), title_};
+            valuesReady = true;
+        }
+        const Column& col = cols[i];
+        TextSplit s = splitCell(valuesReady ? replacePlaceholders(cell, values) : cell, col.width,
+                                wordWrap_, m);
+        if (!s.part.isEmpty())
+            pieces.push_back({cellTextX(col.align, col.left, col.width, font.width(s.part), gap),
+                              std::move(s.part)});
+        cell = std::move(s.rest);
+        if (!cell.isEmpty()) *more = true;
+    }
+    return pieces;
+}
+
+void PageEngine::writeRow(const QString& row, const std::vector<Column>& cols) {
+    QStringList cells = splitCells(row, separator_, static_cast<int>(cols.size()));
+    for (bool first = true;; first = false) {
+        ensureLineFits();
+        bool more = false;
+        for (const Piece& p : layoutRowLine(cells, cols, textFont_, &more))
+            drawText(p.x, y_, p.text, textFont_);
+        if (grid_) drawGridLines(cols, y_, first, true, !more);
+        if (!more) break;
+        NewLine();
+    }
+    NewLine();
+}
+
+void PageEngine::drawGridLines(const std::vector<Column>& cols, int y, bool top, bool sides,
+                               bool bottom) {
+    const int pen = rulePenWidth(metrics_.dpiX);
+    // The cell lines sit a part of the font's external leading above the text.
+    const qreal y0 = y - spacedLength(textFont_.leading, spacing_);
+    const qreal y1 = y0 + advance_;
+    for (const Column& c : cols) {
+        const qreal l = c.left, r = c.left + c.width;
+        if (top) canvas_->drawLine(QLineF(l, y0, r, y0), pen);
+        if (sides) {
+            canvas_->drawLine(QLineF(l, y0, l, y1), pen);
+            canvas_->drawLine(QLineF(r, y0, r, y1), pen);
+        }
+        if (bottom) canvas_->drawLine(QLineF(l, y1, r, y1), pen);
+    }
+}
+
+} // namespace rk::print

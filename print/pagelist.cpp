@@ -1,0 +1,24 @@
+#include "pagelist.h"
+
+namespace rk::print {
+
+void TPageList::append(const QPicture& page) {
+    QByteArray packed = qCompress(QByteArray(page.data(), page.size()), 1);
+    bytes_ += packed.size();
+    pages_.push_back(std::move(packed));
+}
+
+QPicture TPageList::page(int index) const {
+    QPicture pic;
+    if (index < 0 || index >= count()) return pic;
+    const QByteArray data = qUncompress(pages_[static_cast<size_t>(index)]);
+    pic.setData(data.constData(), static_cast<uint>(data.size()));
+    return pic;
+}
+
+void TPageList::clear() {
+    pages_.clear();
+    bytes_ = 0;
+}
+
+} // namespace rk::print
