@@ -1,0 +1,11 @@
+#!/bin/sh
+# Runs every benchmark program with five repetitions (medians in the *_median rows), then the
+# whole-process comparisons. Usage: sh bench/run.sh BUILD_DIR
+set -e
+build=${1:-build-bench}
+for b in "$build"/bin/*_bench; do
+    [ -x "$b" ] || continue
+    echo "== $(basename "$b")"
+    "$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+done
+/usr/bin/python3 "$(dirname "$0")/process_compare.py" "$build/bin/rkdb"
