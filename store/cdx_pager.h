@@ -28,6 +28,7 @@ public:
     Status open();
     File* file() { return file_.get(); }
     void replaceFile(std::unique_ptr<File> file);
+    std::unique_ptr<File> releaseFile() { return std::move(file_); }
     bool readOnly() const { return readOnly_; }
     // Size of the file including pages allocated but not yet written.
     uint64_t size() const { return size_; }

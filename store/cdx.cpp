@@ -1,0 +1,399 @@
+#include "cdx.h"
+
+#include "cdx_verify.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace rk::store {
+
+using namespace cdx;
+
+namespace {
+
+std::string upperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string trimRight(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.pop_back();
+    return s;
+}
+
+std::string baseName(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+IndexFile::IndexFile(std::string path, dbf::DbfFile* table, IndexOptions opts, Env* env)
+    : path_(std::move(path)), table_(table), opts_(std::move(opts)), env_(env) {}
+
+IndexFile::~IndexFile() = default;
+
+std::string IndexFile::fileName() const {
+    return baseName(path_);
+}
+
+uint32_t IndexFile::pageCount() const {
+    return static_cast<uint32_t>((pager_->size() + kPageSize - 1) / kPageSize);
+}
+
+Result<std::unique_ptr<IndexFile>> IndexFile::open(const std::string& path, dbf::DbfFile* table,
+                                                   const IndexOptions& opts, Env* env) {
+    std::unique_ptr<IndexFile> f(new IndexFile(path, table, opts, env));
+    auto file = env->open(path, opts.readOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite,
+                          opts.exclusive ? LockMode::Exclusive : LockMode::Shared);
+    if (!file) return file.status();
+    RK_RETURN_IF_ERROR(f->load(std::move(*file)));
+    RK_RETURN_IF_ERROR(f->settle());
+    return f;
+}
+
+Status IndexFile::load(std::unique_ptr<File> file) {
+    tags_.clear();
+    pager_ = std::make_unique<Pager>(std::move(file), opts_.readOnly);
+    pager_->setCacheCapacity(opts_.cachePages);
+    RK_RETURN_IF_ERROR(pager_->open());
+    const std::string name = fileName();
+    if (pager_->size() < kHeaderSize + kPageSize)
+        return Status::corruption(name + " is too short to be an index file");
+    header_.assign(kHeaderSize, 0);
+    RK_RETURN_IF_ERROR(pager_->readBytes(0, header_.data(), kHeaderSize));
+    Status s = decodeHeader(header_.data(), &compound_);
+    if (!s) {
+        if (s.code() == Status::Code::NotSupported)
+            return Status::notSupported(name + ": " + s.message());
+        return Status::corruption(name + ": compound header: " + s.message());
+    }
+    pager_->setFreeHead(compound_.freeList);
+
+    // The tag directory: names and the offsets of their headers.
+    std::vector<std::pair<std::string, uint32_t>> entries;
+    Tree directory(pager_.get(), compound_.root, compound_.keyLength, ' ');
+    s = walkTag(&directory, false, [&](uint32_t off, const uint8_t* key) {
+        entries.emplace_back(
+            trimRight(std::string(reinterpret_cast<const char*>(key), compound_.keyLength)), off);
+        return entries.size() < 4096;
+    });
+    if (!s) return Status::corruption(name + ": tag directory: " + s.message());
+    const std::string blank = table_->blankRecord();
+    std::vector<uint8_t> buf(kHeaderSize);
+    for (const auto& [tagName, off] : entries) {
+        if (!validPageOffset(off) || off < kHeaderSize ||
+            off + uint64_t{kHeaderSize} > pager_->size())
+            return Status::corruption(name + ": tag " + tagName + ": bad header pointer " +
+                                      hexOffset(off));
+        RK_RETURN_IF_ERROR(pager_->readBytes(off, buf.data(), kHeaderSize));
+        Tag t;
+        t.headerOffset = off;
+        s = decodeHeader(buf.data(), &t.header);
+        if (!s) return Status::corruption(name + ": tag " + tagName + ": " + s.message());
+        auto key = TagKey::compile(t.header.keyExpr, t.header.forExpr, table_->fields(), blank);
+        if (!key)
+            return Status::notSupported(name + ": tag " + tagName + ": " + key.status().message());
+        t.key = *key;
+        t.info.name = upperAscii(tagName);
+        t.info.keyExpr = t.header.keyExpr;
+        t.info.forExpr = t.header.forExpr;
+        t.info.keyType = t.key.type();
+        t.info.keyLength = t.header.keyLength;
+        t.info.descending = t.header.descending;
+        t.info.unique = t.header.unique();
+        t.storedRoot = t.header.root;
+        t.tree =
+            std::make_unique<Tree>(pager_.get(), t.header.root, t.header.keyLength, t.key.fill());
+        tags_.push_back(std::move(t));
+    }
+    std::sort(tags_.begin(), tags_.end(),
+              [](const Tag& a, const Tag& b) { return a.headerOffset < b.headerOffset; });
+    return Status::ok();
+}
+
+Status IndexFile::settle() {
+    usable_ = true;
+    std::vector<std::string> reasons;
+    for (Tag& t : tags_) {
+        if (!t.header.machineCollation())
+            reasons.push_back("tag " + t.info.name + " uses the collation \"" +
+                              t.header.collationName() +
+                              "\", which this program does not support; it is ordered by "
+                              "machine (byte) order instead");
+        if (t.header.keyLength != t.key.length() && t.key.type() != KeyType::Char)
+            reasons.push_back("tag " + t.info.name +
+                              " has a key length that does not suit its "
+                              "key expression");
+        if (t.key.type() == KeyType::Char) t.key.setLength(t.header.keyLength);
+    }
+    const StateMark mark = readMark(header_.data());
+    const uint32_t records = table_->recordCount();
+    bool verifyNeeded = false;
+    if (mark.present && !mark.sound) {
+        reasons.push_back("a change to it was interrupted (the program ended unexpectedly)");
+    } else if (mark.present && mark.counter == compound_.counter && mark.records != records) {
+        reasons.push_back("it was made for " + std::to_string(mark.records) +
+                          " records and the table has " + std::to_string(records));
+    } else if (!mark.present || mark.counter != compound_.counter || mark.pages != pageCount()) {
+        verifyNeeded = reasons.empty();
+    }
+    if (verifyNeeded) {
+        std::vector<std::string> problems, notes;
+        verify(true, &problems, &notes);
+        if (!problems.empty()) {
+            reasons.push_back("it does not match the table or is damaged (" + problems.front() +
+                              (problems.size() > 1
+                                   ? "; " + std::to_string(problems.size() - 1) + " more problems"
+                                   : std::string()) +
+                              ")");
+        } else if (!opts_.readOnly) {
+            // Proven sound: the next open need not check it again.
+            writeMark(header_.data(),
+                      StateMark{true, true, compound_.counter, records, pageCount()});
+            RK_RETURN_IF_ERROR(writeHeaderPage());
+        }
+    }
+    if (reasons.empty()) return Status::ok();
+    std::string why = reasons.front();
+    for (size_t i = 1; i < reasons.size(); ++i)
+        why += "; " + reasons[i];
+    if (opts_.readOnly || !opts_.exclusive || !opts_.repair) {
+        usable_ = false;
+        notices_.push_back(fileName() + " cannot be used until it is re-indexed: " + why);
+        return Status::ok();
+    }
+    notices_.push_back(fileName() + " is being rebuilt from the table: " + why);
+    Status s = rebuild(opts_.rebuildProgress);
+    if (!s) return s;
+    notices_.push_back(fileName() + " was rebuilt");
+    return Status::ok();
+}
+
+int IndexFile::findTag(std::string_view name) const {
+    std::string want = upperAscii(name);
+    while (!want.empty() && want.back() == ' ')
+        want.pop_back();
+    for (size_t i = 0; i < tags_.size(); ++i)
+        if (tags_[i].info.name == want) return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<TagSpec> IndexFile::specs() const {
+    std::vector<TagSpec> out;
+    for (const Tag& t : tags_)
+        out.push_back(
+            {t.info.name, t.info.keyExpr, t.info.forExpr, t.info.descending, t.info.unique});
+    return out;
+}
+
+Status IndexFile::writeHeaderPage() {
+    return pager_->writeBytes(0, header_.data(), kPageSize);
+}
+
+Status IndexFile::fail(Status s) {
+    pager_->discard();
+    broken_ = true;
+    return s;
+}
+
+Status IndexFile::beginChange() {
+    if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
+    if (broken_ || !usable_) return Status::corruption(fileName() + " needs to be re-indexed");
+    if (changing_) return Status::ok();
+    writeMark(header_.data(),
+              StateMark{true, false, compound_.counter, table_->recordCount(), pageCount()});
+    Status s = writeHeaderPage();
+    if (!s) return fail(s);
+    changing_ = true;
+    return Status::ok();
+}
+
+Status IndexFile::insertKey(Tag& t, const std::string& key, uint32_t recno) {
+    const uint8_t* k = reinterpret_cast<const uint8_t*>(key.data());
+    if (!t.info.unique) return t.tree->insert(k, recno);
+    // A unique tag keeps the first record of each key.
+    Cursor c(t.tree.get(), false);
+    RK_RETURN_IF_ERROR(c.seekPrefix(k, key.size()));
+    if (c.valid() && c.key() == key) {
+        if (c.recno() <= recno) return Status::ok();
+        bool found = false;
+        RK_RETURN_IF_ERROR(t.tree->remove(k, c.recno(), &found));
+    }
+    return t.tree->insert(k, recno);
+}
+
+Status IndexFile::removeKey(Tag& t, const std::string& key, uint32_t recno) {
+    const uint8_t* k = reinterpret_cast<const uint8_t*>(key.data());
+    bool found = false;
+    RK_RETURN_IF_ERROR(t.tree->remove(k, recno, &found));
+    if (!found && !t.info.unique)
+        return Status::corruption(fileName() + ": tag " + t.info.name +
+                                  " has no entry for record " + std::to_string(recno));
+    if (!t.info.unique || !found) return Status::ok();
+    // The next record with the same key (the table already holds the change) takes its place.
+    const uint32_t n = table_->recordCount();
+    const uint16_t len = table_->recordLength();
+    const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
+    std::vector<char> buf(size_t(per) * len);
+    std::string other;
+    for (uint32_t r = 1; r <= n; r += per) {
+        uint32_t count = std::min(per, n - r + 1);
+        RK_RETURN_IF_ERROR(table_->readRecords(r, count, buf.data()));
+        for (uint32_t i = 0; i < count; ++i) {
+            std::string_view image(buf.data() + size_t(i) * len, len);
+            if (r + i != recno && t.key.make(image, r + i, &other) && other == key)
+                return t.tree->insert(k, r + i);
+        }
+    }
+    return Status::ok();
+}
+
+Status IndexFile::recordAdded(std::string_view image, uint32_t recno) {
+    if (!changing_) RK_RETURN_IF_ERROR(beginChange());
+    std::string key;
+    for (Tag& t : tags_) {
+        if (!t.key.make(image, recno, &key)) continue;
+        Status s = insertKey(t, key, recno);
+        if (!s) return fail(s);
+    }
+    return Status::ok();
+}
+
+Status IndexFile::recordChanged(std::string_view before, std::string_view after, uint32_t recno) {
+    if (!changing_) RK_RETURN_IF_ERROR(beginChange());
+    std::string oldKey, newKey;
+    for (Tag& t : tags_) {
+        bool wasIn = t.key.make(before, recno, &oldKey);
+        bool isIn = t.key.make(after, recno, &newKey);
+        if (wasIn == isIn && (!wasIn || oldKey == newKey)) continue;
+        Status s;
+        if (wasIn) s = removeKey(t, oldKey, recno);
+        if (s && isIn) s = insertKey(t, newKey, recno);
+        if (!s) return fail(s);
+    }
+    return Status::ok();
+}
+
+Status IndexFile::endChange() {
+    if (!changing_) return Status::ok();
+    Status s = pager_->flush();
+    if (!s) return fail(s);
+    for (Tag& t : tags_) {
+        if (t.tree->root() == t.storedRoot) continue;
+        uint8_t root[4];
+        put32(root, t.tree->root());
+        s = pager_->writeBytes(t.headerOffset + kHdrRoot, root, 4);
+        if (!s) return fail(s);
+        t.storedRoot = t.tree->root();
+        t.header.root = t.storedRoot;
+    }
+    compound_.freeList = pager_->freeHead();
+    compound_.counter += 1;
+    put32(header_.data() + kHdrFreeList, compound_.freeList);
+    put32be(header_.data() + kHdrCounter, compound_.counter);
+    writeMark(header_.data(),
+              StateMark{true, true, compound_.counter, table_->recordCount(), pageCount()});
+    s = writeHeaderPage();
+    if (!s) return fail(s);
+    changing_ = false;
+    return Status::ok();
+}
+
+Status IndexFile::rebuild(const IndexProgress& progress) {
+    if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
+    std::vector<BuildTag> build;
+    const std::string blank = table_->blankRecord();
+    for (const Tag& t : tags_) {
+        auto key = TagKey::compile(t.info.keyExpr, t.info.forExpr, table_->fields(), blank);
+        if (!key) return key.status();
+        build.push_back({t.info.name, *key, t.header});
+    }
+    const std::string tmp = path_ + ".tmp";
+    auto written = writeIndexFile(tmp, env_, table_, build, compound_.counter + 1,
+                                  opts_.memoryBudget, progress);
+    if (!written) {
+        env_->remove(tmp);
+        return written.status();
+    }
+    written->reset(); // closes it; the table's own lock keeps others out meanwhile
+    Status s = env_->rename(tmp, path_);
+    if (!s) {
+        env_->remove(tmp);
+        return s;
+    }
+    pager_.reset();
+    auto file = env_->open(path_, OpenMode::ReadWrite,
+                           opts_.exclusive ? LockMode::Exclusive : LockMode::Shared);
+    if (!file) return file.status();
+    changing_ = false;
+    broken_ = false;
+    usable_ = true;
+    return load(std::move(*file));
+}
+
+Result<std::unique_ptr<IndexFile>> IndexFile::create(const std::string& path, dbf::DbfFile* table,
+                                                     const std::vector<TagSpec>& tags,
+                                                     const IndexOptions& opts, Env* env,
+                                                     const IndexProgress& progress) {
+    std::vector<BuildTag> build;
+    const std::string blank = table->blankRecord();
+    for (const TagSpec& spec : tags) {
+        std::string name = upperAscii(spec.name);
+        if (name.empty() || name.size() > kTagNameLength ||
+            name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_") != std::string::npos ||
+            std::isdigit(static_cast<unsigned char>(name[0])))
+            return Status::invalid("\"" + spec.name +
+                                   "\" is not a tag name (up to 10 letters, "
+                                   "digits and _)");
+        for (const BuildTag& b : build)
+            if (b.name == name) return Status::invalid("two tags are named " + name);
+        auto key = TagKey::compile(spec.key, spec.forExpr, table->fields(), blank);
+        if (!key) return Status::invalid("tag " + name + ": " + key.status().message());
+        Header h;
+        h.keyExpr = spec.key;
+        h.forExpr = spec.forExpr;
+        h.descending = spec.descending;
+        h.options = static_cast<uint8_t>(kTagBaseOptions | (spec.unique ? kOptUnique : 0));
+        build.push_back({name, *key, h});
+    }
+    const std::string tmp = path + ".tmp";
+    auto written = writeIndexFile(tmp, env, table, build, 1, opts.memoryBudget, progress);
+    if (!written) {
+        env->remove(tmp);
+        return written.status();
+    }
+    written->reset();
+    Status s = env->rename(tmp, path);
+    if (!s) {
+        env->remove(tmp);
+        return s;
+    }
+    if (!table->hasStructuralIndex()) RK_RETURN_IF_ERROR(table->setStructuralIndexFlag(true));
+    return open(path, table, opts, env);
+}
+
+std::unique_ptr<Cursor> IndexFile::cursor(int i) {
+    Tag& t = tags_[static_cast<size_t>(i)];
+    return std::make_unique<Cursor>(t.tree.get(), t.info.descending);
+}
+
+Status IndexFile::walk(int i, const std::function<bool(uint32_t recno)>& fn) {
+    Tag& t = tags_[static_cast<size_t>(i)];
+    return walkTag(t.tree.get(), t.info.descending,
+                   [&](uint32_t recno, const uint8_t*) { return fn(recno); });
+}
+
+bool IndexFile::keyOf(int i, std::string_view image, uint32_t recno, std::string* key) const {
+    return tags_[static_cast<size_t>(i)].key.make(image, recno, key);
+}
+
+Result<std::string> IndexFile::seekKey(int i, std::string_view text) const {
+    return tags_[static_cast<size_t>(i)].key.seekKey(text);
+}
+
+} // namespace rk::store

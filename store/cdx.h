@@ -1,0 +1,165 @@
+// The structural compound index of a table (its .CDX file): the tags, their upkeep on every
+// change of the table, navigation in a tag's order, rebuilding, and the thorough check.
+//
+// Crash safety. Before the first page of a change is written the file is marked "being
+// changed" (see cdx_header.h); when every page of the change is written the mark says
+// "sound" again, with the change counter and the table's record count. A process killed at
+// any moment therefore leaves either a sound index or a marked one. At open, an index that
+// cannot be proven sound (marked, made for another record count, or written by another
+// program) is checked or rebuilt from the table, and a notice says so. Rebuilds write a new
+// file and rename it over the old one, so the tag definitions are never lost.
+#pragma once
+
+#include "cdx_cursor.h"
+#include "cdx_header.h"
+#include "cdx_key.h"
+#include "cdx_pager.h"
+#include "cdx_tree.h"
+#include "dbf.h"
+#include "env.h"
+#include "status.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rk::store {
+
+using IndexProgress = std::function<void(int percent)>;
+
+// A tag to create.
+struct TagSpec {
+    std::string name; // at most 10 characters; stored upper case
+    std::string key;  // xBase key expression
+    std::string forExpr;
+    bool descending = false;
+    bool unique = false;
+};
+
+// A tag of an open index file.
+struct TagInfo {
+    std::string name; // upper case, no padding
+    std::string keyExpr, forExpr;
+    cdx::KeyType keyType = cdx::KeyType::Char;
+    uint16_t keyLength = 0;
+    bool descending = false;
+    bool unique = false;
+};
+
+struct IndexOptions {
+    bool readOnly = false;
+    bool exclusive = true;
+    // Rebuild at open an index found stale, damaged or in an unsupported collation (needs
+    // a writable, exclusive open). Off: such an index opens unusable, with notices.
+    bool repair = true;
+    IndexProgress rebuildProgress;
+    size_t memoryBudget = size_t(384) << 20; // keys held at once while rebuilding
+    size_t cachePages = 8192;
+};
+
+class IndexFile {
+public:
+    ~IndexFile();
+    IndexFile(const IndexFile&) = delete;
+    IndexFile& operator=(const IndexFile&) = delete;
+
+    // Opens the index of `table` (which must stay open as long as the index).
+    static Result<std::unique_ptr<IndexFile>> open(const std::string& path, dbf::DbfFile* table,
+                                                   const IndexOptions& opts = {},
+                                                   Env* env = Env::standard());
+    // Creates the file (replacing any) with these tags built from the table's records, sets
+    // the table's structural index flag and opens the result.
+    static Result<std::unique_ptr<IndexFile>> create(const std::string& path, dbf::DbfFile* table,
+                                                     const std::vector<TagSpec>& tags,
+                                                     const IndexOptions& opts = {},
+                                                     Env* env = Env::standard(),
+                                                     const IndexProgress& progress = {});
+
+    const std::string& path() const { return path_; }
+    // What the open found and did (rebuilt, checked, ...).
+    const std::vector<std::string>& notices() const { return notices_; }
+    // False when the index could not be proven sound and was not rebuilt (read-only open
+    // or repair off): its orders must not be used.
+    bool usable() const { return usable_; }
+
+    // Tags in the order of their headers in the file (their creation order).
+    int tagCount() const { return static_cast<int>(tags_.size()); }
+    const TagInfo& tag(int i) const { return tags_[static_cast<size_t>(i)].info; }
+    int findTag(std::string_view name) const; // case-insensitive; -1 when there is none
+    std::vector<TagSpec> specs() const;
+
+    // Upkeep around one change of the table:
+    //   beginChange(); write the table; recordAdded / recordChanged; endChange(count).
+    // A failure leaves the file marked; the caller should rebuild() it.
+    Status beginChange();
+    Status recordAdded(std::string_view image, uint32_t recno);
+    Status recordChanged(std::string_view before, std::string_view after, uint32_t recno);
+    Status endChange();
+    bool changing() const { return changing_; }
+
+    // Rebuilds every tag from the table (re-index, after a pack); machine collation.
+    Status rebuild(const IndexProgress& progress = {});
+
+    // Navigation in tag i's order.
+    std::unique_ptr<cdx::Cursor> cursor(int i);
+    // Calls fn(recno) for every entry in tag i's order until fn returns false.
+    Status walk(int i, const std::function<bool(uint32_t recno)>& fn);
+    // The record's key in tag i; false when the tag's FOR condition leaves it out.
+    bool keyOf(int i, std::string_view image, uint32_t recno, std::string* key) const;
+    // Key bytes to seek in tag i for a text (see cdx::TagKey::seekKey).
+    Result<std::string> seekKey(int i, std::string_view text) const;
+
+    // The thorough check: every tag's tree and the free list, and with `withTable` every
+    // record's key against the table (each included record has exactly one entry with its
+    // key; nothing else is there).
+    void verify(bool withTable, std::vector<std::string>* problems,
+                std::vector<std::string>* notes);
+
+private:
+    struct Tag {
+        TagInfo info;
+        uint32_t headerOffset = 0;
+        cdx::Header header;
+        cdx::TagKey key;
+        std::unique_ptr<cdx::Tree> tree;
+        uint32_t storedRoot = 0;
+    };
+
+    IndexFile(std::string path, dbf::DbfFile* table, IndexOptions opts, Env* env);
+    Status load(std::unique_ptr<File> file);
+    Status settle();
+    Status insertKey(Tag& t, const std::string& key, uint32_t recno);
+    Status removeKey(Tag& t, const std::string& key, uint32_t recno);
+    Status writeHeaderPage();
+    Status fail(Status s);
+    std::string fileName() const;
+    uint32_t pageCount() const;
+
+    std::string path_;
+    dbf::DbfFile* table_;
+    IndexOptions opts_;
+    Env* env_;
+    std::unique_ptr<cdx::Pager> pager_;
+    std::vector<uint8_t> header_; // the compound header as in the file
+    cdx::Header compound_;
+    std::vector<Tag> tags_;
+    std::vector<std::string> notices_;
+    bool usable_ = true;
+    bool changing_ = false;
+    bool broken_ = false;
+};
+
+// Writes a complete index file at `path` with the tags built from the table's records
+// (used by create and rebuild; see cdx_rebuild.cpp). Returns the open, locked file.
+struct BuildTag {
+    std::string name;
+    cdx::TagKey key;
+    cdx::Header header; // expressions, options, descending
+};
+Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,
+                                             const std::vector<BuildTag>& tags, uint32_t counter,
+                                             size_t memoryBudget, const IndexProgress& progress);
+
+} // namespace rk::store

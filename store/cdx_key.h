@@ -1,0 +1,58 @@
+// Index keys: how a tag's key expression turns a record into key bytes.
+//
+//   character  the text, space padded or cut to the key length
+//   numeric    8 bytes: the IEEE double big-endian; for a value >= 0 (and -0) the top bit is
+//              flipped, for a value < 0 every bit is inverted, so that bytes sort as numbers
+//   date       the Julian day number encoded as a numeric key (an empty date is 0)
+//   logical    one byte, T or F
+// Character keys pad with spaces, the others with 0x00 (the leaf pages' trailing fill).
+#pragma once
+
+#include "dbf.h"
+#include "expr.h"
+#include "status.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rk::cdx {
+
+enum class KeyType : char { Char = 'C', Num = 'N', Date = 'D', Logical = 'L' };
+
+std::string numberKey(double v);
+double numberFromKey(std::string_view key); // inverse of numberKey
+inline uint8_t fillByte(KeyType t) {
+    return t == KeyType::Char ? ' ' : 0;
+}
+
+// A tag's key and FOR expressions compiled against a table's fields.
+class TagKey {
+public:
+    // The key length comes from the key evaluated on a blank record and on a filled one;
+    // a key whose length varies (TRIM(TITLE)) is refused, as is one longer than 240 bytes.
+    static Result<TagKey> compile(std::string_view keyExpr, std::string_view forExpr,
+                                  const std::vector<dbf::FieldDef>& fields,
+                                  const std::string& blankRecord);
+
+    KeyType type() const { return type_; }
+    uint16_t length() const { return length_; }
+    uint8_t fill() const { return fillByte(type_); }
+    bool hasFor() const { return forExpr_.valid(); }
+    // Character keys of a file made elsewhere keep that file's key length.
+    void setLength(uint16_t length) { length_ = length; }
+
+    // The record's key; false when the FOR condition leaves the record out.
+    bool make(std::string_view image, uint32_t recno, std::string* key) const;
+    // Key bytes for a seek text: character text as it is (a prefix), a number, a date as
+    // YYYYMMDD or YYYY-MM-DD, a logical as T/F/Y/N/.T./.F.
+    Result<std::string> seekKey(std::string_view text) const;
+
+private:
+    xbase::Expr keyExpr_, forExpr_;
+    KeyType type_ = KeyType::Char;
+    uint16_t length_ = 0;
+};
+
+} // namespace rk::cdx

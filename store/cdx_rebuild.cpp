@@ -1,0 +1,219 @@
+// Building whole index files: one pass over the table per group of tags (as many tags as
+// fit the memory budget), a sort of each tag's keys, then bottom-up trees written in
+// sequence. The file is written under a temporary name by the caller and renamed into place.
+#include "cdx.h"
+
+#include "cdx_build.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace rk::store {
+
+using namespace cdx;
+
+namespace {
+
+// Keys of one tag without their trailing fill, sorted by (key, record number).
+class KeyArena {
+public:
+    KeyArena(uint16_t keyLength, uint8_t fill) : k_(keyLength), fill_(fill) {}
+
+    void add(const std::string& key, uint32_t recno) {
+        const uint8_t* p = reinterpret_cast<const uint8_t*>(key.data());
+        size_t len = k_ - trailingCount(p, k_, fill_);
+        Ref r;
+        r.offset = static_cast<uint32_t>(bytes_.size());
+        r.recno = recno;
+        r.prefix = 0;
+        for (size_t i = 0; i < 8; ++i)
+            r.prefix = (r.prefix << 8) | (i < len ? p[i] : fill_);
+        bytes_.push_back(static_cast<uint8_t>(len));
+        bytes_.insert(bytes_.end(), p, p + len);
+        refs_.push_back(r);
+    }
+
+    void sort() {
+        std::sort(refs_.begin(), refs_.end(), [this](const Ref& a, const Ref& b) {
+            if (a.prefix != b.prefix) return a.prefix < b.prefix;
+            int c = compareKeys(a, b);
+            if (c != 0) return c < 0;
+            return a.recno < b.recno;
+        });
+    }
+
+    size_t size() const { return refs_.size(); }
+    uint32_t recno(size_t i) const { return refs_[i].recno; }
+    void key(size_t i, uint8_t* out) const {
+        const uint8_t* p = bytes_.data() + refs_[i].offset;
+        std::memcpy(out, p + 1, p[0]);
+        std::memset(out + p[0], fill_, k_ - p[0]);
+    }
+    bool sameKey(size_t i, size_t j) const { return compareKeys(refs_[i], refs_[j]) == 0; }
+
+private:
+    struct Ref {
+        uint64_t prefix;
+        uint32_t offset, recno;
+    };
+    int compareKeys(const Ref& a, const Ref& b) const {
+        const uint8_t* pa = bytes_.data() + a.offset;
+        const uint8_t* pb = bytes_.data() + b.offset;
+        size_t la = pa[0], lb = pb[0], m = std::min(la, lb);
+        int c = std::memcmp(pa + 1, pb + 1, m);
+        if (c != 0 || la == lb) return c;
+        // The shorter key continues with fill bytes.
+        const uint8_t* rest = la > lb ? pa + 1 : pb + 1;
+        for (size_t i = m; i < std::max(la, lb); ++i) {
+            if (rest[i] != fill_) return (rest[i] < fill_) == (la > lb) ? -1 : 1;
+        }
+        return 0;
+    }
+
+    uint16_t k_;
+    uint8_t fill_;
+    std::vector<uint8_t> bytes_;
+    std::vector<Ref> refs_;
+};
+
+class ProgressMeter {
+public:
+    ProgressMeter(const IndexProgress& fn, uint64_t total) : fn_(fn), total_(total ? total : 1) {}
+    void advance(uint64_t n) {
+        done_ += n;
+        int p = static_cast<int>(std::min<uint64_t>(99, done_ * 100 / total_));
+        if (fn_ && p != last_) fn_(last_ = p);
+    }
+    void finish() {
+        if (fn_ && last_ != 100) fn_(last_ = 100);
+    }
+
+private:
+    const IndexProgress& fn_;
+    uint64_t total_, done_ = 0;
+    int last_ = -1;
+};
+
+std::string paddedName(const std::string& name) {
+    std::string s = name.substr(0, kTagNameLength);
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    s.resize(kTagNameLength, ' ');
+    return s;
+}
+
+} // namespace
+
+Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,
+                                             const std::vector<BuildTag>& tags, uint32_t counter,
+                                             size_t memoryBudget, const IndexProgress& progress) {
+    auto file = env->open(path, OpenMode::Create, LockMode::Exclusive);
+    if (!file) return file.status();
+    Pager pager(std::move(*file), false);
+    RK_RETURN_IF_ERROR(pager.open());
+    const uint32_t n = table->recordCount();
+    const uint16_t recLen = table->recordLength();
+
+    // Groups of consecutive tags whose keys fit the budget together.
+    std::vector<std::pair<size_t, size_t>> groups;
+    for (size_t i = 0; i < tags.size();) {
+        size_t j = i, bytes = 0;
+        do {
+            bytes += size_t(n) * (tags[j].key.length() + 17u);
+            ++j;
+        } while (j < tags.size() &&
+                 bytes + size_t(n) * (tags[j].key.length() + 17u) <= memoryBudget);
+        groups.emplace_back(i, j);
+        i = j;
+    }
+    ProgressMeter meter(progress, uint64_t(n) * (groups.size() + tags.size()));
+
+    std::vector<uint8_t> zero(kHeaderSize + kPageSize, 0);
+    RK_RETURN_IF_ERROR(pager.writeBytes(0, zero.data(), zero.size())); // header + directory
+    std::vector<uint32_t> headerOffsets(tags.size()), roots(tags.size());
+    const uint32_t perRead = std::max<uint32_t>(1, (1u << 20) / std::max<uint16_t>(recLen, 1));
+    std::vector<char> buf(size_t(perRead) * recLen);
+    std::string key;
+    for (const auto& [first, last] : groups) {
+        std::vector<KeyArena> arenas;
+        for (size_t t = first; t < last; ++t)
+            arenas.emplace_back(tags[t].key.length(), tags[t].key.fill());
+        for (uint32_t r = 1; r <= n; r += perRead) {
+            uint32_t count = std::min(perRead, n - r + 1);
+            RK_RETURN_IF_ERROR(table->readRecords(r, count, buf.data()));
+            for (uint32_t i = 0; i < count; ++i) {
+                std::string_view image(buf.data() + size_t(i) * recLen, recLen);
+                for (size_t t = first; t < last; ++t)
+                    if (tags[t].key.make(image, r + i, &key)) arenas[t - first].add(key, r + i);
+            }
+            meter.advance(count);
+        }
+        for (size_t t = first; t < last; ++t) {
+            KeyArena& arena = arenas[t - first];
+            arena.sort();
+            headerOffsets[t] = pager.reserveAtEnd(2);
+            TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill());
+            std::vector<uint8_t> k(tags[t].key.length());
+            for (size_t i = 0; i < arena.size(); ++i) {
+                if (tags[t].header.unique() && i > 0 && arena.sameKey(i - 1, i)) continue;
+                arena.key(i, k.data());
+                RK_RETURN_IF_ERROR(builder.add(k.data(), arena.recno(i)));
+            }
+            auto root = builder.finish();
+            if (!root) return root.status();
+            roots[t] = *root;
+            meter.advance(n);
+            arena = KeyArena(1, 0); // free its memory before the next tag
+        }
+    }
+
+    // The tag directory: names in byte order, each pointing at its tag's header.
+    std::vector<std::pair<std::string, uint32_t>> names;
+    for (size_t t = 0; t < tags.size(); ++t)
+        names.emplace_back(paddedName(tags[t].name), headerOffsets[t]);
+    std::sort(names.begin(), names.end());
+    Node dir;
+    dir.keyLength = kTagNameLength;
+    dir.fill = ' ';
+    dir.attr = kAttrLeaf | kAttrRoot;
+    dir.offset = kHeaderSize;
+    for (const auto& [name, off] : names)
+        dir.insert(dir.count(), reinterpret_cast<const uint8_t*>(name.data()), off);
+    uint32_t dirRoot = kHeaderSize, freeHead = 0;
+    uint8_t page[kPageSize];
+    if (fitsPage(dir)) {
+        encodeNode(dir, page);
+        RK_RETURN_IF_ERROR(pager.writeBytes(kHeaderSize, page, kPageSize));
+    } else {
+        TreeBuilder builder(&pager, kTagNameLength, ' ');
+        for (size_t i = 0; i < dir.count(); ++i)
+            RK_RETURN_IF_ERROR(builder.add(dir.key(i), dir.recnos[i]));
+        auto root = builder.finish();
+        if (!root) return root.status();
+        dirRoot = *root;
+        freeHead = kHeaderSize; // the reserved page is left free (its next pointer is 0)
+    }
+
+    std::vector<uint8_t> hdr(kHeaderSize);
+    for (size_t t = 0; t < tags.size(); ++t) {
+        Header h = tags[t].header;
+        h.root = roots[t];
+        h.freeList = 0;
+        h.counter = 0;
+        h.keyLength = tags[t].key.length();
+        h.collation = {};
+        h.options = static_cast<uint8_t>(kTagBaseOptions | (h.unique() ? kOptUnique : 0) |
+                                         (h.forExpr.empty() ? 0 : kOptFor));
+        encodeHeader(h, hdr.data());
+        RK_RETURN_IF_ERROR(pager.writeBytes(headerOffsets[t], hdr.data(), hdr.size()));
+    }
+    encodeHeader(compoundHeader(dirRoot, freeHead, counter), hdr.data());
+    writeMark(hdr.data(),
+              StateMark{true, true, counter, n, static_cast<uint32_t>(pager.size() / kPageSize)});
+    RK_RETURN_IF_ERROR(pager.writeBytes(0, hdr.data(), hdr.size()));
+    RK_RETURN_IF_ERROR(pager.file()->sync());
+    meter.finish();
+    return pager.releaseFile();
+}
+
+} // namespace rk::store

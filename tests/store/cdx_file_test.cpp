@@ -1,0 +1,428 @@
+// Index files as a whole: create, open, tags of every key type, upkeep of every tag on
+// appends and updates checked against orders computed here from the records, FoxPro's own
+// file, and the independent checker.
+#include "cdx.h"
+#include "dbf.h"
+#include "expr.h"
+#include "record.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <random>
+
+using namespace rk;
+using namespace rk::store;
+
+namespace {
+
+const std::vector<TagSpec> kTags = {
+    {"NAME", "UPPER(NAME)", "", false, false}, {"CITYNAME", "CITY+NAME", "", false, false},
+    {"AMOUNT", "AMOUNT", "", false, false},    {"BORN", "BORN", "", false, false},
+    {"ACTIVE", "ACTIVE", "", false, false},    {"DESCNAME", "NAME", "", true, false},
+    {"UNIQCITY", "CITY", "", false, true},     {"ACTIVENAME", "NAME", "ACTIVE", false, false},
+};
+
+struct Row {
+    std::string name, city;
+    double amount = 0;
+    dbf::Date born;
+    bool active = false;
+    bool deleted = false;
+};
+
+class IndexedTable {
+public:
+    IndexedTable() {
+        dbfPath = dir.file("people.dbf");
+        cdxPath = dir.file("people.cdx");
+        std::vector<dbf::FieldDef> fields = {{"NAME", 'C', 12, 0, 0},
+                                             {"CITY", 'C', 10, 0, 0},
+                                             {"AMOUNT", 'N', 9, 2, 0},
+                                             {"BORN", 'D', 8, 0, 0},
+                                             {"ACTIVE", 'L', 1, 0, 0}};
+        EXPECT_TRUE(dbf::DbfFile::create(dbfPath, fields).isOk());
+        openTable();
+    }
+    void openTable() {
+        auto d = dbf::DbfFile::open(dbfPath, dbf::OpenOptions{});
+        ASSERT_TRUE(d.isOk()) << d.status().message();
+        table = std::move(*d);
+    }
+    void createIndex() {
+        auto idx = IndexFile::create(cdxPath, table.get(), kTags);
+        ASSERT_TRUE(idx.isOk()) << idx.status().message();
+        index = std::move(*idx);
+    }
+    void reopen(IndexOptions opts = {}) {
+        index.reset();
+        table.reset();
+        openTable();
+        auto idx = IndexFile::open(cdxPath, table.get(), opts);
+        ASSERT_TRUE(idx.isOk()) << idx.status().message();
+        index = std::move(*idx);
+    }
+
+    std::string image(const Row& r) const {
+        const auto& f = table->fields();
+        std::string img = table->blankRecord();
+        dbf::setString(img, f[0], r.name);
+        dbf::setString(img, f[1], r.city);
+        EXPECT_TRUE(dbf::setNumber(img, f[2], r.amount).isOk());
+        dbf::setDate(img, f[3], r.born);
+        dbf::setLogical(img, f[4], r.active);
+        dbf::setDeleted(img, r.deleted);
+        return img;
+    }
+    void append(const Row& r, bool maintain = true) {
+        std::string img = image(r);
+        if (maintain) {
+            ASSERT_TRUE(index->beginChange().isOk());
+        }
+        auto n = table->appendRecord(img);
+        ASSERT_TRUE(n.isOk());
+        if (maintain) {
+            ASSERT_TRUE(index->recordAdded(img, *n).isOk());
+            ASSERT_TRUE(index->endChange().isOk());
+        }
+        rows.push_back(r);
+    }
+    void update(uint32_t recno, const Row& r) {
+        std::string before, after = image(r);
+        ASSERT_TRUE(table->readRecord(recno, &before).isOk());
+        ASSERT_TRUE(index->beginChange().isOk());
+        ASSERT_TRUE(table->writeRecord(recno, after).isOk());
+        ASSERT_TRUE(index->recordChanged(before, after, recno).isOk());
+        ASSERT_TRUE(index->endChange().isOk());
+        rows[recno - 1] = r;
+    }
+
+    std::vector<uint32_t> walk(const std::string& tag) {
+        int i = index->findTag(tag);
+        EXPECT_GE(i, 0) << tag;
+        std::vector<uint32_t> out;
+        EXPECT_TRUE(index
+                        ->walk(i,
+                               [&](uint32_t r) {
+                                   out.push_back(r);
+                                   return true;
+                               })
+                        .isOk());
+        return out;
+    }
+
+    // The order each tag must give, worked out from the rows with plain comparisons.
+    std::vector<uint32_t> expected(const std::string& tag) const {
+        std::vector<uint32_t> recs;
+        for (uint32_t r = 1; r <= rows.size(); ++r)
+            if (tag != "ACTIVENAME" || rows[r - 1].active) recs.push_back(r);
+        auto padded = [](std::string s, size_t n) {
+            s.resize(n, ' ');
+            return s;
+        };
+        auto upper = [](std::string s) {
+            for (char& c : s)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            return s;
+        };
+        auto dateNum = [](const dbf::Date& d) { return d.year * 10000 + d.month * 100 + d.day; };
+        auto by = [&](auto keyOf) {
+            std::stable_sort(recs.begin(), recs.end(), [&](uint32_t a, uint32_t b) {
+                return keyOf(rows[a - 1]) < keyOf(rows[b - 1]);
+            });
+        };
+        if (tag == "NAME") by([&](const Row& r) { return upper(padded(r.name, 12)); });
+        if (tag == "CITYNAME")
+            by([&](const Row& r) { return padded(r.city, 10) + padded(r.name, 12); });
+        if (tag == "AMOUNT") by([&](const Row& r) { return r.amount; });
+        if (tag == "BORN") by([&](const Row& r) { return dateNum(r.born); });
+        if (tag == "ACTIVE") by([&](const Row& r) { return r.active; });
+        if (tag == "DESCNAME" || tag == "ACTIVENAME")
+            by([&](const Row& r) { return padded(r.name, 12); });
+        if (tag == "DESCNAME") std::reverse(recs.begin(), recs.end());
+        if (tag == "UNIQCITY") {
+            by([&](const Row& r) { return padded(r.city, 10); });
+            std::vector<uint32_t> firsts;
+            for (uint32_t r : recs)
+                if (firsts.empty() ||
+                    padded(rows[firsts.back() - 1].city, 10) != padded(rows[r - 1].city, 10))
+                    firsts.push_back(r);
+            recs = firsts;
+        }
+        return recs;
+    }
+
+    void expectAllOrders() {
+        for (const TagSpec& t : kTags)
+            EXPECT_EQ(walk(t.name), expected(t.name)) << t.name;
+        std::vector<std::string> problems, notes;
+        index->verify(true, &problems, &notes);
+        EXPECT_TRUE(problems.empty()) << problems.front();
+    }
+
+    Row randomRow(std::mt19937& rng) {
+        static const char* names[] = {"adams", "Baker", "baker", "Clark", "",   "Zed",
+                                      "Ann",   "ann b", "ANN",   "Mo",    "Yu", "Quinn"};
+        static const char* cities[] = {"Oslo", "Rome", "", "Lima", "Bern", "oslo"};
+        Row r;
+        r.name = std::string(names[rng() % 12]) + (rng() % 3 ? "" : std::to_string(rng() % 100));
+        r.city = cities[rng() % 6];
+        r.amount = (rng() % 5 == 0) ? 0 : (static_cast<double>(rng() % 200000) - 100000) / 100;
+        if (rng() % 6) r.born = {1900 + int(rng() % 130), 1 + int(rng() % 12), 1 + int(rng() % 28)};
+        r.active = rng() % 2;
+        return r;
+    }
+
+    test::TempDir dir;
+    std::string dbfPath, cdxPath;
+    std::unique_ptr<dbf::DbfFile> table;
+    std::unique_ptr<IndexFile> index;
+    std::vector<Row> rows;
+};
+
+int runChecker(const std::string& cdx) {
+    if (!std::ifstream("/usr/bin/python3")) return -1;
+    std::string tool = std::string(RK_SHARED_DIR) + "/tools/cdxcheck.py";
+    if (!std::ifstream(tool)) return -1;
+    std::string cmd = "/usr/bin/python3 " + tool + " " + cdx + " > /dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0 ? 0 : 1;
+}
+
+} // namespace
+
+TEST(CdxFile, CreatesTagsOfEveryKindInTheirOrder) {
+    IndexedTable t;
+    std::mt19937 rng(1);
+    for (int i = 0; i < 500; ++i)
+        t.append(t.randomRow(rng), false);
+    t.createIndex();
+    ASSERT_EQ(t.index->tagCount(), static_cast<int>(kTags.size()));
+    for (size_t i = 0; i < kTags.size(); ++i)
+        EXPECT_EQ(t.index->tag(int(i)).name, kTags[i].name);
+    EXPECT_EQ(t.index->findTag("cityName"), 1);
+    EXPECT_EQ(t.index->findTag("NOPE"), -1);
+    EXPECT_EQ(t.index->tag(2).keyType, cdx::KeyType::Num);
+    EXPECT_EQ(t.index->tag(2).keyLength, 8);
+    EXPECT_EQ(t.index->tag(3).keyType, cdx::KeyType::Date);
+    EXPECT_EQ(t.index->tag(4).keyLength, 1);
+    EXPECT_EQ(t.index->tag(1).keyLength, 22);
+    EXPECT_TRUE(t.index->tag(5).descending);
+    EXPECT_TRUE(t.index->tag(6).unique);
+    EXPECT_EQ(t.index->tag(7).forExpr, "ACTIVE");
+    EXPECT_TRUE(t.table->hasStructuralIndex());
+    t.expectAllOrders();
+    t.reopen();
+    EXPECT_TRUE(t.index->notices().empty()) << t.index->notices().front();
+    t.expectAllOrders();
+    int rc = runChecker(t.cdxPath);
+    if (rc >= 0) {
+        EXPECT_EQ(rc, 0) << "cdxcheck.py finds faults in " << t.cdxPath;
+    }
+}
+
+TEST(CdxFile, KeepsEveryTagCurrentThroughRandomChanges) {
+    IndexedTable t;
+    t.createIndex();
+    std::mt19937 rng(2);
+    for (int step = 0; step < 3000; ++step) {
+        int op = static_cast<int>(rng() % 10);
+        if (op < 5 || t.rows.empty()) {
+            t.append(t.randomRow(rng));
+        } else {
+            uint32_t recno = 1 + static_cast<uint32_t>(rng() % t.rows.size());
+            Row r = t.rows[recno - 1];
+            switch (op) {
+            case 5:
+                r.name = t.randomRow(rng).name;
+                break;
+            case 6:
+                r.city = t.randomRow(rng).city;
+                break;
+            case 7:
+                r.amount = t.randomRow(rng).amount;
+                break;
+            case 8:
+                r.active = !r.active;
+                break;
+            default:
+                r.deleted = !r.deleted;
+                break; // keys stay
+            }
+            t.update(recno, r);
+        }
+        if (step % 250 == 0) {
+            SCOPED_TRACE("step " + std::to_string(step));
+            t.expectAllOrders();
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+    t.expectAllOrders();
+    t.reopen();
+    EXPECT_TRUE(t.index->notices().empty());
+    t.expectAllOrders();
+    int rc = runChecker(t.cdxPath);
+    if (rc >= 0) {
+        EXPECT_EQ(rc, 0) << "cdxcheck.py finds faults in " << t.cdxPath;
+    }
+}
+
+TEST(CdxFile, SeeksCharacterNumericDateAndLogicalKeys) {
+    IndexedTable t;
+    t.createIndex();
+    t.append({"Baker", "Rome", 12.5, {1999, 12, 31}, true, false});
+    t.append({"adams", "Oslo", -3, {}, false, false});
+    t.append({"Bakerloo", "Lima", 1987, {2001, 1, 2}, true, false});
+    auto seekFirst = [&](const char* tag, const char* text) -> uint32_t {
+        int i = t.index->findTag(tag);
+        auto key = t.index->seekKey(i, text);
+        EXPECT_TRUE(key.isOk()) << text;
+        auto c = t.index->cursor(i);
+        EXPECT_TRUE(
+            c->seekPrefix(reinterpret_cast<const uint8_t*>(key->data()), key->size()).isOk());
+        return c->valid() ? c->recno() : 0;
+    };
+    EXPECT_EQ(seekFirst("NAME", "BAKER"), 1u);
+    EXPECT_EQ(seekFirst("NAME", "BAKERL"), 3u);
+    EXPECT_EQ(seekFirst("NAME", "A"), 2u);
+    EXPECT_EQ(seekFirst("NAME", "C"), 0u);
+    EXPECT_EQ(seekFirst("AMOUNT", "0"), 1u);
+    EXPECT_EQ(seekFirst("AMOUNT", "-100"), 2u);
+    EXPECT_EQ(seekFirst("AMOUNT", "1987"), 3u);
+    EXPECT_EQ(seekFirst("BORN", "20000101"), 3u);
+    EXPECT_EQ(seekFirst("BORN", "1999-12-31"), 1u);
+    EXPECT_EQ(seekFirst("ACTIVE", ".T."), 1u);
+    // Descending: the first in the tag's order at or after the key, going down.
+    EXPECT_EQ(seekFirst("DESCNAME", "Bakerz"), 3u);
+    EXPECT_EQ(seekFirst("DESCNAME", "B"), 3u);
+    EXPECT_EQ(seekFirst("DESCNAME", "b"), 2u);
+    EXPECT_EQ(seekFirst("DESCNAME", "adams"), 2u);
+    EXPECT_EQ(seekFirst("DESCNAME", "A"), 0u);
+    EXPECT_FALSE(t.index->seekKey(2, "twelve").isOk());
+    EXPECT_FALSE(t.index->seekKey(3, "2001-13-01").isOk());
+    // The numeric key form of 1987 as documented.
+    EXPECT_EQ(cdx::numberKey(1987), std::string("\xC0\x9F\x0C\x00\x00\x00\x00\x00", 8));
+    EXPECT_EQ(cdx::numberKey(-0.0), cdx::numberKey(0));
+    EXPECT_LT(cdx::numberKey(-2), cdx::numberKey(-1));
+    EXPECT_EQ(cdx::numberFromKey(cdx::numberKey(-12.25)), -12.25);
+}
+
+TEST(CdxFile, RefusesTagsItCannotKeep) {
+    IndexedTable t;
+    auto bad = [&](TagSpec spec) {
+        auto r = IndexFile::create(t.cdxPath, t.table.get(), {spec});
+        EXPECT_FALSE(r.isOk()) << spec.name << " " << spec.key;
+    };
+    bad({"VAR", "TRIM(NAME)", "", false, false});
+    bad({"BADNAME!", "NAME", "", false, false});
+    bad({"TOOLONGNAME", "NAME", "", false, false});
+    bad({"NOFIELD", "NOSUCH", "", false, false});
+    bad({"FORNUM", "NAME", "AMOUNT", false, false});
+    auto twice =
+        IndexFile::create(t.cdxPath, t.table.get(),
+                          {{"A", "NAME", "", false, false}, {"a", "CITY", "", false, false}});
+    EXPECT_FALSE(twice.isOk());
+}
+
+TEST(CdxFile, ReadsFoxProsOwnFile) {
+    const std::string shared = std::string(RK_SHARED_DIR) + "/fixtures/foxpro/";
+    if (!std::ifstream(shared + "rooms.cdx")) GTEST_SKIP() << "no FoxPro fixture in " << shared;
+    test::TempDir dir;
+    test::writeAll(dir.file("rooms.dbf"), test::readAll(shared + "rooms.dbf"));
+    test::writeAll(dir.file("rooms.cdx"), test::readAll(shared + "rooms.cdx"));
+    dbf::OpenOptions ro;
+    ro.readOnly = true;
+    auto table = dbf::DbfFile::open(dir.file("rooms.dbf"), ro);
+    ASSERT_TRUE(table.isOk()) << table.status().message();
+    IndexOptions opts;
+    opts.readOnly = true;
+    auto idx = IndexFile::open(dir.file("rooms.cdx"), table->get(), opts);
+    ASSERT_TRUE(idx.isOk()) << idx.status().message();
+    IndexFile& index = **idx;
+    // Sound as FoxPro wrote it: the check against the table passes, so it is usable as is.
+    EXPECT_TRUE(index.usable());
+    EXPECT_TRUE(index.notices().empty()) << index.notices().front();
+    std::vector<std::string> names;
+    for (int i = 0; i < index.tagCount(); ++i)
+        names.push_back(index.tag(i).name);
+    EXPECT_EQ(names, (std::vector<std::string>{"ROOMNAME", "FACILITY", "AUDIO", "MAIN", "FILM"}));
+    EXPECT_EQ(index.tag(2).keyExpr, "roomname");
+    EXPECT_EQ(index.tag(2).forExpr, "TRIM(UPPER(facility))==\"AUDIO\"");
+    // Each tag's order, worked out from the records: key bytes, then record number.
+    const auto& fields = (*table)->fields();
+    std::vector<std::pair<std::string, std::string>> recs; // roomname, facility
+    for (uint32_t r = 1; r <= (*table)->recordCount(); ++r) {
+        std::string img;
+        ASSERT_TRUE((*table)->readRecord(r, &img).isOk());
+        recs.emplace_back(std::string(dbf::rawField(img, fields[0])),
+                          std::string(dbf::rawField(img, fields[1])));
+    }
+    auto expect = [&](int tag, bool byName, const char* facility) {
+        std::vector<std::pair<std::string, uint32_t>> want;
+        for (uint32_t r = 1; r <= recs.size(); ++r) {
+            std::string fac = recs[r - 1].second;
+            while (!fac.empty() && fac.back() == ' ')
+                fac.pop_back();
+            for (char& c : fac)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (facility && fac != facility) continue;
+            want.emplace_back(byName ? recs[r - 1].first : recs[r - 1].second, r);
+        }
+        std::sort(want.begin(), want.end());
+        std::vector<uint32_t> order, got;
+        for (const auto& w : want)
+            order.push_back(w.second);
+        ASSERT_TRUE(index
+                        .walk(tag,
+                              [&](uint32_t r) {
+                                  got.push_back(r);
+                                  return true;
+                              })
+                        .isOk());
+        EXPECT_EQ(got, order) << index.tag(tag).name;
+    };
+    expect(0, true, nullptr);
+    expect(1, false, nullptr);
+    expect(2, true, "AUDIO");
+    expect(3, true, "MAIN");
+    expect(4, true, "FILM");
+    std::vector<std::string> problems, notes;
+    index.verify(true, &problems, &notes);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+}
+
+TEST(CdxFile, ChangesToFoxProsFileKeepItReadableByTheChecker) {
+    const std::string shared = std::string(RK_SHARED_DIR) + "/fixtures/foxpro/";
+    if (!std::ifstream(shared + "rooms.cdx")) GTEST_SKIP() << "no FoxPro fixture in " << shared;
+    test::TempDir dir;
+    test::writeAll(dir.file("rooms.dbf"), test::readAll(shared + "rooms.dbf"));
+    test::writeAll(dir.file("rooms.cdx"), test::readAll(shared + "rooms.cdx"));
+    auto table = dbf::DbfFile::open(dir.file("rooms.dbf"), dbf::OpenOptions{});
+    ASSERT_TRUE(table.isOk());
+    auto idx = IndexFile::open(dir.file("rooms.cdx"), table->get());
+    ASSERT_TRUE(idx.isOk()) << idx.status().message();
+    const auto& f = (*table)->fields();
+    std::mt19937 rng(3);
+    const char* facilities[] = {"Audio", "Main", "Film", "None", "audio "};
+    for (int i = 0; i < 400; ++i) {
+        std::string img = (*table)->blankRecord();
+        dbf::setString(img, f[0], "Room " + std::to_string(rng() % 1000));
+        dbf::setString(img, f[1], facilities[rng() % 5]);
+        ASSERT_TRUE((*idx)->beginChange().isOk());
+        auto n = (*table)->appendRecord(img);
+        ASSERT_TRUE(n.isOk());
+        ASSERT_TRUE((*idx)->recordAdded(img, *n).isOk());
+        ASSERT_TRUE((*idx)->endChange().isOk());
+    }
+    std::vector<std::string> problems, notes;
+    (*idx)->verify(true, &problems, &notes);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    idx->reset();
+    int rc = runChecker(dir.file("rooms.cdx"));
+    if (rc >= 0) {
+        EXPECT_EQ(rc, 0);
+    }
+}
