@@ -147,3 +147,28 @@ Status createEmpty(const std::string& dir, Env* env) {
 }
 
 } // namespace rk::catalogue
+
+namespace rk::catalogue {
+
+std::string equalsQuery(std::string_view field, std::string_view value) {
+    std::string q = std::string(field) + " = ";
+    auto has = [&](char c) { return value.find(c) != std::string_view::npos; };
+    if (!has('"')) return q + "\"" + std::string(value) + "\"";
+    if (!has('\'')) return q + "'" + std::string(value) + "'";
+    if (!has(']')) return q + "[" + std::string(value) + "]";
+    // Every delimiter occurs: pieces without double quotes, joined with '"'.
+    std::string expr;
+    size_t start = 0;
+    for (;;) {
+        size_t quote = value.find('"', start);
+        std::string_view piece = value.substr(start, quote - start);
+        if (!expr.empty()) expr += " + ";
+        expr += "\"" + std::string(piece) + "\"";
+        if (quote == std::string_view::npos) break;
+        expr += " + '\"'";
+        start = quote + 1;
+    }
+    return q + "(" + expr + ")";
+}
+
+} // namespace rk::catalogue

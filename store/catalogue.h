@@ -7,6 +7,7 @@
 #include "status.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rk::catalogue {
@@ -48,5 +49,15 @@ Status writeChoiceList(const std::string& path, const std::vector<std::string>& 
 Status createEmpty(const std::string& dir, Env* env = Env::standard());
 // Creates the catalogue and fills it with the sample titles and categories.
 Status createSample(const std::string& dir, Env* env = Env::standard());
+
+} // namespace rk::catalogue
+
+namespace rk::catalogue {
+
+// The query that selects the records whose `field` equals `value` (non-exact, as the views
+// compare): FIELD = "value". A value holding a double quote is delimited by ' or [ ] instead,
+// and one holding all three delimiters is joined from pieces, so that every name selects its
+// records.
+std::string equalsQuery(std::string_view field, std::string_view value);
 
 } // namespace rk::catalogue

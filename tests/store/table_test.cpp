@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 using namespace rk;
 using namespace rk::store;
 
@@ -308,4 +311,25 @@ TEST(TableOpen, MissingFileIsNotFound) {
     Status s = t.open();
     EXPECT_EQ(s.code(), Status::Code::NotFound);
     EXPECT_FALSE(t.isOpen());
+}
+
+TEST_F(TableTest, EqualsQuerySelectsNamesWithAnyDelimiter) {
+    const char* names[] = {
+        "Plain", "Say \"Cheese\"", "It's \"odd\"", "[It's] \"all\" three", "\"", "\"\"x\"", ""};
+    for (const char* n : names)
+        add(std::string("T ") + n, n);
+    add("Other", "Unrelated");
+    for (size_t i = 0; i < std::size(names); ++i) {
+        if (!*names[i]) continue; // an empty name selects every record by the non-exact rule
+        std::string q = catalogue::equalsQuery("CATEGORY", names[i]);
+        ASSERT_TRUE(table->query(q).isOk()) << q;
+        auto seen = walk();
+        EXPECT_NE(std::find(seen.begin(), seen.end(), uint32_t(i + 1)), seen.end()) << q;
+        for (uint32_t r : seen) {
+            ASSERT_TRUE(table->go(r).isOk());
+            std::string cat(dbf::trimmedField(table->record(), *table->field("CATEGORY")));
+            EXPECT_EQ(cat.compare(0, std::strlen(names[i]), names[i]), 0) << q << " gave " << cat;
+        }
+    }
+    EXPECT_EQ(catalogue::equalsQuery("CATEGORY", "Drama"), "CATEGORY = \"Drama\"");
 }
