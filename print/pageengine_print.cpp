@@ -63,13 +63,15 @@ bool PageEngine::Print() {
             const int page = order[i];
             if (progress)
                 progress->step(progressPageLine(page, range, copies_), static_cast<int>(i) + 1);
+            // The next sheet is started only when a page goes on it, so that a cancelled
+            // run does not leave a blank sheet behind.
+            if (i > 0 && !device.newPage())
+                throw EPagePrinter(QStringLiteral("Unable to start a new page on %1: %2")
+                                       .arg(device.name(), device.lastError()));
             QPainter* painter = device.painter();
             painter->save();
             painter->drawPicture(QPointF(0, 0), pages_.page(page - 1));
             painter->restore();
-            if (i + 1 < order.size() && !device.newPage())
-                throw EPagePrinter(QStringLiteral("Unable to start a new page on %1: %2")
-                                       .arg(device.name(), device.lastError()));
         }
         if (!device.end())
             throw EPagePrinter(QStringLiteral("Unable to finish printing on %1: %2")

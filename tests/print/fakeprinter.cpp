@@ -1,6 +1,7 @@
 #include "fakeprinter.h"
 
 #include <QPaintEngine>
+#include <QPainterPath>
 #include <QTextItem>
 
 #include <algorithm>
@@ -41,7 +42,14 @@ public:
         }
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    // Lines replayed from a picture arrive as two-point polylines.
+    void drawPolygon(const QPointF* points, int n, PolygonDrawMode mode) override {
+        if (mode != PolylineMode) return;
+        for (int i = 0; i + 1 < n; ++i) {
+            const QLineF l(points[i], points[i + 1]);
+            drawLines(&l, 1);
+        }
+    }
     void drawPath(const QPainterPath&) override {}
     void drawRects(const QRectF*, int) override {}
 
