@@ -18,6 +18,13 @@
 #include <memory>
 #include <vector>
 
+#include <ostream>
+
+// Readable QStrings in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace rk::print::testing {
 
 struct DrawnText {
