@@ -58,6 +58,7 @@ Result<std::unique_ptr<IndexFile>> IndexFile::open(const std::string& path, dbf:
 
 Status IndexFile::load(std::unique_ptr<File> file) {
     tags_.clear();
+    loadProblems_.clear();
     pager_ = std::make_unique<Pager>(std::move(file), opts_.readOnly);
     pager_->setCacheCapacity(opts_.cachePages);
     RK_RETURN_IF_ERROR(pager_->open());
@@ -67,6 +68,8 @@ Status IndexFile::load(std::unique_ptr<File> file) {
     header_.assign(kHeaderSize, 0);
     RK_RETURN_IF_ERROR(pager_->readBytes(0, header_.data(), kHeaderSize));
     Status s = decodeHeader(header_.data(), &compound_);
+    if (s && (!validPageOffset(compound_.root) || compound_.root < kHeaderSize))
+        s = Status::corruption("bad tag directory pointer " + hexOffset(compound_.root));
     if (!s) {
         if (s.code() == Status::Code::NotSupported)
             return Status::notSupported(name + ": " + s.message());
@@ -106,6 +109,10 @@ Status IndexFile::load(std::unique_ptr<File> file) {
         t.info.keyLength = t.header.keyLength;
         t.info.descending = t.header.descending;
         t.info.unique = t.header.unique();
+        if (!validPageOffset(t.header.root) || t.header.root < kHeaderSize ||
+            t.header.root + uint64_t{kPageSize} > pager_->size())
+            loadProblems_.push_back("tag " + t.info.name + " has a bad root pointer " +
+                                    hexOffset(t.header.root));
         t.storedRoot = t.header.root;
         t.tree =
             std::make_unique<Tree>(pager_.get(), t.header.root, t.header.keyLength, t.key.fill());
@@ -118,7 +125,7 @@ Status IndexFile::load(std::unique_ptr<File> file) {
 
 Status IndexFile::settle() {
     usable_ = true;
-    std::vector<std::string> reasons;
+    std::vector<std::string> reasons = loadProblems_;
     for (Tag& t : tags_) {
         if (!t.header.machineCollation())
             reasons.push_back("tag " + t.info.name + " uses the collation \"" +

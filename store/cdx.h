@@ -146,6 +146,7 @@ private:
     cdx::Header compound_;
     std::vector<Tag> tags_;
     std::vector<std::string> notices_;
+    std::vector<std::string> loadProblems_; // faults found while reading the headers
     bool usable_ = true;
     bool changing_ = false;
     bool broken_ = false;

@@ -50,8 +50,6 @@ Status decodeHeader(const uint8_t* buf, Header* out) {
     out->signature = buf[kHdrSignature];
     std::memcpy(out->collation.data(), buf + kHdrCollation, kHdrCollationSize);
     out->descending = get16(buf + kHdrDescending) != 0;
-    if (!validPageOffset(out->root) || out->root < kHeaderSize)
-        return Status::corruption("bad root page pointer " + hexOffset(out->root));
     if (out->keyLength == 0 || out->keyLength > kMaxKeyLength)
         return Status::corruption("bad key length " + std::to_string(out->keyLength));
     if ((out->options & kOptCompact) == 0)

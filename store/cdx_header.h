@@ -35,7 +35,8 @@ struct Header {
     std::string collationName() const;
 };
 
-// Validates pointers, key length and the expression pool.
+// Validates the key length, the options and the expression pool (not the root pointer:
+// a tag whose root is lost can still be rebuilt from its expressions).
 Status decodeHeader(const uint8_t* buf, Header* out);
 // Writes a whole 1024-byte header (zeros where nothing is stored).
 void encodeHeader(const Header& h, uint8_t* buf);

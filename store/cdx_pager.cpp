@@ -119,9 +119,12 @@ Result<NodePtr> Pager::allocate(uint16_t keyLength, uint8_t fill, uint16_t attr)
             offset = candidate;
         } else if (validPageOffset(candidate) && candidate >= kHeaderSize &&
                    candidate + uint64_t{kPageSize} <= size_ && !cache_.count(candidate)) {
-            uint8_t head[4];
-            if (readBytes(candidate, head, 4).isOk()) {
-                next = get32(head);
+            // A page this engine freed is zero after its link; anything else means the list
+            // is damaged and would hand out a page in use.
+            uint8_t page[kPageSize];
+            if (readBytes(candidate, page, kPageSize).isOk() &&
+                std::all_of(page + 4, page + kPageSize, [](uint8_t b) { return b == 0; })) {
+                next = get32(page);
                 offset = candidate;
             }
         }

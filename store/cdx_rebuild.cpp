@@ -130,7 +130,10 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
 
     std::vector<uint8_t> zero(kHeaderSize + kPageSize, 0);
     RK_RETURN_IF_ERROR(pager.writeBytes(0, zero.data(), zero.size())); // header + directory
+    // Every tag's header comes first, so that a file cut short keeps the definitions.
     std::vector<uint32_t> headerOffsets(tags.size()), roots(tags.size());
+    for (size_t t = 0; t < tags.size(); ++t)
+        headerOffsets[t] = pager.reserveAtEnd(2);
     const uint32_t perRead = std::max<uint32_t>(1, (1u << 20) / std::max<uint16_t>(recLen, 1));
     std::vector<char> buf(size_t(perRead) * recLen);
     std::string key;
@@ -151,7 +154,6 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
         for (size_t t = first; t < last; ++t) {
             KeyArena& arena = arenas[t - first];
             arena.sort();
-            headerOffsets[t] = pager.reserveAtEnd(2);
             TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill());
             std::vector<uint8_t> k(tags[t].key.length());
             for (size_t i = 0; i < arena.size(); ++i) {
