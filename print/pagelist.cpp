@@ -5,6 +5,7 @@ namespace rk::print {
 void TPageList::append(const QPicture& page) {
     QByteArray packed = qCompress(QByteArray(page.data(), page.size()), 1);
     bytes_ += packed.size();
+    ++generation_;
     pages_.push_back(std::move(packed));
 }
 
@@ -19,6 +20,7 @@ QPicture TPageList::page(int index) const {
 void TPageList::clear() {
     pages_.clear();
     bytes_ = 0;
+    ++generation_;
 }
 
 } // namespace rk::print

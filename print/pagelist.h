@@ -20,10 +20,13 @@ public:
     void clear();
     // Bytes held for all pages (compressed).
     qint64 byteSize() const { return bytes_; }
+    // Changes whenever pages are added or dropped (for views that cache a page).
+    qint64 generation() const { return generation_; }
 
 private:
     std::vector<QByteArray> pages_;
     qint64 bytes_ = 0;
+    qint64 generation_ = 0;
 };
 
 } // namespace rk::print

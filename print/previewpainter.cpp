@@ -4,6 +4,8 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <cmath>
+
 namespace rk::print {
 
 PreviewScene previewScene(const PageEngine& engine, QSize view, QPoint scroll, qreal screenDpi) {
@@ -37,7 +39,9 @@ void paintPreview(QPainter& p, const PreviewScene& s, const QPicture* page) {
         p.fillRect(all, QColor(0x80, 0x80, 0x80));
     }
 
-    const QRectF paper = s.page;
+    // The paper snapped to whole pixels, so that its edges stay crisp.
+    const QRectF paper(std::round(s.page.left()), std::round(s.page.top()),
+                       std::round(s.page.width()), std::round(s.page.height()));
     p.fillRect(paper.translated(s.shadowOffset, s.shadowOffset), s.shadowColor);
     p.fillRect(paper, Qt::white);
 
@@ -67,7 +71,7 @@ void paintPreview(QPainter& p, const PreviewScene& s, const QPicture* page) {
     QPen outline(Qt::black, 0);
     p.setPen(outline);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(paper);
+    p.drawRect(paper.adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 } // namespace rk::print
