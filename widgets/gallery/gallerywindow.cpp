@@ -1,12 +1,18 @@
 #include "gallerywindow.h"
 
+#include "colorpickerbutton.h"
+#include "currencyedit.h"
 #include "dotmatrixbanner.h"
+#include "fontpickerbutton.h"
 #include "gradienttoolbutton.h"
+#include "hyperlinklabel.h"
+#include "limitsplitter.h"
 #include "litcheckbox.h"
 #include "picturetabbar.h"
 #include "spinbutton.h"
 #include "spinedit.h"
 #include "tabpictures.h"
+#include "transparentpicture.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,6 +20,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -24,7 +31,8 @@ GalleryWindow::GalleryWindow(QWidget* parent) : QWidget(parent) {
     layout->addWidget(buildToolBar());
     layout->addWidget(buildBrowsing(), 1);
     layout->addWidget(buildControls());
-    resize(1000, 640);
+    layout->addWidget(buildPickers());
+    resize(1000, 700);
 }
 
 QWidget* GalleryWindow::buildToolBar() {
@@ -88,11 +96,28 @@ QWidget* GalleryWindow::buildBrowsing() {
     auto* views = new rk::PictureTabWidget(area);
     views->setTabSize(QSize(80, 28));
     views->setPictures(rk::loadTabPictures(0, 3, devicePixelRatioF()));
-    for (const char* caption : {"Category", "View All", "Marked"}) {
+    const QStringList titles = {QStringLiteral("2001: A Space Odyssey"),
+                                QStringLiteral("Alien"),
+                                QStringLiteral("Blade Runner"),
+                                QStringLiteral("Casablanca"),
+                                QStringLiteral("Chinatown"),
+                                QStringLiteral("Fargo")};
+    auto* splitter = new rk::LimitSplitter(Qt::Vertical);
+    splitter->setTopLeftLimit(40);
+    splitter->setBottomRightLimit(20);
+    auto* categories = new QListWidget;
+    categories->addItems({QStringLiteral("Action"), QStringLiteral("Comedy"),
+                          QStringLiteral("Drama"), QStringLiteral("Science Fiction")});
+    auto* categoryTitles = new QListWidget;
+    categoryTitles->addItems(titles);
+    splitter->addWidget(categories);
+    splitter->addWidget(categoryTitles);
+    splitter->setStretchFactor(1, 1);
+    splitter->setFirstSize(82);
+    views->addTab(splitter, QStringLiteral("Category"));
+    for (const char* caption : {"View All", "Marked"}) {
         auto* list = new QListWidget;
-        list->addItems({QStringLiteral("2001: A Space Odyssey"), QStringLiteral("Alien"),
-                        QStringLiteral("Blade Runner"), QStringLiteral("Casablanca"),
-                        QStringLiteral("Chinatown"), QStringLiteral("Fargo")});
+        list->addItems(titles);
         list->setCurrentRow(1);
         views->addTab(list, QString::fromLatin1(caption));
     }
@@ -156,6 +181,48 @@ QWidget* GalleryWindow::buildControls() {
     margin->setValue(0.5);
     row->addWidget(new QLabel(QStringLiteral("Left margin:"), box));
     row->addWidget(margin);
+    row->addStretch(1);
+    return box;
+}
+
+QWidget* GalleryWindow::buildPickers() {
+    auto* box = new QGroupBox(QStringLiteral("Pickers and links"), this);
+    auto* row = new QHBoxLayout(box);
+
+    auto* light = new rk::ColorPickerButton(QStringLiteral("Gradient Color 1"), box);
+    light->setColor(QColor(0xf8, 0xfa, 0xfc));
+    auto* shadow = new rk::ColorPickerButton(QStringLiteral("Gradient Color 2"), box);
+    shadow->setColor(QColor(0xb6, 0xc2, 0xd2));
+    auto* font = new rk::FontPickerButton(QStringLiteral("Toolbar Font..."), box);
+    row->addWidget(light);
+    row->addWidget(shadow);
+    row->addWidget(font);
+    row->addSpacing(16);
+
+    row->addWidget(new QLabel(QStringLiteral("Price:"), box));
+    auto* price = new rk::CurrencyEdit(box);
+    price->setValue(1234.5);
+    price->setFixedWidth(100);
+    row->addWidget(price);
+    row->addSpacing(16);
+
+    row->addWidget(new rk::HyperlinkLabel(QStringLiteral("Reelkeeper98's Web site"),
+                                          QUrl(QStringLiteral("https://reelkeeper.example/")),
+                                          box));
+    row->addSpacing(16);
+
+    // A small label sheet: olive is the transparent colour, the group box shows through.
+    QPixmap sheet(60, 40);
+    sheet.fill(rk::TransparentPicture::kOlive);
+    {
+        QPainter p(&sheet);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 2; ++c)
+                p.fillRect(QRect(4 + c * 28, 3 + r * 12, 24, 10), Qt::white);
+    }
+    auto* picture = new rk::TransparentPicture(box);
+    picture->setPicture(sheet);
+    row->addWidget(picture);
     row->addStretch(1);
     return box;
 }

@@ -13,4 +13,5 @@ private:
     QWidget* buildToolBar();
     QWidget* buildBrowsing();
     QWidget* buildControls();
+    QWidget* buildPickers();
 };

@@ -3,6 +3,8 @@
 #include "gallerywindow.h"
 
 #include "aboutwindow.h"
+#include "calculatorpopup.h"
+#include "duallistdialog.h"
 #include "splashwindow.h"
 #include "tipwindow.h"
 
@@ -32,6 +34,24 @@ int main(int argc, char** argv) {
         rk::AboutWindow about;
         about.move(20, 20);
         about.show();
+        return app.exec();
+    }
+    if (page == QLatin1String("dual")) {
+        rk::DualListDialog chooser;
+        chooser.setWindowTitle(QStringLiteral("Select Fields"));
+        chooser.setSourceItems({QStringLiteral("Multi_set"), QStringLiteral("Tapes"),
+                                QStringLiteral("Director"), QStringLiteral("Producer"),
+                                QStringLiteral("Format"), QStringLiteral("ID"),
+                                QStringLiteral("Counter"), QStringLiteral("Runtime")});
+        chooser.setDestinationItems({QStringLiteral("Title"), QStringLiteral("Category")});
+        chooser.move(20, 20);
+        chooser.show();
+        return app.exec();
+    }
+    if (page == QLatin1String("calc")) {
+        rk::CalculatorPopup calculator;
+        calculator.setValue(19.95);
+        calculator.popupAt(QPoint(20, 20));
         return app.exec();
     }
     GalleryWindow window;
