@@ -4,6 +4,7 @@
 
 #include "cdx_verify.h"
 
+#include <cstring>
 #include <unordered_map>
 
 namespace rk::store {
@@ -15,11 +16,19 @@ namespace {
 constexpr size_t kMaxTableProblems = 50;
 
 uint64_t keyHash(const uint8_t* key, size_t n) {
-    uint64_t h = 14695981039346656037ull; // FNV-1a
-    for (size_t i = 0; i < n; ++i) {
-        h ^= key[i];
-        h *= 1099511628211ull;
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, key + i, 8);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
     }
+    uint64_t tail = 0;
+    for (; i < n; ++i)
+        tail = (tail << 8) | key[i];
+    h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 32;
     return h ? h : 1; // 0 marks a record the tag leaves out
 }
 

@@ -1,10 +1,17 @@
 #include "cdx_key.h"
 
 #include "cdx_format.h"
+#include "cp1252.h"
 #include "record.h"
 
+#include <array>
+#include <random>
+
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace rk::cdx {
 
@@ -77,6 +84,181 @@ std::string filledRecord(const std::vector<dbf::FieldDef>& fields, std::string i
 
 } // namespace
 
+namespace {
+
+const std::array<unsigned char, 256>& upperTable() {
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int c = 0; c < 256; ++c)
+            t[c] = cp1252::upper(static_cast<unsigned char>(c));
+        return t;
+    }();
+    return table;
+}
+
+// Tokens of a key expression: names, strings, and the characters ( ) + ,
+struct Lexer {
+    std::string_view s;
+    size_t pos = 0;
+    void skip() {
+        while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t'))
+            ++pos;
+    }
+    bool punct(char c) {
+        skip();
+        if (pos < s.size() && s[pos] == c) {
+            ++pos;
+            return true;
+        }
+        return false;
+    }
+    bool name(std::string* out) {
+        skip();
+        size_t b = pos;
+        while (pos < s.size() &&
+               (std::isalnum(static_cast<unsigned char>(s[pos])) || s[pos] == '_'))
+            ++pos;
+        if (pos == b) return false;
+        out->assign(s.substr(b, pos - b));
+        for (char& c : *out)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return true;
+    }
+    bool string(std::string* out) {
+        skip();
+        if (pos >= s.size() || (s[pos] != '"' && s[pos] != '\'')) return false;
+        char q = s[pos];
+        size_t end = s.find(q, pos + 1);
+        if (end == std::string_view::npos) return false;
+        out->assign(s.substr(pos + 1, end - pos - 1));
+        pos = end + 1;
+        return true;
+    }
+    bool atEnd() {
+        skip();
+        return pos == s.size();
+    }
+};
+
+const dbf::FieldDef* findField(const std::vector<dbf::FieldDef>& fields, const std::string& name) {
+    for (const auto& f : fields)
+        if (f.name.size() == name.size() &&
+            std::equal(f.name.begin(), f.name.end(), name.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) == b;
+            }))
+            return &f;
+    return nullptr;
+}
+
+} // namespace
+
+bool TagKey::compilePlan(std::string_view text, const std::vector<dbf::FieldDef>& fields,
+                         const std::string& blankRecord) {
+    Lexer lx{text};
+    std::vector<Segment> plan;
+    // sum := term { + term }; term := FIELD | "text" | UPPER(sum) | IIF(LFIELD, "a", "b")
+    std::function<bool(bool)> sum;
+    auto term = [&](bool upper) -> bool {
+        std::string word;
+        Segment seg;
+        if (lx.string(&word)) {
+            seg.kind = Segment::Literal;
+            if (upper)
+                for (char& c : word)
+                    c = static_cast<char>(upperTable()[static_cast<unsigned char>(c)]);
+            seg.ifTrue = word;
+            plan.push_back(seg);
+            return true;
+        }
+        if (!lx.name(&word)) return false;
+        if (word == "UPPER" && lx.punct('(')) return sum(true) && lx.punct(')');
+        if (word == "IIF" && lx.punct('(')) {
+            std::string cond;
+            if (!lx.name(&cond)) return false;
+            const dbf::FieldDef* f = findField(fields, cond);
+            if (!f || f->type != 'L' || !lx.punct(',') || !lx.string(&seg.ifTrue) ||
+                !lx.punct(',') || !lx.string(&seg.ifFalse) || !lx.punct(')'))
+                return false;
+            seg.kind = Segment::Choice;
+            seg.offset = f->offset;
+            if (upper)
+                for (std::string* t : {&seg.ifTrue, &seg.ifFalse})
+                    for (char& c : *t)
+                        c = static_cast<char>(upperTable()[static_cast<unsigned char>(c)]);
+            plan.push_back(seg);
+            return true;
+        }
+        const dbf::FieldDef* f = findField(fields, word);
+        if (!f || f->type != 'C') return false;
+        seg.kind = Segment::Field;
+        seg.offset = f->offset;
+        seg.length = f->length;
+        seg.upper = upper;
+        plan.push_back(seg);
+        return true;
+    };
+    sum = [&](bool upper) -> bool {
+        if (!term(upper)) return false;
+        while (lx.punct('+'))
+            if (!term(upper)) return false;
+        return true;
+    };
+    if (!sum(false) || !lx.atEnd()) return false;
+    for (const Segment& seg : plan)
+        if (seg.kind != Segment::Literal &&
+            uint64_t(seg.offset) + std::max<uint16_t>(seg.length, 1) > blankRecord.size())
+            return false;
+    plan_ = std::move(plan);
+    // The plan must agree with the evaluator on a blank record and on records of random text.
+    std::mt19937 rng(1);
+    for (int round = 0; round < 8; ++round) {
+        std::string image = blankRecord;
+        if (round > 0) {
+            for (const auto& f : fields) {
+                if (f.type == 'C')
+                    for (size_t i = 0; i < f.length; ++i)
+                        image[f.offset + i] =
+                            static_cast<char>(round == 1 ? 'W' : 0x20 + rng() % 0xE0);
+                if (f.type == 'L') image[f.offset] = "TFtfYN ?"[rng() % 8];
+            }
+        }
+        std::string fast, slow = valueKey(keyExpr_.eval(image, 1), type_, length_);
+        runPlan(image, &fast);
+        if (fast != slow) {
+            plan_.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TagKey::runPlan(std::string_view image, std::string* key) const {
+    key->clear();
+    const auto& up = upperTable();
+    for (const Segment& seg : plan_) {
+        switch (seg.kind) {
+        case Segment::Field: {
+            size_t at = key->size();
+            key->append(image.data() + seg.offset, seg.length);
+            if (seg.upper)
+                for (size_t i = at; i < key->size(); ++i)
+                    (*key)[i] = static_cast<char>(up[static_cast<unsigned char>((*key)[i])]);
+            break;
+        }
+        case Segment::Literal:
+            key->append(seg.ifTrue);
+            break;
+        case Segment::Choice: {
+            char c = image[seg.offset];
+            bool yes = c == 'T' || c == 't' || c == 'Y' || c == 'y';
+            key->append(yes ? seg.ifTrue : seg.ifFalse);
+            break;
+        }
+        }
+    }
+    key->resize(length_, ' ');
+}
+
 Result<TagKey> TagKey::compile(std::string_view keyExpr, std::string_view forExpr,
                                const std::vector<dbf::FieldDef>& fields,
                                const std::string& blankRecord) {
@@ -117,6 +299,7 @@ Result<TagKey> TagKey::compile(std::string_view keyExpr, std::string_view forExp
                                    std::to_string(blank) + " bytes long; at most " +
                                    std::to_string(kMaxKeyLength) + " are allowed");
         t.length_ = static_cast<uint16_t>(blank);
+        t.compilePlan(keyExpr, fields, blankRecord);
         break;
     }
     }
@@ -125,7 +308,10 @@ Result<TagKey> TagKey::compile(std::string_view keyExpr, std::string_view forExp
 
 bool TagKey::make(std::string_view image, uint32_t recno, std::string* key) const {
     if (forExpr_.valid() && !forExpr_.test(image, recno)) return false;
-    *key = valueKey(keyExpr_.eval(image, recno), type_, length_);
+    if (!plan_.empty())
+        runPlan(image, key);
+    else
+        *key = valueKey(keyExpr_.eval(image, recno), type_, length_);
     return true;
 }
 

@@ -50,7 +50,21 @@ public:
     Result<std::string> seekKey(std::string_view text) const;
 
 private:
+    // Most keys are fields joined with + (some in UPPER, some chosen by IIF on a logical
+    // field): those are copied straight from the record instead of evaluated.
+    struct Segment {
+        enum Kind { Field, Literal, Choice } kind = Field;
+        uint32_t offset = 0; // field: its place in the record; choice: the logical field's
+        uint16_t length = 0;
+        bool upper = false;
+        std::string ifTrue, ifFalse; // literal text is in ifTrue
+    };
+    bool compilePlan(std::string_view text, const std::vector<dbf::FieldDef>& fields,
+                     const std::string& blankRecord);
+    void runPlan(std::string_view image, std::string* key) const;
+
     xbase::Expr keyExpr_, forExpr_;
+    std::vector<Segment> plan_;
     KeyType type_ = KeyType::Char;
     uint16_t length_ = 0;
 };

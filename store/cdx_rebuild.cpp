@@ -25,9 +25,9 @@ public:
         Ref r;
         r.offset = static_cast<uint32_t>(bytes_.size());
         r.recno = recno;
-        r.prefix = 0;
-        for (size_t i = 0; i < 8; ++i)
-            r.prefix = (r.prefix << 8) | (i < len ? p[i] : fill_);
+        r.prefix[0] = r.prefix[1] = 0;
+        for (size_t i = 0; i < 16; ++i)
+            r.prefix[i / 8] = (r.prefix[i / 8] << 8) | (i < len ? p[i] : fill_);
         bytes_.push_back(static_cast<uint8_t>(len));
         bytes_.insert(bytes_.end(), p, p + len);
         refs_.push_back(r);
@@ -35,7 +35,8 @@ public:
 
     void sort() {
         std::sort(refs_.begin(), refs_.end(), [this](const Ref& a, const Ref& b) {
-            if (a.prefix != b.prefix) return a.prefix < b.prefix;
+            if (a.prefix[0] != b.prefix[0]) return a.prefix[0] < b.prefix[0];
+            if (a.prefix[1] != b.prefix[1]) return a.prefix[1] < b.prefix[1];
             int c = compareKeys(a, b);
             if (c != 0) return c < 0;
             return a.recno < b.recno;
@@ -53,7 +54,7 @@ public:
 
 private:
     struct Ref {
-        uint64_t prefix;
+        uint64_t prefix[2]; // the first 16 bytes, for quick comparisons
         uint32_t offset, recno;
     };
     int compareKeys(const Ref& a, const Ref& b) const {
