@@ -13,7 +13,6 @@ SpinEdit::SpinEdit(QWidget* parent) : QDoubleSpinBox(parent) {
     setRange(0, 100);
     setSingleStep(1);
     setAccelerated(true);
-    setKeyboardTracking(false);
 }
 
 SpinEdit* SpinEdit::integer(int minimum, int maximum, QWidget* parent) {
