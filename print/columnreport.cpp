@@ -74,6 +74,10 @@ int buildColumnReport(PageEngine& engine, const ColumnReportLayout& layout, Repo
     engine.SetFooterFont(layout.detailsFont.font);
     engine.SetFooterFontColor(layout.detailsFont.color);
 
+    // The details font is the document's text font; the text file takes its columns from it.
+    engine.SetFont(layout.detailsFont.font);
+    engine.SetFontColor(layout.detailsFont.color);
+
     engine.BeginUpdate();
     struct EndUpdate {
         PageEngine& e;

@@ -83,7 +83,8 @@ void PictureCanvas::drawLine(const QLineF& line, int penWidth) {
 
 // ---- TextCanvas
 
-TextCanvas::TextCanvas(const QString& fileName) : file_(fileName) {
+TextCanvas::TextCanvas(const QString& fileName, qreal spaceWidth)
+    : file_(fileName), spaceWidth_(std::max<qreal>(1, spaceWidth)) {
     if (fileName.isEmpty())
         throw EPagePrinter(QStringLiteral("No file name given for printing to file"));
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
@@ -124,8 +125,8 @@ void TextCanvas::setRegion(Region region) {
     region_ = region;
 }
 
-void TextCanvas::drawText(qreal x, qreal top, const QString& text, const FontState& font) {
-    const int column = static_cast<int>(std::lround(x / font.spaceWidth));
+void TextCanvas::drawText(qreal x, qreal top, const QString& text, const FontState&) {
+    const int column = static_cast<int>(std::lround(x / spaceWidth_));
     switch (region_) {
     case Region::Header:
         place(header_[top], column, text);

@@ -75,12 +75,14 @@ private:
     QColor penColor_;
 };
 
-// Writes plain text: positions become spaces (one per space width of the font), pages are
-// separated by a form feed. Header lines come first on a page, footer lines last.
+// Writes plain text: positions become spaces, one per space width of the document's text
+// font (the one in force when the document began, so that every line of the file keeps
+// the same columns whatever font each text is drawn in); pages are separated by a form
+// feed. Header lines come first on a page, footer lines last.
 class TextCanvas : public PageCanvas {
 public:
     // Throws EPagePrinter when the file cannot be created.
-    explicit TextCanvas(const QString& fileName);
+    TextCanvas(const QString& fileName, qreal spaceWidth);
     void beginPage() override;
     void endPage(bool more) override;
     void setRegion(Region region) override;
@@ -98,6 +100,7 @@ private:
 
     QFile file_;
     QTextStream out_;
+    qreal spaceWidth_;
     Region region_ = Region::Body;
     QString line_;
     bool lineUsed_ = false;

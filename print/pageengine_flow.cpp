@@ -51,7 +51,7 @@ void PageEngine::BeginDoc() {
         throw EPagePrinter(QStringLiteral("The margins leave no room for text"));
     pages_.clear();
     if (printToFile_) {
-        canvas_ = std::make_unique<TextCanvas>(fileName_);
+        canvas_ = std::make_unique<TextCanvas>(fileName_, textFont_.spaceWidth);
     } else {
         const QPointF origin(area.left() - metrics_.offsetLeft, area.top() - metrics_.offsetTop);
         canvas_ = std::make_unique<PictureCanvas>(&pages_, origin, metrics_.dpiX, metrics_.dpiY);

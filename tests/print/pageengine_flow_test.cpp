@@ -374,6 +374,23 @@ TEST_F(TextOutput, PositionsBecomeSpacesAndPagesFormFeeds) {
                         QStringLiteral("end"));
 }
 
+TEST_F(TextOutput, ColumnsKeepTheDocumentsSpaceWidthWhateverTheFont) {
+    engine.SetTableFormat(QStringLiteral("<1|<1"));
+    const int column = spaces(300 + cellInnerGap(300)); // in the text font of BeginDoc
+    const QString text = run([&] {
+        engine.WriteTableLine(QStringLiteral("a|b"));
+        QFont big = engine.Font();
+        big.setPointSize(20);
+        big.setBold(true);
+        engine.SetFont(big);
+        engine.WriteTableLine(QStringLiteral("c|d"));
+    });
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0].indexOf(QLatin1Char('b')), column);
+    EXPECT_EQ(lines[1].indexOf(QLatin1Char('d')), lines[0].indexOf(QLatin1Char('b')));
+}
+
 TEST_F(TextOutput, HeaderLinesComeFirstAndFooterLinesLastOnEachPage) {
     engine.SetTitle(QStringLiteral("Films"));
     engine.SetFriendlyHeader(QStringLiteral("&l&i&rPage &p"));
