@@ -142,6 +142,10 @@ Result<std::unique_ptr<FtsIndex>> FtsIndex::create(const std::string& path) {
     RK_RETURN_IF_ERROR(ix->exec("BEGIN"));
     RK_RETURN_IF_ERROR(ix->exec(kMetaSql));
     RK_RETURN_IF_ERROR(ix->exec(kEntriesSql));
+    // While filling: large in-memory batches and no merging along the way; finish() merges
+    // once and sets the defaults back for the changes that come later.
+    RK_RETURN_IF_ERROR(ix->exec("INSERT INTO entries(entries, rank) VALUES('hashsize', 67108864);"
+                                "INSERT INTO entries(entries, rank) VALUES('automerge', 0);"));
     RK_RETURN_IF_ERROR(ix->prepareStatements());
     return ix;
 }
@@ -342,7 +346,9 @@ Status FtsIndex::finish() {
     if (!db_) return Status::invalid("the index is closed");
     RK_RETURN_IF_ERROR(writeLastEntry(lastEntry_));
     // Merge the segments written while filling into one, which searches fastest.
-    RK_RETURN_IF_ERROR(exec("INSERT INTO entries(entries) VALUES('optimize')"));
+    RK_RETURN_IF_ERROR(exec("INSERT INTO entries(entries) VALUES('optimize');"
+                            "INSERT INTO entries(entries, rank) VALUES('hashsize', 1048576);"
+                            "INSERT INTO entries(entries, rank) VALUES('automerge', 4);"));
     RK_RETURN_IF_ERROR(exec("COMMIT"));
     closeDb();
     // Filled without syncing: sync once now that it is complete, before it takes its place.

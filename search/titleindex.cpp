@@ -62,15 +62,19 @@ int fieldChoiceByCaption(std::string_view caption) {
     return -1;
 }
 
+void entryText(std::string_view image, const std::vector<dbf::FieldDef>& fields, std::string* out) {
+    out->clear();
+    if (!image.empty()) *out += image[0];
+    for (const auto& f : fields) {
+        out->append(dbf::rawField(image, f));
+        *out += kFieldBreak;
+    }
+    *out += '\0';
+}
+
 std::string entryText(std::string_view image, const std::vector<dbf::FieldDef>& fields) {
     std::string text;
-    text.reserve(image.size() + fields.size() + 1);
-    if (!image.empty()) text += image[0];
-    for (const auto& f : fields) {
-        text.append(dbf::rawField(image, f));
-        text += kFieldBreak;
-    }
-    text += '\0';
+    entryText(image, fields, &text);
     return text;
 }
 
@@ -98,7 +102,7 @@ Result<FieldText> FieldText::make(const std::vector<dbf::FieldDef>& fields, int 
 
 std::string_view FieldText::of(std::string_view image) {
     if (whole_) {
-        buf_ = entryText(image, fields_);
+        entryText(image, fields_, &buf_);
         return buf_;
     }
     buf_.clear();
@@ -119,7 +123,7 @@ Result<BuildReport> buildTitlesIndex(TFts& fts, store::Table& titles, const std:
     const uint32_t total = titles.recCount();
     const size_t size = titles.recSize();
     BuildReport report;
-    std::string batch;
+    std::string batch, text;
     for (uint32_t first = 1; first <= total; first += kBatch) {
         const uint32_t n = std::min(kBatch, total - first + 1);
         batch.resize(size_t(n) * size);
@@ -130,7 +134,8 @@ Result<BuildReport> buildTitlesIndex(TFts& fts, store::Table& titles, const std:
         }
         for (uint32_t i = 0; i < n; ++i) {
             const std::string_view image(batch.data() + size_t(i) * size, size);
-            const int32_t r = fts.FtsPut(static_cast<int32_t>(first + i), entryText(image, fields));
+            entryText(image, fields, &text);
+            const int32_t r = fts.FtsPut(static_cast<int32_t>(first + i), text);
             ++report.records;
             if (r < 0) ++report.failed;
             report.lastResult = r;
@@ -145,34 +150,74 @@ Result<BuildReport> buildTitlesIndex(TFts& fts, store::Table& titles, const std:
     return report;
 }
 
+namespace {
+
+// Reads candidate records in increasing order. One read covers the following candidates as
+// long as each lies at most kGap records after the one before (and all within kWindow), so that
+// dense results cost few reads and sparse ones read little that they do not use.
+class CandidateReader {
+public:
+    CandidateReader(dbf::DbfFile* file, size_t recSize) : file_(file), size_(recSize) {}
+
+    // `at` indexes `recnos`, which is increasing; the record's image or an error.
+    Status get(const std::vector<uint32_t>& recnos, size_t at, std::string_view* image) {
+        const uint32_t recno = recnos[at];
+        if (recno < first_ || recno >= first_ + count_) {
+            uint32_t last = recno;
+            for (size_t k = at + 1;
+                 k < recnos.size() && recnos[k] - last <= kGap && recnos[k] < recno + kWindow; ++k)
+                last = recnos[k];
+            count_ = 0;
+            buf_.resize(size_t(last - recno + 1) * size_);
+            RK_RETURN_IF_ERROR(file_->readRecords(recno, last - recno + 1, buf_.data()));
+            first_ = recno;
+            count_ = last - recno + 1;
+        }
+        *image = std::string_view(buf_.data() + size_t(recno - first_) * size_, size_);
+        return Status::ok();
+    }
+
+private:
+    static constexpr uint32_t kWindow = 64;
+    static constexpr uint32_t kGap = 4;
+    dbf::DbfFile* file_;
+    size_t size_;
+    std::string buf_;
+    uint32_t first_ = 0, count_ = 0;
+};
+
+} // namespace
+
 Result<MarkReport> markMatches(TFts& fts, store::Table& titles, std::string_view query,
                                int fieldChoice) {
     auto text = FieldText::make(titles.fields(), fieldChoice);
     if (!text) return text.status();
-    const int previous = titles.setOrder(0);
-    titles.goTop();
+    if (!titles.dbf()) return Status::invalid("the titles table is not open");
     MarkReport report;
-    Status failure;
+    // The candidates, in increasing record order; those beyond the table's end belong to an
+    // index older than the table.
+    std::vector<uint32_t> recnos;
     const uint32_t total = titles.recCount();
     for (;;) {
         const int32_t n = fts.FtsNextRec();
-        if (n <= 0) {
-            if (n < 0) failure = fts.lastStatus();
-            break;
-        }
+        if (n < 0) return fts.lastStatus();
+        if (n == 0) break;
         ++report.candidates;
-        const auto recno = static_cast<uint32_t>(n);
-        if (recno > total) continue;
-        failure = titles.go(recno);
-        if (!failure) break;
-        const std::string& image = titles.record();
+        if (uint32_t(n) <= total) recnos.push_back(uint32_t(n));
+    }
+
+    const int previous = titles.setOrder(0);
+    CandidateReader reader(titles.dbf(), titles.recSize());
+    Status failure;
+    for (size_t i = 0; i < recnos.size(); ++i) {
+        std::string_view image;
+        if (!(failure = reader.get(recnos, i, &image))) break;
         if (dbf::isDeleted(image)) {
             ++report.deleted;
             continue;
         }
         if (fts.FtsVerify(text->of(image), query, 4) != 1) continue;
-        failure = titles.setQueryBit(recno, true);
-        if (!failure) break;
+        if (!(failure = titles.setQueryBit(recnos[i], true))) break;
         ++report.matches;
     }
     titles.setOrder(previous);

@@ -42,6 +42,7 @@ int fieldChoiceByCaption(std::string_view caption);
 
 // The entry text of a record image.
 std::string entryText(std::string_view image, const std::vector<dbf::FieldDef>& fields);
+void entryText(std::string_view image, const std::vector<dbf::FieldDef>& fields, std::string* out);
 
 // The text that a candidate is verified against for a field choice: item 0 the entry text,
 // item 2 STAR1 to STAR4 each at its full width, the others one field at its full width.
@@ -85,9 +86,10 @@ struct MarkReport {
 
 // FindButClick, steps 7 to 9, after FtsSet found candidates: switches the table to natural
 // order, verifies each candidate record's chosen text against the query, sets the query bit of
-// each match, restores the order and goes to the first record. Deleted records are passed
-// over: the count is the number of records the table then shows. Candidates beyond the
-// table's end (an index older than the table) are passed over too.
+// each match, restores the order and goes to the first record. Candidate records are read
+// straight from the file in record order, several at a time where they lie close together. Deleted
+// records are passed over: the count is the number of records the table then shows. Candidates
+// beyond the table's end (an index older than the table) are passed over too.
 Result<MarkReport> markMatches(TFts& fts, store::Table& titles, std::string_view query,
                                int fieldChoice);
 

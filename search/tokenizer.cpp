@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace rk::search {
@@ -37,11 +38,18 @@ const FoldedByte* foldTable() {
 }
 
 void WordList::assign(std::string_view text) {
-    chars_.clear();
     ends_.clear();
+    // Folding at most doubles the bytes of a word.
+    const size_t need = 2 * text.size();
+    if (need > capacity_) {
+        capacity_ = std::max(need, 2 * capacity_);
+        chars_.reset(new char[capacity_]);
+    }
+    size_t used = 0;
     forEachWord(text, [&](std::string_view w, size_t, size_t) {
-        chars_.append(w);
-        ends_.push_back(static_cast<uint32_t>(chars_.size()));
+        std::memcpy(chars_.get() + used, w.data(), w.size());
+        used += w.size();
+        ends_.push_back(static_cast<uint32_t>(used));
     });
 }
 

@@ -15,6 +15,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,27 +41,46 @@ inline bool isWordByte(unsigned char c) {
     return foldByte(c).length != 0;
 }
 
+namespace detail {
+inline bool eightBlanks(const char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v == 0x2020202020202020ull;
+}
+} // namespace detail
+
 // Calls fn(word, start, end) for every word of the text in order: `word` is the folded
 // spelling, [start, end) the word's bytes in `text`. The string_view is valid only during
 // the call.
 template <class Fn> void forEachWord(std::string_view text, Fn&& fn) {
     const FoldedByte* fold = foldTable();
+    // One spare byte: a two-byte spelling may start at the last place and is then cut.
     char word[kMaxWordBytes + 1];
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        while (i < n && fold[static_cast<unsigned char>(text[i])].length == 0)
-            ++i;
-        if (i >= n) break;
-        const size_t start = i;
-        size_t len = 0;
-        for (; i < n; ++i) {
-            const FoldedByte& f = fold[static_cast<unsigned char>(text[i])];
-            if (f.length == 0) break;
-            for (uint8_t k = 0; k < f.length && len < kMaxWordBytes; ++k)
-                word[len++] = f.bytes[k];
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    while (p < end) {
+        // Separators; the blank padding of fields eight at a time.
+        while (p < end && fold[static_cast<unsigned char>(*p)].length == 0) {
+            if (*p == ' ')
+                while (end - p > 8 && detail::eightBlanks(p + 1))
+                    p += 8;
+            ++p;
         }
-        fn(std::string_view(word, len), start, i);
+        if (p >= end) break;
+        const char* const start = p;
+        size_t len = 0;
+        for (; p < end; ++p) {
+            const FoldedByte& f = fold[static_cast<unsigned char>(*p)];
+            if (f.length == 0) break;
+            if (len < kMaxWordBytes) {
+                word[len] = f.bytes[0];
+                word[len + 1] = f.bytes[1];
+                len += f.length;
+            }
+        }
+        if (len > kMaxWordBytes) len = kMaxWordBytes;
+        fn(std::string_view(word, len), size_t(start - begin), size_t(p - begin));
     }
 }
 
@@ -71,11 +92,12 @@ public:
     bool empty() const { return ends_.empty(); }
     std::string_view operator[](size_t i) const {
         const uint32_t b = i == 0 ? 0 : ends_[i - 1];
-        return std::string_view(chars_.data() + b, ends_[i] - b);
+        return std::string_view(chars_.get() + b, ends_[i] - b);
     }
 
 private:
-    std::string chars_;
+    std::unique_ptr<char[]> chars_; // folded words end to end
+    size_t capacity_ = 0;
     std::vector<uint32_t> ends_;
 };
 

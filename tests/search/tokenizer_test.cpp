@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -102,4 +103,45 @@ TEST(Tokenizer, WordListHoldsTheWordsInOrder) {
     EXPECT_EQ(list[3], "back");
     list.assign("");
     EXPECT_TRUE(list.empty());
+}
+
+TEST(Tokenizer, AgreesWithAPlainByteByByteReading) {
+    // The plain reading: a word is a run of word bytes, each spelled as foldByte says, cut at
+    // kMaxWordBytes bytes.
+    auto plain = [](std::string_view text) {
+        W out;
+        std::string cur;
+        bool in = false;
+        for (size_t i = 0; i <= text.size(); ++i) {
+            const bool word = i < text.size() && isWordByte(static_cast<unsigned char>(text[i]));
+            if (word) {
+                const FoldedByte& f = foldByte(static_cast<unsigned char>(text[i]));
+                cur.append(f.bytes, f.length);
+                in = true;
+            } else if (in) {
+                out.push_back(cur.substr(0, kMaxWordBytes));
+                cur.clear();
+                in = false;
+            }
+        }
+        return out;
+    };
+    std::mt19937 rng(7);
+    const std::string alphabet = std::string("aZ9\xDF\xC6\xE9 -\x1F", 9) + std::string(1, '\0');
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int pieces = int(rng() % 12);
+        for (int k = 0; k < pieces; ++k) {
+            const char c = alphabet[rng() % alphabet.size()];
+            // Runs of every length, blank padding and words past the limit included.
+            text.append(rng() % 4 == 0 ? size_t(rng() % 300) : size_t(1 + rng() % 3), c);
+        }
+        ASSERT_EQ(words(text), plain(text)) << "round " << round;
+        WordList list;
+        list.assign(text);
+        W fromList;
+        for (size_t i = 0; i < list.size(); ++i)
+            fromList.emplace_back(list[i]);
+        ASSERT_EQ(fromList, plain(text)) << "round " << round;
+    }
 }
