@@ -1,5 +1,7 @@
 #include "catalogue.h"
 
+#include "table.h"
+
 #include <filesystem>
 
 namespace rk::catalogue {
@@ -23,6 +25,14 @@ std::vector<dbf::FieldDef> laidOut(std::vector<dbf::FieldDef> fields) {
         offset += f.length;
     }
     return fields;
+}
+
+Status indexTable(const std::string& path, const std::vector<TagDef>& defs, Env* env) {
+    store::Table t(path, {}, env);
+    RK_RETURN_IF_ERROR(t.open());
+    std::vector<store::TagSpec> tags;
+    for (const auto& d : defs) tags.push_back({d.name, d.key, d.forExpr});
+    return t.createIndex(tags);
 }
 
 std::string join(const std::string& dir, const char* name) {
@@ -143,6 +153,9 @@ Status createEmpty(const std::string& dir, Env* env) {
         return Status::invalid("a catalogue already exists in " + dir);
     RK_RETURN_IF_ERROR(dbf::DbfFile::create(join(dir, kTitlesFile), titleFields(), {}, env));
     RK_RETURN_IF_ERROR(dbf::DbfFile::create(join(dir, kCategoriesFile), categoryFields(), {}, env));
+    // Each table gets its structural index (VIDEO.CDX, Cats.CDX) with the tags above.
+    RK_RETURN_IF_ERROR(indexTable(join(dir, kTitlesFile), titleTags(), env));
+    RK_RETURN_IF_ERROR(indexTable(join(dir, kCategoriesFile), categoryTags(), env));
     return Status::ok();
 }
 

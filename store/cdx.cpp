@@ -1,6 +1,7 @@
 #include "cdx.h"
 
 #include "cdx_verify.h"
+#include "mem_env.h"
 
 #include <algorithm>
 #include <cctype>
@@ -169,14 +170,24 @@ Status IndexFile::settle() {
     std::string why = reasons.front();
     for (size_t i = 1; i < reasons.size(); ++i)
         why += "; " + reasons[i];
-    if (opts_.readOnly || !opts_.exclusive || !opts_.repair) {
+    if (!opts_.repair) {
         usable_ = false;
         notices_.push_back(fileName() + " cannot be used until it is re-indexed: " + why);
         return Status::ok();
     }
+    if (opts_.readOnly || !opts_.exclusive) {
+        notices_.push_back(fileName() + " cannot be trusted (" + why +
+                           "); the table is not open for changes, so its orders are worked out "
+                           "in memory until it is re-indexed");
+        return rebuildInMemory(opts_.rebuildProgress);
+    }
     notices_.push_back(fileName() + " is being rebuilt from the table: " + why);
     Status s = rebuild(opts_.rebuildProgress);
-    if (!s) return s;
+    if (!s) {
+        notices_.push_back(fileName() + " could not be rebuilt (" + s.message() +
+                           "); its orders are worked out in memory for now");
+        return rebuildInMemory(opts_.rebuildProgress);
+    }
     notices_.push_back(fileName() + " was rebuilt");
     return Status::ok();
 }
@@ -311,15 +322,59 @@ Status IndexFile::endChange() {
     return Status::ok();
 }
 
-Status IndexFile::rebuild(const IndexProgress& progress) {
-    if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
+namespace {
+
+Result<std::vector<BuildTag>> buildTags(const std::vector<TagInfo>& infos,
+                                        const std::vector<Header>& headers, dbf::DbfFile* table) {
     std::vector<BuildTag> build;
-    const std::string blank = table_->blankRecord();
-    for (const Tag& t : tags_) {
-        auto key = TagKey::compile(t.info.keyExpr, t.info.forExpr, table_->fields(), blank);
+    const std::string blank = table->blankRecord();
+    for (size_t i = 0; i < infos.size(); ++i) {
+        auto key = TagKey::compile(infos[i].keyExpr, infos[i].forExpr, table->fields(), blank);
         if (!key) return key.status();
-        build.push_back({t.info.name, *key, t.header});
+        build.push_back({infos[i].name, *key, headers[i]});
     }
+    return build;
+}
+
+} // namespace
+
+Status IndexFile::rebuildInMemory(const IndexProgress& progress) {
+    std::vector<TagInfo> infos;
+    std::vector<Header> headers;
+    for (const Tag& t : tags_) {
+        infos.push_back(t.info);
+        headers.push_back(t.header);
+    }
+    auto build = buildTags(infos, headers, table_);
+    if (!build) return build.status();
+    auto env = std::make_unique<MemEnv>();
+    const std::string copy = "memory/" + fileName();
+    auto written = writeIndexFile(copy, env.get(), table_, *build, compound_.counter + 1,
+                                  opts_.memoryBudget, progress);
+    if (!written) return written.status();
+    scratch_ = std::move(env);
+    IndexOptions keep = opts_;
+    opts_.readOnly = false; // the copy takes the session's changes
+    Status s = load(std::move(*written));
+    opts_.readOnly = keep.readOnly;
+    changing_ = false;
+    broken_ = false;
+    usable_ = s.isOk();
+    return s;
+}
+
+Status IndexFile::rebuild(const IndexProgress& progress) {
+    if (scratch_) return rebuildInMemory(progress);
+    if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
+    std::vector<TagInfo> infos;
+    std::vector<Header> headers;
+    for (const Tag& t : tags_) {
+        infos.push_back(t.info);
+        headers.push_back(t.header);
+    }
+    auto builds = buildTags(infos, headers, table_);
+    if (!builds) return builds.status();
+    std::vector<BuildTag>& build = *builds;
     const std::string tmp = path_ + ".tmp";
     auto written = writeIndexFile(tmp, env_, table_, build, compound_.counter + 1,
                                   opts_.memoryBudget, progress);
@@ -396,7 +451,17 @@ Status IndexFile::walk(int i, const std::function<bool(uint32_t recno)>& fn) {
 }
 
 bool IndexFile::keyOf(int i, std::string_view image, uint32_t recno, std::string* key) const {
-    return tags_[static_cast<size_t>(i)].key.make(image, recno, key);
+    const TagKey& k = tags_[static_cast<size_t>(i)].key;
+    if (k.make(image, recno, key)) return true;
+    k.makeAlways(image, recno, key);
+    return false;
+}
+
+Status IndexFile::repair(const IndexProgress& progress) {
+    if (scratch_ || opts_.readOnly || !opts_.exclusive) return rebuildInMemory(progress);
+    Status s = rebuild(progress);
+    if (s) return s;
+    return rebuildInMemory(progress);
 }
 
 Result<std::string> IndexFile::seekKey(int i, std::string_view text) const {

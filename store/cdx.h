@@ -18,6 +18,7 @@
 #include "dbf.h"
 #include "env.h"
 #include "status.h"
+#include "tagspec.h"
 
 #include <functional>
 #include <memory>
@@ -28,15 +29,6 @@
 namespace rk::store {
 
 using IndexProgress = std::function<void(int percent)>;
-
-// A tag to create.
-struct TagSpec {
-    std::string name; // at most 10 characters; stored upper case
-    std::string key;  // xBase key expression
-    std::string forExpr;
-    bool descending = false;
-    bool unique = false;
-};
 
 // A tag of an open index file.
 struct TagInfo {
@@ -51,8 +43,9 @@ struct TagInfo {
 struct IndexOptions {
     bool readOnly = false;
     bool exclusive = true;
-    // Rebuild at open an index found stale, damaged or in an unsupported collation (needs
-    // a writable, exclusive open). Off: such an index opens unusable, with notices.
+    // An index found stale, damaged or in an unsupported collation is rebuilt at open: in
+    // place when the open is writable and exclusive, else in memory for the session (the
+    // file stays as it is). Off: such an index opens unusable, with notices (for checks).
     bool repair = true;
     IndexProgress rebuildProgress;
     size_t memoryBudget = size_t(384) << 20; // keys held at once while rebuilding
@@ -80,9 +73,13 @@ public:
     const std::string& path() const { return path_; }
     // What the open found and did (rebuilt, checked, ...).
     const std::vector<std::string>& notices() const { return notices_; }
-    // False when the index could not be proven sound and was not rebuilt (read-only open
-    // or repair off): its orders must not be used.
+    // False when the index could not be proven sound and was not rebuilt (repair off): its
+    // orders must not be used.
     bool usable() const { return usable_; }
+    // True when the orders come from a copy rebuilt in memory (the file could not be).
+    bool inMemory() const { return scratch_ != nullptr; }
+    // The table moved to another file object (after a pack).
+    void setTable(dbf::DbfFile* table) { table_ = table; }
 
     // Tags in the order of their headers in the file (their creation order).
     int tagCount() const { return static_cast<int>(tags_.size()); }
@@ -97,16 +94,25 @@ public:
     Status recordAdded(std::string_view image, uint32_t recno);
     Status recordChanged(std::string_view before, std::string_view after, uint32_t recno);
     Status endChange();
+    // The table write between begin and end failed: the file stays marked, and the next
+    // change first needs a rebuild (see broken()).
+    void abandonChange() {
+        if (changing_) broken_ = true;
+    }
+    bool broken() const { return broken_; }
     bool changing() const { return changing_; }
 
     // Rebuilds every tag from the table (re-index, after a pack); machine collation.
     Status rebuild(const IndexProgress& progress = {});
+    // After damage met in use: rebuilds in place when the open allows it, else in memory.
+    Status repair(const IndexProgress& progress = {});
 
     // Navigation in tag i's order.
     std::unique_ptr<cdx::Cursor> cursor(int i);
     // Calls fn(recno) for every entry in tag i's order until fn returns false.
     Status walk(int i, const std::function<bool(uint32_t recno)>& fn);
-    // The record's key in tag i; false when the tag's FOR condition leaves it out.
+    // The record's key in tag i; false when the tag's FOR condition leaves it out (the key
+    // is then where the record would be).
     bool keyOf(int i, std::string_view image, uint32_t recno, std::string* key) const;
     // Key bytes to seek in tag i for a text (see cdx::TagKey::seekKey).
     Result<std::string> seekKey(int i, std::string_view text) const;
@@ -129,6 +135,7 @@ private:
 
     IndexFile(std::string path, dbf::DbfFile* table, IndexOptions opts, Env* env);
     Status load(std::unique_ptr<File> file);
+    Status rebuildInMemory(const IndexProgress& progress);
     Status settle();
     Status insertKey(Tag& t, const std::string& key, uint32_t recno);
     Status removeKey(Tag& t, const std::string& key, uint32_t recno);
@@ -141,6 +148,7 @@ private:
     dbf::DbfFile* table_;
     IndexOptions opts_;
     Env* env_;
+    std::unique_ptr<Env> scratch_; // holds the in-memory copy, when there is one
     std::unique_ptr<cdx::Pager> pager_;
     std::vector<uint8_t> header_; // the compound header as in the file
     cdx::Header compound_;
@@ -151,6 +159,14 @@ private:
     bool changing_ = false;
     bool broken_ = false;
 };
+
+// The index part of a table check: opens the table's structural index (when its flag says
+// it has one) read-only, without repairing anything, and verifies it against the table.
+void checkStructuralIndex(dbf::DbfFile* table, const std::string& tablePath, Env* env,
+                          std::vector<std::string>* problems, std::vector<std::string>* notes);
+// The path of a table's structural index: the same name with .CDX, found without regard to
+// case (a new one takes upper case).
+std::string structuralIndexPath(const std::string& tablePath, Env* env);
 
 // Writes a complete index file at `path` with the tags built from the table's records
 // (used by create and rebuild; see cdx_rebuild.cpp). Returns the open, locked file.

@@ -189,6 +189,18 @@ Status Cursor::seekEntry(const uint8_t* key, uint32_t recno, bool* exact) {
     return Status::ok();
 }
 
+Status Cursor::seekNeighbour(const uint8_t* key, uint32_t recno, bool forward) {
+    RK_RETURN_IF_ERROR(seekGE(key, recno));
+    bool ascending = forward != descending_;
+    if (ascending) {
+        bool same =
+            valid_ && recno_ == recno && std::memcmp(key_.data(), key, tree_->keyLength()) == 0;
+        return same ? stepForward() : Status::ok();
+    }
+    if (!valid_) return edge(true);
+    return stepBackward();
+}
+
 Status walkTag(Tree* tree, bool descending,
                const std::function<bool(uint32_t recno, const uint8_t* key)>& fn) {
     NodePtr leaf;

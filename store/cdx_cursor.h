@@ -28,6 +28,10 @@ public:
     // order). *exact tells which.
     Status seekEntry(const uint8_t* key, uint32_t recno, bool* exact);
 
+    // The entry that follows (key, recno) in the tag's order, or precedes it, whether or not
+    // (key, recno) itself is there.
+    Status seekNeighbour(const uint8_t* key, uint32_t recno, bool forward);
+
     bool valid() const { return valid_; }
     uint32_t recno() const { return recno_; }
     const std::string& key() const { return key_; } // full key length

@@ -308,11 +308,15 @@ Result<TagKey> TagKey::compile(std::string_view keyExpr, std::string_view forExp
 
 bool TagKey::make(std::string_view image, uint32_t recno, std::string* key) const {
     if (forExpr_.valid() && !forExpr_.test(image, recno)) return false;
+    makeAlways(image, recno, key);
+    return true;
+}
+
+void TagKey::makeAlways(std::string_view image, uint32_t recno, std::string* key) const {
     if (!plan_.empty())
         runPlan(image, key);
     else
         *key = valueKey(keyExpr_.eval(image, recno), type_, length_);
-    return true;
 }
 
 Result<std::string> TagKey::seekKey(std::string_view text) const {

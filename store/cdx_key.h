@@ -45,6 +45,8 @@ public:
 
     // The record's key; false when the FOR condition leaves the record out.
     bool make(std::string_view image, uint32_t recno, std::string* key) const;
+    // The record's key whatever the FOR condition says.
+    void makeAlways(std::string_view image, uint32_t recno, std::string* key) const;
     // Key bytes for a seek text: character text as it is (a prefix), a number, a date as
     // YYYYMMDD or YYYY-MM-DD, a logical as T/F/Y/N/.T./.F.
     Result<std::string> seekKey(std::string_view text) const;

@@ -1,5 +1,7 @@
 #include "check.h"
 
+#include "cdx.h"
+
 #include "dbf.h"
 #include "record.h"
 
@@ -95,6 +97,7 @@ Result<CheckReport> checkTable(const std::string& path, Env* env) {
     }
     report.notes.push_back(std::to_string(n) + " records (" + std::to_string(deleted) +
                            " deleted), " + std::to_string(d.fields().size()) + " fields");
+    checkStructuralIndex(&d, path, env, &report.problems, &report.notes);
     return report;
 }
 

@@ -1,5 +1,6 @@
 #include "table.h"
 
+#include "cdx.h"
 #include "expr.h"
 #include "record.h"
 
@@ -56,6 +57,7 @@ Status Table::open() {
     deletedKnown_ = false;
     query_.reset();
     order_ = 0;
+    RK_RETURN_IF_ERROR(openIndex());
     if (!orderTag_.empty()) order_ = tagArea(orderTag_);
     if (!queryText_.empty()) {
         std::string text = queryText_;
@@ -70,6 +72,9 @@ Status Table::open() {
 }
 
 void Table::close() {
+    cursor_.reset();
+    cursorTag_ = -1;
+    cursorRecno_ = 0;
     index_.reset();
     dbf_.reset();
     query_.reset();
@@ -221,6 +226,7 @@ void Table::setEof() {
 
 Status Table::goTop() {
     if (!dbf_) return Status::invalid("the table is not open");
+    if (ordered()) return retryOnDamage([this] { return orderedEdge(false); });
     uint32_t r = nextVisible(1, +1);
     if (r == 0) {
         setEof();
@@ -233,6 +239,7 @@ Status Table::goTop() {
 
 Status Table::goBottom() {
     if (!dbf_) return Status::invalid("the table is not open");
+    if (ordered()) return retryOnDamage([this] { return orderedEdge(true); });
     uint32_t r = nextVisible(recCount(), -1);
     if (r == 0) {
         setEof();
@@ -259,6 +266,7 @@ Status Table::skip(int64_t n) {
         loaded_ = false;
         return Status::ok();
     }
+    if (ordered()) return retryOnDamage([this, n] { return orderedSkip(n); });
     if (n > 0) {
         bof_ = false;
         for (int64_t i = 0; i < n; ++i) {
@@ -293,10 +301,21 @@ Status Table::putRecord(std::string_view image) {
     if (!dbf_) return Status::invalid("the table is not open");
     if (eof_ || recno_ < 1 || recno_ > recCount())
         return Status::invalid("there is no current record to write");
-    RK_RETURN_IF_ERROR(dbf_->writeRecord(recno_, image));
+    // The index is marked before the table changes and sound again once every tag has it.
+    std::string before;
+    if (index_) {
+        RK_RETURN_IF_ERROR(readCached(recno_, &before));
+        RK_RETURN_IF_ERROR(indexBegin());
+    }
+    Status s = dbf_->writeRecord(recno_, image);
+    if (!s) {
+        if (index_) index_->abandonChange();
+        return s;
+    }
     current_.assign(image);
     loaded_ = true;
     updateCaches(recno_, image);
+    if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno_, before, image, false));
     return Status::ok();
 }
 
@@ -307,8 +326,12 @@ Result<uint32_t> Table::appendBlank() {
 
 Result<uint32_t> Table::appendRecord(std::string_view image) {
     if (!dbf_) return Status::invalid("the table is not open");
+    if (index_) RK_RETURN_IF_ERROR(indexBegin());
     auto r = dbf_->appendRecord(image);
-    if (!r) return r;
+    if (!r) {
+        if (index_) index_->abandonChange();
+        return r;
+    }
     uint32_t recno = *r;
     if (deletedKnown_) {
         deletedBits_.resize(size_t(recno) + 1, false);
@@ -321,6 +344,7 @@ Result<uint32_t> Table::appendRecord(std::string_view image) {
     setPosition(recno);
     current_.assign(image);
     loaded_ = true;
+    if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno, {}, image, true));
     return recno;
 }
 
@@ -344,40 +368,7 @@ Status Table::recall() {
 // ---------------------------------------------------------------------------------------------
 // Orders
 
-std::vector<std::string> Table::tagNames() const {
-    return {};
-}
-
-int Table::tagArea(std::string_view tagName) const {
-    auto names = tagNames();
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (names[i].size() != tagName.size()) continue;
-        bool same = true;
-        for (size_t k = 0; k < names[i].size() && same; ++k)
-            same = std::toupper(static_cast<unsigned char>(names[i][k])) ==
-                   std::toupper(static_cast<unsigned char>(tagName[k]));
-        if (same) return static_cast<int>(i + 1);
-    }
-    return 0;
-}
-
-int Table::setOrder(int order) {
-    int previous = order_;
-    auto names = tagNames();
-    if (order < 0 || order > static_cast<int>(names.size())) order = 0;
-    order_ = order;
-    orderTag_ = order ? names[order - 1] : std::string();
-    return previous;
-}
-
-std::string Table::orderName() const {
-    return orderTag_;
-}
-
-Status Table::seek(std::string_view, bool, bool* found) {
-    if (found) *found = false;
-    return Status::notSupported("seeking needs an index order");
-}
+// tagNames, tagArea, setOrder, orderName, seek: table_index.cpp
 
 // ---------------------------------------------------------------------------------------------
 // Query
@@ -445,6 +436,7 @@ uint32_t Table::queryRecCount() {
 Status Table::visibleRecords(std::vector<uint32_t>* out) {
     if (!dbf_) return Status::invalid("the table is not open");
     out->clear();
+    if (ordered()) return retryOnDamage([this, out] { return orderedRecords(out); });
     if (engine().deleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     uint32_t n = recCount();
     for (uint32_t r = 1; r <= n; ++r)
@@ -485,6 +477,8 @@ Status Table::pack(const Progress& progress) {
     std::string batch;
     uint32_t batchCount = 0, done = 0, n = recCount();
     int lastPercent = -1;
+    // With an index the copy is the first half of the work, rebuilding the tags the second.
+    const int scale = index_ ? 2 : 1;
     Status written;
     Status s = scan([&](uint32_t, std::string_view img) {
         if (img[0] != dbf::kDeletedFlag) {
@@ -497,7 +491,7 @@ Status Table::pack(const Progress& progress) {
             batch.clear();
             batchCount = 0;
         }
-        int percent = n ? int(uint64_t(done) * 100 / n) : 100;
+        int percent = (n ? int(uint64_t(done) * 100 / n) : 100) / scale;
         if (progress && percent != lastPercent) progress(lastPercent = percent);
     });
     if (s) s = written;
@@ -512,6 +506,9 @@ Status Table::pack(const Progress& progress) {
             s = Status::ioError("the packed copy of " + path_ + " is incomplete");
     }
     if (s) s = (*out)->sync();
+    // The index no longer matches once the new file is in place: it is marked first, so that
+    // an interruption before its rebuild is found at the next open.
+    if (s && index_) (void)index_->beginChange();
     if (s) s = (*out)->renameTo(path_);
     if (!s) {
         out->reset();
@@ -522,6 +519,18 @@ Status Table::pack(const Progress& progress) {
     cacheFirst_ = cacheCount_ = 0;
     deletedBits_.assign(size_t(expected) + 1, false);
     deletedKnown_ = true;
+    if (index_) {
+        cursor_.reset();
+        cursorRecno_ = 0;
+        index_->setTable(dbf_.get());
+        Status r = index_->rebuild([&](int p) {
+            int percent = 50 + p / 2;
+            if (progress && percent != lastPercent) progress(lastPercent = percent);
+        });
+        if (!r)
+            return Status::ioError("the table was packed but its index could not be rebuilt: " +
+                                   r.message());
+    }
     if (query_ && query_->expr.valid()) {
         std::string text = queryText_;
         RK_RETURN_IF_ERROR(query(text));
@@ -530,12 +539,6 @@ Status Table::pack(const Progress& progress) {
     }
     if (progress && lastPercent != 100) progress(100);
     return goTop();
-}
-
-Status Table::reindex(const Progress& progress) {
-    if (!dbf_) return Status::invalid("the table is not open");
-    if (progress) progress(100);
-    return Status::ok();
 }
 
 Status Table::copyFileText(const std::string& path, TextFormat format) {

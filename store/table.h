@@ -12,6 +12,7 @@
 #include "dbf.h"
 #include "env.h"
 #include "status.h"
+#include "tagspec.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace rk::cdx {
+class Cursor;
+} // namespace rk::cdx
 
 namespace rk::store {
 
@@ -117,6 +122,9 @@ public:
     Status copyFileText(const std::string& path, TextFormat format);
     Status pack(const Progress& progress = {});
     Status reindex(const Progress& progress = {});
+    // Makes the structural index with these tags (replacing any) from the records, and sets
+    // the table's flag that says it has one. Needs the table open for changes.
+    Status createIndex(const std::vector<TagSpec>& tags, const Progress& progress = {});
 
     // Low level access for engine tools (rkdb, the full-text build).
     dbf::DbfFile* dbf() { return dbf_.get(); }
@@ -135,11 +143,28 @@ private:
     void setEof();
     Status setDeletedFlag(bool deleted);
 
+    // The structural index (table_index.cpp).
+    Status openIndex();
+    bool ordered() const; // an index order is active
+    cdx::Cursor& cursor();
+    Status currentKey(std::string* key);
+    Status orderedEdge(bool last);
+    Status orderedSkip(int64_t n);
+    Status orderedRecords(std::vector<uint32_t>* out);
+    Status indexBegin();
+    Status indexAfterWrite(uint32_t recno, std::string_view before, std::string_view after,
+                           bool added);
+    Status repairIndex(const Status& cause);
+    Status retryOnDamage(const std::function<Status()>& step);
+
     std::string path_;
     TableOptions opts_;
     Env* env_;
     std::unique_ptr<dbf::DbfFile> dbf_;
     std::shared_ptr<IndexFile> index_; // null when the table has no structural index
+    std::unique_ptr<cdx::Cursor> cursor_; // in the active order
+    int cursorTag_ = -1;
+    uint32_t cursorRecno_ = 0; // the record cursor_ was placed on; 0: not placed
     std::vector<std::string> notices_;
 
     int order_ = 0;

@@ -218,7 +218,7 @@ TEST_F(CdxDamage, AnOpenThatCannotTrustTheFileRebuildsIt) {
     }
 }
 
-TEST_F(CdxDamage, AReadOnlyOpenReportsInsteadOfRepairing) {
+TEST_F(CdxDamage, AReadOnlyOpenWorksInMemoryAndLeavesTheFile) {
     std::string file = pristine;
     damages()[0].second(file, layout);
     stripMark(file);
@@ -227,10 +227,17 @@ TEST_F(CdxDamage, AReadOnlyOpenReportsInsteadOfRepairing) {
     opts.readOnly = true;
     opts.exclusive = false;
     t.reopen(opts);
-    EXPECT_FALSE(t.index->usable());
+    EXPECT_TRUE(t.index->usable());
+    EXPECT_TRUE(t.index->inMemory());
     ASSERT_EQ(t.index->notices().size(), 1u);
-    EXPECT_NE(t.index->notices()[0].find("cannot be used"), std::string::npos);
+    EXPECT_NE(t.index->notices()[0].find("worked out in memory"), std::string::npos);
+    t.expectAllOrders();
     EXPECT_EQ(test::readAll(t.cdxPath), file); // untouched
+    // With repair off (a check) it says so and is not used.
+    opts.repair = false;
+    t.reopen(opts);
+    EXPECT_FALSE(t.index->usable());
+    EXPECT_NE(t.index->notices()[0].find("cannot be used"), std::string::npos);
 }
 
 TEST_F(CdxDamage, ALostDirectoryIsAnErrorNotACrash) {

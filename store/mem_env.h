@@ -1,0 +1,26 @@
+// Files held in memory behind the Env interface: where an index must be rebuilt for a
+// session but nothing may be written to disk (a table open read-only or shared).
+#pragma once
+
+#include "env.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rk {
+
+class MemEnv : public Env {
+public:
+    Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
+                                       LockMode lock) override;
+    bool exists(const std::string& path) override { return files_.count(path) != 0; }
+    Status remove(const std::string& path) override;
+    Status rename(const std::string& from, const std::string& to) override;
+
+private:
+    std::map<std::string, std::shared_ptr<std::vector<uint8_t>>> files_;
+};
+
+} // namespace rk
