@@ -1,8 +1,10 @@
 #include "datacontrols.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
 #include <QRadioButton>
-#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace rk::fw {
 
@@ -48,6 +50,8 @@ void DBEdit::bind(Dataset* dataset, const std::string& fieldName) {
 }
 
 void DBEdit::show() {
+    // The width is known once the table is open.
+    if (link_->width() > 0 && maxLength() != link_->width()) setMaxLength(link_->width());
     const QString value = link_->text();
     if (text() != value) setText(value);
 }
@@ -68,6 +72,12 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent) {
 void DBComboBox::bind(Dataset* dataset, const std::string& fieldName) {
     link_ = new FieldLink(this, dataset, fieldName, [this] { show(); });
     show();
+}
+
+void DBComboBox::setItems(const QStringList& items) {
+    clear();
+    addItems(items);
+    if (link_) show(); // adding items made the first one current
 }
 
 void DBComboBox::show() {
@@ -95,14 +105,17 @@ void DBCheckBox::show() {
 
 // --- DBRadioGroup
 
-DBRadioGroup::DBRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
+DBRadioGroup::DBRadioGroup(const QString& caption, const QStringList& items, int columns,
+                           QWidget* parent)
     : QGroupBox(caption, parent), items_(items), group_(new QButtonGroup(this)) {
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QGridLayout(this);
     layout->setSpacing(2);
+    columns = std::max(1, columns);
+    const int rows = int((items_.size() + columns - 1) / columns);
     for (int i = 0; i < items_.size(); ++i) {
         auto* b = new QRadioButton(items_[i], this);
         group_->addButton(b, i);
-        layout->addWidget(b);
+        layout->addWidget(b, i % rows, i / rows); // filled column by column
     }
     connect(group_, &QButtonGroup::idClicked, this, [this](int id) {
         if (link_) link_->writeText(items_.value(id));

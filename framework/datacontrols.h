@@ -67,6 +67,8 @@ class DBComboBox : public QComboBox {
 public:
     explicit DBComboBox(QWidget* parent = nullptr);
     void bind(Dataset* dataset, const std::string& fieldName);
+    // Replaces the choices; the field's value stays shown.
+    void setItems(const QStringList& items);
     FieldLink* link() const { return link_; }
 
 private:
@@ -93,7 +95,8 @@ private:
 class DBRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    DBRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    DBRadioGroup(const QString& caption, const QStringList& items, int columns = 1,
+                 QWidget* parent = nullptr);
     void bind(Dataset* dataset, const std::string& fieldName);
     FieldLink* link() const { return link_; }
     const QStringList& items() const { return items_; }

@@ -1,0 +1,33 @@
+#include "appwindows.h"
+
+#include "aboutwindow.h"
+#include "form1.h"
+#include "navform.h"
+
+AppWindows& appWindows() {
+    static AppWindows windows;
+    return windows;
+}
+
+TForm1* createWindows(const QString& dataFolder) {
+    AppWindows& w = appWindows();
+    w.form1 = new TForm1(dataFolder);
+    if (!w.form1->isReady()) return w.form1;
+    // TModCats, TPrefForm, TReportForm: created here when they are built.
+    w.navForm = new TNavForm(w.form1);
+    // TPrintDiag: created here when it is built.
+    auto* about = new rk::AboutWindow(w.form1);
+    about->setObjectName(QStringLiteral("AboutBox"));
+    w.aboutBox = about;
+    // TNewGrid, TFindForm, TfrmLabels, TImportExport, TfrmPlayer, TColPrtForm, TMasterForm:
+    // created here when they are built.
+    return w.form1;
+}
+
+void destroyWindows() {
+    AppWindows& w = appWindows();
+    delete w.aboutBox;
+    delete w.navForm;
+    delete w.form1;
+    w = AppWindows{};
+}

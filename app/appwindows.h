@@ -1,0 +1,28 @@
+// The program's windows, each created once at start-up in a fixed order and living for the
+// whole run. Windows of later parts of the program join this list where they are built.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+class TForm1;
+class TNavForm;
+
+struct AppWindows {
+    QPointer<TForm1> form1;
+    QPointer<TNavForm> navForm;
+    QPointer<QWidget> aboutBox;
+};
+
+AppWindows& appWindows();
+
+// Creates the windows in their order: the main window first (so that it is the program's
+// main window and later windows may read what it set up), then the list editor, the
+// preferences, the report form, the navigator, the print dialog, the about window, the
+// internet search, the find dialog, the label printer, import/export, the player, the
+// report builder and the master editor. Returns the main window; when it could not open its
+// catalogue (the user has been told why) no other window is created.
+TForm1* createWindows(const QString& dataFolder);
+// Deletes them, the main window last.
+void destroyWindows();

@@ -1,0 +1,296 @@
+// The main window's life: creation, first show, activation and close; the shell's own
+// commands (exit, help, tutorial, tip of the day, about, web site).
+#include "form1.h"
+
+#include "appwindows.h"
+#include "catalogue.h"
+#include "datacontrols.h"
+#include "defaulttips.h"
+#include "dotmatrixbanner.h"
+#include "errorlog.h"
+#include "errorpolicy.h"
+#include "gradienttoolbutton.h"
+#include "navform.h"
+#include "picturetabbar.h"
+#include "prompt.h"
+#include "settings.h"
+#include "tabpictures.h"
+#include "text.h"
+#include "textlines.h"
+#include "tipwindow.h"
+#include "titleindex.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSplitter>
+#include <QToolBar>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Reelkeeper");
+const QString kWebsite = QStringLiteral("https://reelkeeper.sourceforge.io/");
+const QString kTipFile = QStringLiteral("tod.dat");
+
+void tell(QWidget* owner, const QString& text) {
+    rk::fw::prompt().message(owner, text, kCaption, rk::fw::Icon::Error, rk::fw::Buttons::Ok);
+}
+
+QString explainOpenFailure(const QString& file, const QString& folder, const rk::Status& s) {
+    const QString detail = QString::fromStdString(s.message());
+    switch (s.code()) {
+    case rk::Status::Code::NotFound:
+        return QStringLiteral("The catalogue file %1 is missing from %2.").arg(file, folder);
+    case rk::Status::Code::Locked:
+        return QStringLiteral("%1 in %2 is in use by another program.\n\nClose that program, "
+                              "then start Reelkeeper again.")
+            .arg(file, folder);
+    case rk::Status::Code::Corruption:
+        return QStringLiteral("%1 in %2 is damaged and cannot be opened:\n%3")
+            .arg(file, folder, detail);
+    case rk::Status::Code::NotSupported:
+        return QStringLiteral("%1 in %2 is a kind of table that Reelkeeper cannot use:\n%3")
+            .arg(file, folder, detail);
+    default:
+        return QStringLiteral("%1 in %2 cannot be opened:\n%3").arg(file, folder, detail);
+    }
+}
+
+} // namespace
+
+// --- Creation
+
+void TForm1::FormCreate() {
+    // 1. The data folder, made the current directory; one Reelkeeper per data folder.
+    if (!takeDataFolder()) return;
+    // 2. The tab pictures.
+    ExtPageControl1->setPictures(rk::loadTabPictures(0, 3));
+    PageControl2->setPictures(rk::loadTabPictures(3, 4));
+    // 3. Errors no handler expects go to the error log from now on.
+    rk::app::setUnexpectedErrorHandler(
+        [this](const QString& where, const QString& what) { MyException(where, what); });
+    // 4. and 5. The tables, each in its order, on its first record.
+    rk::store::engine().deleted = true;
+    if (!openCatalogue()) return;
+    ready_ = true;
+    // 6. to 14. The settings.
+    readSettings();
+    // 15. The choice lists.
+    readChoiceLists();
+    chkMultiSetClick();
+}
+
+bool TForm1::takeDataFolder() {
+    dataFolder_ = QDir(dataFolder_).absolutePath();
+    if (!dataFolder_.endsWith(QLatin1Char('/'))) dataFolder_ += QLatin1Char('/');
+    if (!QDir::setCurrent(dataFolder_)) {
+        tell(this, QStringLiteral("The data folder %1 cannot be opened.").arg(dataFolder_));
+        return false;
+    }
+    instanceLock_ = std::make_unique<QLockFile>(dataFolder_ + QStringLiteral("Reelkeeper.lock"));
+    instanceLock_->setStaleLockTime(0); // held for the whole run; stale only when its owner died
+    if (!instanceLock_->tryLock(0) && instanceLock_->error() == QLockFile::LockFailedError) {
+        tell(this, QStringLiteral("Reelkeeper is already running with the catalogue in %1.\n\n"
+                                  "Use the window that is open, or close it before starting "
+                                  "Reelkeeper again.")
+                       .arg(QDir::toNativeSeparators(dataFolder_)));
+        instanceLock_.reset();
+        return false;
+    }
+    ftsPath_ = QString::fromStdString(rk::search::titlesIndexPath(dataFolder_.toStdString()));
+    return true;
+}
+
+bool TForm1::openCatalogue() {
+    const std::string dir = dataFolder_.toStdString();
+    const std::string titlesPath = rk::findFileNoCase(dir, rk::catalogue::kTitlesFile);
+    const std::string catsPath = rk::findFileNoCase(dir, rk::catalogue::kCategoriesFile);
+    if (!QFile::exists(QString::fromStdString(titlesPath)) &&
+        !QFile::exists(QString::fromStdString(catsPath))) {
+        if (!offerNewCatalogue()) return false;
+    }
+    const QString folder = QDir::toNativeSeparators(dataFolder_);
+    titlesTable_->setPath(rk::findFileNoCase(dir, rk::catalogue::kTitlesFile));
+    catsTable_->setPath(rk::findFileNoCase(dir, rk::catalogue::kCategoriesFile));
+    if (const rk::Status s = titlesTable_->open(); !s.isOk()) {
+        tell(this, explainOpenFailure(QString::fromLatin1(rk::catalogue::kTitlesFile), folder, s));
+        return false;
+    }
+    if (const rk::Status s = catsTable_->open(); !s.isOk()) {
+        titlesTable_->close();
+        tell(this,
+             explainOpenFailure(QString::fromLatin1(rk::catalogue::kCategoriesFile), folder, s));
+        return false;
+    }
+    for (auto* t : {titlesTable_.get(), catsTable_.get()})
+        for (const std::string& notice : t->notices())
+            MyException(QString::fromStdString(t->path()), QString::fromStdString(notice));
+    titlesTable_->setOrder(titlesTable_->tagArea("TITIT"));
+    titlesTable_->goTop();
+    catsTable_->setOrder(catsTable_->tagArea("CAT"));
+    catsTable_->goTop();
+    Table1->setActive(true);
+    Table2->setActive(true);
+    return true;
+}
+
+bool TForm1::offerNewCatalogue() {
+    const QString folder = QDir::toNativeSeparators(dataFolder_);
+    const int choice = rk::fw::prompt().choose(
+        this,
+        QStringLiteral("There is no catalogue in %1.\n\nReelkeeper can start an empty catalogue "
+                       "there, or one filled with sample titles to try the program with.")
+            .arg(folder),
+        kCaption, rk::fw::Icon::Question,
+        {QStringLiteral("Empty Catalogue"), QStringLiteral("Sample Catalogue"),
+         QStringLiteral("Quit")});
+    if (choice != 0 && choice != 1) return false;
+    const std::string dir = dataFolder_.toStdString();
+    const rk::Status made =
+        choice == 0 ? rk::catalogue::createEmpty(dir) : rk::catalogue::createSample(dir);
+    if (!made.isOk()) {
+        tell(this, QStringLiteral("The catalogue could not be created in %1:\n%2")
+                       .arg(folder, QString::fromStdString(made.message())));
+        return false;
+    }
+    return true;
+}
+
+void TForm1::readSettings() {
+    rk::fw::SettingsKey key;
+    BannerLab->hide();
+    setCategoryListHeight(82);
+
+    const QString custom = QStringLiteral("Custom");
+    QLabel* labels[] = {lblUser1, lblUser2, lblUser3, lblUser4};
+    for (int i = 0; i < 4; ++i) {
+        const QString text = key.readString(custom, QStringLiteral("Custom%1").arg(i + 1),
+                                            QStringLiteral("Custom-%1").arg(i + 1));
+        labels[i]->setText(text);
+        labels[i]->buddy()->setAccessibleName(text);
+    }
+
+    const QString settings = QStringLiteral("Settings");
+    if (key.readInteger(settings, QStringLiteral("BoldLists"), 0) == 1) {
+        for (QWidget* page : {TabSheet7, TabSheet8, TabSheet9}) {
+            QFont f = page->font();
+            f.setBold(true);
+            page->setFont(f);
+        }
+    }
+    if (key.readString(settings, QStringLiteral("StartTab"), QStringLiteral("Categories")) ==
+        QLatin1String("ViewAll"))
+        ExtPageControl1->setCurrentWidget(TabSheet8);
+    if (key.readInteger(settings, QStringLiteral("ShowHints"), 1) == 0) setHintsShown(false);
+    LockCheck->setChecked(key.readInteger(settings, QStringLiteral("CategoryLock"), 0) != 0);
+    if (key.readInteger(settings, QStringLiteral("EnterKeyTab"), 0) == 1) enterAsTab = true;
+    if (key.readInteger(settings, QStringLiteral("EnterMovesTab"), 0) == 0) enterMovesPage = false;
+    if (key.readInteger(settings, QStringLiteral("Navigator"), 0) == 1)
+        Navigator1->setChecked(true);
+    defaultFormat =
+        key.readString(settings, QStringLiteral("DefaultFormat"), QStringLiteral("VHS")).left(255);
+}
+
+void TForm1::readChoiceLists() {
+    auto load = [this](const char* file, const std::vector<std::string>& builtin,
+                       rk::fw::DBComboBox* combo) {
+        const auto list = rk::catalogue::readChoiceList(
+            rk::findFileNoCase(dataFolder_.toStdString(), file), builtin);
+        QStringList items;
+        for (const std::string& e : list.isOk() ? list.value() : builtin)
+            items << rk::fw::fromCp1252(e);
+        combo->setItems(items);
+    };
+    load(rk::catalogue::kRatingsFile, rk::catalogue::builtinRatings(), DBComboBox2);
+    load(rk::catalogue::kFormatsFile, rk::catalogue::builtinFormats(), DBComboBox1);
+}
+
+// --- First show, splash, activation
+
+void TForm1::FormShow() {
+    Timer1->start();
+    setStatusPanelText(1, QStringLiteral("Database Last Modified on: ") +
+                              QString::fromStdString(titles().baseDate()));
+    rk::copyLookToAll(*SaveBut, TB97);
+    if (pendingCategoryHeight_ >= 0) setCategoryListHeight(pendingCategoryHeight_);
+    // The tip window shows when the tip file's first character is "1".
+    QFile tips(dataFolder_ + kTipFile);
+    char flag = 0;
+    if (tips.open(QIODevice::ReadOnly) && tips.getChar(&flag) && flag == '1')
+        QTimer::singleShot(0, this, &TForm1::TipoftheDay1Click);
+}
+
+void TForm1::Timer1Timer() {
+    Timer1->stop();
+    if (splash_) splash_->close();
+}
+
+void TForm1::FormActivate() {
+    if (!ready_) return;
+    if (!QDir::setCurrent(dataFolder_)) return;
+    ftsPath_ = QString::fromStdString(rk::search::titlesIndexPath(dataFolder_.toStdString()));
+    if (TNavForm* nav = appWindows().navForm) nav->setVisible(Navigator1->isChecked());
+    rk::fw::SettingsKey key;
+    const QString startup = QStringLiteral("Startup");
+    if (key.readInteger(startup, QStringLiteral("StartTut"), 1) == 1)
+        rk::fw::prompt().showHelp(this, QStringLiteral("Tutorial"));
+    key.writeInteger(startup, QStringLiteral("StartTut"), 0);
+}
+
+// --- Close
+
+void TForm1::FormClose() {
+    Table1->setActive(false);
+    Table2->setActive(false);
+    titlesTable_->close();
+    catsTable_->close();
+    if (instanceLock_) instanceLock_->unlock();
+}
+
+void TForm1::quitClick() {
+    close();
+}
+
+void TForm1::MyException(const QString& where, const QString& what) {
+    rk::fw::ErrorLog::write(where, what);
+}
+
+// --- Help, about, web site, tips
+
+void TForm1::Contents1Click() {
+    rk::fw::prompt().showHelp(this, QStringLiteral("MainTopic"));
+}
+
+void TForm1::Tutorial1Click() {
+    rk::fw::prompt().showHelp(this, QStringLiteral("Tutorial"));
+}
+
+void TForm1::AboutClick() {
+    if (QWidget* about = appWindows().aboutBox) {
+        about->setWindowModality(Qt::ApplicationModal);
+        about->show();
+        about->raise();
+    }
+}
+
+void TForm1::WebsiteClick() {
+    if (!rk::fw::prompt().openUrl(QUrl(kWebsite)))
+        rk::fw::prompt().message(
+            this, QStringLiteral("No web browser could be started for %1.").arg(kWebsite), kCaption,
+            rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+}
+
+void TForm1::TipoftheDay1Click() {
+    const QString path = dataFolder_ + kTipFile;
+    bool ok = false;
+    QStringList lines = rk::readCp1252Lines(path, &ok);
+    if (!ok) lines = rk::app::defaultTipLines();
+    auto* tips = new rk::TipWindow(this);
+    tips->setObjectName(QStringLiteral("TipWindow"));
+    tips->setAttribute(Qt::WA_DeleteOnClose);
+    tips->setLines(lines);
+    connect(tips, &QDialog::accepted, this,
+            [path, tips] { rk::writeCp1252Lines(path, tips->lines()); });
+    tips->open();
+}

@@ -1,0 +1,318 @@
+// TForm1, the main window: the three views of the titles on the left, the four detail
+// pages of the current title on the right, the menu, the tool bar and the status bar.
+//
+// One class, its handlers kept in the file of the subsystem they belong to:
+//   mainwin/form1.cpp       construction: controls, menus, tool bar, connections
+//   mainwin/detailpages.cpp the four detail pages, the banner and the run-time zoom panel
+//   mainwin/views.cpp       views, tabs, sort orders, banner, navigator, tool tips
+//   mainwin/editing.cpp     New, Save, Trash, the title and Enter rules, tapes, zoom,
+//                           clipboard, the full-text hooks of a post and a delete
+//   app/startup.cpp         creation, first show, activation, close, help and about
+// The handlers of later subsystems slot in the same way (mainwin/categories.cpp,
+// mainwin/marking.cpp, search/titlesearch.cpp, store/maintenance.cpp).
+#pragma once
+
+#include "dataset.h"
+#include "placement.h"
+#include "table.h"
+#include "tfts.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLockFile;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+
+namespace rk {
+class DotMatrixBanner;
+class GradientToolButton;
+class LitCheckBox;
+class PictureTabWidget;
+class SpinButton;
+class SpinEdit;
+} // namespace rk
+
+namespace rk::fw {
+class DBCheckBox;
+class DBComboBox;
+class DBEdit;
+class DBLookupCombo;
+class DBLookupList;
+class DBMemo;
+class DBRadioGroup;
+class RecordListModel;
+} // namespace rk::fw
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the window and runs its creation (FormCreate) on `dataFolder`.
+    explicit TForm1(const QString& dataFolder, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // False when the creation could not open the catalogue (the user was told why); the
+    // program then ends instead of showing a window without data.
+    bool isReady() const { return ready_; }
+    const QString& dataFolder() const { return dataFolder_; }
+    const QString& ftsPath() const { return ftsPath_; }
+
+    // Program-wide state that the preferences and the list editor set.
+    bool enterAsTab = false;    // Enter in a field moves to the next field
+    bool enterMovesPage = true; // Enter in a page's last field moves to the next page
+    QString defaultFormat = QStringLiteral("VHS");
+    bool newTitlePending = false; // a new title waits for its first post
+
+    rk::store::Table& titles() { return *titlesTable_; }
+    rk::store::Table& categories() { return *catsTable_; }
+    QString statusPanelText(int panel) const;
+    void setStatusPanelText(int panel, const QString& text);
+    int categoryListHeight() const;
+    void setCategoryListHeight(int height);
+    bool hintsShown() const { return hintsShown_; }
+    void setHintsShown(bool on);
+    // The splash window that Timer1Timer closes.
+    void setSplash(QWidget* splash) { splash_ = splash; }
+
+    // --- Data
+    rk::fw::Dataset* Table1 = nullptr; // the titles, as the window edits them
+    rk::fw::Dataset* Table2 = nullptr; // the categories
+    rk::search::TFts Fts1;
+
+    // --- Controls named by the layout
+    QToolBar* TB97 = nullptr;
+    rk::GradientToolButton *NewBut = nullptr, *SaveBut = nullptr, *TrashBut = nullptr,
+                           *MarkBut = nullptr, *PrintBut = nullptr, *ReportsBut = nullptr,
+                           *LabelBut = nullptr, *FindBut = nullptr, *MasterBut = nullptr,
+                           *InternetBut = nullptr, *SortBut = nullptr;
+    QMenu* PopupMenu3 = nullptr; // the sort orders
+    rk::LitCheckBox* BitCheck = nullptr;
+    rk::fw::DBCheckBox* DBCheckBox1 = nullptr; // hidden, bound to MARKED
+
+    rk::PictureTabWidget* ExtPageControl1 = nullptr;
+    QWidget *TabSheet7 = nullptr, *TabSheet8 = nullptr, *TabSheet9 = nullptr;
+    rk::fw::DBLookupList *DBLookupListBox1 = nullptr, *DBLookupListBox2 = nullptr,
+                         *DBLookupListBox3 = nullptr, *DBLookupListBox4 = nullptr;
+    QSplitter* RxSplitter1 = nullptr;
+    QMenu* PopupMenu1 = nullptr; // the category list's menu
+
+    rk::PictureTabWidget* PageControl2 = nullptr;
+    QWidget *TabSheet4 = nullptr, *TabSheet5 = nullptr, *TabSheet6 = nullptr, *TabSheet1 = nullptr;
+    rk::DotMatrixBanner* BannerLab = nullptr;
+
+    // Common page
+    rk::fw::DBEdit *DBEdit1 = nullptr, *DBEdit3 = nullptr, *DBEdit13 = nullptr,
+                   *DBEditRunTime = nullptr, *DBEdit7 = nullptr, *DBEdit11 = nullptr,
+                   *DBEditTapes = nullptr;
+    rk::fw::DBLookupCombo* DBLookupComboBox1 = nullptr;
+    QCheckBox* LockCheck = nullptr;
+    rk::fw::DBComboBox *DBComboBox1 = nullptr, *DBComboBox3 = nullptr, *DBComboBox2 = nullptr;
+    QPushButton* butZoom = nullptr;
+    rk::fw::DBCheckBox* chkMultiSet = nullptr;
+    rk::SpinButton* UpDown1 = nullptr;
+    QLabel *lblUser1 = nullptr, *lblUser2 = nullptr, *lblUser3 = nullptr, *lblUser4 = nullptr,
+           *lblTapes = nullptr;
+    // Run-time zoom panel
+    QFrame* pnlZoom = nullptr;
+    rk::SpinEdit *RxSpinEdit1 = nullptr, *RxSpinEdit2 = nullptr; // hours, minutes
+    rk::SpinButton *RxSpinButton1 = nullptr, *RxSpinButton2 = nullptr;
+    QPushButton *BitBtn2 = nullptr, *BitBtn3 = nullptr; // "Cancel", "Go with it!"
+
+    // Details page
+    rk::fw::DBEdit *DBEdit6 = nullptr, *DBEdit12 = nullptr, *DBEdit14 = nullptr, *DBEdit5 = nullptr,
+                   *DBEdit8 = nullptr, *DBEdit9 = nullptr;
+    rk::fw::DBMemo* DBMemo1 = nullptr;
+    rk::fw::DBRadioGroup *RadioGroupContent = nullptr, *RadioGroupSound = nullptr,
+                         *RadioGroupPicture = nullptr;
+
+    // AV page
+    QGroupBox* GroupBoxFeatures = nullptr;
+    rk::fw::DBCheckBox *DBCheckBoxSurround = nullptr, *DBCheckBoxCaptions = nullptr;
+    rk::fw::DBComboBox* DBComboBox4 = nullptr;
+    rk::fw::DBCheckBox* chkClip = nullptr;
+    QGroupBox* avGroup = nullptr;
+    rk::fw::DBEdit* DBEditClip = nullptr;
+    QPushButton *butPlay = nullptr, *BitBtn5 = nullptr;
+    rk::fw::DBRadioGroup* RadioGroupClip = nullptr;
+
+    // Stars page
+    rk::fw::DBEdit *DBEditStar1 = nullptr, *DBEditStar2 = nullptr, *DBEditStar3 = nullptr,
+                   *DBEditStar4 = nullptr;
+
+    QStatusBar* StatusBar1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QTimer* Timer1 = nullptr; // the splash timer
+
+    // --- Menu items
+    QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Special1 = nullptr,
+          *Help1 = nullptr, *DatabaseMaintenance1 = nullptr, *Tabs1 = nullptr;
+    QAction *Save1 = nullptr, *PrintReport1 = nullptr, *ReportBuilder1 = nullptr,
+            *CreateVideoLabels1 = nullptr, *ImportExport1 = nullptr, *PackDatabase1 = nullptr,
+            *ReIndexDatabase1 = nullptr, *quit = nullptr;
+    QAction *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr, *AddNewEntry1 = nullptr,
+            *DeleteCurrentEntry1 = nullptr, *MarkUnMarkCurrentEntry1 = nullptr,
+            *UnMarkMarkedEntries1 = nullptr, *AddNewCategory2 = nullptr, *Find1 = nullptr;
+    QAction *Navigator1 = nullptr, *MasterEditor1 = nullptr, *Category2 = nullptr,
+            *ViewAll1 = nullptr, *Marked1 = nullptr, *Common1 = nullptr, *Details1 = nullptr,
+            *Other1 = nullptr, *Stars1 = nullptr, *ToolTips1 = nullptr, *TipoftheDay1 = nullptr;
+    QAction *Preferences = nullptr, *ModifyCategories2 = nullptr, *SearchtheNet1 = nullptr,
+            *CalculateCosts1 = nullptr;
+    QAction *Contents1 = nullptr, *Tutorial1 = nullptr, *About = nullptr, *Website = nullptr;
+    QAction *AddNewCategory1 = nullptr, *ModifyCategories1 = nullptr; // PopupMenu1
+    // PopupMenu3
+    QAction *Title2 = nullptr, *Category3 = nullptr, *Director1 = nullptr, *ID = nullptr,
+            *Year1 = nullptr, *Format1 = nullptr, *Rating = nullptr, *RatedPG13etc1 = nullptr,
+            *Content1 = nullptr, *MultiSets1 = nullptr, *User11 = nullptr, *User21 = nullptr,
+            *NaturalOrder1 = nullptr;
+
+    // --- Life cycle (app/startup.cpp)
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void Timer1Timer();
+    // Errors that no handler expects: written to the error log, never shown raw.
+    void MyException(const QString& where, const QString& what);
+    void quitClick();
+    void Contents1Click();
+    void Tutorial1Click();
+    void AboutClick();
+    void WebsiteClick();
+    void TipoftheDay1Click();
+    void Edit1Click();
+
+    // --- Views, tabs and sort orders (mainwin/views.cpp)
+    void ExtPageControl1Change();
+    void Category2Click();
+    void ViewAll1Click();
+    void Marked1Click();
+    void Common1Click();
+    void Details1Click();
+    void Other1Click();
+    void Stars1Click();
+    void PageControl2Change();
+    void DataSource1DataChange();
+    void Navigator1Click();
+    void ToolTips1Click();
+    void Title2Click();
+    void Category3Click();
+    void Director1Click();
+    void IDClick();
+    void Year1Click();
+    void Format1Click();
+    void RatingClick();
+    void RatedPG13etc1Click();
+    void Content1Click();
+    void MultiSets1Click();
+    void User11Click();
+    void User21Click();
+    void NaturalOrder1Click();
+
+    // --- Entry editing (mainwin/editing.cpp)
+    void NewButClick();
+    void SaveButClick();
+    void TrashButClick();
+    void Table1NewRecord();
+    void Table1AfterPost();
+    void Table1AfterCancel();
+    void Table1PostError(const rk::Status& status);
+    void DBEdit1Exit();
+    // Enter key handlers; true when the key was consumed.
+    bool DBEdit1KeyPress(QWidget* sender);
+    bool DBEdit11KeyPress(QWidget* sender);
+    bool DBMemo1KeyPress(QWidget* sender);
+    bool DBEditTapesKeyPress(QWidget* sender);
+    void chkMultiSetClick();
+    void DBEditTapesChange();
+    bool UpDown1Changing();
+    void UpDown1Click(int position);
+    void butZoomClick();
+    void RxSpinButton1TopClick();
+    void RxSpinButton1BottomClick();
+    void RxSpinButton2TopClick();
+    void RxSpinButton2BottomClick();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+
+    int upDownPosition() const { return upDownPosition_; }
+    bool isZoomOpen() const { return zoomOpen_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Construction (form1.cpp, detailpages.cpp)
+    void buildMenus();
+    void buildToolBar();
+    void buildViewPages();
+    void buildDetailPages();
+    QWidget* buildCommonPage();
+    QWidget* buildDetailsPage();
+    QWidget* buildAvPage();
+    QWidget* buildStarsPage();
+    void buildZoomPanel(QWidget* page);
+    void buildStatusBar();
+    void bindControls();
+    void connectCommands();
+    void placeBanner();
+    void placeZoomPanel();
+
+    // Views
+    void applySortTag(const char* tag);
+    void showCount(const QString& caption);
+    // Editing
+    void moveToNextPage();
+    void animateZoom(bool open);
+    // Start-up (app/startup.cpp)
+    bool takeDataFolder();
+    bool openCatalogue();
+    bool offerNewCatalogue();
+    void readSettings();
+    void readChoiceLists();
+
+    QString dataFolder_;
+    QString ftsPath_;
+    bool ready_ = false;
+    bool hintsShown_ = true;
+    bool tutorialChecked_ = false;
+    bool firstShown_ = false;
+    bool closing_ = false;
+    std::unique_ptr<rk::store::Table> titlesTable_;
+    std::unique_ptr<rk::store::Table> catsTable_;
+    std::unique_ptr<QLockFile> instanceLock_;
+    rk::fw::RecordListModel* titleModel_ = nullptr;
+    rk::fw::RecordListModel* categoryModel_ = nullptr;
+    rk::fw::FormStorage* storage_ = nullptr;
+    QPointer<QWidget> splash_;
+    QLabel* statusPanel0_ = nullptr;
+    QLabel* statusPanel1_ = nullptr;
+    int pendingCategoryHeight_ = -1;
+    int upDownPosition_ = 1;
+    bool zoomOpen_ = false;
+    QTimer* zoomTimer_ = nullptr;
+    int zoomStep_ = 0;
+    QList<QWidget*> enterTabControls_;  // Enter moves to the next field when enterAsTab
+    QList<QWidget*> enterPageControls_; // Enter always consumed; may move to the next page
+};
