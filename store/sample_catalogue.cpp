@@ -371,7 +371,8 @@ Status createSample(const std::string& dir, Env* env) {
         RK_RETURN_IF_ERROR(set(img, F("PRICE"), t.price));
         dbf::setLogical(img, F("MARKED"), t.marked);
         dbf::setLogical(img, F("MULTI_SET"), t.tapes > 1);
-        RK_RETURN_IF_ERROR(dbf::setNumber(img, F("TAPES"), t.tapes));
+        // As the program writes them: a title that is no multi-set keeps no tape count.
+        if (t.tapes > 1) RK_RETURN_IF_ERROR(dbf::setNumber(img, F("TAPES"), t.tapes));
         dbf::setLogical(img, F("AV_CLIP"), false);
         // The "B&W" choice is stored with a doubled ampersand.
         RK_RETURN_IF_ERROR(
