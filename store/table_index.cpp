@@ -264,10 +264,9 @@ Status Table::reindex(const Progress& progress) {
     }
     cursor_.reset();
     cursorRecno_ = 0;
-    Status s =
-        opts_.readOnly || !opts_.exclusive ? index_->repair(progress) : index_->rebuild(progress);
-    if (s && progress) progress(100);
-    return s;
+    // The rebuild reports its own 100 %.
+    return opts_.readOnly || !opts_.exclusive ? index_->repair(progress)
+                                              : index_->rebuild(progress);
 }
 
 // ---------------------------------------------------------------------------------------------
