@@ -4,6 +4,7 @@ namespace rk::print {
 
 void TPageList::append(const QPicture& page) {
     QByteArray packed = qCompress(QByteArray(page.data(), page.size()), 1);
+    packed.squeeze(); // qCompress leaves room for the worst case: ten times the bytes kept
     bytes_ += packed.size();
     ++generation_;
     pages_.push_back(std::move(packed));
