@@ -1,0 +1,99 @@
+// rkdb search and rkdb index-text, run as a user's script would run them.
+#include "testdir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+using rk::search::test::readFile;
+using rk::search::test::TestDir;
+using rk::search::test::writeFile;
+
+namespace {
+
+struct Output {
+    int status = -1;
+    std::string out, err;
+};
+
+Output rkdb(const TestDir& d, const std::string& args) {
+    const std::string errFile = d.file("stderr.txt");
+    const std::string cmd = std::string(RKDB_PATH) + " " + args + " 2>" + errFile;
+    Output o;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return o;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        o.out.append(buf.data(), n);
+    const int rc = pclose(p);
+    o.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    o.err = readFile(errFile);
+    return o;
+}
+
+class RkdbSearch : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(rkdb(d_, "create " + d_.dir() + " --sample").status, 0); }
+    std::string table() const { return d_.file("VIDEO.DBF"); }
+    TestDir d_;
+};
+
+} // namespace
+
+TEST_F(RkdbSearch, BuildsAMissingIndexThenPrintsTheMatches) {
+    Output o = rkdb(d_, "search " + table() + " spielberg");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.err.find("building it first"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("6 Matches Found."), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "8\tRaiders of the Lost Ark\n9\tE.T. the Extra-Terrestrial\n10\tJaws\n"
+                     "11\tClose Encounters of the Third Kind\n47\tSchindler's List\n"
+                     "53\tJurassic Park\n");
+    // The next search uses the index it left.
+    o = rkdb(d_, "search " + d_.dir() + " \"francois truffaut\" --field Stars");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "1 Matches Found.\n");
+    EXPECT_EQ(o.out, "11\tClose Encounters of the Third Kind\n");
+}
+
+TEST_F(RkdbSearch, FieldChoicesByNumberOrName) {
+    Output o = rkdb(d_, "search " + table() + " casablanca --field 2");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.err.find("Text not found!"), std::string::npos);
+    EXPECT_EQ(o.out, "");
+    o = rkdb(d_, "search " + table() + " casablanca --field titles --fields TITLE,YEAR");
+    EXPECT_EQ(o.out, "1\tCasablanca\t1942\n");
+    o = rkdb(d_, "search " + table() + " casablanca --field 12");
+    EXPECT_EQ(o.status, 2);
+    o = rkdb(d_, "search " + table() + " casablanca --field Starz");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("ALL Fields"), std::string::npos);
+}
+
+TEST_F(RkdbSearch, AnUnusableIndexIsExplainedAndRebuiltOnRequest) {
+    writeFile(d_.file("Titles.ia"), "an index of another program");
+    Output o = rkdb(d_, "search " + table() + " jaws");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("no usable search index"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("index-text"), std::string::npos);
+    EXPECT_EQ(readFile(d_.file("Titles.ia")), "an index of another program");
+
+    o = rkdb(d_, "index-text " + table());
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.err.find("indexed 72 records"), std::string::npos) << o.err;
+    o = rkdb(d_, "search " + table() + " jaws");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, "10\tJaws\n");
+}
+
+TEST_F(RkdbSearch, DeletedTitlesAreNotListedAndResultsFollowTheOrder) {
+    ASSERT_EQ(rkdb(d_, "delete " + table() + " 9").status, 0);
+    Output o = rkdb(d_, "search " + table() + " spielberg --field Director --order TITIT");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, "11\tClose Encounters of the Third Kind\n10\tJaws\n53\tJurassic Park\n"
+                     "8\tRaiders of the Lost Ark\n47\tSchindler's List\n");
+    EXPECT_NE(o.err.find("5 Matches Found."), std::string::npos);
+}
