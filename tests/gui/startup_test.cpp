@@ -1,0 +1,386 @@
+// Start-up, settings and shut-down: first-run defaults, the settings that shape the window,
+// the tutorial that opens once, the splash, placement across runs, the catalogue that is
+// missing, held or damaged, and the second instance.
+#include "guifixture.h"
+
+#include "aboutwindow.h"
+#include "datacontrols.h"
+#include "gradienttoolbutton.h"
+#include "picturetabbar.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLockFile>
+#include <QMenu>
+#include <QProcess>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolTip>
+
+using rk::fw::Button;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theFirstRunUsesTheDefaultsAndOpensTheTutorialOnce() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        QCOMPARE(f->ExtPageControl1->currentWidget(), f->TabSheet7);
+        QVERIFY(f->ToolTips1->isChecked());
+        QVERIFY(f->hintsShown());
+        QVERIFY(!f->TabSheet8->font().bold());
+        QVERIFY(!f->LockCheck->isChecked());
+        QVERIFY(!f->enterAsTab);
+        QVERIFY(!f->enterMovesPage);
+        QVERIFY(!f->Navigator1->isChecked());
+        QVERIFY(appWindows().navForm && !appWindows().navForm->isVisible());
+        QCOMPARE(f->defaultFormat, QString("VHS"));
+        QCOMPARE(f->lblUser1->text(), QString("Custom-1"));
+        QCOMPARE(f->lblUser4->text(), QString("Custom-4"));
+        QCOMPARE(f->DBEdit7->accessibleName(), QString("Custom-1"));
+        QCOMPARE(f->statusPanelText(0), QString("Entries"));
+        QVERIFY(f->statusPanelText(1).startsWith("Database Last Modified on: "));
+        QCOMPARE(app.prompt.helpTopics(), QStringList{"Tutorial"});
+        QCOMPARE(app.readSetting("Startup", "StartTut"), QString("0"));
+
+        // Another activation opens no tutorial.
+        f->FormActivate();
+        QCOMPARE(app.prompt.helpTopics().size(), 1);
+        app.restart();
+        QVERIFY(app.prompt.helpTopics().isEmpty());
+        QCOMPARE(app.prompt.unanswered, 0);
+    }
+
+    void startTabMustBeExactlyViewAll() {
+        GuiFixture app;
+        app.writeSetting("Settings", "StartTab", "viewall");
+        QVERIFY(app.start());
+        QCOMPARE(app.form->ExtPageControl1->currentWidget(), app.form->TabSheet7);
+        QCOMPARE(app.form->statusPanelText(0), QString("Entries"));
+        app.stop();
+        app.writeSetting("Settings", "StartTab", "ViewAll");
+        QVERIFY(app.start());
+        QCOMPARE(app.form->ExtPageControl1->currentWidget(), app.form->TabSheet8);
+        QCOMPARE(app.form->statusPanelText(0),
+                 QString("Total Entries: %1").arg(app.form->titles().count()));
+        QVERIFY(app.form->titles().count() > 0);
+    }
+
+    void showHintsReadsNumbersWithTheHexRule() {
+        GuiFixture app;
+        app.writeSetting("Settings", "ShowHints", "0x0");
+        QVERIFY(app.start());
+        QVERIFY(!app.form->hintsShown());
+        QVERIFY(!app.form->ToolTips1->isChecked());
+        app.stop();
+        app.writeSetting("Settings", "ShowHints", "abc");
+        QVERIFY(app.start());
+        QVERIFY(app.form->hintsShown());
+        QVERIFY(app.form->ToolTips1->isChecked());
+    }
+
+    void theToolTipsSwitchIsNotSaved() {
+        GuiFixture app;
+        app.writeSetting("Settings", "ShowHints", "1");
+        QVERIFY(app.start());
+        const QByteArray before = app.settingsBytes();
+        auto askForTip = [&] {
+            QToolTip::hideText();
+            if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000)) return true;
+            QWidget* button = app.form->NewBut;
+            QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(button, &tip);
+            return QToolTip::isVisible();
+        };
+        QVERIFY(askForTip());
+        app.form->ToolTips1->trigger();
+        QVERIFY(!app.form->hintsShown());
+        QVERIFY(!askForTip());
+        QCOMPARE(app.settingsBytes(), before);
+        app.restart();
+        QVERIFY(app.form->hintsShown());
+    }
+
+    void aLongDefaultFormatKeepsItsFirst255Characters() {
+        GuiFixture app;
+        const QString format = QString(200, 'a') + QString(100, 'b');
+        app.writeSetting("Settings", "DefaultFormat", format);
+        QVERIFY(app.start());
+        QCOMPARE(app.form->defaultFormat, format.left(255));
+    }
+
+    void theOtherSettingsTakeEffect() {
+        GuiFixture app;
+        app.writeSetting("Custom", "Custom1", "Shelf");
+        app.writeSetting("Custom", "Custom3", "Bought at");
+        app.writeSetting("Settings", "BoldLists", "1");
+        app.writeSetting("Settings", "CategoryLock", "7"); // anything but 0 is on
+        app.writeSetting("Settings", "EnterKeyTab", "1");
+        app.writeSetting("Settings", "EnterMovesTab", "2");
+        app.writeSetting("Settings", "Navigator", "1");
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        QCOMPARE(f->lblUser1->text(), QString("Shelf"));
+        QCOMPARE(f->lblUser2->text(), QString("Custom-2"));
+        QCOMPARE(f->lblUser3->text(), QString("Bought at"));
+        QVERIFY(f->TabSheet8->font().bold());
+        QVERIFY(f->DBLookupListBox2->font().bold());
+        QVERIFY(f->LockCheck->isChecked());
+        QVERIFY(f->enterAsTab);
+        QVERIFY(f->enterMovesPage);
+        QVERIFY(f->Navigator1->isChecked());
+        QVERIFY(appWindows().navForm->isVisible());
+    }
+
+    void enterKeyTabMustBeOneAndEnterMovesTabAnythingButZero() {
+        GuiFixture app;
+        app.writeSetting("Settings", "EnterKeyTab", "2");
+        app.writeSetting("Settings", "EnterMovesTab", "0");
+        QVERIFY(app.start());
+        QVERIFY(!app.form->enterAsTab);
+        QVERIFY(!app.form->enterMovesPage);
+    }
+
+    void activationFollowsTheNavigatorCheckMark() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TNavForm* nav = appWindows().navForm;
+        app.form->Navigator1->trigger(); // checked: shown
+        QVERIFY(nav->isVisible());
+        nav->hide(); // hidden behind the program's back
+        app.form->FormActivate();
+        QVERIFY(nav->isVisible());
+        app.form->Navigator1->trigger(); // unchecked: hidden
+        QVERIFY(!nav->isVisible());
+        app.form->FormActivate();
+        QVERIFY(!nav->isVisible());
+        QCOMPARE(app.prompt.helpTopics().size(), 1); // still the first run's tutorial only
+    }
+
+    void theSplashClosesAfterTheFirstShow() {
+        GuiFixture app;
+        QWidget splash;
+        splash.show();
+        QVERIFY(app.start(false));
+        app.form->setSplash(&splash);
+        app.form->show();
+        QVERIFY(app.form->Timer1->isActive());
+        QCOMPARE(app.form->Timer1->interval(), 800);
+        QVERIFY(splash.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 3000);
+    }
+
+    void placementAndCategoryListHeightSurviveARestart() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        app.form->move(40, 30);
+        app.form->resize(900, 640);
+        QCoreApplication::processEvents();
+        app.form->setCategoryListHeight(150);
+        QCOMPARE(app.form->categoryListHeight(), 150);
+        app.stop();
+        QCOMPARE(app.readSetting("MainFormSettings", "DBLookupListBox1_Height"), QString("150"));
+        QCOMPARE(app.readSetting("MainFormSettings", "NormPos"), QString("40,30,940,670"));
+        QVERIFY(app.start());
+        QCoreApplication::processEvents();
+        QCOMPARE(app.form->pos(), QPoint(40, 30));
+        QCOMPARE(app.form->size(), QSize(900, 640));
+        QTRY_COMPARE(app.form->categoryListHeight(), 150);
+    }
+
+    void theCategoryListKeepsItsSplitterLimits() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        QCoreApplication::processEvents();
+        QTRY_COMPARE(app.form->categoryListHeight(), 82);
+        app.form->setCategoryListHeight(5);
+        QCOMPARE(app.form->categoryListHeight(), 40);
+        app.form->setCategoryListHeight(5000);
+        const int titlesHeight = app.form->RxSplitter1->sizes().value(1);
+        QVERIFY2(titlesHeight >= 20, qPrintable(QString::number(titlesHeight)));
+    }
+
+    void closingClosesTheTables() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        rk::store::Table* titles = &app.form->titles();
+        app.form->close();
+        QVERIFY(!titles->isOpen());
+        QVERIFY(!app.form->categories().isOpen());
+    }
+
+    void closingSavesAChangedEntry() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        app.form->Table1->setText("TITLE", "Changed before closing");
+        app.form->close();
+        rk::store::Table t(rk::findFileNoCase(app.data.toStdString(), "VIDEO.DBF"));
+        QVERIFY(t.open().isOk());
+        t.setOrder(0);
+        t.goTop();
+        std::vector<uint32_t> all;
+        t.visibleRecords(&all);
+        bool found = false;
+        for (uint32_t r : all) {
+            t.go(r);
+            found = found || QString::fromStdString(t.record()).contains("Changed before closing");
+        }
+        QVERIFY(found);
+    }
+
+    void anEntryThatCannotBeSavedIsNotLostOnClose() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        app.form->Table1->setText("TAPES", "many");
+        app.prompt.clear();
+        app.prompt.answer(Button::Ok).answer(Button::No); // the failure, then "close anyway?"
+        app.form->close();
+        QVERIFY(app.form->isVisible());
+        QVERIFY(app.form->Table1->isEditing());
+        QCOMPARE(app.prompt.asked.size(), 2);
+    }
+
+    void aFolderWithoutACatalogueOffersOne() {
+        GuiFixture app(GuiFixture::Catalogue::None);
+        app.prompt.answer(1); // the sample
+        QVERIFY(app.start());
+        QCOMPARE(app.prompt.asked.first().kind, QString("choose"));
+        QVERIFY(app.prompt.asked.first().text.contains("no catalogue"));
+        QVERIFY(app.form->titles().count() > 10);
+        app.stop();
+
+        GuiFixture empty(GuiFixture::Catalogue::None);
+        empty.prompt.answer(0);
+        QVERIFY(empty.start());
+        QCOMPARE(empty.form->titles().count(), 0u);
+        QVERIFY(empty.form->Table1->isEmpty());
+        empty.stop();
+
+        GuiFixture declined(GuiFixture::Catalogue::None);
+        declined.prompt.answer(2);
+        QVERIFY(!declined.start());
+        QVERIFY(!QFile::exists(declined.data + "VIDEO.DBF"));
+    }
+
+    void aTableHeldByAnotherProgramIsExplained() {
+        GuiFixture app;
+        rk::store::Table holder(rk::findFileNoCase(app.data.toStdString(), "VIDEO.DBF"));
+        QVERIFY(holder.open().isOk());
+        QVERIFY(!app.start());
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QVERIFY2(app.prompt.asked[0].text.contains("in use by another program"),
+                 qPrintable(app.prompt.asked[0].text));
+    }
+
+    void aDamagedTableIsExplained() {
+        GuiFixture app;
+        QFile f(app.data + "VIDEO.DBF");
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.write(QByteArray(32, '\x7f'));
+        f.close();
+        QVERIFY(!app.start());
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QVERIFY2(app.prompt.asked[0].text.contains("VIDEO.DBF"),
+                 qPrintable(app.prompt.asked[0].text));
+        QCOMPARE(app.prompt.asked[0].icon, rk::fw::Icon::Error);
+    }
+
+    void aMissingCategoriesTableIsExplained() {
+        GuiFixture app;
+        QFile::remove(app.data + "Cats.dbf");
+        QVERIFY(!app.start());
+        QVERIFY2(app.prompt.asked.value(0).text.contains("Cats.dbf"),
+                 qPrintable(app.prompt.asked.value(0).text));
+    }
+
+    void aSecondInstanceOnTheSameFolderIsRefused() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1 second(app.data);
+        QVERIFY(!second.isReady());
+        QCOMPARE(app.prompt.asked.last().icon, rk::fw::Icon::Error);
+        QVERIFY(app.prompt.asked.last().text.contains("already running"));
+        // The first one goes on undisturbed.
+        QVERIFY(app.form->titles().isOpen());
+    }
+
+    void aSecondProgramOnTheSameFolderIsRefused() {
+        GuiFixture app;
+        QProcess first;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", app.root.filePath("other-config"));
+        env.insert("XDG_DATA_HOME", app.root.filePath("other-data"));
+        first.setProcessEnvironment(env);
+        first.start(REELKEEPER_PATH, {"--data", app.data});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(app.data + "Reelkeeper.lock"), 10000);
+        QVERIFY(!app.start());
+        QVERIFY(app.prompt.asked.value(0).text.contains("already running"));
+        first.kill();
+        first.waitForFinished();
+        // Once it is gone, its lock is stale and the folder is free again.
+        app.prompt.clear();
+        QVERIFY(app.start());
+    }
+
+    void unexpectedErrorsGoToTheLog() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        app.form->MyException("test", "something odd");
+        QFile log(app.root.filePath("reelkeeper.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("test: something odd"));
+        QVERIFY(app.prompt.messages().isEmpty());
+    }
+
+    void theTipWindowShowsWhenTheTipFileSaysSo() {
+        GuiFixture app;
+        QFile tod(app.data + "tod.dat");
+        QVERIFY(tod.open(QIODevice::WriteOnly));
+        tod.write("1\r\nFirst tip\r\nSecond tip\r\n");
+        tod.close();
+        QVERIFY(app.start());
+        QTRY_VERIFY(app.form->findChild<QDialog*>("TipWindow"));
+        app.stop();
+
+        GuiFixture off;
+        QFile tod0(off.data + "tod.dat");
+        QVERIFY(tod0.open(QIODevice::WriteOnly));
+        tod0.write("0\r\nFirst tip\r\n");
+        tod0.close();
+        QVERIFY(off.start());
+        QTest::qWait(50);
+        QVERIFY(!off.form->findChild<QDialog*>("TipWindow"));
+    }
+
+    void pasteIsOfferedExactlyWhenTheClipboardHoldsText() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        QApplication::clipboard()->setText("Brazil");
+        emit app.form->Special1->aboutToShow();
+        QVERIFY(app.form->Paste1->isEnabled());
+        QApplication::clipboard()->clear();
+        emit app.form->Help1->aboutToShow();
+        QVERIFY(!app.form->Paste1->isEnabled());
+    }
+
+    void theHelpAboutAndWebCommands() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        app.prompt.clear();
+        app.form->Contents1->trigger();
+        app.form->Tutorial1->trigger();
+        QCOMPARE(app.prompt.helpTopics(), QStringList({"MainTopic", "Tutorial"}));
+        app.form->Website->trigger();
+        QCOMPARE(app.prompt.urls().size(), 1);
+        app.form->About->trigger();
+        QVERIFY(appWindows().aboutBox->isVisible());
+        QVERIFY(appWindows().aboutBox->isModal());
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"
