@@ -79,6 +79,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     buildStatusBar();
     bindControls();
     connectCommands();
+    connectCollectionCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);

@@ -25,6 +25,7 @@
 
 #include <memory>
 
+class QAbstractItemView;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -256,6 +257,33 @@ public:
     int upDownPosition() const { return upDownPosition_; }
     bool isZoomOpen() const { return zoomOpen_; }
 
+    // --- Category list (mainwin/categories.cpp)
+    void DBLookupListBox1MouseUp(Qt::MouseButton button);
+    // A left press over any of the four lists arms a drag that starts once the mouse moves.
+    void DBLookupListBox1MouseDown(QAbstractItemView* sender, Qt::MouseButton button,
+                                   const QPoint& pos);
+    void AddNewCategory1Click();
+    void AddNewCategory2Click();
+
+    // --- Marking, counts and value (mainwin/marking.cpp)
+    void MarkButClick();
+    void DBCheckBox1Click();
+    void BitCheckClick();
+    void UnMarkMarkedEntries1Click();
+    void CalcClick();
+
+    // --- Full-text search (search/titlesearch.cpp)
+    void FindButClick();
+    // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
+    bool UseTitles();
+    void NotFound();
+
+    // --- Database maintenance (store/maintenance.cpp)
+    void PackDatabase1Click();
+    void ReIndexDatabase1Click();
+    // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
+    void FormKeyDown(int& key);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -291,6 +319,10 @@ private:
     bool offerNewCatalogue();
     void readSettings();
     void readChoiceLists();
+    // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
+    class ListMouse;
+    void connectCollectionCommands();
+    ListMouse* listMouse_ = nullptr;
 
     QString dataFolder_;
     QString ftsPath_;
