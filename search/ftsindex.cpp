@@ -15,7 +15,7 @@ namespace {
 const char* const kMetaSql =
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID";
 const char* const kEntriesSql = "CREATE VIRTUAL TABLE entries USING fts5(words, "
-                                "tokenize='rk1252', detail=full, columnsize=0)";
+                                "tokenize='rk1252', detail=full, columnsize=0, prefix=1)";
 
 Status statusOf(sqlite3* db, int rc, const std::string& what) {
     std::string msg = what + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));

@@ -9,7 +9,9 @@
 //                          number, column `words` = the entry text's folded words joined by
 //                          spaces (tokenizer.h: joinedWords), which tokenizes back into the
 //                          same words at the same positions and is much smaller than the
-//                          padded record images it comes from
+//                          padded record images it comes from; prefix=1 keeps an index of
+//                          first letters, so that a one-letter query does not merge the
+//                          lists of thousands of words
 //
 // A file without that application id and layout, one that SQLite cannot read, or one whose
 // index is damaged is refused with Corruption (or NotFound when missing), never a crash.
