@@ -291,14 +291,6 @@ Status FtsIndex::remove(uint32_t entry, bool* removed) {
     return Status::ok();
 }
 
-Result<uint32_t> FtsIndex::count() {
-    if (!db_) return Status::invalid("the index is closed");
-    int64_t v = 0;
-    bool found = false;
-    RK_RETURN_IF_ERROR(queryInt(db_, "SELECT count(*) FROM entries", &v, &found));
-    return static_cast<uint32_t>(v);
-}
-
 Status FtsIndex::start(const Query& q, bool* any) {
     *any = false;
     inQuery_ = false;

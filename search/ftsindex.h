@@ -65,8 +65,6 @@ public:
     Status put(uint32_t entry, std::string_view text);
     // Removes an entry; *removed tells whether it was there.
     Status remove(uint32_t entry, bool* removed = nullptr);
-    // The number of entries (removed ones not counted).
-    Result<uint32_t> count();
 
     // Starts a query; *any is false when no entry can match. Candidates then come from
     // next() in increasing order; a candidate holds every term of the query (or, for a query

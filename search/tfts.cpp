@@ -20,7 +20,6 @@ int32_t TFts::failed(Status s, int32_t code) {
 
 int32_t TFts::FtsCreate(const std::string& path, int32_t, int32_t, int32_t, int32_t) {
     FtsAbandon();
-    index_.reset();
     auto ix = FtsIndex::create(path);
     if (!ix) {
         handle_ = kFtsWriteError;
@@ -34,7 +33,6 @@ int32_t TFts::FtsCreate(const std::string& path, int32_t, int32_t, int32_t, int3
 
 int32_t TFts::FtsOpen(const std::string& path, int32_t, int32_t) {
     FtsAbandon();
-    index_.reset();
     auto ix = FtsIndex::open(path);
     if (!ix) {
         unusable_ = true;

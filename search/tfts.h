@@ -24,6 +24,8 @@
 //                                 open index; uses the index's own tokenizer, so every text
 //                                 that verifies is among the candidates of the same query.
 //
+// A handle holds one index at a time: FtsCreate or FtsOpen on a handle that holds one closes
+// it first (an index started with FtsCreate and not closed is dropped, not completed).
 // The numeric arguments of FtsCreate, FtsOpen and FtsVerify are accepted and have no
 // effect. Texts are Windows-1252; an entry or verified text may hold zero bytes, which
 // separate words like any other non-letter. Paths are used whole, never cut.

@@ -15,7 +15,7 @@ constexpr std::array<const char*, kFieldChoiceCount> kCaptions = {
     "ALL Fields", "Titles", "Stars", "Producer", "Director", "Rating",
     "Year",       "ID",     "User1", "User2",    "User3",    "User4"};
 
-// The fields behind each choice after the first two special ones.
+// The field of each single-field choice (item 0 is the whole record, item 2 the four stars).
 constexpr std::array<const char*, kFieldChoiceCount> kFieldOf = {
     nullptr, "TITLE", nullptr, "PRODUCER", "DIRECTOR", "RATING",
     "YEAR",  "ID",    "USER1", "USER2",    "USER3",    "USER4"};

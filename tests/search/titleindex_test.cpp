@@ -274,6 +274,31 @@ TEST_F(TitleIndexTest, AFailedRebuildLeavesTheOldIndex) {
     EXPECT_EQ(candidates("rebuilt"), V{1});
 }
 
+TEST(TitleIndexEmpty, AnEmptyTableGivesAnEmptyIndexThatGrows) {
+    TestDir d;
+    ASSERT_TRUE(rk::catalogue::createEmpty(d.dir()).isOk());
+    Table t(rk::findFileNoCase(d.dir(), "VIDEO.DBF"));
+    ASSERT_TRUE(t.open().isOk());
+    const std::string path = titlesIndexPath(d.dir());
+    TFts fts;
+    auto r = buildTitlesIndex(fts, t, path);
+    ASSERT_TRUE(r.isOk()) << r.status().message();
+    EXPECT_EQ(r->records, 0u);
+    EXPECT_EQ(fts.FtsSet("anything"), 0);
+    EXPECT_EQ(fts.FtsSet("-anything"), 0);
+    fts.FtsClose();
+
+    ASSERT_TRUE(t.appendBlank().isOk());
+    std::string img = t.record();
+    rk::dbf::setString(img, *t.field("TITLE"), "First Light");
+    ASSERT_TRUE(t.putRecord(img).isOk());
+    EXPECT_EQ(addTitleEntry(fts, path, t), 1);
+    auto found = searchTitles(t, path, "light", 1);
+    ASSERT_TRUE(found.isOk());
+    EXPECT_EQ(found->outcome, SearchOutcome::Found);
+    EXPECT_EQ(found->report.matches, 1u);
+}
+
 TEST(TitleIndexHelpers, CaptionsAndEntryText) {
     EXPECT_STREQ(fieldChoiceCaption(0), "ALL Fields");
     EXPECT_STREQ(fieldChoiceCaption(2), "Stars");
