@@ -1,6 +1,7 @@
 #include "appwindows.h"
 
 #include "aboutwindow.h"
+#include "findform.h"
 #include "form1.h"
 #include "navform.h"
 
@@ -19,13 +20,16 @@ TForm1* createWindows(const QString& dataFolder) {
     auto* about = new rk::AboutWindow(w.form1);
     about->setObjectName(QStringLiteral("AboutBox"));
     w.aboutBox = about;
-    // TNewGrid, TFindForm, TfrmLabels, TImportExport, TfrmPlayer, TColPrtForm, TMasterForm:
-    // created here when they are built.
+    // TNewGrid: created here when it is built.
+    w.findForm = new TFindForm(w.form1);
+    // TfrmLabels, TImportExport, TfrmPlayer, TColPrtForm, TMasterForm: created here when
+    // they are built.
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.findForm;
     delete w.aboutBox;
     delete w.navForm;
     delete w.form1;

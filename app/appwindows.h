@@ -6,6 +6,7 @@
 #include <QString>
 
 class QWidget;
+class TFindForm;
 class TForm1;
 class TNavForm;
 
@@ -13,6 +14,7 @@ struct AppWindows {
     QPointer<TForm1> form1;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
+    QPointer<TFindForm> findForm;
 };
 
 AppWindows& appWindows();

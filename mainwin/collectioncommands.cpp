@@ -1,4 +1,152 @@
-// Connections of the category list, marking, search and maintenance commands.
+// Connections of the category list, marking, search and maintenance commands, and the mouse
+// handling of the four lists (category pick on release, drags that begin once the mouse
+// moves and that nothing accepts).
 #include "form1.h"
 
-void TForm1::connectCollectionCommands() {}
+#include "datacontrols.h"
+#include "gradienttoolbutton.h"
+#include "litcheckbox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+
+namespace {
+
+const char* const kDragFrom = "dragFrom";
+const char* const kDragFormat = "application/x-reelkeeper-list-line";
+
+// Takes the engine's progress keys sent to the window (FormKeyDown); keys typed by the user
+// come from the window system and pass untouched.
+class ProgressKeys : public QObject {
+public:
+    explicit ProgressKeys(TForm1* form) : QObject(form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != form_ || event->type() != QEvent::KeyPress || event->spontaneous())
+            return false;
+        int key = static_cast<QKeyEvent*>(event)->key();
+        form_->FormKeyDown(key);
+        return key == 0;
+    }
+
+private:
+    TForm1* form_;
+};
+
+} // namespace
+
+class TForm1::ListMouse : public QObject {
+public:
+    explicit ListMouse(TForm1* form) : QObject(form), form_(form) {
+        for (rk::fw::DBLookupList* list : {form->DBLookupListBox1, form->DBLookupListBox2,
+                                           form->DBLookupListBox3, form->DBLookupListBox4})
+            list->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* view = qobject_cast<QWidget*>(watched);
+        auto* list = view ? qobject_cast<QAbstractItemView*>(view->parentWidget()) : nullptr;
+        if (!list) return false;
+        const bool categories = list == form_->DBLookupListBox1;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* m = static_cast<QMouseEvent*>(event);
+            form_->DBLookupListBox1MouseDown(list, m->button(), m->position().toPoint());
+            // The right button does not change the current category.
+            return categories && m->button() == Qt::RightButton;
+        }
+        case QEvent::MouseMove: {
+            auto* m = static_cast<QMouseEvent*>(event);
+            const QVariant from = list->property(kDragFrom);
+            if (!from.isValid() || !(m->buttons() & Qt::LeftButton)) return false;
+            if ((m->position().toPoint() - from.toPoint()).manhattanLength() <
+                QApplication::startDragDistance())
+                return false;
+            list->setProperty(kDragFrom, QVariant());
+            drag(list, m);
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            list->setProperty(kDragFrom, QVariant());
+            if (!categories || ending_) return false;
+            auto* m = static_cast<QMouseEvent*>(event);
+            form_->DBLookupListBox1MouseUp(m->button());
+            if (m->button() == Qt::RightButton)
+                form_->PopupMenu1->popup(m->globalPosition().toPoint());
+            return false;
+        }
+        case QEvent::ContextMenu:
+            // The pop-up follows the right button's release (above).
+            return categories &&
+                   static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse;
+        default:
+            return false;
+        }
+    }
+
+private:
+    // A drag that no control of the window accepts: the cursor shows that nothing can be
+    // dropped, and its end changes nothing. The list never sees the release that ended it,
+    // so it is given one, which must not count as a category pick.
+    void drag(QAbstractItemView* list, QMouseEvent* move) {
+        auto* d = new QDrag(list);
+        auto* mime = new QMimeData;
+        mime->setData(QString::fromLatin1(kDragFormat), QByteArray());
+        d->setMimeData(mime);
+        d->exec(Qt::MoveAction);
+        QMouseEvent release(QEvent::MouseButtonRelease, move->position(), move->globalPosition(),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        ending_ = true;
+        QCoreApplication::sendEvent(list->viewport(), &release);
+        ending_ = false;
+    }
+
+    TForm1* form_;
+    bool ending_ = false;
+};
+
+void TForm1::connectCollectionCommands() {
+    auto on = [this](QAction* a, void (TForm1::*handler)()) {
+        connect(a, &QAction::triggered, this, handler);
+        a->setEnabled(true);
+    };
+    auto click = [this](QAbstractButton* b, void (TForm1::*handler)()) {
+        connect(b, &QAbstractButton::clicked, this, handler);
+        b->setEnabled(true);
+    };
+
+    // Category list
+    listMouse_ = new ListMouse(this);
+    connect(DBLookupListBox1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(DBLookupListBox1->mapToGlobal(pos)); });
+    on(AddNewCategory1, &TForm1::AddNewCategory1Click);
+    on(AddNewCategory2, &TForm1::AddNewCategory2Click);
+    // "Modify Categories..." and "User Defined Settings..." stay disabled until the lists
+    // window exists.
+
+    // Marking and value
+    click(MarkBut, &TForm1::MarkButClick);
+    on(MarkUnMarkCurrentEntry1, &TForm1::MarkButClick);
+    connect(DBLookupListBox3, &QAbstractItemView::doubleClicked, this, &TForm1::MarkButClick);
+    connect(DBCheckBox1, &QCheckBox::toggled, this, &TForm1::DBCheckBox1Click);
+    connect(BitCheck, &QCheckBox::clicked, this, &TForm1::BitCheckClick);
+    DBCheckBox1Click();
+    on(UnMarkMarkedEntries1, &TForm1::UnMarkMarkedEntries1Click);
+    on(CalculateCosts1, &TForm1::CalcClick);
+
+    // Search
+    click(FindBut, &TForm1::FindButClick);
+    on(Find1, &TForm1::FindButClick);
+
+    // Maintenance
+    on(PackDatabase1, &TForm1::PackDatabase1Click);
+    on(ReIndexDatabase1, &TForm1::ReIndexDatabase1Click);
+    installEventFilter(new ProgressKeys(this));
+}

@@ -1,0 +1,55 @@
+// The category list: a pick limits the titles to one category and counts them; categories
+// are added from the main window; the four lists begin drags that nothing accepts.
+#include "form1.h"
+
+#include "catalogue.h"
+#include "datacontrols.h"
+#include "prompt.h"
+#include "text.h"
+
+#include <QAbstractItemView>
+
+// Picking a category, on the release of any mouse button over the list (the press has made
+// the clicked category current; the right button leaves it as it was).
+void TForm1::DBLookupListBox1MouseUp(Qt::MouseButton) {
+    rk::store::Table& t = titles();
+    if (!t.flock()) return;
+    t.setTurboRead(true);
+    const std::string category = rk::fw::toCp1252(Table2->text("CATEGORY"));
+    // A name holding a double quote is delimited otherwise, so that it still selects.
+    Table1->setQuery(rk::catalogue::equalsQuery("CATEGORY", category));
+    setStatusPanelText(0, QStringLiteral("Category Entries: ") + QString::number(t.count()));
+    t.setTurboRead(false);
+    t.unlock();
+}
+
+// A drag begins only once the mouse has moved with the left button held (ListMouse), so a
+// plain click still selects a line.
+void TForm1::DBLookupListBox1MouseDown(QAbstractItemView* sender, Qt::MouseButton button,
+                                       const QPoint& pos) {
+    if (button != Qt::LeftButton || !sender) return;
+    sender->setProperty("dragFrom", pos);
+}
+
+void TForm1::AddNewCategory1Click() {
+    const std::optional<QString> name =
+        rk::fw::prompt().inputText(this, QStringLiteral("Add New Category"),
+                                   QStringLiteral("Enter the New Category Name"), QString());
+    if (!name || name->isEmpty()) return;
+    // Taken as typed: not trimmed, and a name already in the list is added again.
+    if (!Table2->insert().isOk()) return;
+    Table2->setText("CATEGORY", *name);
+    const rk::Status posted = Table2->post();
+    if (!posted.isOk()) {
+        Table2->cancel();
+        rk::fw::prompt().message(this,
+                                 QStringLiteral("The category could not be added:\n%1")
+                                     .arg(QString::fromStdString(posted.message())),
+                                 QStringLiteral("Add New Category"), rk::fw::Icon::Warning,
+                                 rk::fw::Buttons::Ok);
+    }
+}
+
+void TForm1::AddNewCategory2Click() {
+    AddNewCategory1Click();
+}

@@ -1,0 +1,175 @@
+// The main window's full-text search: the Find command, the build of Titles.ia when it is
+// missing, and the ending of a search that found nothing.
+#include "form1.h"
+
+#include "appwindows.h"
+#include "findform.h"
+#include "hourglass.h"
+#include "prompt.h"
+#include "text.h"
+#include "titleindex.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QStatusBar>
+
+using rk::mainwin::Hourglass;
+
+namespace {
+
+// How often a build lets the window repaint (it reads many records per millisecond).
+constexpr int kRepaintMs = 15;
+
+void say(QWidget* owner, const QString& text) {
+    rk::fw::prompt().message(owner, text, QString(), rk::fw::Icon::None, rk::fw::Buttons::Ok);
+}
+
+// Deleted records take part for as long as this lives: every physical record has its entry
+// in the index, and the filter is on again on every way out.
+class DeletedTakePart {
+public:
+    DeletedTakePart() { rk::store::engine().deleted = false; }
+    ~DeletedTakePart() { rk::store::engine().deleted = true; }
+    DeletedTakePart(const DeletedTakePart&) = delete;
+    DeletedTakePart& operator=(const DeletedTakePart&) = delete;
+};
+
+} // namespace
+
+// Builds Titles.ia from every record of the titles file when it does not exist, or opens it
+// when it does; either way the index is left open in Fts1 for the caller to close. The main
+// titles table is closed meanwhile and a second table object reads the file; reopened, the
+// main table takes up its query and order again.
+bool TForm1::UseTitles() {
+    if (!Table1->checkBrowseMode().isOk()) return false; // the post's failure was reported
+    rk::Status failure;
+    {
+        DeletedTakePart deleted;
+        titles().close();
+        Table1->setActive(false);
+        rk::store::Table table4(titles().path());
+        failure = table4.open();
+        const std::string path = ftsPath_.toStdString();
+        if (failure.isOk() && rk::search::indexFileExists(path)) {
+            Fts1.FtsOpen(path);
+        } else if (failure.isOk()) {
+            say(this, QStringLiteral("Need to create a Titles Index for the Database. This only "
+                                     "needs to be done for new database files or Packing the "
+                                     "database."));
+            ProgressBar1->setRange(0, int(std::min<uint32_t>(table4.recCount(), INT32_MAX)));
+            ProgressBar1->setValue(0);
+            ProgressBar1->show();
+            setStatusPanelText(1, QStringLiteral("Indexing..."));
+            StatusBar1->repaint();
+            Hourglass wait;
+            int32_t last = 0;
+            QElapsedTimer sinceRepaint;
+            sinceRepaint.start();
+            const auto built = rk::search::buildTitlesIndex(
+                Fts1, table4, path, [this, &last, &sinceRepaint](int32_t result) {
+                    if (result < 0)
+                        say(this, QStringLiteral("Error Adding Key: ") + QString::number(result));
+                    else
+                        ProgressBar1->setValue(result);
+                    last = result;
+                    // The window repaints and the bar moves; the user's input waits, so that
+                    // no command runs while the titles table is closed.
+                    if (sinceRepaint.elapsed() >= kRepaintMs) {
+                        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                        sinceRepaint.restart();
+                    }
+                    return true;
+                });
+            if (!built.isOk()) failure = built.status();
+            if (last > 0) ProgressBar1->setValue(last);
+            ProgressBar1->hide();
+            ProgressBar1->setValue(0);
+            setStatusPanelText(1, QStringLiteral("Ready..."));
+        }
+        table4.close();
+    }
+    const rk::Status reopened = titles().open();
+    Table1->setActive(true);
+    if (!reopened.isOk())
+        MyException(QStringLiteral("UseTitles"),
+                    QStringLiteral("the titles table could not be opened again: ") +
+                        QString::fromStdString(reopened.message()));
+    if (!failure.isOk()) {
+        MyException(QStringLiteral("UseTitles"), QString::fromStdString(failure.message()));
+        return false;
+    }
+    say(this, QStringLiteral("Indexing Complete!"));
+    return true;
+}
+
+// Finds the titles whose chosen field holds the Find dialog's text: they become the titles
+// table's visible set until the next view or category is applied.
+void TForm1::FindButClick() {
+    TFindForm* find = appWindows().findForm;
+    if (!find) return;
+    find->execute();
+    // Cancel empties the text, and an empty text is what stops the search.
+    std::string query = rk::fw::toCp1252(find->searchText());
+    if (query.empty()) return;
+    query.resize(std::min<size_t>(query.size(), TFindForm::kMaxSearchText));
+
+    const std::string path = ftsPath_.toStdString();
+    if (!rk::search::indexFileExists(path)) {
+        say(this, QStringLiteral("Need to build the search index. You can begin searching after "
+                                 "it's complete."));
+        if (!UseTitles()) say(this, QStringLiteral("Index file not created yet."));
+        Fts1.FtsClose();
+        return;
+    }
+
+    // Any category or marked view ends here.
+    if (!Table1->setQuery(std::string()).isOk()) return;
+    int32_t set = 0;
+    bool marked = false;
+    rk::search::MarkReport found;
+    rk::Status failure;
+    {
+        DeletedTakePart deleted;
+        Fts1.FtsOpen(path);
+        set = Fts1.FtsSet(query);
+        if (set != rk::search::kFtsNotUsable && set != 0) {
+            Hourglass wait;
+            Table1->disableControls();
+            marked = true;
+            const auto result = rk::search::markMatches(Fts1, titles(), query, find->fieldChoice());
+            if (result.isOk())
+                found = result.value();
+            else
+                failure = result.status();
+            // The lists read the result once the deleted titles are hidden again (below).
+        }
+        Fts1.FtsClose();
+    }
+    if (marked) {
+        Table1->refresh();
+        Table1->enableControls();
+    }
+
+    if (set == rk::search::kFtsNotUsable) {
+        say(this, QStringLiteral("No Search Index created yet. Select Pack Database from the File "
+                                 "menu."));
+    } else if (!failure.isOk()) {
+        MyException(QStringLiteral("FindButClick"), QString::fromStdString(failure.message()));
+        rk::fw::prompt().message(this,
+                                 QStringLiteral("The search could not be completed:\n%1")
+                                     .arg(QString::fromStdString(failure.message())),
+                                 QString(), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+    } else if (found.matches == 0) {
+        NotFound();
+    } else {
+        rk::fw::inform(this, QString::number(found.matches) + QStringLiteral(" Matches Found."));
+    }
+}
+
+// A search that found nothing leaves the titles table at its end.
+void TForm1::NotFound() {
+    Table1->last();
+    Table1->next();
+    say(this, QStringLiteral("Text not found!"));
+}

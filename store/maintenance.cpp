@@ -1,0 +1,112 @@
+// The main window's database maintenance: packing both tables (which renumbers the titles
+// and therefore rebuilds the full-text index) and re-indexing the titles table.
+#include "maintenance.h"
+
+#include "form1.h"
+#include "hourglass.h"
+#include "prompt.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QProgressBar>
+
+using rk::mainwin::Hourglass;
+
+namespace {
+
+void failed(QWidget* owner, const QString& what, const rk::Status& status) {
+    rk::fw::prompt().message(
+        owner, what + QStringLiteral("\n\n") + QString::fromStdString(status.message()),
+        QStringLiteral("Reelkeeper98 Database"), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+}
+
+} // namespace
+
+void TForm1::PackDatabase1Click() {
+    if (rk::fw::prompt().message(this,
+                                 QStringLiteral("Packing the Database only needs to be done if "
+                                                "you have deleted several entries. Proceed?"),
+                                 QStringLiteral("Packing the Database Files"),
+                                 rk::fw::Icon::Question,
+                                 rk::fw::Buttons::YesNo) != rk::fw::Button::Yes)
+        return;
+
+    rk::Status titlesPacked, categoriesPacked;
+    {
+        Hourglass wait;
+        if (!Table1->checkBrowseMode().isOk()) return; // the post's failure was reported
+        ProgressBar1->setRange(0, 100);
+        ProgressBar1->setValue(0);
+        ProgressBar1->show();
+        const auto progress = [this](int percent) {
+            ProgressBar1->setValue(percent);
+            ProgressBar1->repaint();
+        };
+        titlesPacked = titles().pack(progress);
+        Table1->refresh();
+        if (titlesPacked.isOk() && Table2->checkBrowseMode().isOk()) {
+            ProgressBar1->setValue(0);
+            categoriesPacked = categories().pack(progress);
+            Table2->refresh();
+        }
+        ProgressBar1->hide();
+        ProgressBar1->setValue(0);
+    }
+    // A titles table that could not be packed keeps its record numbers, and its index.
+    if (!titlesPacked.isOk()) {
+        failed(this, QStringLiteral("The titles could not be packed."), titlesPacked);
+        return;
+    }
+
+    // The record numbers have changed: the index is built again from the packed table.
+    QFile::remove(ftsPath_);
+    if (!UseTitles())
+        rk::fw::prompt().message(this, QStringLiteral("Index file not created yet."), QString(),
+                                 rk::fw::Icon::None, rk::fw::Buttons::Ok);
+    Fts1.FtsClose();
+
+    if (!categoriesPacked.isOk()) {
+        failed(this, QStringLiteral("The categories could not be packed."), categoriesPacked);
+        return;
+    }
+    rk::fw::prompt().message(this, QStringLiteral("Database Packed successfully!"),
+                             QStringLiteral("Information"), rk::fw::Icon::Information,
+                             rk::fw::Buttons::Ok);
+}
+
+void TForm1::ReIndexDatabase1Click() {
+    if (rk::fw::prompt().message(
+            this, QStringLiteral("You are about to Re-Index the database. Continue?"),
+            QStringLiteral("Re-Index Database"), rk::fw::Icon::Warning,
+            rk::fw::Buttons::YesNo) != rk::fw::Button::Yes)
+        return;
+    if (!Table1->checkBrowseMode().isOk()) return; // the post's failure was reported
+
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->show();
+    // The window takes the engine's progress as key-downs (FormKeyDown).
+    const rk::Status reindexed = titles().reindex([this](int percent) {
+        QKeyEvent key(QEvent::KeyPress, rk::store::progressKeyCode(percent), Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &key);
+        ProgressBar1->repaint();
+    });
+    Table1->refresh();
+    ProgressBar1->hide();
+    ProgressBar1->setValue(0);
+
+    if (!reindexed.isOk()) {
+        failed(this, QStringLiteral("The database could not be re-indexed."), reindexed);
+        return;
+    }
+    rk::fw::prompt().message(this, QStringLiteral("Re-Index completed successfully."),
+                             QStringLiteral("Reelkeeper98 Database"), rk::fw::Icon::Information,
+                             rk::fw::Buttons::Ok);
+}
+
+void TForm1::FormKeyDown(int& key) {
+    if (const auto position = rk::store::progressFromKeyCode(key)) {
+        ProgressBar1->setValue(*position);
+        key = 0;
+    }
+}
