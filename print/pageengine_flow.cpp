@@ -272,8 +272,18 @@ std::vector<PageEngine::Piece> PageEngine::layoutRowLine(QStringList& cells,
             valuesReady = true;
         }
         const Column& col = cols[i];
-        TextSplit s = splitCell(valuesReady ? replacePlaceholders(cell, values) : cell, col.width,
-                                wordWrap_, m);
+        QString text = valuesReady ? replacePlaceholders(cell, values) : cell;
+        if (!text.contains(QLatin1Char('\n'))) {
+            // Most cells fit their column: measured once, placed whole.
+            const qreal width = font.width(text);
+            if (width <= col.width) {
+                pieces.push_back(
+                    {cellTextX(col.align, col.left, col.width, width, gap), std::move(text)});
+                cell.clear();
+                continue;
+            }
+        }
+        TextSplit s = splitCell(text, col.width, wordWrap_, m);
         if (!s.part.isEmpty())
             pieces.push_back({cellTextX(col.align, col.left, col.width, font.width(s.part), gap),
                               std::move(s.part)});
