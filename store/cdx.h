@@ -49,7 +49,7 @@ struct IndexOptions {
     bool repair = true;
     IndexProgress rebuildProgress;
     size_t memoryBudget = size_t(384) << 20; // keys held at once while rebuilding
-    size_t cachePages = 8192;
+    size_t cachePages = 16384;
 };
 
 class IndexFile {

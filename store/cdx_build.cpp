@@ -5,8 +5,9 @@
 
 namespace rk::cdx {
 
-TreeBuilder::TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill)
-    : pager_(pager), keyLength_(keyLength), fill_(fill) {}
+TreeBuilder::TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill, unsigned leafFillPercent)
+    : pager_(pager), keyLength_(keyLength), fill_(fill),
+      leafLimit_(kLeafSpace * std::min(100u, std::max(50u, leafFillPercent)) / 100) {}
 
 void TreeBuilder::reset(Level& l, size_t index) {
     l.open = Node();
@@ -41,7 +42,7 @@ Status TreeBuilder::push(size_t index, const uint8_t* key, uint32_t recno, uint3
             size_t stored = keyLength_ - dup - trail;
             uint32_t maxRecno = std::max(l.maxRecno, recno);
             size_t need = leafLayout(keyLength_, maxRecno).bytes * (n + 1) + l.stored + stored;
-            if (need <= kLeafSpace) {
+            if (need <= leafLimit_) {
                 l.open.insert(n, key, recno);
                 l.stored += stored;
                 l.prevTrail = trail;

@@ -14,7 +14,9 @@ namespace rk::cdx {
 
 class TreeBuilder {
 public:
-    TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill);
+    // Leaves are filled to `leafFillPercent` of their space, so that later inserts find
+    // room without splitting at once.
+    TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill, unsigned leafFillPercent = 100);
 
     // Entries must come in strictly ascending (key, record number) order.
     Status add(const uint8_t* key, uint32_t recno);
@@ -44,6 +46,7 @@ private:
     Pager* pager_;
     uint16_t keyLength_;
     uint8_t fill_;
+    size_t leafLimit_;
     uint64_t count_ = 0;
     std::deque<Level> levels_;
     std::map<uint32_t, std::vector<uint8_t>> out_; // encoded pages waiting to be written

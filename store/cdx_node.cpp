@@ -139,7 +139,13 @@ LeafLayout leafLayout(uint16_t keyLength, uint32_t maxRecno) {
 }
 
 size_t trailingCount(const uint8_t* key, uint16_t keyLength, uint8_t fill) {
+    const uint64_t pattern = 0x0101010101010101ull * fill;
     size_t n = 0;
+    for (; n + 8 <= keyLength; n += 8) {
+        uint64_t w;
+        std::memcpy(&w, key + keyLength - n - 8, 8);
+        if (w != pattern) break;
+    }
     while (n < keyLength && key[keyLength - 1 - n] == fill)
         ++n;
     return n;

@@ -16,7 +16,8 @@ void Pager::replaceFile(std::unique_ptr<File> file) {
     file_ = std::move(file);
     ++generation_;
     ahead_.clear();
-    clearCache();
+    slots_.clear();
+    ring_.clear();
     dirty_.clear();
     freed_.clear();
 }
@@ -51,14 +52,12 @@ Status Pager::writeBytes(uint64_t offset, const uint8_t* buf, size_t n) {
 }
 
 Result<NodePtr> Pager::load(uint32_t offset, uint16_t keyLength, uint8_t fill) {
-    auto it = cache_.find(offset);
-    if (it != cache_.end()) {
-        const Node& n = *it->second.node;
+    if (NodePtr* hit = cached(offset)) {
+        const Node& n = **hit;
         if (n.keyLength != keyLength || n.fill != fill)
             return Status::corruption(file_->path() + ": index page " + hexOffset(offset) +
                                       " is shared by two tags");
-        it->second.lastUse = ++tick_;
-        return it->second.node;
+        return *hit;
     }
     if (freed_.count(offset))
         return Status::corruption(file_->path() + ": index page " + hexOffset(offset) +
@@ -69,7 +68,7 @@ Result<NodePtr> Pager::load(uint32_t offset, uint16_t keyLength, uint8_t fill) {
     Status s = decodeNode(page, offset, keyLength, fill, node.get());
     if (!s.isOk()) return Status::corruption(file_->path() + ": " + s.message());
     evictIfNeeded();
-    cache_[offset] = Entry{node, ++tick_};
+    remember(offset, node);
     return node;
 }
 
@@ -81,7 +80,7 @@ uint64_t roundUp(uint64_t v) {
 
 Result<NodePtr> Pager::loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill,
                                       bool backward) {
-    if (cache_.count(offset) || freed_.count(offset)) return load(offset, keyLength, fill);
+    if (isCached(offset) || freed_.count(offset)) return load(offset, keyLength, fill);
     if (!validPageOffset(offset) || offset < kHeaderSize || offset + uint64_t{kPageSize} > size_)
         return Status::corruption(file_->path() + ": bad index page pointer " + hexOffset(offset));
     if (ahead_.empty() || offset < aheadStart_ ||
@@ -118,7 +117,7 @@ Result<NodePtr> Pager::allocate(uint16_t keyLength, uint8_t fill, uint16_t attr)
             freed_.erase(f);
             offset = candidate;
         } else if (validPageOffset(candidate) && candidate >= kHeaderSize &&
-                   candidate + uint64_t{kPageSize} <= size_ && !cache_.count(candidate)) {
+                   candidate + uint64_t{kPageSize} <= size_ && !isCached(candidate)) {
             // A page this engine freed is zero after its link; anything else means the list
             // is damaged and would hand out a page in use.
             uint8_t page[kPageSize];
@@ -130,7 +129,7 @@ Result<NodePtr> Pager::allocate(uint16_t keyLength, uint8_t fill, uint16_t attr)
         }
         // A list that leads anywhere odd is dropped: its pages are lost, never reused twice.
         if (next != 0 && (!validPageOffset(next) || next < kHeaderSize ||
-                          next + uint64_t{kPageSize} > size_ || cache_.count(next)))
+                          next + uint64_t{kPageSize} > size_ || isCached(next)))
             next = 0;
         freeHead_ = next;
     }
@@ -141,7 +140,7 @@ Result<NodePtr> Pager::allocate(uint16_t keyLength, uint8_t fill, uint16_t attr)
     node->fill = fill;
     node->attr = attr;
     evictIfNeeded();
-    cache_[offset] = Entry{node, ++tick_};
+    remember(offset, node);
     dirty_[offset] = node;
     return node;
 }
@@ -156,14 +155,13 @@ void Pager::markDirty(const NodePtr& node) {
     ++generation_;
     if (freed_.count(node->offset)) return;
     dirty_[node->offset] = node;
-    auto it = cache_.find(node->offset);
-    if (it == cache_.end()) cache_[node->offset] = Entry{node, ++tick_};
+    if (!isCached(node->offset)) remember(node->offset, node);
 }
 
 void Pager::release(const NodePtr& node) {
     uint32_t offset = node->offset;
     ++generation_;
-    cache_.erase(offset);
+    forget(offset);
     dirty_.erase(offset);
     freed_[offset] = freeHead_;
     freeHead_ = offset;
@@ -216,29 +214,63 @@ void Pager::discard() {
     ahead_.clear();
     dirty_.clear();
     freed_.clear();
-    cache_.clear();
+    slots_.clear();
+    ring_.clear();
+    hand_ = 0;
     file_->size(&size_);
 }
 
 void Pager::clearCache() {
-    for (auto it = cache_.begin(); it != cache_.end();) {
-        if (dirty_.count(it->first))
-            ++it;
-        else
-            it = cache_.erase(it);
+    for (size_t i = ring_.size(); i-- > 0;) {
+        uint32_t offset = ring_[i] * kPageSize;
+        if (!dirty_.count(offset)) forget(offset);
     }
 }
 
+NodePtr* Pager::cached(uint32_t offset) {
+    size_t page = offset / kPageSize;
+    if (offset % kPageSize || page >= slots_.size() || !slots_[page].node) return nullptr;
+    slots_[page].used = true;
+    return &slots_[page].node;
+}
+
+void Pager::remember(uint32_t offset, const NodePtr& node) {
+    size_t page = offset / kPageSize;
+    if (page >= slots_.size()) slots_.resize(std::max(page + 1, slots_.size() * 5 / 4 + 64));
+    Slot& s = slots_[page];
+    if (!s.node) {
+        s.ring = static_cast<uint32_t>(ring_.size());
+        ring_.push_back(static_cast<uint32_t>(page));
+    }
+    s.node = node;
+    s.used = true;
+}
+
+void Pager::forget(uint32_t offset) {
+    size_t page = offset / kPageSize;
+    if (page >= slots_.size() || !slots_[page].node) return;
+    uint32_t at = slots_[page].ring;
+    ring_[at] = ring_.back();
+    slots_[ring_[at]].ring = at;
+    ring_.pop_back();
+    slots_[page].node.reset();
+    slots_[page].used = false;
+}
+
 void Pager::evictIfNeeded() {
-    if (cache_.size() <= capacity_ + capacity_ / 4) return;
-    std::vector<std::pair<uint64_t, uint32_t>> candidates;
-    candidates.reserve(cache_.size());
-    for (const auto& [off, e] : cache_)
-        if (e.node.use_count() == 1 && !dirty_.count(off)) candidates.emplace_back(e.lastUse, off);
-    std::sort(candidates.begin(), candidates.end());
-    size_t excess = cache_.size() - capacity_;
-    for (size_t i = 0; i < candidates.size() && i < excess; ++i)
-        cache_.erase(candidates[i].second);
+    // Nodes in use by a caller or waiting to be written stay; so may more than `capacity_`.
+    for (size_t looked = 0; ring_.size() > capacity_ && looked < 128; ++looked) {
+        if (hand_ >= ring_.size()) hand_ = 0;
+        uint32_t page = ring_[hand_];
+        Slot& s = slots_[page];
+        uint32_t offset = page * kPageSize;
+        if (s.used || s.node.use_count() > 1 || dirty_.count(offset)) {
+            s.used = false;
+            ++hand_;
+            continue;
+        }
+        forget(offset); // the last ring entry moves to the hand
+    }
 }
 
 } // namespace rk::cdx

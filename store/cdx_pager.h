@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace rk::cdx {
@@ -62,25 +61,36 @@ public:
     void discard();
     void clearCache();
     void setCacheCapacity(size_t nodes) { capacity_ = nodes; }
-    size_t cachedNodes() const { return cache_.size(); }
+    size_t cachedNodes() const { return ring_.size(); }
     // Changes whenever a page changes: cursors compare it to know their position still holds.
     uint64_t generation() const { return generation_; }
 
 private:
-    struct Entry {
-        NodePtr node;
-        uint64_t lastUse = 0;
-    };
+    void remember(uint32_t offset, const NodePtr& node);
+    void forget(uint32_t offset);
+    NodePtr* cached(uint32_t offset); // marks it used
+    bool isCached(uint32_t offset) const {
+        size_t page = offset / kPageSize;
+        return page < slots_.size() && slots_[page].node;
+    }
     void evictIfNeeded();
 
     std::unique_ptr<File> file_;
     bool readOnly_;
     uint64_t size_ = 0;
     uint32_t freeHead_ = 0;
-    std::unordered_map<uint32_t, Entry> cache_;
+    // The cache: a slot per page of the file (found without hashing) and a ring of the
+    // cached pages that a clock hand sweeps, sparing pages used since its last pass.
+    struct Slot {
+        NodePtr node;
+        uint32_t ring = 0;
+        bool used = false;
+    };
+    std::vector<Slot> slots_;
+    std::vector<uint32_t> ring_; // page numbers
+    size_t hand_ = 0;
     std::map<uint32_t, NodePtr> dirty_;  // written at flush, in file order
     std::map<uint32_t, uint32_t> freed_; // freed page -> next free page, written at flush
-    uint64_t tick_ = 0;
     uint64_t generation_ = 1;
     std::vector<uint8_t> ahead_; // read-ahead block for sequential loads
     uint64_t aheadStart_ = 0;

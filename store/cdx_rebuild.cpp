@@ -14,6 +14,9 @@ using namespace cdx;
 
 namespace {
 
+// Leaves of rebuilt tags keep some room: a title added later then seldom splits a page.
+constexpr unsigned kLeafFillPercent = 85;
+
 // Keys of one tag without their trailing fill, sorted by (key, record number).
 class KeyArena {
 public:
@@ -155,7 +158,7 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
         for (size_t t = first; t < last; ++t) {
             KeyArena& arena = arenas[t - first];
             arena.sort();
-            TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill());
+            TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill(), kLeafFillPercent);
             std::vector<uint8_t> k(tags[t].key.length());
             for (size_t i = 0; i < arena.size(); ++i) {
                 if (tags[t].header.unique() && i > 0 && arena.sameKey(i - 1, i)) continue;
