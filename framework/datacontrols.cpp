@@ -87,10 +87,11 @@ void DBComboBox::show() {
 
 // --- DBCheckBox
 
-DBCheckBox::DBCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
-    connect(this, &QCheckBox::clicked, this, [this](bool checked) {
-        if (link_) link_->writeLogical(checked);
-    });
+DBCheckBox::DBCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {}
+
+void DBCheckBox::nextCheckState() {
+    if (link_) link_->writeLogical(!isChecked());
+    QCheckBox::nextCheckState();
 }
 
 void DBCheckBox::bind(Dataset* dataset, const std::string& fieldName) {

@@ -76,13 +76,17 @@ private:
     FieldLink* link_ = nullptr;
 };
 
-// A check box on a logical field: ticked is true.
+// A check box on a logical field: ticked is true. A click writes the field before the box
+// reports its new state, so that handlers of the state change find the record in edit.
 class DBCheckBox : public QCheckBox {
     Q_OBJECT
 public:
     explicit DBCheckBox(const QString& caption = QString(), QWidget* parent = nullptr);
     void bind(Dataset* dataset, const std::string& fieldName);
     FieldLink* link() const { return link_; }
+
+protected:
+    void nextCheckState() override;
 
 private:
     void show();

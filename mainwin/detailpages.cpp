@@ -340,6 +340,7 @@ QWidget* TForm1::buildDetailsPage() {
            RadioGroupSound->button(1), RadioGroupSound->button(2), RadioGroupPicture->button(0),
            RadioGroupPicture->button(1), DBEdit8, DBEdit9, DBMemo1});
     enterTabControls_ << DBEdit6 << DBEdit5 << DBEdit14 << DBEdit12 << DBEdit8 << DBEdit9;
+    enterPageControls_ << DBMemo1;
     return page;
 }
 

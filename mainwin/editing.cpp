@@ -133,10 +133,12 @@ void TForm1::DBEdit1Exit() {
         QStringLiteral("You did not enter a Title for this Entry. Click OK to enter a Title or "
                        "Cancel to abort this Entry."),
         QString(), rk::fw::Icon::Warning, rk::fw::Buttons::OkCancel);
-    if (answer == rk::fw::Button::Ok)
-        DBEdit1->setFocus();
-    else
+    if (answer == rk::fw::Button::Ok) {
+        // Once the focus change under way has ended.
+        QTimer::singleShot(0, DBEdit1, [this] { DBEdit1->setFocus(Qt::OtherFocusReason); });
+    } else {
         Table1->cancel();
+    }
 }
 
 // --- Enter key

@@ -39,6 +39,19 @@ void setHint(QWidget* w, const QString& hint) {
     w->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
 }
 
+// Swallows every tool tip of the program while tool tips are switched off.
+class HintSwitch : public QObject {
+public:
+    HintSwitch(QObject* parent, const bool* shown) : QObject(parent), shown_(shown) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip && !*shown_) return true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const bool* shown_;
+};
+
 QLabel* heading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont f = label->font();
@@ -98,7 +111,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     Timer1->setInterval(800);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
-    qApp->installEventFilter(this); // the tool tips switch
+    qApp->installEventFilter(new HintSwitch(this, &hintsShown_));
     FormCreate();
 }
 
@@ -549,9 +562,6 @@ void TForm1::connectCommands() {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::ToolTip:
-        if (!hintsShown_) return true;
-        break;
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
