@@ -58,23 +58,27 @@ protected:
         switch (event->type()) {
         case QEvent::MouseButtonPress: {
             auto* m = static_cast<QMouseEvent*>(event);
+            dragged_ = nullptr;
             form_->DBLookupListBox1MouseDown(list, m->button(), m->position().toPoint());
             // The right button does not change the current category.
             return categories && m->button() == Qt::RightButton;
         }
         case QEvent::MouseMove: {
             auto* m = static_cast<QMouseEvent*>(event);
+            // Moves that follow a drag with the button still held belong to the drag.
+            if (dragged_ == list) return m->buttons() & Qt::LeftButton;
             const QVariant from = list->property(kDragFrom);
             if (!from.isValid() || !(m->buttons() & Qt::LeftButton)) return false;
             if ((m->position().toPoint() - from.toPoint()).manhattanLength() <
                 QApplication::startDragDistance())
                 return false;
             list->setProperty(kDragFrom, QVariant());
-            drag(list, m);
+            drag(list, from.toPoint(), m->globalPosition() - m->position() + from.toPoint());
             return true;
         }
         case QEvent::MouseButtonRelease: {
             list->setProperty(kDragFrom, QVariant());
+            if (!ending_) dragged_ = nullptr;
             if (!categories || ending_) return false;
             auto* m = static_cast<QMouseEvent*>(event);
             form_->DBLookupListBox1MouseUp(m->button());
@@ -94,14 +98,17 @@ protected:
 private:
     // A drag that no control of the window accepts: the cursor shows that nothing can be
     // dropped, and its end changes nothing. The list never sees the release that ended it,
-    // so it is given one, which must not count as a category pick.
-    void drag(QAbstractItemView* list, QMouseEvent* move) {
+    // so it is given one where the press was, which selects nothing else and must not count
+    // as a category pick.
+    void drag(QAbstractItemView* list, const QPoint& pressedAt, const QPointF& pressedGlobal) {
         auto* d = new QDrag(list);
         auto* mime = new QMimeData;
         mime->setData(QString::fromLatin1(kDragFormat), QByteArray());
         d->setMimeData(mime);
         d->exec(Qt::MoveAction);
-        QMouseEvent release(QEvent::MouseButtonRelease, move->position(), move->globalPosition(),
+        d->deleteLater();
+        dragged_ = list;
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pressedAt), pressedGlobal,
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
         ending_ = true;
         QCoreApplication::sendEvent(list->viewport(), &release);
@@ -110,6 +117,7 @@ private:
 
     TForm1* form_;
     bool ending_ = false;
+    QAbstractItemView* dragged_ = nullptr; // the list whose drag the held button made
 };
 
 void TForm1::connectCollectionCommands() {
