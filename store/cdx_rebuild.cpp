@@ -106,6 +106,30 @@ std::string paddedName(const std::string& name) {
     return s;
 }
 
+// Bytes each tag's keys take in memory per record: the unpadded key seen on up to 1,000
+// records spread over the table, a quarter more for safety, and the sort entry.
+std::vector<size_t> sampleKeyBytes(dbf::DbfFile* table, const std::vector<BuildTag>& tags) {
+    const uint32_t n = table->recordCount();
+    const uint32_t samples = std::min<uint32_t>(n, 1000);
+    std::vector<size_t> total(tags.size(), 0);
+    std::string image, key;
+    for (uint32_t i = 0; i < samples; ++i) {
+        uint32_t r = 1 + uint32_t(uint64_t(i) * n / samples);
+        if (!table->readRecord(r, &image).isOk()) return std::vector<size_t>(tags.size(), 0);
+        for (size_t t = 0; t < tags.size(); ++t) {
+            if (!tags[t].key.make(image, r, &key)) continue;
+            const uint8_t* p = reinterpret_cast<const uint8_t*>(key.data());
+            total[t] += key.size() - trailingCount(p, tags[t].key.length(), tags[t].key.fill());
+        }
+    }
+    std::vector<size_t> per(tags.size());
+    for (size_t t = 0; t < tags.size(); ++t) {
+        size_t keyBytes = samples ? total[t] * 5 / 4 / samples + 1 : tags[t].key.length();
+        per[t] = std::min<size_t>(keyBytes, tags[t].key.length()) + 1 + sizeof(uint64_t) * 3;
+    }
+    return per;
+}
+
 } // namespace
 
 Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,
@@ -118,15 +142,16 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
     const uint32_t n = table->recordCount();
     const uint16_t recLen = table->recordLength();
 
-    // Groups of consecutive tags whose keys fit the budget together.
+    // Groups of consecutive tags whose keys fit the budget together, from the key lengths
+    // seen on a sample of the records (keys are held without their padding).
+    std::vector<size_t> perRecord = sampleKeyBytes(table, tags);
     std::vector<std::pair<size_t, size_t>> groups;
     for (size_t i = 0; i < tags.size();) {
         size_t j = i, bytes = 0;
         do {
-            bytes += size_t(n) * (tags[j].key.length() + 17u);
+            bytes += size_t(n) * perRecord[j];
             ++j;
-        } while (j < tags.size() &&
-                 bytes + size_t(n) * (tags[j].key.length() + 17u) <= memoryBudget);
+        } while (j < tags.size() && bytes + size_t(n) * perRecord[j] <= memoryBudget);
         groups.emplace_back(i, j);
         i = j;
     }

@@ -255,3 +255,16 @@ TEST(CdxFile, ChangesToFoxProsFileKeepItReadableByTheChecker) {
         EXPECT_EQ(rc, 0);
     }
 }
+
+TEST(CdxFile, ABuildInSeveralPassesGivesTheSameTags) {
+    IndexedTable t;
+    std::mt19937 rng(8);
+    for (int i = 0; i < 700; ++i)
+        t.append(t.randomRow(rng), false);
+    IndexOptions small;
+    small.memoryBudget = 1; // one tag per pass over the table
+    auto idx = IndexFile::create(t.cdxPath, t.table.get(), kTags, small);
+    ASSERT_TRUE(idx.isOk()) << idx.status().message();
+    t.index = std::move(*idx);
+    t.expectAllOrders();
+}
