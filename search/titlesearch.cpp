@@ -43,6 +43,13 @@ public:
 // main table takes up its query and order again.
 bool TForm1::UseTitles() {
     if (!Table1->checkBrowseMode().isOk()) return false; // the post's failure was reported
+    const std::string path = ftsPath_.toStdString();
+    const bool exists = rk::search::indexFileExists(path);
+    // Told while the window still shows the titles.
+    if (!exists)
+        say(this, QStringLiteral("Need to create a Titles Index for the Database. This only "
+                                 "needs to be done for new database files or Packing the "
+                                 "database."));
     rk::Status failure;
     {
         DeletedTakePart deleted;
@@ -50,13 +57,9 @@ bool TForm1::UseTitles() {
         Table1->setActive(false);
         rk::store::Table table4(titles().path());
         failure = table4.open();
-        const std::string path = ftsPath_.toStdString();
-        if (failure.isOk() && rk::search::indexFileExists(path)) {
+        if (failure.isOk() && exists) {
             Fts1.FtsOpen(path);
         } else if (failure.isOk()) {
-            say(this, QStringLiteral("Need to create a Titles Index for the Database. This only "
-                                     "needs to be done for new database files or Packing the "
-                                     "database."));
             ProgressBar1->setRange(0, int(std::min<uint32_t>(table4.recCount(), INT32_MAX)));
             ProgressBar1->setValue(0);
             ProgressBar1->show();

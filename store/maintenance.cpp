@@ -21,6 +21,12 @@ void failed(QWidget* owner, const QString& what, const rk::Status& status) {
         QStringLiteral("Reelkeeper98 Database"), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
 }
 
+// The window repaints where the question was before the long run begins, which lets no
+// other message through.
+void settle() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 } // namespace
 
 void TForm1::PackDatabase1Click() {
@@ -33,6 +39,7 @@ void TForm1::PackDatabase1Click() {
         return;
 
     rk::Status titlesPacked, categoriesPacked;
+    settle();
     {
         Hourglass wait;
         if (!Table1->checkBrowseMode().isOk()) return; // the post's failure was reported
@@ -85,6 +92,7 @@ void TForm1::ReIndexDatabase1Click() {
 
     ProgressBar1->setRange(0, 100);
     ProgressBar1->show();
+    settle();
     // The window takes the engine's progress as key-downs (FormKeyDown).
     const rk::Status reindexed = titles().reindex([this](int percent) {
         QKeyEvent key(QEvent::KeyPress, rk::store::progressKeyCode(percent), Qt::NoModifier);
