@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QGridLayout>
 #include <QRadioButton>
+#include <QStylePainter>
 
 #include <algorithm>
 
@@ -233,6 +234,24 @@ void DBLookupCombo::bind(Dataset* dataset, const std::string& fieldName, RecordL
     link_ = new FieldLink(this, dataset, fieldName, [this] { show(); });
     connect(source, &QAbstractItemModel::modelReset, this, &DBLookupCombo::show);
     show();
+}
+
+void DBLookupCombo::setArrowOnly(bool on) {
+    arrowOnly_ = on;
+    update();
+}
+
+void DBLookupCombo::paintEvent(QPaintEvent* event) {
+    if (!arrowOnly_) {
+        QComboBox::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    opt.currentText.clear();
+    opt.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, opt);
 }
 
 void DBLookupCombo::show() {

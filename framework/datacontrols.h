@@ -154,10 +154,16 @@ public:
     explicit DBLookupCombo(QWidget* parent = nullptr);
     void bind(Dataset* dataset, const std::string& fieldName, RecordListModel* source);
     FieldLink* link() const { return link_; }
+    // Shows only the drop-down arrow, for a combo that sits beside an edit of the same field.
+    void setArrowOnly(bool on);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void show();
     FieldLink* link_ = nullptr;
+    bool arrowOnly_ = false;
 };
 
 } // namespace rk::fw

@@ -69,6 +69,7 @@ bool FormStorage::eventFilter(QObject* watched, QEvent* event) {
 
 void FormStorage::restore() {
     restored_ = true;
+    placementFound_ = false;
     SettingsKey key;
     const QString suffix = screenSuffix();
     if (auto normal = firstValue(key, section_,
@@ -80,6 +81,7 @@ void FormStorage::restore() {
             for (const QScreen* s : QGuiApplication::screens())
                 reachable = reachable || s->availableGeometry().intersects(rect);
             if (reachable && rect.width() > 0 && rect.height() > 0) {
+                placementFound_ = true;
                 form_->move(rect.topLeft());
                 if (keep_ == Keep::PositionSizeState) form_->resize(rect.size());
             }

@@ -51,6 +51,8 @@ public:
     void save();
     void saveIfUnsaved();
     bool isRestored() const { return restored_; }
+    // Whether the last restore found a stored position to bring back.
+    bool placementFound() const { return placementFound_; }
     const QString& section() const { return section_; }
 
 protected:
@@ -69,6 +71,7 @@ private:
     Keep keep_;
     std::vector<Property> properties_;
     bool restored_ = false;
+    bool placementFound_ = false;
     bool saved_ = false;
 };
 

@@ -82,7 +82,8 @@ void TForm1::buildDetailPages() {
 
 void TForm1::placeBanner() {
     if (!BannerLab || !PageControl2->currentWidget()) return;
-    const QRect page = PageControl2->currentWidget()->geometry();
+    QWidget* current = PageControl2->currentWidget();
+    const QRect page(current->mapTo(PageControl2, QPoint(0, 0)), current->size());
     BannerLab->setGeometry(page.left() + kBannerGap, page.top() + kBannerGap,
                            page.width() - 2 * kBannerGap, BannerLab->sizeHint().height());
     BannerLab->raise();
@@ -100,19 +101,20 @@ QWidget* TForm1::buildCommonPage() {
     DBEdit1 = new rk::fw::DBEdit(page);
     DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
     grid->addWidget(withCaption(captionFor(DBEdit1, QStringLiteral("Title"), page), DBEdit1), 0, 0,
-                    1, 2);
+                    1, 4);
 
     DBEdit3 = new rk::fw::DBEdit(page);
     DBEdit3->setObjectName(QStringLiteral("DBEdit3"));
     grid->addWidget(withCaption(captionFor(DBEdit3, QStringLiteral("Director(s)"), page), DBEdit3),
-                    1, 0, 1, 2);
+                    1, 0, 1, 4);
 
     DBEdit13 = new rk::fw::DBEdit(page);
     DBEdit13->setObjectName(QStringLiteral("DBEdit13"));
     DBLookupComboBox1 = new rk::fw::DBLookupCombo(page);
     DBLookupComboBox1->setObjectName(QStringLiteral("DBLookupComboBox1"));
     DBLookupComboBox1->setFocusPolicy(Qt::ClickFocus); // skipped by Tab
-    DBLookupComboBox1->setFixedWidth(28);
+    DBLookupComboBox1->setArrowOnly(true);
+    DBLookupComboBox1->setFixedWidth(24);
     DBLookupComboBox1->view()->setMinimumWidth(220);
     DBLookupComboBox1->setToolTip(QStringLiteral("Choose a category"));
     DBLookupComboBox1->setAccessibleName(QStringLiteral("Category list"));
@@ -122,13 +124,13 @@ QWidget* TForm1::buildCommonPage() {
     LockCheck->setToolTip(QStringLiteral("Lock Category for New Entries"));
     grid->addWidget(withCaption(captionFor(DBEdit13, QStringLiteral("Category"), page), DBEdit13,
                                 DBLookupComboBox1, LockCheck),
-                    2, 0);
+                    2, 0, 1, 2);
 
     DBComboBox1 = new rk::fw::DBComboBox(page);
     DBComboBox1->setObjectName(QStringLiteral("DBComboBox1"));
     grid->addWidget(
         withCaption(captionFor(DBComboBox1, QStringLiteral("Media Format"), page), DBComboBox1), 2,
-        1);
+        2, 1, 2);
 
     DBEditRunTime = new rk::fw::DBEdit(page);
     DBEditRunTime->setObjectName(QStringLiteral("DBEditRunTime"));
@@ -152,30 +154,31 @@ QWidget* TForm1::buildCommonPage() {
     grid->addWidget(
         withCaption(captionFor(DBComboBox3, QStringLiteral("Rated (MPAA)"), page), DBComboBox3), 3,
         1);
+    DBComboBox3->setMinimumWidth(charsWide(DBComboBox3, 7));
 
     DBComboBox2 = new rk::fw::DBComboBox(page);
     DBComboBox2->setObjectName(QStringLiteral("DBComboBox2"));
     grid->addWidget(
         withCaption(captionFor(DBComboBox2, QStringLiteral("Personal Rating"), page), DBComboBox2),
-        4, 0);
+        3, 2, 1, 2);
 
     DBEdit7 = new rk::fw::DBEdit(page);
     DBEdit7->setObjectName(QStringLiteral("DBEdit7"));
     lblUser1 = captionFor(DBEdit7, QStringLiteral("Custom-1"), page);
     lblUser1->setObjectName(QStringLiteral("lblUser1"));
-    grid->addWidget(withCaption(lblUser1, DBEdit7), 5, 0);
+    grid->addWidget(withCaption(lblUser1, DBEdit7), 4, 0, 1, 2);
 
     DBEdit11 = new rk::fw::DBEdit(page);
     DBEdit11->setObjectName(QStringLiteral("DBEdit11"));
     DBEdit11->setToolTip(QStringLiteral("Press Enter for Details Tab"));
     lblUser2 = captionFor(DBEdit11, QStringLiteral("Custom-2"), page);
     lblUser2->setObjectName(QStringLiteral("lblUser2"));
-    grid->addWidget(withCaption(lblUser2, DBEdit11), 5, 1);
+    grid->addWidget(withCaption(lblUser2, DBEdit11), 4, 2, 1, 2);
 
     chkMultiSet = new rk::fw::DBCheckBox(QStringLiteral("Multi-Set"), page);
     chkMultiSet->setObjectName(QStringLiteral("chkMultiSet"));
     chkMultiSet->setAccessibleName(QStringLiteral("Multi-Set"));
-    grid->addWidget(chkMultiSet, 6, 0, Qt::AlignBottom);
+    grid->addWidget(chkMultiSet, 5, 0, 1, 2, Qt::AlignBottom);
 
     DBEditTapes = new rk::fw::DBEdit(page);
     DBEditTapes->setObjectName(QStringLiteral("DBEditTapes"));
@@ -188,11 +191,11 @@ QWidget* TForm1::buildCommonPage() {
     lblTapes->setObjectName(QStringLiteral("lblTapes"));
     auto* tapes = withCaption(lblTapes, DBEditTapes, UpDown1);
     static_cast<QHBoxLayout*>(tapes->layout()->itemAt(1)->layout())->addStretch(1);
-    grid->addWidget(tapes, 6, 1);
+    grid->addWidget(tapes, 5, 2, 1, 2);
 
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(7, 1);
+    for (int c = 0; c < 4; ++c)
+        grid->setColumnStretch(c, 1);
+    grid->setRowStretch(6, 1);
 
     chain({DBEdit1, DBEdit3, DBEdit13, DBComboBox1, DBEditRunTime, DBComboBox3, DBComboBox2,
            DBEdit7, DBEdit11, chkMultiSet, DBEditTapes});

@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -404,6 +405,16 @@ void TForm1::setStatusPanelText(int panel, const QString& text) {
     (panel == 0 ? statusPanel0_ : statusPanel1_)->setText(text);
 }
 
+// Without a stored placement: a comfortable size, centred on the screen.
+void TForm1::placeOnFirstRun() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize size(std::min(1040, area.width() * 9 / 10), std::min(680, area.height() * 9 / 10));
+    resize(size.expandedTo(minimumSizeHint()).boundedTo(area.size()));
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
 int TForm1::categoryListHeight() const {
     if (pendingCategoryHeight_ >= 0) return pendingCategoryHeight_;
     return DBLookupListBox1->height();
@@ -600,6 +611,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!firstShown_) {
         firstShown_ = true;
+        if (!storage_->placementFound()) placeOnFirstRun();
         FormShow();
     }
 }

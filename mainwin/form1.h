@@ -306,6 +306,7 @@ private:
     void connectCommands();
     void placeBanner();
     void placeZoomPanel();
+    void placeOnFirstRun();
 
     // Views
     void applySortTag(const char* tag);

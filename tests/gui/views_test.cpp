@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QSplitter>
+#include <QTabBar>
 
 namespace {
 
@@ -211,6 +212,11 @@ private slots:
         f->Details1Click();
         QVERIFY(f->BannerLab->isVisible());
         QVERIFY(f->BannerLab->isScrolling());
+        // Across the top of the page, below the tabs, clear of the page's first field.
+        const QRect banner = f->BannerLab->geometry();
+        QVERIFY(banner.top() > f->PageControl2->tabBar()->geometry().bottom());
+        QVERIFY(banner.bottom() < f->DBEdit6->mapTo(f->PageControl2, QPoint(0, 0)).y());
+        QVERIFY(f->PageControl2->rect().contains(banner));
         QCOMPARE(f->BannerLab->interval(), 150);
         f->Table1->goTo(6);
         QCOMPARE(f->BannerLab->text(), QString("   NOW SHOWING...   %1...").arg(app.titleText()));

@@ -1,0 +1,63 @@
+// The help pages compiled into the program: the topics the program opens exist, every link
+// between pages leads somewhere, and the help window shows a topic by its name.
+#include "helpviewer.h"
+#include "prompt.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace rk::fw;
+
+class HelpTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theTopicsTheProgramOpensExist() {
+        for (const char* topic : {"MainTopic", "Tutorial"})
+            QVERIFY2(!helpPagePath(topic).isEmpty(), topic);
+        QVERIFY(helpPagePath("NoSuchTopic").isEmpty());
+    }
+
+    void everyLinkBetweenPagesLeadsToAPage() {
+        const QStringList pages = QDir(":/help").entryList({"*.html"});
+        QVERIFY(pages.size() >= 5);
+        const QRegularExpression href(R"(href="([^"#]+)(#[^"]*)?")");
+        for (const QString& page : pages) {
+            QFile f(":/help/" + page);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QString html = QString::fromUtf8(f.readAll());
+            QVERIFY2(html.contains("<title>"), qPrintable(page));
+            for (auto it = href.globalMatch(html); it.hasNext();) {
+                const QString target = it.next().captured(1);
+                if (target.startsWith("http")) continue;
+                QVERIFY2(pages.contains(target), qPrintable(page + " -> " + target));
+            }
+        }
+    }
+
+    void contextNumbersMapToTopics() {
+        QCOMPARE(helpTopicForContext(15), QString("Preferences"));
+        QCOMPARE(helpTopicForContext(160), QString("Preferences"));
+        QCOMPARE(helpTopicForContext(14), QString("User_Lists"));
+        QCOMPARE(helpTopicForContext(17), QString("Printing"));
+        QCOMPARE(helpTopicForContext(22), QString("Custom_Reports"));
+        QCOMPARE(helpTopicForContext(12345), QString("MainTopic"));
+    }
+
+    void theHelpWindowShowsATopicByName() {
+        QtPrompt qt;
+        qt.showHelp(nullptr, "Tutorial");
+        HelpViewer* viewer = HelpViewer::instance();
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->currentTopic(), QString("Tutorial"));
+        QVERIFY(viewer->browser()->toPlainText().contains("first tour"));
+        viewer->showTopic("NoSuchTopic");
+        QCOMPARE(viewer->currentTopic(), QString("MainTopic"));
+        viewer->close();
+    }
+};
+
+QTEST_MAIN(HelpTest)
+#include "help_test.moc"
