@@ -144,6 +144,7 @@ void TForm1::connectCollectionCommands() {
     on(MarkUnMarkCurrentEntry1, &TForm1::MarkButClick);
     connect(DBLookupListBox3, &QAbstractItemView::doubleClicked, this, &TForm1::MarkButClick);
     connect(DBCheckBox1, &QCheckBox::toggled, this, &TForm1::DBCheckBox1Click);
+    connect(Table1, &rk::fw::Dataset::recordMoved, this, &TForm1::DBCheckBox1Click);
     connect(BitCheck, &QCheckBox::clicked, this, &TForm1::BitCheckClick);
     DBCheckBox1Click();
     on(UnMarkMarkedEntries1, &TForm1::UnMarkMarkedEntries1Click);

@@ -36,9 +36,15 @@ void TForm1::MarkButClick() {
     if (Table1->isEditing()) Table1->post();
 }
 
-// The indicator shows the hidden mark box.
+// The indicator shows the hidden mark box: lit for a marked title, dark for an unmarked one,
+// greyed when no title is current.
 void TForm1::DBCheckBox1Click() {
-    BitCheck->setChecked(DBCheckBox1->isChecked());
+    if (Table1->isEmpty()) {
+        BitCheck->setCheckState(Qt::PartiallyChecked);
+        return;
+    }
+    BitCheck->setTristate(false); // a click flips between lit and dark only
+    BitCheck->setCheckState(DBCheckBox1->isChecked() ? Qt::Checked : Qt::Unchecked);
 }
 
 // A click on the indicator works the hidden box as a click on it would: the mark changes in
@@ -46,7 +52,7 @@ void TForm1::DBCheckBox1Click() {
 void TForm1::BitCheckClick() {
     const bool wanted = BitCheck->isChecked();
     if (Table1->isEmpty()) {
-        BitCheck->setChecked(DBCheckBox1->isChecked());
+        DBCheckBox1Click();
         return;
     }
     if (DBCheckBox1->isChecked() == wanted) return;

@@ -159,13 +159,22 @@ private slots:
         TForm1* f = app.form;
         pickPrices(app, {});
         QVERIFY(f->Table1->isEmpty());
+        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Greyed);
         const uint32_t before = f->titles().recCount();
         f->MarkButClick();
         QTest::mouseClick(f->BitCheck, Qt::LeftButton);
         QCOMPARE(f->titles().recCount(), before);
         QCOMPARE(f->Table1->state(), rk::fw::Dataset::State::Browse);
-        QVERIFY(!f->BitCheck->isChecked());
+        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Greyed);
         QCOMPARE(app.prompt.asked.size(), 0);
+        // A title current again lights or darkens it, and a click flips it.
+        f->ViewAll1Click();
+        while (f->Table1->logical("MARKED"))
+            f->Table1->next();
+        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Clear);
+        QTest::mouseClick(f->BitCheck, Qt::LeftButton);
+        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Ticked);
+        QVERIFY(f->Table1->logical("MARKED"));
     }
 
     void unMarkingAllLeavesTheFormerlyMarkedTitlesInView() {
