@@ -32,7 +32,9 @@ QString entries(uint32_t n) {
 }
 
 // The drags a list has begun and not yet disposed of (each is a QDrag made as its child).
-qsizetype drags(QObject* list) { return list->findChildren<QDrag*>().size(); }
+qsizetype drags(QObject* list) {
+    return list->findChildren<QDrag*>().size();
+}
 
 // A mouse move over a list with the left button held.
 void moveHeld(QAbstractItemView* list, const QPoint& to) {
