@@ -262,6 +262,38 @@ private slots:
         QCOMPARE(f->DBLookupListBox1->model()->rowCount(), int(f->categories().recCount()));
     }
 
+    void aBuildThatFailsIsToldAndLeavesTheWindowWhole() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        f->Marked1Click();
+        const auto marked = listed(f->DBLookupListBox4);
+        // The new index cannot be written where a folder holds its name.
+        QVERIFY(QDir().mkpath(f->ftsPath() + ".new/held"));
+
+        app.prompt.answer(Button::Yes);
+        f->PackDatabase1Click();
+        QCOMPARE(app.prompt.messages(),
+                 (QStringList{kQuestion, kCreating, "Index file not created yet.", kPacked}));
+        QVERIFY(!QFile::exists(f->ftsPath()));
+        QVERIFY(!f->Fts1.isOpen());
+        QVERIFY(rk::store::engine().deleted);
+        QVERIFY(f->ProgressBar1->isHidden());
+        QCOMPARE(f->statusPanelText(1), QString("Ready..."));
+        QCOMPARE(listed(f->DBLookupListBox4), marked); // the table is open again, same view
+
+        // A search then offers to build again, and tells of the failure the same way.
+        app.prompt.clear();
+        FindAnswer answer("Casablanca");
+        f->FindButClick();
+        QCOMPARE(app.prompt.messages(),
+                 (QStringList{"Need to build the search index. You can begin searching after "
+                              "it's complete.",
+                              kCreating, "Index file not created yet."}));
+        QVERIFY(rk::store::engine().deleted);
+        QCOMPARE(listed(f->DBLookupListBox4), marked);
+    }
+
     void reIndexingLeavesTheFullTextIndexAlone() {
         GuiFixture app;
         QVERIFY(collection::start(app));
