@@ -18,6 +18,11 @@ namespace {
 constexpr unsigned kLeafFillPercent = 85;
 
 // Keys of one tag without their trailing fill, sorted by (key, record number).
+//
+// The sort goes 16 key bytes at a time: the refs are ordered by the 16 bytes at some depth
+// held in the refs themselves, and each run that ties is ordered by the next 16, and so on.
+// Keys such as CATEGORY+TITLE tie over long stretches; this way each key's bytes are read
+// once per depth instead of once per comparison.
 class KeyArena {
 public:
     KeyArena(uint16_t keyLength, uint8_t fill) : k_(keyLength), fill_(fill) {}
@@ -28,23 +33,12 @@ public:
         Ref r;
         r.offset = static_cast<uint32_t>(bytes_.size());
         r.recno = recno;
-        r.prefix[0] = r.prefix[1] = 0;
-        for (size_t i = 0; i < 16; ++i)
-            r.prefix[i / 8] = (r.prefix[i / 8] << 8) | (i < len ? p[i] : fill_);
         bytes_.push_back(static_cast<uint8_t>(len));
         bytes_.insert(bytes_.end(), p, p + len);
         refs_.push_back(r);
     }
 
-    void sort() {
-        std::sort(refs_.begin(), refs_.end(), [this](const Ref& a, const Ref& b) {
-            if (a.prefix[0] != b.prefix[0]) return a.prefix[0] < b.prefix[0];
-            if (a.prefix[1] != b.prefix[1]) return a.prefix[1] < b.prefix[1];
-            int c = compareKeys(a, b);
-            if (c != 0) return c < 0;
-            return a.recno < b.recno;
-        });
-    }
+    void sort() { sortRun(0, refs_.size(), 0); }
 
     size_t size() const { return refs_.size(); }
     uint32_t recno(size_t i) const { return refs_[i].recno; }
@@ -53,22 +47,77 @@ public:
         std::memcpy(out, p + 1, p[0]);
         std::memset(out + p[0], fill_, k_ - p[0]);
     }
-    bool sameKey(size_t i, size_t j) const { return compareKeys(refs_[i], refs_[j]) == 0; }
+    bool sameKey(size_t i, size_t j) const { return compareKeys(refs_[i], refs_[j], 0) == 0; }
+    // Asks for key i's bytes ahead of their use: sorted refs point all over the arena.
+    void prefetch(size_t i) const {
+#if defined(__GNUC__) || defined(__clang__)
+        if (i < refs_.size()) __builtin_prefetch(bytes_.data() + refs_[i].offset);
+#else
+        (void)i;
+#endif
+    }
 
 private:
     struct Ref {
-        uint64_t prefix[2]; // the first 16 bytes, for quick comparisons
+        uint64_t digit[2]; // key bytes [depth, depth + 16) of the current sort level
         uint32_t offset, recno;
     };
-    int compareKeys(const Ref& a, const Ref& b) const {
+
+    uint8_t byteAt(const Ref& r, size_t i) const {
+        const uint8_t* p = bytes_.data() + r.offset;
+        return i < p[0] ? p[1 + i] : fill_;
+    }
+
+    // Orders refs_[begin, end), whose keys agree on their first `depth` bytes.
+    void sortRun(size_t begin, size_t end, size_t depth) {
+        auto first = refs_.begin() + static_cast<ptrdiff_t>(begin);
+        auto last = refs_.begin() + static_cast<ptrdiff_t>(end);
+        if (end - begin < 2) return;
+        if (depth >= k_) { // whole keys equal: record number order
+            std::sort(first, last, [](const Ref& a, const Ref& b) { return a.recno < b.recno; });
+            return;
+        }
+        if (end - begin <= 16) {
+            std::sort(first, last, [&](const Ref& a, const Ref& b) {
+                int c = compareKeys(a, b, depth);
+                return c != 0 ? c < 0 : a.recno < b.recno;
+            });
+            return;
+        }
+        for (auto it = first; it != last; ++it) {
+            prefetch(size_t(it - refs_.begin()) + 8);
+            it->digit[0] = it->digit[1] = 0;
+            for (size_t i = 0; i < 16; ++i) {
+                uint8_t b = depth + i < k_ ? byteAt(*it, depth + i) : 0;
+                it->digit[i / 8] = (it->digit[i / 8] << 8) | b;
+            }
+        }
+        std::sort(first, last, [](const Ref& a, const Ref& b) {
+            return a.digit[0] != b.digit[0] ? a.digit[0] < b.digit[0] : a.digit[1] < b.digit[1];
+        });
+        for (size_t i = begin; i < end;) {
+            size_t j = i + 1;
+            while (j < end && refs_[j].digit[0] == refs_[i].digit[0] &&
+                   refs_[j].digit[1] == refs_[i].digit[1])
+                ++j;
+            sortRun(i, j, depth + 16);
+            i = j;
+        }
+    }
+
+    // Compares keys from byte `from` on (the bytes before are equal).
+    int compareKeys(const Ref& a, const Ref& b, size_t from) const {
         const uint8_t* pa = bytes_.data() + a.offset;
         const uint8_t* pb = bytes_.data() + b.offset;
         size_t la = pa[0], lb = pb[0], m = std::min(la, lb);
-        int c = std::memcmp(pa + 1, pb + 1, m);
-        if (c != 0 || la == lb) return c;
+        if (from < m) {
+            int c = std::memcmp(pa + 1 + from, pb + 1 + from, m - from);
+            if (c != 0) return c;
+        }
+        if (la == lb) return 0;
         // The shorter key continues with fill bytes.
         const uint8_t* rest = la > lb ? pa + 1 : pb + 1;
-        for (size_t i = m; i < std::max(la, lb); ++i) {
+        for (size_t i = std::max(m, from); i < std::max(la, lb); ++i) {
             if (rest[i] != fill_) return (rest[i] < fill_) == (la > lb) ? -1 : 1;
         }
         return 0;
@@ -186,6 +235,7 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
             TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill(), kLeafFillPercent);
             std::vector<uint8_t> k(tags[t].key.length());
             for (size_t i = 0; i < arena.size(); ++i) {
+                arena.prefetch(i + 8);
                 if (tags[t].header.unique() && i > 0 && arena.sameKey(i - 1, i)) continue;
                 arena.key(i, k.data());
                 RK_RETURN_IF_ERROR(builder.add(k.data(), arena.recno(i)));
