@@ -329,6 +329,7 @@ void TForm1::buildViewPages() {
     DBLookupListBox1->setMinimumHeight(40); // the splitter's upper limit
     DBLookupListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     catHeading->setBuddy(DBLookupListBox1);
+    DBLookupListBox1->setAccessibleName(QStringLiteral("Categories"));
     auto* titlesBox = new QWidget(RxSplitter1);
     titlesBox->setMinimumHeight(20); // the splitter's lower limit
     auto* titlesLayout = new QVBoxLayout(titlesBox);
@@ -339,6 +340,7 @@ void TForm1::buildViewPages() {
     DBLookupListBox3 = listFor("DBLookupListBox3", titlesBox);
     DBLookupListBox3->setMinimumHeight(0);
     titlesHeading->setBuddy(DBLookupListBox3);
+    DBLookupListBox3->setAccessibleName(QStringLiteral("Titles"));
     titlesLayout->addWidget(DBLookupListBox3);
     RxSplitter1->addWidget(DBLookupListBox1);
     RxSplitter1->addWidget(titlesBox);
@@ -358,6 +360,7 @@ void TForm1::buildViewPages() {
         layout->addWidget(h);
         *list = listFor(listName, page);
         h->setBuddy(*list);
+        (*list)->setAccessibleName(title);
         layout->addWidget(*list, 1);
         return page;
     };

@@ -316,7 +316,7 @@ private slots:
         first.setProcessEnvironment(env);
         first.start(REELKEEPER_PATH, {"--data", app.data});
         QVERIFY(first.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(app.data + "Reelkeeper.lock"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(app.data + "Reelkeeper.lock"), 30000);
         QVERIFY(!app.start());
         QVERIFY(app.prompt.asked.value(0).text.contains("already running"));
         first.kill();

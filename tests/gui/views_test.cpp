@@ -310,6 +310,15 @@ private slots:
         QCOMPARE(app.titleText(), first);
     }
 
+    void theListsAreNamedByTheirHeadings() {
+        GuiFixture app;
+        QVERIFY(app.start(false));
+        QCOMPARE(app.form->DBLookupListBox1->accessibleName(), QString("Categories"));
+        QCOMPARE(app.form->DBLookupListBox3->accessibleName(), QString("Titles"));
+        QCOMPARE(app.form->DBLookupListBox2->accessibleName(), QString("All Entries"));
+        QCOMPARE(app.form->DBLookupListBox4->accessibleName(), QString("Marked Entries"));
+    }
+
     void theStatusBarHasItsPanelsAndAHiddenProgressBar() {
         GuiFixture app;
         QVERIFY(app.start());
