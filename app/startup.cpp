@@ -69,7 +69,12 @@ void TForm1::FormCreate() {
     PageControl2->setPictures(rk::loadTabPictures(3, 4));
     // 3. Errors no handler expects go to the error log from now on.
     rk::app::setUnexpectedErrorHandler(
-        [this](const QString& where, const QString& what) { MyException(where, what); });
+        [self = QPointer<TForm1>(this)](const QString& where, const QString& what) {
+            if (self)
+                self->MyException(where, what);
+            else
+                rk::fw::ErrorLog::write(where, what); // the window is gone: still logged
+        });
     // 4. and 5. The tables, each in its order, on its first record.
     rk::store::engine().deleted = true;
     if (!openCatalogue()) return;
