@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     }
     form1->setSplash(&splash);
     form1->show();
+    form1->activateWindow(); // also where no window manager hands out the focus
     const int result = app.exec();
     destroyWindows();
     return result;

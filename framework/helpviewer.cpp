@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QScreen>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -85,6 +86,13 @@ void HelpViewer::showTopic(const QString& topic) {
         browser_->setSource(QUrl(QStringLiteral("qrc") + path));
     else
         browser_->setHtml(QStringLiteral("<p>The help pages are missing from this build.</p>"));
+    if (!placed_) {
+        // The first time: over the middle of the window it belongs to, or of the screen.
+        placed_ = true;
+        const QRect over = parentWidget() ? parentWidget()->window()->frameGeometry()
+                                          : screen()->availableGeometry();
+        move(over.center() - QPoint(width() / 4, height() / 2));
+    }
     show();
     raise();
     activateWindow();

@@ -32,6 +32,7 @@ private:
     QToolButton* back_;
     QToolButton* forward_;
     QToolButton* home_;
+    bool placed_ = false;
 };
 
 } // namespace rk::fw
