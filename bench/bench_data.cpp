@@ -86,7 +86,8 @@ std::string titleImage(uint32_t i) {
     dbf::setString(img, field("PRICE"), price);
     dbf::setLogical(img, field("MARKED"), g % 10 == 0);
     dbf::setLogical(img, field("MULTI_SET"), h % 17 == 0);
-    (void)dbf::setNumber(img, field("TAPES"), h % 17 == 0 ? 2 : 1);
+    // Only a multi-set has a number of tapes; a single tape leaves the field blank.
+    if (h % 17 == 0) (void)dbf::setNumber(img, field("TAPES"), 2 + h % 3);
     dbf::setLogical(img, field("CLOSE_CAPT"), h % 3 == 0);
     dbf::setLogical(img, field("AV_CLIP"), false);
     dbf::setLogical(img, field("SURROUND"), false);
