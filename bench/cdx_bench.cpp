@@ -30,7 +30,8 @@ std::string indexedTitles(uint32_t n) {
     if (!t.open()) std::abort();
     if (t.tagNames().empty()) {
         std::vector<store::TagSpec> tags;
-        for (const auto& d : catalogue::titleTags()) tags.push_back({d.name, d.key, d.forExpr});
+        for (const auto& d : catalogue::titleTags())
+            tags.push_back({d.name, d.key, d.forExpr});
         if (!t.createIndex(tags)) std::abort();
     }
     return path;
@@ -39,7 +40,8 @@ std::string indexedTitles(uint32_t n) {
 // A copy of the catalogue's titles table and index to change.
 std::string scratchCopy(uint32_t n) {
     std::string source = indexedTitles(n);
-    fs::path dir = fs::path(source).parent_path().parent_path() / ("cdx-scratch-" + std::to_string(n));
+    fs::path dir =
+        fs::path(source).parent_path().parent_path() / ("cdx-scratch-" + std::to_string(n));
     fs::create_directories(dir);
     fs::copy_file(source, dir / "VIDEO.DBF", fs::copy_options::overwrite_existing);
     fs::copy_file(store::structuralIndexPath(source, Env::standard()), dir / "VIDEO.CDX",
@@ -49,7 +51,8 @@ std::string scratchCopy(uint32_t n) {
 
 void fileSizes(benchmark::State& state, const std::string& table) {
     state.counters["dbf_MB"] = double(fs::file_size(table)) / 1e6;
-    state.counters["cdx_MB"] = double(fs::file_size(store::structuralIndexPath(table, Env::standard()))) / 1e6;
+    state.counters["cdx_MB"] =
+        double(fs::file_size(store::structuralIndexPath(table, Env::standard()))) / 1e6;
 }
 
 void BM_CdxOpen(benchmark::State& state) {
@@ -88,7 +91,8 @@ void BM_CdxOrderSkip(benchmark::State& state) {
     t.setOrder(t.tagArea("CATEGORY"));
     for (auto _ : state) {
         uint64_t n = 0;
-        for (t.goTop(); !t.eof(); t.skip(1)) ++n;
+        for (t.goTop(); !t.eof(); t.skip(1))
+            ++n;
         benchmark::DoNotOptimize(n);
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * state.range(0));
@@ -124,7 +128,8 @@ void BM_CdxSeek(benchmark::State& state) {
 void BM_CdxAppend10000(benchmark::State& state) {
     uint32_t n = uint32_t(state.range(0));
     std::vector<std::string> images;
-    for (uint32_t i = 0; i < 10000; ++i) images.push_back(bench::titleImage(n + 1 + i));
+    for (uint32_t i = 0; i < 10000; ++i)
+        images.push_back(bench::titleImage(n + 1 + i));
     std::string path;
     for (auto _ : state) {
         state.PauseTiming();
