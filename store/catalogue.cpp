@@ -31,7 +31,8 @@ Status indexTable(const std::string& path, const std::vector<TagDef>& defs, Env*
     store::Table t(path, {}, env);
     RK_RETURN_IF_ERROR(t.open());
     std::vector<store::TagSpec> tags;
-    for (const auto& d : defs) tags.push_back({d.name, d.key, d.forExpr});
+    for (const auto& d : defs)
+        tags.push_back({d.name, d.key, d.forExpr});
     return t.createIndex(tags);
 }
 

@@ -161,7 +161,7 @@ private:
     TableOptions opts_;
     Env* env_;
     std::unique_ptr<dbf::DbfFile> dbf_;
-    std::shared_ptr<IndexFile> index_; // null when the table has no structural index
+    std::shared_ptr<IndexFile> index_;    // null when the table has no structural index
     std::unique_ptr<cdx::Cursor> cursor_; // in the active order
     int cursorTag_ = -1;
     uint32_t cursorRecno_ = 0; // the record cursor_ was placed on; 0: not placed
