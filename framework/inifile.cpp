@@ -1,5 +1,7 @@
 #include "inifile.h"
 
+#include <QRegularExpression>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,9 +17,10 @@ IniFile::IniFile(QString path) : path_(std::move(path)) {
 void IniFile::parse(const QString& text) {
     sections_.clear();
     Section* current = nullptr;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    // A line ends at CR LF, LF or a lone CR, as profile files written anywhere may have it.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    const QStringList lines = text.split(lineEnd);
+    for (const QString& line : lines) {
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'))) continue;
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
@@ -32,6 +35,7 @@ void IniFile::parse(const QString& text) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0 || !current) continue; // a value outside any section has no home
         const QString name = line.left(eq).trimmed();
+        if (name.isEmpty()) continue; // " =x" names nothing, like "=x"
         QString value = line.mid(eq + 1).trimmed();
         if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) &&
             value.endsWith(QLatin1Char('"')))
