@@ -225,22 +225,17 @@ void Table::setEof() {
 }
 
 Status Table::goTop() {
-    if (!dbf_) return Status::invalid("the table is not open");
-    if (ordered()) return retryOnDamage([this] { return orderedEdge(false); });
-    uint32_t r = nextVisible(1, +1);
-    if (r == 0) {
-        setEof();
-        bof_ = true;
-    } else {
-        setPosition(r);
-    }
-    return Status::ok();
+    return goEdge(false);
+}
+Status Table::goBottom() {
+    return goEdge(true);
 }
 
-Status Table::goBottom() {
+// The first (or last) visible record; both ends at once when there is none.
+Status Table::goEdge(bool last) {
     if (!dbf_) return Status::invalid("the table is not open");
-    if (ordered()) return retryOnDamage([this] { return orderedEdge(true); });
-    uint32_t r = nextVisible(recCount(), -1);
+    if (ordered()) return retryOnDamage([this, last] { return orderedEdge(last); });
+    uint32_t r = last ? nextVisible(recCount(), -1) : nextVisible(1, +1);
     if (r == 0) {
         setEof();
         bof_ = true;

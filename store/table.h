@@ -141,6 +141,7 @@ private:
     uint32_t nextVisible(uint32_t from, int direction); // 0 when there is none
     void setPosition(uint32_t recno);
     void setEof();
+    Status goEdge(bool last);
     Status setDeletedFlag(bool deleted);
 
     // The structural index (table_index.cpp).

@@ -1,5 +1,8 @@
 #include "rkdb.h"
 
+#include "status.h"
+#include "table.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -39,6 +42,25 @@ bool registerCommand(const Command& c) {
 int fail(int code, const std::string& message) {
     std::cerr << "rkdb: " << message << "\n";
     return code;
+}
+
+int exitFor(const rk::Status& s) {
+    return s.code() == rk::Status::Code::InvalidArgument ? kProblem : kFileError;
+}
+
+rk::store::TableOptions readOptions() {
+    rk::store::TableOptions o;
+    o.readOnly = true;
+    o.exclusive = false;
+    return o;
+}
+
+int openTable(rk::store::Table& t) {
+    rk::Status s = t.open();
+    if (!s) return fail(exitFor(s), s.message());
+    for (const auto& n : t.notices())
+        std::cerr << "rkdb: note: " << n << "\n";
+    return kOk;
 }
 
 } // namespace rkdb

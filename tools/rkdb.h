@@ -10,6 +10,14 @@
 #include <string>
 #include <vector>
 
+namespace rk {
+class Status;
+namespace store {
+class Table;
+struct TableOptions;
+} // namespace store
+} // namespace rk
+
 namespace rkdb {
 
 struct Args {
@@ -37,6 +45,14 @@ bool registerCommand(const Command& c);
 
 // Prints "rkdb: message" to standard error and returns the code.
 int fail(int code, const std::string& message);
+
+// The exit code for an engine error: a refused value is a problem, the rest are file errors.
+int exitFor(const rk::Status& s);
+// Options for reading a table alongside other readers.
+rk::store::TableOptions readOptions();
+// Opens the table, printing what the open repaired as notes on standard error; kOk or the
+// exit code after a message.
+int openTable(rk::store::Table& t);
 
 } // namespace rkdb
 

@@ -16,10 +16,6 @@ namespace {
 using rk::Status;
 using rk::store::Table;
 
-int exitOf(const Status& s) {
-    return s.code() == Status::Code::InvalidArgument ? kProblem : kFileError;
-}
-
 std::string baseName(const std::string& path) {
     size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -54,21 +50,13 @@ rk::store::Progress progressLine(const std::string& what) {
     };
 }
 
-int openForChange(Table& t) {
-    Status s = t.open();
-    if (!s) return fail(exitOf(s), s.message());
-    for (const auto& n : t.notices())
-        std::cerr << "rkdb: note: " << n << "\n";
-    return kOk;
-}
-
 int runIndex(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb index TABLE.dbf");
     const std::string& path = a.positional[0];
     rk::store::TableOptions o;
     o.rebuildProgress = progressLine("rebuilding " + baseName(path));
     Table t(path, o);
-    if (int rc = openForChange(t)) return rc;
+    if (int rc = openTable(t)) return rc;
     Status s;
     if (t.index()) {
         s = t.reindex(progressLine("re-indexing " + baseName(path)));
@@ -78,7 +66,7 @@ int runIndex(const Args& a) {
             return fail(kProblem, baseName(path) + " has no structural index to rebuild");
         s = t.createIndex(tags, progressLine("indexing " + baseName(path)));
     }
-    if (!s) return fail(exitOf(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     std::cout << "re-indexed " << baseName(path) << ": " << t.tagNames().size() << " tags, "
               << t.recCount() << " records\n";
     return kOk;
@@ -88,10 +76,10 @@ int runPack(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb pack TABLE.dbf");
     const std::string& path = a.positional[0];
     Table t(path);
-    if (int rc = openForChange(t)) return rc;
+    if (int rc = openTable(t)) return rc;
     uint32_t before = t.recCount();
     Status s = t.pack(progressLine("packing " + baseName(path)));
-    if (!s) return fail(exitOf(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     std::cout << "packed " << baseName(path) << ": " << t.recCount() << " records kept, "
               << before - t.recCount() << " removed\n";
     return kOk;

@@ -21,10 +21,6 @@ using rk::Status;
 using rk::store::Table;
 namespace search = rk::search;
 
-int exitFor(const Status& s) {
-    return s.code() == Status::Code::InvalidArgument ? kProblem : kFileError;
-}
-
 // TABLE.dbf, or a data folder holding VIDEO.DBF.
 std::string tablePath(const std::string& arg) {
     std::error_code ec;
@@ -36,21 +32,6 @@ std::string tablePath(const std::string& arg) {
 std::string dataDirOf(const std::string& table) {
     std::string dir = std::filesystem::path(table).parent_path().string();
     return dir.empty() ? "." : dir;
-}
-
-int openForReading(Table& t) {
-    Status s = t.open();
-    if (!s) return fail(exitFor(s), s.message());
-    for (const auto& n : t.notices())
-        std::cerr << "rkdb: note: " << n << "\n";
-    return kOk;
-}
-
-rk::store::TableOptions readOptions() {
-    rk::store::TableOptions o;
-    o.readOnly = true;
-    o.exclusive = false;
-    return o;
 }
 
 int build(Table& t, const std::string& indexPath) {
@@ -106,7 +87,7 @@ int runIndexText(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb index-text TABLE.dbf|DIR");
     const std::string table = tablePath(a.positional[0]);
     Table t(table, readOptions());
-    if (int rc = openForReading(t)) return rc;
+    if (int rc = openTable(t)) return rc;
     return build(t, search::titlesIndexPath(dataDirOf(table)));
 }
 
@@ -123,7 +104,7 @@ int runSearch(const Args& a) {
 
     const std::string table = tablePath(a.positional[0]);
     Table t(table, readOptions());
-    if (int rc = openForReading(t)) return rc;
+    if (int rc = openTable(t)) return rc;
     std::vector<const rk::dbf::FieldDef*> fields;
     for (const auto& name : splitList(a.get("fields", "TITLE"))) {
         const auto* f = t.field(name);

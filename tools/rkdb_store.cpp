@@ -19,38 +19,6 @@ namespace {
 using rk::Status;
 using rk::store::Table;
 
-int statusExit(const Status& s) {
-    switch (s.code()) {
-    case Status::Code::NotFound:
-    case Status::Code::Locked:
-    case Status::Code::IOError:
-    case Status::Code::Corruption:
-    case Status::Code::NotSupported:
-        return kFileError;
-    case Status::Code::InvalidArgument:
-        return kProblem;
-    default:
-        return kProblem;
-    }
-}
-
-// Opens a table for reading (shared) or for changing (exclusive), printing what the open
-// repaired on standard error.
-int openTable(Table& t) {
-    Status s = t.open();
-    if (!s) return fail(statusExit(s), s.message());
-    for (const auto& n : t.notices())
-        std::cerr << "rkdb: note: " << n << "\n";
-    return kOk;
-}
-
-rk::store::TableOptions readOptions() {
-    rk::store::TableOptions o;
-    o.readOnly = true;
-    o.exclusive = false;
-    return o;
-}
-
 bool toTable(const std::string& utf8, std::string* out) {
     auto r = rk::cp1252::fromUtf8(utf8);
     if (!r) {
@@ -91,7 +59,7 @@ int runCreate(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb create DIR [--sample]");
     const std::string& dir = a.positional[0];
     Status s = a.has("sample") ? rk::catalogue::createSample(dir) : rk::catalogue::createEmpty(dir);
-    if (!s) return fail(statusExit(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     std::cout << "created " << (a.has("sample") ? "the sample catalogue" : "an empty catalogue")
               << " in " << dir << "\n";
     return kOk;
@@ -115,10 +83,10 @@ int runList(const Args& a) {
     if (int rc = applyView(t, a)) return rc;
     std::vector<uint32_t> recs;
     Status s = t.visibleRecords(&recs);
-    if (!s) return fail(statusExit(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     std::string out;
     for (uint32_t r : recs) {
-        if (!(s = t.go(r))) return fail(statusExit(s), s.message());
+        if (!(s = t.go(r))) return fail(exitFor(s), s.message());
         const std::string& img = t.record();
         out += std::to_string(r);
         for (const auto* f : fields) {
@@ -199,7 +167,7 @@ int runExport(const Args& a) {
     Status s =
         t.copyFileText(a.positional[1], a.has("comma") ? rk::store::TextFormat::CommaDelimited
                                                        : rk::store::TextFormat::SpaceDelimited);
-    if (!s) return fail(statusExit(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 
@@ -235,7 +203,7 @@ int runAppend(const Args& a) {
     std::string img = t.dbf()->blankRecord();
     if (int rc = assign(t, img, a.positional, 1)) return rc;
     auto r = t.appendRecord(img);
-    if (!r) return fail(statusExit(r.status()), r.status().message());
+    if (!r) return fail(exitFor(r.status()), r.status().message());
     std::cout << *r << "\n";
     return kOk;
 }
@@ -250,7 +218,7 @@ int openAt(Table& t, const Args& a, const char* usage) {
         return fail(kUsage, "the table has no record " + a.positional[1] + " (it has " +
                                 std::to_string(t.recCount()) + ")");
     Status s = t.go(recno);
-    if (!s) return fail(statusExit(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 
@@ -260,7 +228,7 @@ int runUpdate(const Args& a) {
     std::string img = t.record();
     if (int rc = assign(t, img, a.positional, 2)) return rc;
     Status s = t.putRecord(img);
-    if (!s) return fail(statusExit(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 
@@ -268,7 +236,7 @@ int runDelete(const Args& a) {
     Table t(a.positional.empty() ? "" : a.positional[0]);
     if (int rc = openAt(t, a, "delete TABLE.dbf RECNO")) return rc;
     Status s = t.deleteRecord();
-    if (!s) return fail(statusExit(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 
@@ -276,7 +244,7 @@ int runRecall(const Args& a) {
     Table t(a.positional.empty() ? "" : a.positional[0]);
     if (int rc = openAt(t, a, "recall TABLE.dbf RECNO")) return rc;
     Status s = t.recall();
-    if (!s) return fail(statusExit(s), s.message());
+    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 
