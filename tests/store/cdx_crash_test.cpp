@@ -138,11 +138,15 @@ TEST(CdxCrash, KilledWriterLeavesEveryTagRightAndEveryReportedWrite) {
 
         store::Table t(path);
         ASSERT_TRUE(t.open().isOk());
-        // Either nothing to say, or the index was caught in the middle of a change.
+        // Either nothing to say, or the index was caught in the middle of a change (the
+        // table's own note on a record written before its header may come first).
         if (!t.notices().empty()) {
-            EXPECT_NE(t.notices().front().find("interrupted"), std::string::npos)
-                << t.notices().front();
-            EXPECT_NE(t.notices().back().find("was rebuilt"), std::string::npos);
+            const auto& notes = t.notices();
+            bool interrupted = std::any_of(notes.begin(), notes.end(), [](const auto& n) {
+                return n.find("interrupted") != std::string::npos;
+            });
+            EXPECT_TRUE(interrupted) << notes.front();
+            EXPECT_NE(notes.back().find("was rebuilt"), std::string::npos) << notes.back();
             ++rebuilt;
         }
         for (const auto& [r, gen] : generation) {
