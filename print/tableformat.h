@@ -1,9 +1,9 @@
-// Table rows of the page printer: column specifications, cells, placeholders, where a
+// Table rows of the page printer: column formats, cells, placeholders, where a
 // cell's text goes, and the friendly header and footer codes.
 //
-// A table format is a list of column specifications joined by the token separator. Each
-// specification is an optional alignment character ('<' left, '>' right, '^' centre)
-// followed by the column width in the measure unit: "<1.56|>0.75|^2". A specification
+// A table format is a list of column formats joined by the token separator. Each
+// column format is an optional alignment character ('<' left, '>' right, '^' centre)
+// followed by the column width in the measure unit: "<1.56|>0.75|^2". A column format
 // without a width takes the default column width; an empty one is '<' with that width.
 #pragma once
 
@@ -22,7 +22,7 @@ struct ColumnSpec {
     bool operator==(const ColumnSpec& o) const { return align == o.align && width == o.width; }
 };
 
-// Parses a whole table format. Throws EPagePrinter naming the specification when a width
+// Parses a whole table format. Throws EPagePrinter naming the column format when a width
 // is not a number, is negative or is absurdly large.
 std::vector<ColumnSpec> parseTableFormat(const QString& format, QChar separator,
                                          double defaultWidth, TMeasureUnit unit);

@@ -17,8 +17,8 @@
 #include "cdx_tree.h"
 #include "dbf.h"
 #include "env.h"
+#include "indextags.h"
 #include "status.h"
-#include "tagspec.h"
 
 #include <functional>
 #include <memory>

@@ -11,8 +11,8 @@
 
 #include "dbf.h"
 #include "env.h"
+#include "indextags.h"
 #include "status.h"
-#include "tagspec.h"
 
 #include <cstdint>
 #include <functional>

@@ -199,7 +199,7 @@ TEST_F(Flow, WriteContinuesAtThePenAndWrapsAtTheRightMargin) {
     EXPECT_NEAR(next->pos.x(), kLeft, 0.5);
 }
 
-TEST_F(Flow, TableCellsArePlacedByTheirColumnSpecifications) {
+TEST_F(Flow, TableCellsArePlacedByTheirColumnFormats) {
     engine.SetTableFormat(QStringLiteral("<2|>1.5|^2"));
     engine.BeginDoc();
     engine.WriteTableLine(QStringLiteral("left|right|centre|ignored"));

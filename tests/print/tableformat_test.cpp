@@ -1,4 +1,4 @@
-// Column specifications, cells, placeholders, cell placement and friendly headers.
+// Column formats, cells, placeholders, cell placement and friendly headers.
 #include "tableformat.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@ namespace {
 
 const QChar kBar = QLatin1Char('|');
 
-TEST(TableFormat, ColumnSpecificationsGiveAlignmentAndWidth) {
+TEST(TableFormat, ColumnFormatsGiveAlignmentAndWidth) {
     struct Case {
         const char* format;
         double defaultWidth;
@@ -16,7 +16,7 @@ TEST(TableFormat, ColumnSpecificationsGiveAlignmentAndWidth) {
     } cases[] = {
         {"<1.56|<1.30", 0, {{taLeftJustify, 1.56}, {taLeftJustify, 1.30}}},
         {">2|^0.5|1.25", 0, {{taRightJustify, 2}, {taCenter, 0.5}, {taLeftJustify, 1.25}}},
-        // No width: the default width; an empty specification: left with the default.
+        // No width: the default width; an empty column format: left with the default.
         {">|^", 1.5, {{taRightJustify, 1.5}, {taCenter, 1.5}}},
         {"<1||>", 0.75, {{taLeftJustify, 1}, {taLeftJustify, 0.75}, {taRightJustify, 0.75}}},
         {"", 2, {{taLeftJustify, 2}}},
@@ -29,7 +29,7 @@ TEST(TableFormat, ColumnSpecificationsGiveAlignmentAndWidth) {
             << c.format;
 }
 
-TEST(TableFormat, BadWidthsAreRefusedNamingTheSpecification) {
+TEST(TableFormat, BadWidthsAreRefusedNamingTheColumn) {
     for (const char* bad : {"<abc", "<1.5|>x", "<-1", "^1e9", "<nan", "<inf"}) {
         try {
             parseTableFormat(QString::fromUtf8(bad), kBar, 0, muInches);
@@ -43,7 +43,7 @@ TEST(TableFormat, BadWidthsAreRefusedNamingTheSpecification) {
     EXPECT_THROW(parseTableFormat(QStringLiteral("<25000"), kBar, 0, muInches), EPagePrinter);
 }
 
-TEST(TableFormat, AnotherSeparatorSplitsSpecificationsAndCells) {
+TEST(TableFormat, AnotherSeparatorSplitsColumnFormatsAndCells) {
     EXPECT_EQ(parseTableFormat(QStringLiteral("<1;>2"), QLatin1Char(';'), 0, muInches).size(), 2u);
     EXPECT_EQ(splitCells(QStringLiteral("a;b|c"), QLatin1Char(';'), 2), QStringList({"a", "b|c"}));
 }

@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
-#include <sstream>
 #include <csignal>
+#include <map>
 #include <random>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -21,7 +21,9 @@ using namespace rk;
 
 namespace {
 
-std::string titleFor(uint32_t n) { return "Title number " + std::to_string(n); }
+std::string titleFor(uint32_t n) {
+    return "Title number " + std::to_string(n);
+}
 
 // The child: appends titles (and now and then rewrites an earlier one), reporting each
 // finished write on the pipe as "A <recno>" or "U <recno> <generation>".
@@ -73,7 +75,8 @@ TEST(CrashSafety, KilledWriterLosesNoReportedWrite) {
         std::string reported;
         char buf[4096];
         ssize_t got;
-        while ((got = ::read(fds[0], buf, sizeof buf)) > 0) reported.append(buf, size_t(got));
+        while ((got = ::read(fds[0], buf, sizeof buf)) > 0)
+            reported.append(buf, size_t(got));
         ::close(fds[0]);
 
         std::map<uint32_t, int> tapesOf;
@@ -113,6 +116,7 @@ TEST(CrashSafety, KilledWriterLosesNoReportedWrite) {
         // After the open's repairs, the table checks sound.
         auto after = store::checkTable(path);
         ASSERT_TRUE(after.isOk());
-        for (const auto& p : after->problems) ADD_FAILURE() << "round " << round << ": " << p;
+        for (const auto& p : after->problems)
+            ADD_FAILURE() << "round " << round << ": " << p;
     }
 }
