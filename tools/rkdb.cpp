@@ -1,5 +1,7 @@
 #include "rkdb.h"
 
+#include "cp1252.h"
+#include "record.h"
 #include "status.h"
 #include "table.h"
 
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <sstream>
 
 namespace rkdb {
 
@@ -60,6 +63,51 @@ int openTable(rk::store::Table& t) {
     if (!s) return fail(exitFor(s), s.message());
     for (const auto& n : t.notices())
         std::cerr << "rkdb: note: " << n << "\n";
+    return kOk;
+}
+
+std::vector<std::string> splitList(const std::string& s, bool keepEmpty) {
+    std::vector<std::string> out;
+    std::stringstream ss(s);
+    std::string item;
+    while (std::getline(ss, item, ','))
+        if (keepEmpty || !item.empty()) out.push_back(item);
+    return out;
+}
+
+int fieldList(const rk::store::Table& t, const std::string& names,
+              std::vector<const rk::dbf::FieldDef*>* out) {
+    out->clear();
+    for (const auto& name : splitList(names)) {
+        const auto* f = t.field(name);
+        if (!f) return fail(kUsage, "the table has no field '" + name + "'");
+        out->push_back(f);
+    }
+    return kOk;
+}
+
+int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*>& fields,
+                 bool markDeleted) {
+    std::vector<uint32_t> recs;
+    rk::Status s = t.visibleRecords(&recs);
+    if (!s) return fail(exitFor(s), s.message());
+    std::string out;
+    for (uint32_t r : recs) {
+        if (!(s = t.go(r))) return fail(exitFor(s), s.message());
+        const std::string& img = t.record();
+        out += std::to_string(r);
+        for (const auto* f : fields) {
+            out += '\t';
+            out += rk::cp1252::toUtf8(rk::dbf::displayText(img, *f));
+        }
+        if (markDeleted && rk::dbf::isDeleted(img)) out += "\t*";
+        out += '\n';
+        if (out.size() > (1 << 16)) {
+            std::cout << out;
+            out.clear();
+        }
+    }
+    std::cout << out;
     return kOk;
 }
 

@@ -12,6 +12,9 @@
 
 namespace rk {
 class Status;
+namespace dbf {
+struct FieldDef;
+} // namespace dbf
 namespace store {
 class Table;
 struct TableOptions;
@@ -53,6 +56,17 @@ rk::store::TableOptions readOptions();
 // Opens the table, printing what the open repaired as notes on standard error; kOk or the
 // exit code after a message.
 int openTable(rk::store::Table& t);
+
+// "a,b,c" into its items; empty items are dropped unless asked for.
+std::vector<std::string> splitList(const std::string& s, bool keepEmpty = false);
+// The table's fields named in a comma-separated list; kOk or kUsage after a message.
+int fieldList(const rk::store::Table& t, const std::string& names,
+              std::vector<const rk::dbf::FieldDef*>* out);
+// Prints the visible records in the active order, one a line: the record number, then the
+// fields tab-separated (UTF-8, trailing blanks trimmed), then "*" for a deleted record when
+// `markDeleted`. kOk or the exit code after a message.
+int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*>& fields,
+                 bool markDeleted = false);
 
 } // namespace rkdb
 

@@ -37,15 +37,6 @@ void ensureGuiApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-std::vector<std::string> splitList(const std::string& s) {
-    std::vector<std::string> out;
-    std::stringstream ss(s);
-    std::string item;
-    while (std::getline(ss, item, ','))
-        out.push_back(item);
-    return out;
-}
-
 // A field's text as the report shows it: logical fields as Yes and No.
 QString displayText(const std::string& image, const rk::dbf::FieldDef& f) {
     if (f.type == 'L')
@@ -97,14 +88,14 @@ int runReport(const Args& a) {
 
     ColumnReportLayout layout;
     std::vector<const rk::dbf::FieldDef*> fields;
-    for (const std::string& name : splitList(a.get("fields"))) {
+    for (const std::string& name : splitList(a.get("fields"), true)) {
         const rk::dbf::FieldDef* f = table.field(name);
         if (!f) return fail(kUsage, "the table has no field '" + name + "'");
         fields.push_back(f);
         layout.fields << QString::fromStdString(name);
     }
     if (a.has("widths")) {
-        const std::vector<std::string> widths = splitList(a.get("widths"));
+        const std::vector<std::string> widths = splitList(a.get("widths"), true);
         if (widths.size() != fields.size())
             return fail(kUsage, "--widths needs one width per field");
         for (const std::string& w : widths) {

@@ -74,15 +74,6 @@ int fieldChoice(const Args& a, int* out) {
     return kOk;
 }
 
-std::vector<std::string> splitList(const std::string& s) {
-    std::vector<std::string> out;
-    std::stringstream ss(s);
-    std::string item;
-    while (std::getline(ss, item, ','))
-        if (!item.empty()) out.push_back(item);
-    return out;
-}
-
 int runIndexText(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb index-text TABLE.dbf|DIR");
     const std::string table = tablePath(a.positional[0]);
@@ -106,11 +97,7 @@ int runSearch(const Args& a) {
     Table t(table, readOptions());
     if (int rc = openTable(t)) return rc;
     std::vector<const rk::dbf::FieldDef*> fields;
-    for (const auto& name : splitList(a.get("fields", "TITLE"))) {
-        const auto* f = t.field(name);
-        if (!f) return fail(kUsage, "the table has no field '" + name + "'");
-        fields.push_back(f);
-    }
+    if (int rc = fieldList(t, a.get("fields", "TITLE"), &fields)) return rc;
     if (a.has("order")) {
         const int order = t.tagArea(a.get("order"));
         if (order == 0) return fail(kUsage, "the table has no tag '" + a.get("order") + "'");
@@ -131,21 +118,7 @@ int runSearch(const Args& a) {
         std::cerr << "Text not found!\n";
         return kOk;
     }
-    std::vector<uint32_t> recs;
-    Status s = t.visibleRecords(&recs);
-    if (!s) return fail(exitFor(s), s.message());
-    std::string out;
-    for (uint32_t r : recs) {
-        if (!(s = t.go(r))) return fail(exitFor(s), s.message());
-        const std::string& img = t.record();
-        out += std::to_string(r);
-        for (const auto* f : fields) {
-            out += '\t';
-            out += rk::cp1252::toUtf8(rk::dbf::displayText(img, *f));
-        }
-        out += '\n';
-    }
-    std::cout << out;
+    if (int rc = printRecords(t, fields)) return rc;
     std::cerr << result->report.matches << " Matches Found.\n";
     return kOk;
 }

@@ -29,15 +29,6 @@ bool toTable(const std::string& utf8, std::string* out) {
     return true;
 }
 
-std::vector<std::string> splitList(const std::string& s) {
-    std::vector<std::string> out;
-    std::stringstream ss(s);
-    std::string item;
-    while (std::getline(ss, item, ','))
-        if (!item.empty()) out.push_back(item);
-    return out;
-}
-
 // Applies --order and --query; returns kOk or an exit code.
 int applyView(Table& t, const Args& a) {
     if (a.has("order")) {
@@ -71,37 +62,9 @@ int runList(const Args& a) {
     Table t(a.positional[0], readOptions());
     if (int rc = openTable(t)) return rc;
     std::vector<const rk::dbf::FieldDef*> fields;
-    if (a.has("fields")) {
-        for (const auto& name : splitList(a.get("fields"))) {
-            const auto* f = t.field(name);
-            if (!f) return fail(kUsage, "the table has no field '" + name + "'");
-            fields.push_back(f);
-        }
-    } else {
-        fields.push_back(&t.fields().front());
-    }
+    if (int rc = fieldList(t, a.get("fields", t.fields().front().name), &fields)) return rc;
     if (int rc = applyView(t, a)) return rc;
-    std::vector<uint32_t> recs;
-    Status s = t.visibleRecords(&recs);
-    if (!s) return fail(exitFor(s), s.message());
-    std::string out;
-    for (uint32_t r : recs) {
-        if (!(s = t.go(r))) return fail(exitFor(s), s.message());
-        const std::string& img = t.record();
-        out += std::to_string(r);
-        for (const auto* f : fields) {
-            out += '\t';
-            out += rk::cp1252::toUtf8(rk::dbf::displayText(img, *f));
-        }
-        if (a.has("deleted") && rk::dbf::isDeleted(img)) out += "\t*";
-        out += '\n';
-        if (out.size() > (1 << 16)) {
-            std::cout << out;
-            out.clear();
-        }
-    }
-    std::cout << out;
-    return kOk;
+    return printRecords(t, fields, a.has("deleted"));
 }
 
 int runCount(const Args& a) {
