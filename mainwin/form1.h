@@ -35,6 +35,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLocalServer;
 class QLockFile;
 class QMenu;
 class QProgressBar;
@@ -106,7 +107,15 @@ public:
     void setHintsShown(bool on);
     // The splash window that Timer1Timer closes.
     void setSplash(QWidget* splash) { splash_ = splash; }
+    // Shows the window in front of the others (another start on the same data folder asked).
+    void bringToFront();
+    // The local socket a start on `dataFolder` asks the program that holds it through.
+    static QString instanceServerName(const QString& dataFolder);
 
+signals:
+    void broughtToFront();
+
+public:
     // --- Life cycle (startup.cpp)
     void FormCreate();
     void FormShow();
@@ -159,6 +168,7 @@ public:
     void Table1AfterCancel();
     void Table1PostError(const rk::Status& status);
     void DBEdit1Exit();
+    rk::fw::Dataset::PostCheck Table1BeforePost();
     // Enter key handlers; true when the key was consumed.
     bool DBEdit1KeyPress(QWidget* sender);
     bool DBEdit11KeyPress(QWidget* sender);
@@ -228,6 +238,7 @@ private:
                            *LabelBut = nullptr, *FindBut = nullptr, *MasterBut = nullptr,
                            *InternetBut = nullptr, *SortBut = nullptr;
     QMenu* PopupMenu3 = nullptr; // the sort orders
+    QMenu* SortMenu = nullptr;   // the same orders in the View menu
     rk::LitCheckBox* BitCheck = nullptr;
     rk::fw::DBCheckBox* DBCheckBox1 = nullptr; // hidden, bound to MARKED
 
@@ -351,6 +362,7 @@ private:
     std::unique_ptr<rk::store::Table> titlesTable_;
     std::unique_ptr<rk::store::Table> catsTable_;
     std::unique_ptr<QLockFile> instanceLock_;
+    QLocalServer* instanceServer_ = nullptr; // answers later starts on the same data folder
     rk::fw::RecordListModel* titleModel_ = nullptr;
     rk::fw::RecordListModel* categoryModel_ = nullptr;
     rk::fw::FormStorage* storage_ = nullptr;
@@ -360,6 +372,7 @@ private:
     int pendingCategoryHeight_ = -1;
     int upDownPosition_ = 1;
     bool zoomOpen_ = false;
+    bool titleJustAsked_ = false; // DBEdit1Exit has just asked for a title
     QTimer* zoomTimer_ = nullptr;
     int zoomStep_ = 0;
     QList<QWidget*> enterTabControls_; // Enter moves to the next field when enterAsTab

@@ -57,6 +57,21 @@ private slots:
         QCOMPARE(viewer->currentTopic(), QString("MainTopic"));
         viewer->close();
     }
+
+    void theHelpWindowClosesFromTheKeyboardAndNamesItsButtons() {
+        QtPrompt qt;
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            qt.showHelp(nullptr, "Tutorial");
+            HelpViewer* viewer = HelpViewer::instance();
+            QVERIFY(QTest::qWaitForWindowActive(viewer));
+            QTest::keySequence(viewer->browser(), keys);
+            QVERIFY2(!viewer->isVisible(), qPrintable(keys.toString()));
+        }
+        auto* viewer = HelpViewer::instance();
+        for (const char* name : {"HelpBack", "HelpForward"})
+            QVERIFY(!viewer->findChild<QWidget*>(name)->accessibleName().isEmpty());
+    }
 };
 
 QTEST_MAIN(HelpTest)

@@ -128,6 +128,28 @@ private slots:
         QVERIFY(ctl<QMenu>(f, "PopupMenu3")->actions()[12]->isSeparator());
     }
 
+    void theViewMenuSortsFromTheKeyboardToo() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        auto* sort = ctl<QMenu>(f, "SortMenu");
+        QVERIFY(ctl<QMenu>(f, "View1")->actions().contains(sort->menuAction()));
+        QStringList mnemonics;
+        for (QAction* a : sort->actions()) {
+            if (a->isSeparator()) continue;
+            const QString text = a->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0, qPrintable(text));
+            mnemonics << text.mid(amp + 1, 1).toUpper();
+        }
+        QCOMPARE(mnemonics.size(), 13);
+        QCOMPARE(QSet<QString>(mnemonics.begin(), mnemonics.end()).size(), 13); // all different
+        ctl<QAction>(f, "SortYear1")->trigger();
+        QCOMPARE(f->titles().indexOrd(), f->titles().tagArea("YR"));
+        ctl<QAction>(f, "SortNaturalOrder1")->trigger();
+        QCOMPARE(f->titles().indexOrd(), 0);
+    }
+
     void theStartOrderIsByTitle() {
         GuiFixture app;
         QVERIFY(app.start());
