@@ -22,6 +22,10 @@ constexpr std::array<double, kSpineRows> kSpineRowTops{
 // (1.73 inches for faces, 0.62 for spines).
 constexpr double kFaceTextHeight = 1.6;
 constexpr double kSpineTextHeight = 0.55;
+// Paper shown around the text's room in a label's outline, above and at the sides (the
+// faces of the two columns are 0.19 inch apart).
+constexpr double kFacePadTop = 0.1, kFacePadSide = 0.08;
+constexpr double kSpinePadTop = 0.04, kSpinePadSide = 0.1;
 
 // Hit areas in picture pixels, both ends inclusive.
 struct Span {
@@ -99,6 +103,28 @@ LabelMargins labelMargins(LabelSheet activeTab, const LabelPositions& positions,
 
 double labelTextHeight(LabelSheet sheet) {
     return sheet == LabelSheet::Face ? kFaceTextHeight : kSpineTextHeight;
+}
+
+QRectF labelOutline(const LabelMargins& margins, LabelSheet sheet, double paperWidth) {
+    const bool face = sheet == LabelSheet::Face;
+    const double top = face ? kFacePadTop : kSpinePadTop;
+    const double side = face ? kFacePadSide : kSpinePadSide;
+    const double width = std::max(0.0, paperWidth - margins.right - margins.left);
+    return QRectF(margins.left - side, margins.top - top, width + 2 * side,
+                  labelTextHeight(sheet) + top);
+}
+
+std::vector<QRectF> sheetLabelOutlines(LabelSheet sheet, double paperWidth) {
+    std::vector<QRectF> outlines;
+    if (sheet == LabelSheet::Face) {
+        for (int row = 1; row <= kFaceRows; ++row)
+            for (int column = 1; column <= kFaceColumns; ++column)
+                outlines.push_back(labelOutline(faceLabelMargins(column, row), sheet, paperWidth));
+    } else {
+        for (int row = 1; row <= kSpineRows; ++row)
+            outlines.push_back(labelOutline(spineLabelMargins(row), sheet, paperWidth));
+    }
+    return outlines;
 }
 
 std::optional<FacePosition> facePositionAt(QPoint p) {

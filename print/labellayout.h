@@ -23,9 +23,11 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRectF>
 #include <QSize>
 
 #include <optional>
+#include <vector>
 
 namespace rk::print {
 
@@ -72,6 +74,13 @@ LabelMargins labelMargins(LabelSheet activeTab, const LabelPositions& positions,
 
 // Room for text below a label's top margin before the next label begins, inches.
 double labelTextHeight(LabelSheet sheet);
+
+// The outline of the label whose text starts at `margins`, on paper `paperWidth` inches
+// wide: the text's room with a little paper around it (inches from the paper's top-left).
+// The outlines of a sheet's labels do not overlap.
+QRectF labelOutline(const LabelMargins& margins, LabelSheet sheet, double paperWidth);
+// The outlines of every label of a sheet, row by row.
+std::vector<QRectF> sheetLabelOutlines(LabelSheet sheet, double paperWidth);
 
 // ---- The sheet pictures
 

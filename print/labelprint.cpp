@@ -2,6 +2,7 @@
 
 #include "units.h"
 
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
@@ -16,13 +17,14 @@ TAlignment alignmentOf(Qt::Alignment a) {
     return taLeftJustify; // left, justified and unset
 }
 
-TextRun runOf(const QString& text, const QTextCharFormat& format, const QTextDocument& doc) {
+TextRun runOf(const QString& text, const QTextCharFormat& format, const QTextDocument& doc,
+              const QColor& textColor) {
     TextRun run;
     run.text = text;
     run.text.remove(QChar::ObjectReplacementCharacter); // pictures are not printed
     run.font = format.font().resolve(doc.defaultFont());
     const QBrush brush = format.foreground();
-    run.color = brush.style() == Qt::NoBrush ? QColor(Qt::black) : brush.color();
+    run.color = brush.style() == Qt::NoBrush ? textColor : brush.color();
     return run;
 }
 
@@ -51,16 +53,16 @@ void applyLabelMargins(PageEngine& engine, const LabelMargins& margins) {
     engine.SetMarginRight(margins.right);
 }
 
-std::vector<LabelParagraph> labelParagraphs(const QTextDocument& text) {
+std::vector<LabelParagraph> labelParagraphs(const QTextDocument& text, const QColor& textColor) {
     std::vector<LabelParagraph> paragraphs;
     for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
         LabelParagraph p;
         p.alignment = alignmentOf(block.blockFormat().alignment());
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            if (f.isValid()) p.runs.push_back(runOf(f.text(), f.charFormat(), text));
+            if (f.isValid()) p.runs.push_back(runOf(f.text(), f.charFormat(), text, textColor));
         }
-        if (p.runs.empty()) p.runs.push_back(runOf(QString(), block.charFormat(), text));
+        if (p.runs.empty()) p.runs.push_back(runOf(QString(), block.charFormat(), text, textColor));
         paragraphs.push_back(std::move(p));
     }
     return paragraphs;
@@ -75,10 +77,11 @@ void writeLabelParagraphs(PageEngine& engine, const std::vector<LabelParagraph>&
     engine.SetAlignment(saved);
 }
 
-void layOutLabel(PageEngine& engine, const LabelMargins& margins, const QTextDocument& text) {
+void layOutLabel(PageEngine& engine, const LabelMargins& margins, const QTextDocument& text,
+                 const QColor& textColor) {
     applyLabelMargins(engine, margins);
     engine.BeginDoc();
-    writeLabelParagraphs(engine, labelParagraphs(text));
+    writeLabelParagraphs(engine, labelParagraphs(text, textColor));
     engine.EndDoc();
 }
 
@@ -113,6 +116,26 @@ double labelOverflow(const QTextDocument& text, const LabelMargins& margins, Lab
                      std::shared_ptr<PrinterDevice> printer) {
     const double over = labelTextExtent(text, margins, std::move(printer)) - labelTextHeight(sheet);
     return over > 0 ? over : 0;
+}
+
+void paintLabelOutlines(QPainter& p, const PreviewScene& s, LabelSheet sheet,
+                        const LabelMargins& margins) {
+    if (s.dpiX <= 0 || s.dpiY <= 0) return;
+    const double paperWidth = double(s.page.width()) / s.pxPerDotX / s.dpiX;
+    auto onScreen = [&s](const QRectF& inches) {
+        return QRectF(s.page.left() + inches.left() * s.dpiX * s.pxPerDotX,
+                      s.page.top() + inches.top() * s.dpiY * s.pxPerDotY,
+                      inches.width() * s.dpiX * s.pxPerDotX,
+                      inches.height() * s.dpiY * s.pxPerDotY);
+    };
+    p.save();
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0xa0, 0xa8, 0xb8), 0, Qt::DashLine));
+    for (const QRectF& outline : sheetLabelOutlines(sheet, paperWidth))
+        p.drawRoundedRect(onScreen(outline), 3, 3);
+    p.setPen(QPen(QColor(0x1f, 0x5f, 0xc8), 2));
+    p.drawRoundedRect(onScreen(labelOutline(margins, sheet, paperWidth)), 3, 3);
+    p.restore();
 }
 
 } // namespace rk::print

@@ -9,10 +9,12 @@
 
 #include "labellayout.h"
 #include "pageengine.h"
+#include "previewpainter.h"
 
 #include <memory>
 #include <vector>
 
+class QPainter;
 class QTextDocument;
 
 namespace rk::print {
@@ -31,8 +33,10 @@ struct LabelParagraph {
 };
 
 // The paragraphs of a rich text as the editor shows them. A paragraph without text keeps
-// the format at its start, so that its empty line is as tall as the editor shows it.
-std::vector<LabelParagraph> labelParagraphs(const QTextDocument& text);
+// the format at its start, so that its empty line is as tall as the editor shows it. Text
+// without a colour of its own takes `textColor` (the editor's default colour).
+std::vector<LabelParagraph> labelParagraphs(const QTextDocument& text,
+                                            const QColor& textColor = Qt::black);
 
 // Writes the paragraphs into an open document, each in its alignment; the engine's own
 // alignment is restored afterwards.
@@ -40,7 +44,8 @@ void writeLabelParagraphs(PageEngine& engine, const std::vector<LabelParagraph>&
 
 // Lays the label out on the engine: the margins, then a whole document holding the text.
 // Nothing is printed; the pages are ready for Print() or a preview.
-void layOutLabel(PageEngine& engine, const LabelMargins& margins, const QTextDocument& text);
+void layOutLabel(PageEngine& engine, const LabelMargins& margins, const QTextDocument& text,
+                 const QColor& textColor = Qt::black);
 
 // The height the text takes on paper, inches, laid out at the width between the margins
 // on the given printer (nullptr: the engine's fallback page).
@@ -51,5 +56,10 @@ double labelTextExtent(const QTextDocument& text, const LabelMargins& margins,
 // fits).
 double labelOverflow(const QTextDocument& text, const LabelMargins& margins, LabelSheet sheet,
                      std::shared_ptr<PrinterDevice> printer);
+
+// Over a preview of the label's page: the outlines of the sheet's labels, and the outline
+// of the label the text is printed on (`margins`) drawn stronger.
+void paintLabelOutlines(QPainter& painter, const PreviewScene& scene, LabelSheet sheet,
+                        const LabelMargins& margins);
 
 } // namespace rk::print

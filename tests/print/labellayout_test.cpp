@@ -25,6 +25,24 @@ TEST(LabelLayout, SheetPositionsGiveTheirMargins) {
     expectMargins(spineLabelMargins(40), 1.5, 1.3, 9.87);
 }
 
+TEST(LabelLayout, OutlinesHoldTheirTextAndDoNotOverlap) {
+    for (const double paper : {8.5, 8.27}) {
+        for (const LabelSheet sheet : {LabelSheet::Face, LabelSheet::Spine}) {
+            const std::vector<QRectF> outlines = sheetLabelOutlines(sheet, paper);
+            ASSERT_EQ(outlines.size(), sheet == LabelSheet::Face ? 10u : 15u);
+            for (size_t i = 0; i < outlines.size(); ++i) {
+                const LabelMargins m = sheet == LabelSheet::Face
+                                           ? faceLabelMargins(int(i % 2) + 1, int(i / 2) + 1)
+                                           : spineLabelMargins(int(i) + 1);
+                const QRectF text(m.left, m.top, paper - m.left - m.right, labelTextHeight(sheet));
+                EXPECT_TRUE(outlines[i].contains(text)) << i;
+                for (size_t j = i + 1; j < outlines.size(); ++j)
+                    EXPECT_FALSE(outlines[i].intersects(outlines[j])) << i << " " << j;
+            }
+        }
+    }
+}
+
 TEST(LabelLayout, CustomPositionReplacesLeftAndTopOfTheActiveTabsSheet) {
     const LabelPositions chosen{2, 3, 6};
     expectMargins(labelMargins(LabelSheet::Face, chosen, {}), 4.5, 1.0, 4.75);

@@ -97,7 +97,8 @@ TEST(LabelParagraphs, EachParagraphKeepsAlignmentAndEachRunItsFormat) {
         "<p align=center><b>Bold</b> plain</p>"
         "<p align=right><span style=\"font-size:20pt; color:#ff0000\"><u><i>Red</i></u></span></p>"
         "<p></p>"));
-    const std::vector<LabelParagraph> ps = labelParagraphs(doc);
+    // Text without a colour of its own takes the editor's default colour.
+    const std::vector<LabelParagraph> ps = labelParagraphs(doc, Qt::blue);
     ASSERT_EQ(ps.size(), 3u);
     EXPECT_EQ(ps[0].alignment, taCenter);
     EXPECT_EQ(ps[1].alignment, taRightJustify);
@@ -107,6 +108,7 @@ TEST(LabelParagraphs, EachParagraphKeepsAlignmentAndEachRunItsFormat) {
     EXPECT_TRUE(ps[0].runs[0].font.bold());
     EXPECT_FALSE(ps[0].runs[1].font.bold());
     EXPECT_EQ(ps[0].runs[1].font.family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(ps[0].runs[1].color, QColor(Qt::blue));
     ASSERT_EQ(ps[1].runs.size(), 1u);
     EXPECT_EQ(ps[1].runs[0].font.pointSize(), 20);
     EXPECT_TRUE(ps[1].runs[0].font.italic());
