@@ -94,6 +94,8 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     bindControls();
     connectCommands();
     connectCollectionCommands();
+    connectLabelCommands();
+    connectNetCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);
@@ -520,7 +522,6 @@ void TForm1::connectCommands() {
     on(Contents1, &TForm1::Contents1Click);
     on(Tutorial1, &TForm1::Tutorial1Click);
     on(About, &TForm1::AboutClick);
-    on(Website, &TForm1::WebsiteClick);
     on(TipoftheDay1, &TForm1::TipoftheDay1Click);
     for (QMenu* m : {Edit1, View1, Special1, Help1})
         connect(m, &QMenu::aboutToShow, this, &TForm1::Edit1Click);

@@ -11,6 +11,8 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   labelcommands.cpp    the label printer
+//   netcommands.cpp      the internet search and the web site command
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -128,7 +130,6 @@ public:
     void Contents1Click();
     void Tutorial1Click();
     void AboutClick();
-    void WebsiteClick();
     void TipoftheDay1Click();
     void Edit1Click();
 
@@ -218,6 +219,13 @@ public:
     void ReIndexDatabase1Click();
     // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
     void FormKeyDown(int& key);
+
+    // --- Labels (labelcommands.cpp)
+    void butLabelsClick();
+
+    // --- Internet (netcommands.cpp)
+    void FormButClick();
+    void WebsiteClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -351,6 +359,9 @@ private:
     class ListMouse;
     void connectCollectionCommands();
     ListMouse* listMouse_ = nullptr;
+    // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
+    void connectLabelCommands();
+    void connectNetCommands();
 
     QString dataFolder_;
     QString ftsPath_;

@@ -1,5 +1,5 @@
 // The main window's life: creation, first show, activation and close; the shell's own
-// commands (exit, help, tutorial, tip of the day, about, web site).
+// commands (exit, help, tutorial, tip of the day, about).
 #include "form1.h"
 
 #include "appwindows.h"
@@ -33,7 +33,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Reelkeeper");
-const QString kWebsite = QStringLiteral("https://reelkeeper.sourceforge.io/");
 const QString kTipFile = QStringLiteral("tod.dat");
 
 void tell(QWidget* owner, const QString& text) {
@@ -319,13 +318,6 @@ void TForm1::AboutClick() {
         about->show();
         about->raise();
     }
-}
-
-void TForm1::WebsiteClick() {
-    if (!rk::fw::prompt().openUrl(QUrl(kWebsite)))
-        rk::fw::prompt().message(
-            this, QStringLiteral("No web browser could be started for %1.").arg(kWebsite), kCaption,
-            rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
 }
 
 void TForm1::TipoftheDay1Click() {

@@ -386,7 +386,7 @@ private slots:
         row("Save1", "Save", "Ctrl+S", true);
         row("PrintReport1", "&Print Report...", "Ctrl+P", false);
         row("ReportBuilder1", "Report Builder...", "", false);
-        row("CreateVideoLabels1", "Create Video Labels...", "", false);
+        row("CreateVideoLabels1", "Create Video Labels...", "", true);
         row("ImportExport1", "Import/Export...", "", false);
         row("PackDatabase1", "Pack &Database", "", false);
         row("ReIndexDatabase1", "Re-Index Database", "Ctrl+I", false);
@@ -413,7 +413,7 @@ private slots:
         row("TipoftheDay1", "Tip of the Day...", "", true);
         row("Preferences", "&Preferences...", "Ctrl+R", false);
         row("ModifyCategories2", "User Defined Settings...", "Ctrl+U", false);
-        row("SearchtheNet1", "Search the Net...", "Ctrl+G", false);
+        row("SearchtheNet1", "Search the Net...", "Ctrl+G", true);
         row("CalculateCosts1", "Calculate Costs...", "", false);
         row("Contents1", "Help Topics", "F1", true);
         row("Tutorial1", "Tutorial", "", true);
