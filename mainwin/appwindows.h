@@ -8,13 +8,19 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TMasterForm;
+class TModCats;
 class TNavForm;
+class TPrefForm;
 
 struct AppWindows {
     QPointer<TForm1> form1;
+    QPointer<TModCats> modCats;
+    QPointer<TPrefForm> prefForm;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
     QPointer<TFindForm> findForm;
+    QPointer<TMasterForm> masterForm;
 };
 
 AppWindows& appWindows();

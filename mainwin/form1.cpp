@@ -94,6 +94,8 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     bindControls();
     connectCommands();
     connectCollectionCommands();
+    connectListCommands();
+    connectPrefCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);
