@@ -338,6 +338,7 @@ void TForm1::buildViewPages() {
     ExtPageControl1 = new rk::PictureTabWidget(this);
     ExtPageControl1->setObjectName(QStringLiteral("ExtPageControl1"));
     ExtPageControl1->setTabSize(QSize(80, 28));
+    ExtPageControl1->setUsesScrollButtons(false); // the window is never narrower than its tabs
 
     auto listFor = [this](const char* name, QWidget* parent) {
         auto* list = new rk::fw::DBLookupList(parent);
@@ -633,7 +634,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, this, [this] {
                 if (pendingCategoryHeight_ >= 0) setCategoryListHeight(pendingCategoryHeight_);
             });
-        else if (watched == PageControl2)
+        else if (PageControl2 && watched == PageControl2->currentWidget())
             placeBanner();
         break;
     default:
