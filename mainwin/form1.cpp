@@ -441,14 +441,17 @@ void TForm1::setStatusPanelText(int panel, const QString& text) {
     (panel == 0 ? statusPanel0_ : statusPanel1_)->setText(text);
 }
 
-// Without a stored placement: a comfortable size, centred on the screen.
+// Without a stored placement: a comfortable size, centred on the screen. On a screen smaller
+// than the window's least size the window starts at the screen's top left, so that its menu
+// and tool bar stay in reach.
 void TForm1::placeOnFirstRun() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QSize size(std::min(1040, area.width() * 9 / 10), std::min(680, area.height() * 9 / 10));
     resize(size.expandedTo(minimumSizeHint()).boundedTo(area.size()));
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    const QPoint centred = area.center() - QPoint(width() / 2, height() / 2);
+    move(std::max(centred.x(), area.left()), std::max(centred.y(), area.top()));
 }
 
 int TForm1::categoryListHeight() const {
