@@ -300,7 +300,7 @@ Status FtsIndex::begin() {
     batch_ = true;
     batchLastEntry_ = lastEntry_;
     // Larger in-memory batches while the transaction lasts: fewer, larger segments to merge.
-    Status s = exec("INSERT INTO entries(entries, rank) VALUES('hashsize', 67108864);");
+    Status s = exec("INSERT INTO entries(entries, rank) VALUES('hashsize', 16777216);");
     if (!s) rollback();
     return s;
 }

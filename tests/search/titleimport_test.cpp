@@ -5,10 +5,18 @@
 
 #include "../store/test_util.h"
 #include "catalogue.h"
+#include "check.h"
+#include "record.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace rk::search;
@@ -114,10 +122,10 @@ TEST_F(TitleImport, AnImportThatStopsLeavesNoEntryBeyondItsRecords) {
     Table faulty(table_->path(), {}, &env);
     ASSERT_TRUE(faulty.open().isOk());
     env.writesLeft = 3;
-    s = import(lines("Zyzzyva", 1, 3000), faulty, &env);
+    s = import(lines("Zyzzyva", 1, 10000), faulty, &env);
     ASSERT_FALSE(s.isOk());
     EXPECT_GT(report_.added, 0u);
-    EXPECT_LT(report_.added, 3000u);
+    EXPECT_LT(report_.added, 10000u);
     faulty.close();
     ASSERT_TRUE(table_->open().isOk());
     const V found = candidates("zyzzyva");
@@ -132,4 +140,61 @@ TEST_F(TitleImport, AnUnusableIndexStopsTheImportBeforeAnything) {
     ASSERT_FALSE(s.isOk());
     EXPECT_NE(s.message().find("nothing was imported"), std::string::npos) << s.message();
     EXPECT_EQ(table_->recCount(), before);
+}
+
+// An import killed at some moment: every record it wrote is whole, the table and its index
+// check sound at the next open, and every written record has its entry in Titles.ia.
+TEST_F(TitleImport, AKilledImportLeavesWholeRecordsThatAreIndexed) {
+    const uint32_t before = table_->recCount();
+    writeFile(dir_.file("old.dat"), lines("Quodlibet", 1, 20000));
+    table_->close();
+    uint32_t imported = 0;
+    // Killed when the import has read a given line, or a little after.
+    const std::pair<uint32_t, int> moments[] = {{4000, 0}, {11000, 3}, {20000, 30}};
+    for (const auto& [atLine, delayMs] : moments) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(fds[0]);
+            Table t(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
+            if (!t.open()) _exit(2);
+            auto counts = rk::store::countOldDataFile(dir_.file("old.dat"), t.fields());
+            rk::store::OldImportHooks hooks;
+            hooks.progress = [&](uint32_t line) {
+                if (line % 1000 == 0 && ::write(fds[1], &line, sizeof line) < 0) _exit(4);
+            };
+            TFts fts;
+            rk::store::OldImportReport report;
+            if (!counts ||
+                !importOldTitles(fts, t, dir_.file("old.dat"), *counts, indexPath_, hooks, &report))
+                _exit(3);
+            _exit(0);
+        }
+        close(fds[1]);
+        for (uint32_t line = 0; line < atLine;)
+            if (read(fds[0], &line, sizeof line) != sizeof line) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(fds[0]);
+
+        ASSERT_TRUE(table_->open().isOk());
+        const uint32_t total = table_->recCount();
+        for (uint32_t r = before + imported + 1; r <= total; ++r) {
+            ASSERT_TRUE(table_->go(r).isOk());
+            ASSERT_EQ(rk::dbf::trimmedField(table_->record(), *table_->field("TITLE")),
+                      "Quodlibet " + std::to_string(r - before - imported));
+        }
+        const V found = candidates("quodlibet");
+        for (uint32_t r = before + 1; r <= total; ++r)
+            ASSERT_TRUE(std::binary_search(found.begin(), found.end(), r)) << r;
+        table_->close();
+        auto check = rk::store::checkTable(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
+        ASSERT_TRUE(check.isOk());
+        EXPECT_TRUE(check->sound()) << check->problems.front();
+        imported = total - before;
+    }
 }
