@@ -308,6 +308,7 @@ Status FtsIndex::begin() {
 Status FtsIndex::commit() {
     if (!batch_) return Status::ok();
     Status s = lastEntry_ != batchLastEntry_ ? writeLastEntry(lastEntry_) : Status::ok();
+    // The default again for the single changes that come later (stored with the index).
     if (s) s = exec("INSERT INTO entries(entries, rank) VALUES('hashsize', 1048576);");
     if (s) s = exec("COMMIT");
     if (!s) {
