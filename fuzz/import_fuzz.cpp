@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         start = i + 1;
     }
 
-    fuzz::MemEnv env;
-    env.files["old.dat"] = bytes;
+    MemEnv env;
+    env.setFile("old.dat", bytes);
     if (!dbf::DbfFile::create("VIDEO.DBF", fields, {}, &env)) return 0;
     store::Table titles("VIDEO.DBF", {}, &env);
     if (!titles.open()) return 0;

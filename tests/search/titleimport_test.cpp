@@ -3,9 +3,9 @@
 // the records that were written.
 #include "titleindex.h"
 
-#include "../store/test_util.h"
 #include "catalogue.h"
 #include "check.h"
+#include "faultenv.h"
 #include "record.h"
 #include "testdir.h"
 
@@ -39,7 +39,6 @@ protected:
         ASSERT_TRUE(buildTitlesIndex(fts, *table_, indexPath_).isOk());
         fts.FtsClose();
     }
-    void TearDown() override { rk::store::engine().deleted = true; }
 
     // Lines "Good,VHS,Drama,<word> <i>,..." for i in [from, to].
     static std::string lines(const std::string& word, int from, int to) {
