@@ -3,6 +3,7 @@
 #include "aboutwindow.h"
 #include "findform.h"
 #include "form1.h"
+#include "importexport.h"
 #include "navform.h"
 
 AppWindows& appWindows() {
@@ -22,13 +23,16 @@ TForm1* createWindows(const QString& dataFolder) {
     w.aboutBox = about;
     // TNewGrid: created here when it is built.
     w.findForm = new TFindForm(w.form1);
-    // TfrmLabels, TImportExport, TfrmPlayer, TColPrtForm, TMasterForm: created here when
-    // they are built.
+    // TfrmLabels: created here when it is built.
+    w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
+                                       w.form1->dataFolder(), w.form1);
+    // TfrmPlayer, TColPrtForm, TMasterForm: created here when they are built.
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.importExport;
     delete w.findForm;
     delete w.aboutBox;
     delete w.navForm;

@@ -8,6 +8,7 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TImportExport;
 class TNavForm;
 
 struct AppWindows {
@@ -15,6 +16,7 @@ struct AppWindows {
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
     QPointer<TFindForm> findForm;
+    QPointer<TImportExport> importExport;
 };
 
 AppWindows& appWindows();

@@ -11,6 +11,7 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   exchange.cpp         the import/export window
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -208,6 +209,9 @@ public:
     void ReIndexDatabase1Click();
     // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
     void FormKeyDown(int& key);
+
+    // --- Import and export (exchange.cpp)
+    void ImportClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
