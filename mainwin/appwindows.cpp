@@ -3,8 +3,10 @@
 #include "aboutwindow.h"
 #include "findform.h"
 #include "form1.h"
+#include "frmlabels.h"
 #include "importexport.h"
 #include "navform.h"
+#include "newgrid.h"
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -21,9 +23,9 @@ TForm1* createWindows(const QString& dataFolder) {
     auto* about = new rk::AboutWindow(w.form1);
     about->setObjectName(QStringLiteral("AboutBox"));
     w.aboutBox = about;
-    // TNewGrid: created here when it is built.
+    w.newGrid = new TNewGrid(w.form1);
     w.findForm = new TFindForm(w.form1);
-    // TfrmLabels: created here when it is built.
+    w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
     w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
                                        w.form1->dataFolder(), w.form1);
     // TfrmPlayer, TColPrtForm, TMasterForm: created here when they are built.
@@ -33,7 +35,9 @@ TForm1* createWindows(const QString& dataFolder) {
 void destroyWindows() {
     AppWindows& w = appWindows();
     delete w.importExport;
+    delete w.frmLabels;
     delete w.findForm;
+    delete w.newGrid;
     delete w.aboutBox;
     delete w.navForm;
     delete w.form1;

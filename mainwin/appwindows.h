@@ -10,12 +10,16 @@ class TFindForm;
 class TForm1;
 class TImportExport;
 class TNavForm;
+class TNewGrid;
+class TfrmLabels;
 
 struct AppWindows {
     QPointer<TForm1> form1;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
+    QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
+    QPointer<TfrmLabels> frmLabels;
     QPointer<TImportExport> importExport;
 };
 
