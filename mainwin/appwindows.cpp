@@ -5,6 +5,7 @@
 #include "findform.h"
 #include "form1.h"
 #include "frmlabels.h"
+#include "importexport.h"
 #include "navform.h"
 #include "newgrid.h"
 #include "masterform.h"
@@ -36,7 +37,9 @@ TForm1* createWindows(const QString& dataFolder) {
     w.newGrid = new TNewGrid(w.form1);
     w.findForm = new TFindForm(w.form1);
     w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
-    // TImportExport, TfrmPlayer, TColPrtForm: created here when they are built.
+    w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
+                                       w.form1->dataFolder(), w.form1);
+    // TfrmPlayer, TColPrtForm: created here when they are built.
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     return w.form1;
 }
@@ -44,6 +47,7 @@ TForm1* createWindows(const QString& dataFolder) {
 void destroyWindows() {
     AppWindows& w = appWindows();
     delete w.masterForm;
+    delete w.importExport;
     delete w.frmLabels;
     delete w.findForm;
     delete w.newGrid;

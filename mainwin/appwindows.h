@@ -8,6 +8,7 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TImportExport;
 class TMasterForm;
 class TModCats;
 class TNavForm;
@@ -25,6 +26,7 @@ struct AppWindows {
     QPointer<TFindForm> findForm;
     QPointer<TfrmLabels> frmLabels;
     QPointer<TMasterForm> masterForm;
+    QPointer<TImportExport> importExport;
 };
 
 AppWindows& appWindows();

@@ -11,6 +11,7 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   exchange.cpp         the import/export window
 //   labelcommands.cpp    the label printer
 //   netcommands.cpp      the internet search and the web site command
 //   listcommands.cpp     the list editor and the master editor
@@ -249,6 +250,9 @@ public:
     // What a Save of the preferences changes at once.
     void applyAppearance(const rk::prefs::Appearance& appearance);
     void setCustomLabels(const QStringList& labels);
+
+    // --- Import and export (exchange.cpp)
+    void ImportClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
