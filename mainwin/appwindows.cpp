@@ -4,6 +4,7 @@
 #include "findform.h"
 #include "form1.h"
 #include "navform.h"
+#include "playerform.h"
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -22,13 +23,15 @@ TForm1* createWindows(const QString& dataFolder) {
     w.aboutBox = about;
     // TNewGrid: created here when it is built.
     w.findForm = new TFindForm(w.form1);
-    // TfrmLabels, TImportExport, TfrmPlayer, TColPrtForm, TMasterForm: created here when
-    // they are built.
+    // TfrmLabels, TImportExport: created here when they are built.
+    w.player = new TfrmPlayer(w.form1);
+    // TColPrtForm, TMasterForm: created here when they are built.
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.player; // no parent: it stays on the screen while the program is minimized
     delete w.findForm;
     delete w.aboutBox;
     delete w.navForm;

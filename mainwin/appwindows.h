@@ -9,12 +9,14 @@ class QWidget;
 class TFindForm;
 class TForm1;
 class TNavForm;
+class TfrmPlayer;
 
 struct AppWindows {
     QPointer<TForm1> form1;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
     QPointer<TFindForm> findForm;
+    QPointer<TfrmPlayer> player;
 };
 
 AppWindows& appWindows();
