@@ -9,13 +9,17 @@ class QWidget;
 class TFindForm;
 class TForm1;
 class TNavForm;
+class TNewGrid;
+class TfrmLabels;
 class TfrmPlayer;
 
 struct AppWindows {
     QPointer<TForm1> form1;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
+    QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
+    QPointer<TfrmLabels> frmLabels;
     QPointer<TfrmPlayer> player;
 };
 
