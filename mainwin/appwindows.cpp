@@ -1,12 +1,16 @@
 #include "appwindows.h"
 
 #include "aboutwindow.h"
+#include "appearance.h"
 #include "findform.h"
 #include "form1.h"
 #include "frmlabels.h"
+#include "masterform.h"
+#include "modcats.h"
 #include "navform.h"
 #include "newgrid.h"
 #include "playerform.h"
+#include "prefform.h"
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -17,7 +21,14 @@ TForm1* createWindows(const QString& dataFolder) {
     AppWindows& w = appWindows();
     w.form1 = new TForm1(dataFolder);
     if (!w.form1->isReady()) return w.form1;
-    // TModCats, TPrefForm, TReportForm: created here when they are built.
+    w.modCats = new TModCats(w.form1->listsHost(), w.form1);
+    w.prefForm = new TPrefForm(
+        w.form1->dataFolder(),
+        [form1 = w.form1](const rk::prefs::Appearance& a) {
+            if (form1) form1->applyAppearance(a);
+        },
+        w.form1);
+    // TReportForm: created here when it is built.
     w.navForm = new TNavForm(w.form1);
     // TPrintDiag: created here when it is built.
     auto* about = new rk::AboutWindow(w.form1);
@@ -28,18 +39,22 @@ TForm1* createWindows(const QString& dataFolder) {
     w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
     // TImportExport: created here when it is built.
     w.player = new TfrmPlayer(w.form1);
-    // TColPrtForm, TMasterForm: created here when they are built.
+    // TColPrtForm: created here when it is built.
+    w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.masterForm;
     delete w.player; // no parent: it stays on the screen while the program is minimized
     delete w.frmLabels;
     delete w.findForm;
     delete w.newGrid;
     delete w.aboutBox;
     delete w.navForm;
+    delete w.prefForm;
+    delete w.modCats;
     delete w.form1;
     w = AppWindows{};
 }

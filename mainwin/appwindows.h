@@ -8,19 +8,25 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TMasterForm;
+class TModCats;
 class TNavForm;
 class TNewGrid;
+class TPrefForm;
 class TfrmLabels;
 class TfrmPlayer;
 
 struct AppWindows {
     QPointer<TForm1> form1;
+    QPointer<TModCats> modCats;
+    QPointer<TPrefForm> prefForm;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
     QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
     QPointer<TfrmLabels> frmLabels;
     QPointer<TfrmPlayer> player;
+    QPointer<TMasterForm> masterForm;
 };
 
 AppWindows& appWindows();

@@ -97,6 +97,8 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectClipCommands();
     connectLabelCommands();
     connectNetCommands();
+    connectListCommands();
+    connectPrefCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);
