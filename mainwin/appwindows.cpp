@@ -6,10 +6,11 @@
 #include "form1.h"
 #include "frmlabels.h"
 #include "importexport.h"
-#include "navform.h"
-#include "newgrid.h"
 #include "masterform.h"
 #include "modcats.h"
+#include "navform.h"
+#include "newgrid.h"
+#include "playerform.h"
 #include "prefform.h"
 
 AppWindows& appWindows() {
@@ -39,7 +40,8 @@ TForm1* createWindows(const QString& dataFolder) {
     w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
     w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
                                        w.form1->dataFolder(), w.form1);
-    // TfrmPlayer, TColPrtForm: created here when they are built.
+    w.player = new TfrmPlayer(w.form1);
+    // TColPrtForm: created here when it is built.
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     return w.form1;
 }
@@ -48,6 +50,7 @@ void destroyWindows() {
     AppWindows& w = appWindows();
     delete w.masterForm;
     delete w.importExport;
+    delete w.player; // no parent: it stays on the screen while the program is minimized
     delete w.frmLabels;
     delete w.findForm;
     delete w.newGrid;

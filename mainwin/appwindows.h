@@ -13,8 +13,9 @@ class TMasterForm;
 class TModCats;
 class TNavForm;
 class TNewGrid;
-class TfrmLabels;
 class TPrefForm;
+class TfrmLabels;
+class TfrmPlayer;
 
 struct AppWindows {
     QPointer<TForm1> form1;
@@ -25,6 +26,7 @@ struct AppWindows {
     QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
     QPointer<TfrmLabels> frmLabels;
+    QPointer<TfrmPlayer> player;
     QPointer<TMasterForm> masterForm;
     QPointer<TImportExport> importExport;
 };
