@@ -7,6 +7,7 @@
 #include "units.h"
 
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -67,18 +68,32 @@ BandGeometry bandGeometry(const BandReportLayout& layout, const PrinterMetrics& 
 
 namespace {
 
-// The text of a growing field as the lines it prints on.
+// The text of a growing field as the lines it prints on: each paragraph broken at spaces
+// into lines that fit the width (a word wider than the width is broken inside), shaped once.
 QStringList wrappedLines(const QString& value, qreal width, const FontState& font) {
     QString text = expandTabs(value, 8);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), '\n');
     while (!text.isEmpty() && text.back().isSpace())
         text.chop(1);
     QStringList lines;
-    const TextMeasure measure = [&font](const QString& s) { return font.width(s); };
-    while (!text.isEmpty()) {
-        TextSplit s = splitCell(text, width, true, measure);
-        lines << s.part;
-        text = std::move(s.rest);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        if (paragraph.trimmed().isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(paragraph, font.font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            QString part = paragraph.mid(line.textStart(), line.textLength());
+            while (!part.isEmpty() && part.back().isSpace())
+                part.chop(1);
+            lines << part;
+        }
+        layout.endLayout();
     }
     if (lines.isEmpty()) lines << QString();
     return lines;
@@ -124,6 +139,16 @@ private:
         FontState font;
         qreal left, width, top; // dots from the band's top-left
         qreal lineHeight;
+        // The last text measured and its width: labels are measured once.
+        mutable QString measured;
+        mutable qreal measuredWidth = 0;
+        qreal widthOf(const QString& text) const {
+            if (text != measured) {
+                measured = text;
+                measuredWidth = font.width(text);
+            }
+            return measuredWidth;
+        }
     };
     struct Prepared {
         const Band* def;
@@ -160,6 +185,8 @@ private:
                            f.left * geometry_.scaleX,
                            std::max(0.0, f.width) * geometry_.scaleX,
                            f.top * geometry_.scaleY,
+                           0,
+                           {},
                            0};
             prepared.lineHeight = prepared.font.height;
             p->fields.push_back(std::move(prepared));
@@ -214,12 +241,11 @@ private:
             }
             for (qsizetype i = 0; i < lines.size(); ++i) {
                 if (lines[i].isEmpty()) continue;
-                const qreal w = f.font.width(lines[i]);
                 qreal x = f.left;
                 if (f.def->align == taRightJustify)
-                    x = f.left + f.width - w;
+                    x = f.left + f.width - f.widthOf(lines[i]);
                 else if (f.def->align == taCenter)
-                    x = f.left + (f.width - w) / 2;
+                    x = f.left + (f.width - f.widthOf(lines[i])) / 2;
                 r.ops.push_back(
                     {x, f.top + shift + i * f.lineHeight, lines[i], &f.font, f.lineHeight});
             }

@@ -6,6 +6,7 @@
 #include "pdfdevice.h"
 #include "standardreport.h"
 
+#include <QImage>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -191,6 +192,54 @@ TEST_F(StandardReport, BorderOptionsDrawALineABoxOrNothingPerTitle) {
                 (std::abs(l.line.dy()) < 0.5 ? h : v)++;
         EXPECT_EQ(h, 2 + 3 * c.horizontal) << int(c.border);
         EXPECT_EQ(v, 3 * c.vertical) << int(c.border);
+    }
+}
+
+// Rows (or columns) of a grey picture that are dark along most of a span, as runs of
+// neighbouring ones.
+int darkRuns(const QImage& img, bool rows, int from, int to, double share) {
+    int runs = 0;
+    bool inRun = false;
+    const int n = rows ? img.height() : img.width();
+    for (int i = 0; i < n; ++i) {
+        int dark = 0;
+        for (int j = from; j < to; ++j)
+            if (qGray(rows ? img.pixel(j, i) : img.pixel(i, j)) < 128) ++dark;
+        const bool line = dark >= share * (to - from);
+        if (line && !inRun) ++runs;
+        inRun = line;
+    }
+    return runs;
+}
+
+TEST_F(StandardReport, PdfPagesShowTheFrameLinesOfEachBorderOption) {
+    if (QStringLiteral(RK_PDFTOPPM).isEmpty()) GTEST_SKIP() << "pdftoppm is not installed";
+    QTemporaryDir dir;
+    struct Case {
+        ReportBorderOption border;
+        int horizontal, vertical;
+    };
+    // Under the title band and the page header a line each; a line under every title, or a
+    // box whose sides run down the page (touching boxes share their lines).
+    for (const Case& c :
+         {Case{ReportBorderOption::Border, 2 + 3, 0}, Case{ReportBorderOption::Box, 2 + 3, 2},
+          Case{ReportBorderOption::None, 2, 0}}) {
+        options.border = c.border;
+        const QString file = dir.filePath(QStringLiteral("frames.pdf"));
+        PageEngine pdf(std::make_shared<PdfDevice>(file));
+        pdf.SetShowProgress(false);
+        TitleRows rows(3);
+        ASSERT_EQ(buildStandardReport(pdf, options, rows), 1);
+        ASSERT_TRUE(pdf.Print());
+        const QString stem = dir.filePath(QStringLiteral("frames"));
+        run(QStringLiteral(RK_PDFTOPPM),
+            {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("50"),
+             QStringLiteral("-singlefile"), file, stem});
+        const QImage page(stem + QStringLiteral(".pgm"));
+        ASSERT_FALSE(page.isNull());
+        // Letter at 50 dpi: the printable area is 12 to 413 across and 12 to 538 down.
+        EXPECT_EQ(darkRuns(page, true, 15, 410, 0.9), c.horizontal) << int(c.border);
+        EXPECT_EQ(darkRuns(page, false, 60, 250, 0.9), c.vertical) << int(c.border);
     }
 }
 
