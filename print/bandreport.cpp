@@ -321,8 +321,15 @@ private:
             }
             // Taller than a page: split at a line, so that no line is cut in two.
             qreal cut = from + avail;
-            for (const Op& op : r.ops)
-                if (op.top >= from && op.top < cut && op.top + op.height > cut) cut = op.top;
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (const Op& op : r.ops) {
+                    if (op.top >= from && op.top < cut && op.top + op.height > cut) {
+                        cut = op.top;
+                        moved = true;
+                    }
+                }
+            }
             if (cut <= from) cut = from + avail; // a line taller than the page: drawn as is
             drawPiece(r, from, cut, y_, first, false);
             from = cut;
