@@ -15,7 +15,7 @@
 #include <QCommandLineParser>
 
 int main(int argc, char** argv) {
-    rk::app::RkApplication app(argc, argv);
+    rk::fw::RkApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Reelkeeper"));
     QApplication::setApplicationDisplayName(QStringLiteral("Reelkeeper"));
     QApplication::setApplicationVersion(QStringLiteral("3.01"));

@@ -26,13 +26,14 @@ int FieldLink::width() const {
 
 void FieldLink::writeText(const QString& text) {
     writing_ = true;
-    dataset_->setText(fieldIndex(), text);
+    ignore(dataset_->setText(fieldIndex(), text),
+           "a value the field cannot take stays in the buffer and fails the post, which says so");
     writing_ = false;
 }
 
 void FieldLink::writeLogical(bool value) {
     writing_ = true;
-    dataset_->setLogical(fieldIndex(), value);
+    ignore(dataset_->setLogical(fieldIndex(), value), "fails only without a current record");
     writing_ = false;
 }
 

@@ -34,7 +34,8 @@ void Dataset::refresh() {
     // The current record may have become invisible (deleted, outside a new query).
     if (!table_->eof()) {
         const uint32_t rec = table_->recNo();
-        if (!table_->go(rec).isOk() || table_->deleted()) table_->goTop();
+        if (!table_->go(rec).isOk() || table_->deleted())
+            ignore(table_->goTop(), "a failed move leaves no current record, which load() shows");
     }
     load();
     showRecord(true);
@@ -173,7 +174,7 @@ Status Dataset::setQuery(const std::string& expression) {
     if (!isActive()) return Status::ok();
     RK_RETURN_IF_ERROR(checkBrowseMode());
     const Status s = table_->query(expression);
-    table_->goTop();
+    ignore(table_->goTop(), "a failed move leaves no current record, which load() shows");
     load();
     bof_ = true;
     eof_ = !hasRecord_;
@@ -255,7 +256,9 @@ void Dataset::cancel() {
     const bool wasInsert = state_ == State::Insert;
     unstored_.clear();
     modified_ = false;
-    if (wasInsert && insertFrom_ != 0) table_->go(insertFrom_);
+    if (wasInsert && insertFrom_ != 0)
+        ignore(table_->go(insertFrom_),
+               "a failed move leaves no current record, which load() shows");
     load();
     setState(State::Browse);
     emit afterCancel();
@@ -272,8 +275,9 @@ Status Dataset::deleteCurrent() {
     RK_RETURN_IF_ERROR(table_->deleteRecord());
     // The deleted record has left the set: the next visible one becomes current, or the
     // last one when it was the last.
-    table_->skip(1);
-    if (table_->eof()) table_->goBottom();
+    // The record is deleted whatever the move gives: a failed move leaves no current record.
+    ignore(table_->skip(1), "the delete itself succeeded");
+    if (table_->eof()) ignore(table_->goBottom(), "the delete itself succeeded");
     load();
     bof_ = eof_ = !hasRecord_;
     emit afterDelete();

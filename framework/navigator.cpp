@@ -71,32 +71,35 @@ void DBNavigator::setVisibleButtons(std::initializer_list<Button> visible) {
 
 void DBNavigator::click(Button b) {
     if (!dataset_ || !buttons_[size_t(b)]->isEnabled()) return;
+    // A post that fails is told through the dataset's postFailed; a move that fails leaves
+    // the record shown as it was.
+    Status s;
     switch (b) {
     case First:
-        dataset_->first();
+        s = dataset_->first();
         break;
     case Prior:
-        dataset_->prior();
+        s = dataset_->prior();
         break;
     case Next:
-        dataset_->next();
+        s = dataset_->next();
         break;
     case Last:
-        dataset_->last();
+        s = dataset_->last();
         break;
     case Insert:
-        dataset_->insert();
+        s = dataset_->insert();
         break;
     case Delete:
         if (prompt().message(window(), QStringLiteral("Delete record?"), QString(), Icon::Question,
                              Buttons::OkCancel) == fw::Button::Ok)
-            dataset_->deleteCurrent();
+            s = dataset_->deleteCurrent();
         break;
     case Edit:
-        dataset_->edit();
+        s = dataset_->edit();
         break;
     case Post:
-        dataset_->post();
+        s = dataset_->post();
         break;
     case Cancel:
         dataset_->cancel();
@@ -107,6 +110,13 @@ void DBNavigator::click(Button b) {
     case Count:
         break;
     }
+    if (b == Delete && !s.isOk())
+        prompt().message(window(),
+                         QStringLiteral("The record could not be deleted:\n%1")
+                             .arg(QString::fromStdString(s.message())),
+                         QString(), Icon::Error, Buttons::Ok);
+    else
+        ignore(s, "a failed post is told through postFailed; a failed move changes nothing");
     updateButtons();
 }
 

@@ -21,7 +21,7 @@ const char* kCdx = "F.CDX";
 // 400 records of four fields, the same on every run.
 std::string tableBytes() {
     static const std::string bytes = [] {
-        rk::fuzz::MemEnv env;
+        rk::MemEnv env;
         std::vector<rk::dbf::FieldDef> fields = {{"NAME", 'C', 10, 0, 0},
                                                  {"AMT", 'N', 6, 1, 0},
                                                  {"BORN", 'D', 8, 0, 0},
@@ -47,7 +47,7 @@ std::string tableBytes() {
             if (!(*t)->appendRecord(img)) std::abort();
         }
         t->reset();
-        return env.files[kDbf];
+        return env.file(kDbf);
     }();
     return bytes;
 }
@@ -95,9 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     for (bool readOnly : {true, false}) {
-        rk::fuzz::MemEnv env;
-        env.files[kDbf] = tableBytes();
-        env.files[kCdx] = std::string(reinterpret_cast<const char*>(data), size);
+        rk::MemEnv env;
+        env.setFile(kDbf, tableBytes());
+        env.setFile(kCdx, std::string(reinterpret_cast<const char*>(data), size));
         rk::dbf::OpenOptions o;
         o.readOnly = readOnly;
         auto table = rk::dbf::DbfFile::open(kDbf, o, &env);

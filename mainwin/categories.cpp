@@ -17,7 +17,12 @@ void TForm1::DBLookupListBox1MouseUp(Qt::MouseButton) {
     t.setTurboRead(true);
     const std::string category = rk::fw::toCp1252(Table2->text("CATEGORY"));
     // A name holding a double quote is delimited otherwise, so that it still selects.
-    Table1->setQuery(rk::catalogue::equalsQuery("CATEGORY", category));
+    if (!Table1->setQuery(rk::catalogue::equalsQuery("CATEGORY", category)).isOk()) {
+        // A changed title that could not be posted (told through postFailed) keeps the view.
+        t.setTurboRead(false);
+        t.unlock();
+        return;
+    }
     setStatusPanelText(0, QStringLiteral("Category Entries: ") + QString::number(t.count()));
     t.setTurboRead(false);
     t.unlock();
@@ -38,7 +43,8 @@ void TForm1::AddNewCategory1Click() {
     if (!name || name->isEmpty()) return;
     // Taken as typed: not trimmed, and a name already in the list is added again.
     if (!Table2->insert().isOk()) return;
-    Table2->setText("CATEGORY", *name);
+    rk::ignore(Table2->setText("CATEGORY", *name),
+               "kept in the buffer: a value the field cannot take fails the post, which says so");
     const rk::Status posted = Table2->post();
     if (!posted.isOk()) {
         Table2->cancel();

@@ -58,17 +58,19 @@ void TForm1::NewButClick() {
     if (LockCheck->isChecked()) {
         const QString category = DBEdit13->text(); // the category of the title that was current
         if (!Table1->insert().isOk()) return;
-        Table1->setText("CATEGORY", category);
-        Table1->setText("FORMAT", defaultFormat);
+        rk::ignore(
+            Table1->setText("CATEGORY", category),
+            "kept in the buffer: a value the field cannot take fails the post, which says so");
     } else {
         if (!Table1->insert().isOk()) return;
-        Table1->setText("FORMAT", defaultFormat);
     }
+    rk::ignore(Table1->setText("FORMAT", rules_.defaultFormat),
+               "kept in the buffer: a value the field cannot take fails the post, which says so");
     DBEdit1->setFocus();
 }
 
 void TForm1::SaveButClick() {
-    if (Table1->isEditing()) Table1->post();
+    if (Table1->isEditing()) rk::ignore(Table1->post(), "a failed post is told through postFailed");
 }
 
 void TForm1::TrashButClick() {
@@ -88,14 +90,14 @@ void TForm1::TrashButClick() {
 }
 
 void TForm1::Table1NewRecord() {
-    newTitlePending = true;
+    newTitlePending_ = true;
 }
 
 // After a post: a new title's first post adds it to the full-text index, as the entry that
 // bears its record number. Changes to a title already indexed do not reach the index.
 void TForm1::Table1AfterPost() {
-    if (!newTitlePending) return;
-    newTitlePending = false;
+    if (!newTitlePending_) return;
+    newTitlePending_ = false;
     const int32_t added = rk::search::addTitleEntry(Fts1, ftsPath_.toStdString(), titles());
     if (added < 0)
         MyException(QStringLiteral("Table1AfterPost"),
@@ -107,7 +109,7 @@ void TForm1::Table1AfterPost() {
 // An abandoned insert takes its pending flag with it, so that the next post of another
 // title never adds that title to the index a second time.
 void TForm1::Table1AfterCancel() {
-    newTitlePending = false;
+    newTitlePending_ = false;
 }
 
 void TForm1::Table1PostError(const rk::Status& status) {
@@ -144,7 +146,7 @@ void TForm1::DBEdit1Exit() {
 // --- Enter key
 
 bool TForm1::DBEdit1KeyPress(QWidget* sender) {
-    if (!enterAsTab) return false;
+    if (!rules_.enterAsTab) return false;
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(sender, &tab);
     return true;
@@ -160,7 +162,7 @@ bool TForm1::DBMemo1KeyPress(QWidget* sender) {
 
 // The last field of a page: Enter never reaches the control; it may turn the page.
 bool TForm1::DBEditTapesKeyPress(QWidget*) {
-    if (enterMovesPage) moveToNextPage();
+    if (rules_.enterMovesPage) moveToNextPage();
     return true;
 }
 
@@ -187,7 +189,10 @@ void TForm1::chkMultiSetClick() {
         DBEditTapes->clear();
         // Shown from a stored record this only clears the display; cleared by the user, the
         // title keeps no tape count once it is posted.
-        if (Table1->isEditing()) Table1->setText("TAPES", QString());
+        if (Table1->isEditing())
+            rk::ignore(
+                Table1->setText("TAPES", QString()),
+                "kept in the buffer: a value the field cannot take fails the post, which says so");
     }
 }
 
@@ -210,7 +215,8 @@ bool TForm1::UpDown1Changing() {
 void TForm1::UpDown1Click(int position) {
     upDownPosition_ = position;
     if (!Table1->edit().isOk()) return;
-    Table1->setText("TAPES", QString::number(position));
+    rk::ignore(Table1->setText("TAPES", QString::number(position)),
+               "kept in the buffer: a value the field cannot take fails the post, which says so");
 }
 
 // --- Run-time zoom panel
@@ -271,9 +277,11 @@ void TForm1::BitBtn2Click() {
 
 void TForm1::BitBtn3Click() {
     if (Table1->edit().isOk())
-        Table1->setText("RUNTIME", QStringLiteral("%1:%2")
-                                       .arg(RxSpinEdit1->intValue(), 2, 10, QLatin1Char('0'))
-                                       .arg(RxSpinEdit2->intValue(), 2, 10, QLatin1Char('0')));
+        rk::ignore(
+            Table1->setText("RUNTIME", QStringLiteral("%1:%2")
+                                           .arg(RxSpinEdit1->intValue(), 2, 10, QLatin1Char('0'))
+                                           .arg(RxSpinEdit2->intValue(), 2, 10, QLatin1Char('0'))),
+            "kept in the buffer: a value the field cannot take fails the post, which says so");
     animateZoom(false);
 }
 
@@ -302,6 +310,6 @@ void TForm1::Paste1Click() {
 // Opening the Edit, View, Special or Help menu: Paste is offered exactly when the clipboard
 // holds text.
 void TForm1::Edit1Click() {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    Paste1->setEnabled(data && data->hasText() && !data->text().isEmpty());
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    Paste1->setEnabled(clip && clip->hasText() && !clip->text().isEmpty());
 }

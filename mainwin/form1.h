@@ -1,15 +1,19 @@
 // TForm1, the main window: the three views of the titles on the left, the four detail
 // pages of the current title on the right, the menu, the tool bar and the status bar.
 //
-// One class, its handlers kept in the file of the subsystem they belong to:
-//   mainwin/form1.cpp       construction: controls, menus, tool bar, connections
-//   mainwin/detailpages.cpp the four detail pages, the banner and the run-time zoom panel
-//   mainwin/views.cpp       views, tabs, sort orders, banner, navigator, tool tips
-//   mainwin/editing.cpp     New, Save, Trash, the title and Enter rules, tapes, zoom,
-//                           clipboard, the full-text hooks of a post and a delete
-//   app/startup.cpp         creation, first show, activation, close, help and about
-// The handlers of later subsystems slot in the same way (mainwin/categories.cpp,
-// mainwin/marking.cpp, search/titlesearch.cpp, store/maintenance.cpp).
+// One class; its handlers live in mainwin/, one family of commands per file:
+//   form1.cpp            construction: controls, menus, tool bar, connections
+//   detailpages.cpp      the four detail pages, the banner and the run-time zoom panel
+//   startup.cpp          creation, first show, activation, close, help, about, tips
+//   views.cpp            views, tabs, sort orders, banner, navigator, tool tips
+//   editing.cpp          New, Save, Trash, the title and Enter rules, tapes, zoom, clipboard
+//   categories.cpp       the category list; collectioncommands.cpp their connections
+//   marking.cpp          marking, un-marking all, the collection's value
+//   titlesearch.cpp      Find and the build of the full-text index
+//   maintenance.cpp      pack and re-index
+// The window's controls and state are private. Other windows are handed what they act on
+// (the datasets, the tables, the full-text index) through the accessors below; tests find
+// controls by their object names.
 #pragma once
 
 #include "dataset.h"
@@ -74,14 +78,26 @@ public:
     const QString& dataFolder() const { return dataFolder_; }
     const QString& ftsPath() const { return ftsPath_; }
 
-    // Program-wide state that the preferences and the list editor set.
-    bool enterAsTab = false;    // Enter in a field moves to the next field
-    bool enterMovesPage = true; // Enter in a page's last field moves to the next page
-    QString defaultFormat = QStringLiteral("VHS");
-    bool newTitlePending = false; // a new title waits for its first post
-
+    // --- What the other windows work on
     rk::store::Table& titles() { return *titlesTable_; }
     rk::store::Table& categories() { return *catsTable_; }
+    rk::fw::Dataset* titlesData() const { return Table1; } // the titles as the window edits them
+    rk::fw::Dataset* categoriesData() const { return Table2; } // the categories
+    rk::search::TFts& fts() { return Fts1; }
+
+    // The editing rules that the preferences and the list editor set.
+    struct EditRules {
+        bool enterAsTab = false;    // Enter in a field moves to the next field
+        bool enterMovesPage = true; // Enter in a page's last field moves to the next page
+        QString defaultFormat = QStringLiteral("VHS");
+    };
+    EditRules& editRules() { return rules_; }
+    // A new title waits for its first post (which adds it to the full-text index).
+    bool newTitlePending() const { return newTitlePending_; }
+    void setNewTitlePending(bool pending) { newTitlePending_ = pending; }
+    // The navigator window was closed by its own close box: the View menu follows.
+    void navigatorClosed();
+
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
     int categoryListHeight() const;
@@ -91,6 +107,115 @@ public:
     // The splash window that Timer1Timer closes.
     void setSplash(QWidget* splash) { splash_ = splash; }
 
+    // --- Life cycle (startup.cpp)
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void Timer1Timer();
+    // Errors that no handler expects: written to the error log, never shown raw.
+    void MyException(const QString& where, const QString& what);
+    void quitClick();
+    void Contents1Click();
+    void Tutorial1Click();
+    void AboutClick();
+    void WebsiteClick();
+    void TipoftheDay1Click();
+    void Edit1Click();
+
+    // --- Views, tabs and sort orders (views.cpp)
+    void ExtPageControl1Change();
+    void Category2Click();
+    void ViewAll1Click();
+    void Marked1Click();
+    void Common1Click();
+    void Details1Click();
+    void Other1Click();
+    void Stars1Click();
+    void PageControl2Change();
+    void DataSource1DataChange();
+    void Navigator1Click();
+    void ToolTips1Click();
+    void Title2Click();
+    void Category3Click();
+    void Director1Click();
+    void IDClick();
+    void Year1Click();
+    void Format1Click();
+    void RatingClick();
+    void RatedPG13etc1Click();
+    void Content1Click();
+    void MultiSets1Click();
+    void User11Click();
+    void User21Click();
+    void NaturalOrder1Click();
+
+    // --- Entry editing (editing.cpp)
+    void NewButClick();
+    void SaveButClick();
+    void TrashButClick();
+    void Table1NewRecord();
+    void Table1AfterPost();
+    void Table1AfterCancel();
+    void Table1PostError(const rk::Status& status);
+    void DBEdit1Exit();
+    // Enter key handlers; true when the key was consumed.
+    bool DBEdit1KeyPress(QWidget* sender);
+    bool DBEdit11KeyPress(QWidget* sender);
+    bool DBMemo1KeyPress(QWidget* sender);
+    bool DBEditTapesKeyPress(QWidget* sender);
+    void chkMultiSetClick();
+    void DBEditTapesChange();
+    bool UpDown1Changing();
+    void UpDown1Click(int position);
+    void butZoomClick();
+    void RxSpinButton1TopClick();
+    void RxSpinButton1BottomClick();
+    void RxSpinButton2TopClick();
+    void RxSpinButton2BottomClick();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+
+    int upDownPosition() const { return upDownPosition_; }
+    bool isZoomOpen() const { return zoomOpen_; }
+
+    // --- Category list (categories.cpp)
+    void DBLookupListBox1MouseUp(Qt::MouseButton button);
+    // A left press over any of the four lists arms a drag that starts once the mouse moves.
+    void DBLookupListBox1MouseDown(QAbstractItemView* sender, Qt::MouseButton button,
+                                   const QPoint& pos);
+    void AddNewCategory1Click();
+    void AddNewCategory2Click();
+
+    // --- Marking, counts and value (marking.cpp)
+    void MarkButClick();
+    void DBCheckBox1Click();
+    void BitCheckClick();
+    void UnMarkMarkedEntries1Click();
+    void CalcClick();
+
+    // --- Full-text search (titlesearch.cpp)
+    void FindButClick();
+    // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
+    bool UseTitles();
+    void NotFound();
+
+    // --- Database maintenance (maintenance.cpp)
+    void PackDatabase1Click();
+    void ReIndexDatabase1Click();
+    // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
+    void FormKeyDown(int& key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
     // --- Data
     rk::fw::Dataset* Table1 = nullptr; // the titles, as the window edits them
     rk::fw::Dataset* Table2 = nullptr; // the categories
@@ -182,115 +307,6 @@ public:
             *Content1 = nullptr, *MultiSets1 = nullptr, *User11 = nullptr, *User21 = nullptr,
             *NaturalOrder1 = nullptr;
 
-    // --- Life cycle (app/startup.cpp)
-    void FormCreate();
-    void FormShow();
-    void FormActivate();
-    void FormClose();
-    void Timer1Timer();
-    // Errors that no handler expects: written to the error log, never shown raw.
-    void MyException(const QString& where, const QString& what);
-    void quitClick();
-    void Contents1Click();
-    void Tutorial1Click();
-    void AboutClick();
-    void WebsiteClick();
-    void TipoftheDay1Click();
-    void Edit1Click();
-
-    // --- Views, tabs and sort orders (mainwin/views.cpp)
-    void ExtPageControl1Change();
-    void Category2Click();
-    void ViewAll1Click();
-    void Marked1Click();
-    void Common1Click();
-    void Details1Click();
-    void Other1Click();
-    void Stars1Click();
-    void PageControl2Change();
-    void DataSource1DataChange();
-    void Navigator1Click();
-    void ToolTips1Click();
-    void Title2Click();
-    void Category3Click();
-    void Director1Click();
-    void IDClick();
-    void Year1Click();
-    void Format1Click();
-    void RatingClick();
-    void RatedPG13etc1Click();
-    void Content1Click();
-    void MultiSets1Click();
-    void User11Click();
-    void User21Click();
-    void NaturalOrder1Click();
-
-    // --- Entry editing (mainwin/editing.cpp)
-    void NewButClick();
-    void SaveButClick();
-    void TrashButClick();
-    void Table1NewRecord();
-    void Table1AfterPost();
-    void Table1AfterCancel();
-    void Table1PostError(const rk::Status& status);
-    void DBEdit1Exit();
-    // Enter key handlers; true when the key was consumed.
-    bool DBEdit1KeyPress(QWidget* sender);
-    bool DBEdit11KeyPress(QWidget* sender);
-    bool DBMemo1KeyPress(QWidget* sender);
-    bool DBEditTapesKeyPress(QWidget* sender);
-    void chkMultiSetClick();
-    void DBEditTapesChange();
-    bool UpDown1Changing();
-    void UpDown1Click(int position);
-    void butZoomClick();
-    void RxSpinButton1TopClick();
-    void RxSpinButton1BottomClick();
-    void RxSpinButton2TopClick();
-    void RxSpinButton2BottomClick();
-    void BitBtn2Click();
-    void BitBtn3Click();
-    void Cut1Click();
-    void Copy1Click();
-    void Paste1Click();
-
-    int upDownPosition() const { return upDownPosition_; }
-    bool isZoomOpen() const { return zoomOpen_; }
-
-    // --- Category list (mainwin/categories.cpp)
-    void DBLookupListBox1MouseUp(Qt::MouseButton button);
-    // A left press over any of the four lists arms a drag that starts once the mouse moves.
-    void DBLookupListBox1MouseDown(QAbstractItemView* sender, Qt::MouseButton button,
-                                   const QPoint& pos);
-    void AddNewCategory1Click();
-    void AddNewCategory2Click();
-
-    // --- Marking, counts and value (mainwin/marking.cpp)
-    void MarkButClick();
-    void DBCheckBox1Click();
-    void BitCheckClick();
-    void UnMarkMarkedEntries1Click();
-    void CalcClick();
-
-    // --- Full-text search (search/titlesearch.cpp)
-    void FindButClick();
-    // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
-    bool UseTitles();
-    void NotFound();
-
-    // --- Database maintenance (store/maintenance.cpp)
-    void PackDatabase1Click();
-    void ReIndexDatabase1Click();
-    // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
-    void FormKeyDown(int& key);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
     // Construction (form1.cpp, detailpages.cpp)
     void buildMenus();
     void buildToolBar();
@@ -314,7 +330,7 @@ private:
     // Editing
     void moveToNextPage();
     void animateZoom(bool open);
-    // Start-up (app/startup.cpp)
+    // Start-up (startup.cpp)
     bool takeDataFolder();
     bool openCatalogue();
     bool offerNewCatalogue();
@@ -346,6 +362,8 @@ private:
     bool zoomOpen_ = false;
     QTimer* zoomTimer_ = nullptr;
     int zoomStep_ = 0;
-    QList<QWidget*> enterTabControls_;  // Enter moves to the next field when enterAsTab
+    QList<QWidget*> enterTabControls_; // Enter moves to the next field when enterAsTab
+    EditRules rules_;
+    bool newTitlePending_ = false;
     QList<QWidget*> enterPageControls_; // Enter always consumed; may move to the next page
 };

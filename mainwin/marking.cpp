@@ -2,7 +2,7 @@
 // marked title, and the value of the titles in view.
 #include "form1.h"
 
-#include "collectionvalue.h"
+#include "collection.h"
 #include "datacontrols.h"
 #include "hourglass.h"
 #include "litcheckbox.h"
@@ -32,8 +32,9 @@ void TForm1::MarkButClick() {
     if (Table1->isEmpty()) return;
     if (!Table1->edit().isOk()) return;
     DBCheckBox1->setChecked(!DBCheckBox1->isChecked());
-    Table1->setLogical("MARKED", DBCheckBox1->isChecked());
-    if (Table1->isEditing()) Table1->post();
+    if (!Table1->setLogical("MARKED", DBCheckBox1->isChecked()).isOk()) return;
+    // A failed post is told through the dataset's postFailed and keeps the title in edit.
+    if (Table1->isEditing()) ignore(Table1->post(), "told through postFailed");
 }
 
 // The indicator shows the hidden mark box: lit for a marked title, dark for an unmarked one,
@@ -63,30 +64,27 @@ void TForm1::BitCheckClick() {
 // Clears every mark. The view stays limited to the titles that were marked until a view or
 // category is applied again.
 void TForm1::UnMarkMarkedEntries1Click() {
-    if (!Table1->setQuery("MARKED").isOk()) return;
-    Table1->first();
+    if (!Table1->setQuery("MARKED").isOk()) return; // the post's failure was reported
     setStatusPanelText(1, QStringLiteral("Un-Marking..."));
     StatusBar1->repaint();
-    bool completed = true;
+    rk::Status failure;
     {
         Hourglass wait;
         Table1->disableControls();
-        const uint32_t n = titles().count();
-        for (uint32_t i = 0; i < n; ++i) {
-            Table1->edit();
-            Table1->setLogical("MARKED", false);
-            if (!Table1->post().isOk()) {
-                // The post's failure has been reported; the rest stay marked.
-                Table1->cancel();
-                completed = false;
-                break;
-            }
-            Table1->next();
-        }
+        if (const auto cleared = rk::store::clearMarks(titles()); !cleared.isOk())
+            failure = cleared.status();
+        Table1->refresh();
         Table1->enableControls();
     }
     setStatusPanelText(1, kReady);
-    if (completed) rk::fw::inform(this, QStringLiteral("UnMark Completed!"));
+    if (!failure.isOk()) {
+        rk::fw::prompt().message(this,
+                                 QStringLiteral("Not every mark could be cleared:\n%1")
+                                     .arg(QString::fromStdString(failure.message())),
+                                 QString(), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+        return;
+    }
+    rk::fw::inform(this, QStringLiteral("UnMark Completed!"));
 }
 
 // Adds up the prices of the titles in view, in the current order.
@@ -94,7 +92,7 @@ void TForm1::CalcClick() {
     // A changed title is stored first (its post failure has been reported when it fails).
     if (!Table1->checkBrowseMode().isOk()) return;
     rk::store::Table& t = titles();
-    double total = 0;
+    rk::Result<double> total = 0.0;
     const bool locked = t.flock();
     uint32_t remembered = 0;
     if (locked) {
@@ -107,25 +105,16 @@ void TForm1::CalcClick() {
         {
             Hourglass wait;
             t.setTurboRead(true);
-            const int price = t.fieldIndex("PRICE");
-            const char separator = decimalSeparator();
+            // The bar follows the record numbers, so it may jump about in other orders.
+            const int step = ProgressBar1->maximum() / 100 + 1;
             int shown = -1;
-            for (t.goTop(); !t.eof(); t.skip(1)) {
-                if (price >= 0) {
-                    const std::string& image = t.record();
-                    const auto& f = t.fields()[size_t(price)];
-                    if (auto value = rk::mainwin::readPrice(
-                            std::string_view(image).substr(f.offset, f.length), separator))
-                        total += *value;
-                }
-                ProgressBar1->setValue(int(t.recNo()));
-                // The bar follows the record numbers, so it may jump about in other orders.
-                const int step = ProgressBar1->maximum() / 100 + 1;
-                if (int(t.recNo()) / step != shown) {
-                    shown = int(t.recNo()) / step;
+            total = rk::store::collectionValue(t, decimalSeparator(), [&](uint32_t recno) {
+                ProgressBar1->setValue(int(recno));
+                if (int(recno) / step != shown) {
+                    shown = int(recno) / step;
                     ProgressBar1->repaint();
                 }
-            }
+            });
         }
         setStatusPanelText(1, kReady);
         t.setTurboRead(false);
@@ -133,14 +122,17 @@ void TForm1::CalcClick() {
         ProgressBar1->setValue(0);
         ProgressBar1->hide();
     }
-    rk::fw::inform(this,
-                   QStringLiteral("Total Value is $") +
-                       QString::fromStdString(rk::mainwin::formatTotal(total, decimalSeparator())));
+    if (total.isOk())
+        rk::fw::inform(this, QStringLiteral("Total Value is $") +
+                                 QString::fromStdString(
+                                     rk::store::formatTotal(total.value(), decimalSeparator())));
+    else
+        rk::fw::prompt().message(this,
+                                 QStringLiteral("The value could not be calculated:\n%1")
+                                     .arg(QString::fromStdString(total.status().message())),
+                                 QString(), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
     // The walk moved the table under the window: the remembered title is current again.
     if (locked) {
-        if (remembered)
-            Table1->goTo(remembered);
-        else
-            Table1->refresh();
+        if (remembered == 0 || !Table1->goTo(remembered).isOk()) Table1->refresh();
     }
 }

@@ -26,7 +26,7 @@ TNavForm::TNavForm(TForm1* form1)
     DBNavigator1->setVisibleButtons({rk::fw::DBNavigator::First, rk::fw::DBNavigator::Prior,
                                      rk::fw::DBNavigator::Next, rk::fw::DBNavigator::Last,
                                      rk::fw::DBNavigator::Post, rk::fw::DBNavigator::Cancel});
-    DBNavigator1->bind(form1->Table1);
+    DBNavigator1->bind(form1->titlesData());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(DBNavigator1);
@@ -60,6 +60,6 @@ void TNavForm::closeEvent(QCloseEvent* event) {
     FormClose();
     // Closed by its own close box (the menu and the main window only show and hide it): the
     // View menu's check mark follows.
-    form1_->Navigator1->setChecked(false);
+    form1_->navigatorClosed();
     QWidget::closeEvent(event);
 }

@@ -21,10 +21,11 @@ void TForm1::ExtPageControl1Change() {
     if (!ready_) return;
     QWidget* page = ExtPageControl1->currentWidget();
     if (page == TabSheet9) {
-        Table1->setQuery(kMarkedQuery.toStdString());
+        // A changed title that cannot be posted is told through postFailed; the view stays.
+        if (!Table1->setQuery(kMarkedQuery.toStdString()).isOk()) return;
         showCount(QStringLiteral("Marked Entries: "));
     } else if (page == TabSheet8) {
-        Table1->setQuery(std::string());
+        if (!Table1->setQuery(std::string()).isOk()) return;
         showCount(QStringLiteral("Total Entries: "));
     } else {
         // The category page keeps the last query until a category is picked.
@@ -83,7 +84,8 @@ void TForm1::DataSource1DataChange() {
 
 void TForm1::applySortTag(const char* tag) {
     const int order = tag ? titles().tagArea(tag) : 0;
-    Table1->setOrder(order);
+    rk::ignore(Table1->setOrder(order),
+               "a failed post is told through postFailed; the order stays");
 }
 
 void TForm1::Title2Click() {
@@ -133,6 +135,10 @@ void TForm1::Navigator1Click() {
     if (!nav) return;
     // The menu item has flipped its check mark already; the window follows it.
     nav->setVisible(Navigator1->isChecked());
+}
+
+void TForm1::navigatorClosed() {
+    Navigator1->setChecked(false);
 }
 
 void TForm1::ToolTips1Click() {

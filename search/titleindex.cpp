@@ -25,16 +25,6 @@ constexpr std::array<const char*, 4> kStars = {"STAR1", "STAR2", "STAR3", "STAR4
 // Records read per batch while building.
 constexpr uint32_t kBatch = 256;
 
-// Restores the engine-wide deleted filter on every way out.
-class DeletedFilterOff {
-public:
-    DeletedFilterOff() : was_(store::engine().deleted) { store::engine().deleted = false; }
-    ~DeletedFilterOff() { store::engine().deleted = was_; }
-
-private:
-    bool was_;
-};
-
 const dbf::FieldDef* findField(const std::vector<dbf::FieldDef>& fields, std::string_view name) {
     for (const auto& f : fields)
         if (cp1252::upper(f.name) == name) return &f;
@@ -221,8 +211,9 @@ Result<MarkReport> markMatches(TFts& fts, store::Table& titles, std::string_view
         ++report.matches;
     }
     titles.setOrder(previous);
-    titles.goTop();
+    const Status top = titles.goTop();
     if (!failure) return failure;
+    if (!top) return top;
     return report;
 }
 
@@ -230,7 +221,7 @@ Result<SearchResult> searchTitles(store::Table& titles, const std::string& index
                                   std::string_view query, int fieldChoice) {
     if (fieldChoice < 0 || fieldChoice >= kFieldChoiceCount)
         return Status::invalid("no such field choice: " + std::to_string(fieldChoice));
-    DeletedFilterOff filterOff;
+    store::ShowDeleted filterOff(titles);
     SearchResult result;
     if (!indexFileExists(indexPath)) {
         result.outcome = SearchOutcome::IndexMissing;

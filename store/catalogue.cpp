@@ -137,7 +137,7 @@ Status writeChoiceList(const std::string& path, const std::vector<std::string>& 
         if (s) s = (*file)->sync();
         if (!s) {
             file->reset();
-            env->remove(tmp);
+            ignore(env->remove(tmp), "clean-up of a temporary file; the write error is reported");
             return s;
         }
     }

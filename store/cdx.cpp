@@ -214,7 +214,9 @@ Status IndexFile::writeHeaderPage() {
 }
 
 Status IndexFile::fail(Status s) {
-    pager_->discard();
+    // The index is broken from here on whatever the size read says: the original error is
+    // the one to report.
+    rk::ignore(pager_->discard(), "the index is marked broken and the first error reported");
     broken_ = true;
     return s;
 }
@@ -379,13 +381,13 @@ Status IndexFile::rebuild(const IndexProgress& progress) {
     auto written = writeIndexFile(tmp, env_, table_, build, compound_.counter + 1,
                                   opts_.memoryBudget, progress);
     if (!written) {
-        env_->remove(tmp);
+        ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return written.status();
     }
     written->reset(); // closes it; the table's own lock keeps others out meanwhile
     Status s = env_->rename(tmp, path_);
     if (!s) {
-        env_->remove(tmp);
+        ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return s;
     }
     pager_.reset();
@@ -426,13 +428,13 @@ Result<std::unique_ptr<IndexFile>> IndexFile::create(const std::string& path, db
     const std::string tmp = path + ".tmp";
     auto written = writeIndexFile(tmp, env, table, build, 1, opts.memoryBudget, progress);
     if (!written) {
-        env->remove(tmp);
+        ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return written.status();
     }
     written->reset();
     Status s = env->rename(tmp, path);
     if (!s) {
-        env->remove(tmp);
+        ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return s;
     }
     if (!table->hasStructuralIndex()) RK_RETURN_IF_ERROR(table->setStructuralIndexFlag(true));

@@ -209,7 +209,7 @@ Status Pager::flush() {
     return Status::ok();
 }
 
-void Pager::discard() {
+Status Pager::discard() {
     ++generation_;
     ahead_.clear();
     dirty_.clear();
@@ -217,7 +217,7 @@ void Pager::discard() {
     slots_.clear();
     ring_.clear();
     hand_ = 0;
-    file_->size(&size_);
+    return file_->size(&size_);
 }
 
 void Pager::clearCache() {

@@ -58,7 +58,7 @@ public:
     // Writes every changed page.
     Status flush();
     // Forgets unwritten changes and every cached node (after a failed operation).
-    void discard();
+    [[nodiscard]] Status discard();
     void clearCache();
     void setCacheCapacity(size_t nodes) { capacity_ = nodes; }
     size_t cachedNodes() const { return ring_.size(); }

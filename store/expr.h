@@ -5,15 +5,21 @@
 //   and     := not { .AND. not }
 //   not     := { .NOT. | ! } cmp
 //   cmp     := add [ ( = | == | <> | # | != | < | <= | > | >= | $ ) add ]
-//   add     := unary { ( + | - ) unary }
-//   unary   := [ - ] primary
-//   primary := number | string | .T. | .F. | field | func ( args ) | ( expr )
+//   add     := mul { ( + | - ) mul }
+//   mul     := unary { ( * | / | % ) unary }
+//   unary   := { - | + } primary
+//   primary := number | string | .T. | .F. | .Y. | .N. | name [ -> field ]
+//            | func ( [ expr { , expr } ] ) | ( expr )
 //   string  := "..." | '...' | [...]
 //
-// Functions: UPPER LOWER TRIM RTRIM LTRIM ALLTRIM LEFT RIGHT SUBSTR STR VAL DTOS IIF
+// Types: + joins texts, adds numbers, and adds a number of days to a date; - also subtracts
+// dates from dates; * / % need numbers; both sides of a comparison have one type, and logical
+// values compare only for equality. alias->field names a field of this table.
+//
+// Functions: UPPER LOWER TRIM RTRIM LTRIM ALLTRIM LEFT RIGHT SUBSTR STR VAL DTOS IIF EMPTY
 // DELETED RECNO. String "=" is SET EXACT OFF: "Action" = "Act" is true, the comparison
 // stops at the end of the right operand; "==" needs identical strings. Names are found
-// without regard to case. Text is Windows-1252.
+// without regard to case. Text is Windows-1252. Nesting deeper than 200 levels is refused.
 #pragma once
 
 #include "dbf.h"

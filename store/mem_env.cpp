@@ -48,6 +48,15 @@ Result<std::unique_ptr<File>> MemEnv::open(const std::string& path, OpenMode mod
     return std::unique_ptr<File>(new MemFile(path, it->second));
 }
 
+void MemEnv::setFile(const std::string& path, std::string_view bytes) {
+    files_[path] = std::make_shared<std::vector<uint8_t>>(bytes.begin(), bytes.end());
+}
+
+std::string MemEnv::file(const std::string& path) const {
+    auto it = files_.find(path);
+    return it == files_.end() ? std::string() : std::string(it->second->begin(), it->second->end());
+}
+
 Status MemEnv::remove(const std::string& path) {
     return files_.erase(path) ? Status::ok() : Status::notFound("no such file: " + path);
 }

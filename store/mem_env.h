@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rk {
@@ -18,6 +19,11 @@ public:
     bool exists(const std::string& path) override { return files_.count(path) != 0; }
     Status remove(const std::string& path) override;
     Status rename(const std::string& from, const std::string& to) override;
+
+    // Puts a file's whole content in place (replacing any), and reads it back ("" when there
+    // is no such file): for tests and fuzz targets.
+    void setFile(const std::string& path, std::string_view bytes);
+    std::string file(const std::string& path) const;
 
 private:
     std::map<std::string, std::shared_ptr<std::vector<uint8_t>>> files_;

@@ -8,7 +8,7 @@
 
 namespace rk {
 
-class Status {
+class [[nodiscard]] Status {
 public:
     enum class Code {
         Ok,
@@ -41,7 +41,7 @@ private:
 };
 
 // A value or the Status that explains why there is none.
-template <class T> class Result {
+template <class T> class [[nodiscard]] Result {
 public:
     Result(T value) : value_(std::move(value)) {}
     Result(Status s) : status_(std::move(s)) {}
@@ -57,6 +57,11 @@ private:
     Status status_;
     std::optional<T> value_;
 };
+
+// Drops a result on purpose. `why` says why nothing needs to be done about a failure here (a
+// best-effort clean-up, a step whose failure a later check reports); it is for the reader.
+inline void ignore(const Status& /*status*/, const char* /*why*/) {}
+template <class T> void ignore(const Result<T>& /*result*/, const char* /*why*/) {}
 
 } // namespace rk
 

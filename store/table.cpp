@@ -10,11 +10,6 @@
 
 namespace rk::store {
 
-EngineSettings& engine() {
-    static EngineSettings settings;
-    return settings;
-}
-
 namespace {
 constexpr uint32_t kReadAheadRecords = 64;
 constexpr size_t kScanBytes = 1 << 20; // one read of a whole-table pass
@@ -190,7 +185,7 @@ Status Table::ensureDeletedBits() {
 bool Table::isVisible(uint32_t recno) {
     if (recno < 1 || recno > recCount()) return false;
     if (query_ && (recno >= query_->bits.size() || !query_->bits[recno])) return false;
-    if (!engine().deleted) return true;
+    if (!opts_.hideDeleted) return true;
     if (deletedKnown_) return !deletedBits_[recno];
     std::string img;
     if (!readCached(recno, &img)) return false;
@@ -412,7 +407,7 @@ Status Table::setQueryBit(uint32_t recno, bool visible) {
 uint32_t Table::count() {
     if (!dbf_) return 0;
     uint32_t n = recCount();
-    bool hideDeleted = engine().deleted;
+    bool hideDeleted = opts_.hideDeleted;
     if (!query_ && !hideDeleted) return n;
     if (hideDeleted && !ensureDeletedBits()) return 0;
     uint32_t c = 0;
@@ -432,7 +427,7 @@ Status Table::visibleRecords(std::vector<uint32_t>* out) {
     if (!dbf_) return Status::invalid("the table is not open");
     out->clear();
     if (ordered()) return retryOnDamage([this, out] { return orderedRecords(out); });
-    if (engine().deleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     uint32_t n = recCount();
     for (uint32_t r = 1; r <= n; ++r)
         if (isVisible(r)) out->push_back(r);
@@ -503,11 +498,11 @@ Status Table::pack(const Progress& progress) {
     if (s) s = (*out)->sync();
     // The index no longer matches once the new file is in place: it is marked first, so that
     // an interruption before its rebuild is found at the next open.
-    if (s && index_) (void)index_->beginChange();
+    if (s && index_) s = index_->beginChange();
     if (s) s = (*out)->renameTo(path_);
     if (!s) {
         out->reset();
-        env_->remove(tmp);
+        ignore(env_->remove(tmp), "clean-up of the unfinished copy; the pack error is reported");
         return s;
     }
     dbf_ = std::move(*out);
@@ -588,7 +583,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (s) s = (*file)->sync();
     file->reset();
     if (s) s = env_->rename(tmp, path);
-    if (!s) env_->remove(tmp);
+    if (!s) ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
     return s;
 }
 

@@ -1,6 +1,6 @@
 // A table as the program uses it: one DBF file with its structural CDX index, a cursor,
 // an active order (0 = natural order, n = the n-th tag of the index file), a query that
-// limits the visible records, and the engine-wide deleted-records filter.
+// limits the visible records, and the deleted-records filter of this table.
 //
 // Visible record: not deleted (while the deleted filter is on) and, when a query is set,
 // with its query bit on. Every cursor move skips records that are not visible.
@@ -27,18 +27,13 @@ class Cursor;
 
 namespace rk::store {
 
-// The engine-wide settings (one per program).
-struct EngineSettings {
-    bool deleted = true; // on: deleted records are hidden
-};
-EngineSettings& engine();
-
 // Progress of a long operation, 0..100.
 using Progress = std::function<void(int percent)>;
 
 struct TableOptions {
     bool exclusive = true;
     bool readOnly = false;
+    bool hideDeleted = true; // the deleted filter: deleted records are not visible
     // Called while an index found stale or damaged at open is rebuilt.
     Progress rebuildProgress;
 };
@@ -105,6 +100,10 @@ public:
     // Seeks a key in the active order (text as for the tag's key expression; a shorter key
     // matches its prefix). Exact: found or eof. Soft: the next key at or after it.
     Status seek(std::string_view key, bool soft, bool* found);
+
+    // The deleted filter: while on (the default), deleted records are not visible.
+    void setHideDeleted(bool on) { opts_.hideDeleted = on; }
+    bool hidesDeleted() const { return opts_.hideDeleted; }
 
     // Query. Empty text clears it.
     Status query(std::string_view expression);
@@ -183,6 +182,22 @@ private:
     bool deletedKnown_ = false;
     bool turbo_ = false;
     bool flocked_ = false;
+};
+
+// Shows a table's deleted records for as long as it lives, and puts the deleted filter back
+// as it was on every way out.
+class ShowDeleted {
+public:
+    explicit ShowDeleted(Table& table) : table_(table), was_(table.hidesDeleted()) {
+        table_.setHideDeleted(false);
+    }
+    ~ShowDeleted() { table_.setHideDeleted(was_); }
+    ShowDeleted(const ShowDeleted&) = delete;
+    ShowDeleted& operator=(const ShowDeleted&) = delete;
+
+private:
+    Table& table_;
+    bool was_;
 };
 
 } // namespace rk::store

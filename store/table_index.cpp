@@ -160,7 +160,7 @@ Status Table::currentKey(std::string* key) {
 // again by its key.
 
 Status Table::orderedEdge(bool last) {
-    if (engine().deleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     cdx::Cursor& c = cursor();
     RK_RETURN_IF_ERROR(last ? c.last() : c.first());
     while (c.valid() && !isVisible(c.recno()))
@@ -177,7 +177,7 @@ Status Table::orderedEdge(bool last) {
 }
 
 Status Table::orderedSkip(int64_t n) {
-    if (engine().deleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     const bool forward = n > 0;
     uint64_t steps = forward ? uint64_t(n) : uint64_t(-n);
     if (forward) {
@@ -217,7 +217,7 @@ Status Table::orderedSkip(int64_t n) {
 
 Status Table::orderedRecords(std::vector<uint32_t>* out) {
     out->clear();
-    if (engine().deleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     const uint32_t n = recCount();
     return index_->walk(order_ - 1, [&](uint32_t r) {
         if (r <= n && isVisible(r)) out->push_back(r);
@@ -235,7 +235,7 @@ Status Table::seek(std::string_view key, bool soft, bool* found) {
     const bool prefix = index_->tag(order_ - 1).keyType == cdx::KeyType::Char;
     bool hit = false;
     Status s = retryOnDamage([&] {
-        if (engine().deleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+        if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
         cdx::Cursor& c = cursor();
         RK_RETURN_IF_ERROR(
             c.seekPrefix(reinterpret_cast<const uint8_t*>(want.data()), want.size()));

@@ -58,8 +58,9 @@ int runCreate(const Args& a) {
 
 int runList(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb list TABLE.dbf [options]");
-    if (a.has("deleted")) rk::store::engine().deleted = false;
-    Table t(a.positional[0], readOptions());
+    rk::store::TableOptions options = readOptions();
+    options.hideDeleted = !a.has("deleted");
+    Table t(a.positional[0], options);
     if (int rc = openTable(t)) return rc;
     std::vector<const rk::dbf::FieldDef*> fields;
     if (int rc = fieldList(t, a.get("fields", t.fields().front().name), &fields)) return rc;

@@ -52,8 +52,8 @@ private slots:
         Dataset ds(cat.titles.get());
         DBEdit title;
         title.bind(&ds, "TITLE");
-        ds.next();
-        ds.next();
+        QVERIFY(ds.next().isOk());
+        QVERIFY(ds.next().isOk());
         QCOMPARE(ds.state(), State::Browse);
         QCOMPARE(title.text(), ds.text("TITLE"));
         title.selectAll();
@@ -70,7 +70,7 @@ private slots:
         Dataset ds(cat.titles.get());
         DBEdit title;
         title.bind(&ds, "TITLE");
-        ds.setQuery("CATEGORY = \"Documentary\"");
+        QVERIFY(ds.setQuery("CATEGORY = \"Documentary\"").isOk());
         QCOMPARE(title.text(), QString());
         QTest::keyClicks(&title, "Nanook");
         QCOMPARE(ds.state(), State::Insert);
@@ -101,9 +101,9 @@ private slots:
         marked.click();
         QVERIFY(!ds.logical("MARKED"));
         QCOMPARE(ds.state(), State::Edit);
-        ds.post();
-        ds.next();
-        ds.prior();
+        QVERIFY(ds.post().isOk());
+        QVERIFY(ds.next().isOk());
+        QVERIFY(ds.prior().isOk());
         QVERIFY(!marked.isChecked());
     }
 
@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(ds.text("PICTURE"), QString("Color"));
         visual.button(1)->click();
         QCOMPARE(ds.text("PICTURE"), QString("B&&W"));
-        ds.setText("PICTURE", "Sepia");
+        QVERIFY(ds.setText("PICTURE", "Sepia").isOk());
         QCOMPARE(visual.itemIndex(), -1); // no item has that text
     }
 
@@ -160,15 +160,15 @@ private slots:
         list.bind(&model);
         QCOMPARE(model.rowCount(), int(cat.titles->count()));
         QCOMPARE(list.currentIndex().row(), 0);
-        ds.goTo(5);
+        QVERIFY(ds.goTo(5).isOk());
         QCOMPARE(model.recNoAt(list.currentIndex().row()), 5u);
         list.setCurrentIndex(model.index(2));
         QCOMPARE(ds.recNo(), model.recNoAt(2));
-        ds.setQuery("MARKED");
+        QVERIFY(ds.setQuery("MARKED").isOk());
         QCOMPARE(model.rowCount(), int(cat.titles->count()));
         QVERIFY(model.rowCount() > 0);
         for (int r = 0; r < model.rowCount(); ++r) {
-            ds.goTo(model.recNoAt(r));
+            QVERIFY(ds.goTo(model.recNoAt(r)).isOk());
             QVERIFY(ds.logical("MARKED"));
             QCOMPARE(model.textAt(r), ds.text("TITLE"));
         }
@@ -181,7 +181,7 @@ private slots:
         DBLookupList list;
         list.bind(&model);
         QSignalSpy failed(&ds, &Dataset::postFailed);
-        ds.setText("TAPES", "abc");
+        QVERIFY(!ds.setText("TAPES", "abc").isOk()); // kept as typed, refused at post
         list.setCurrentIndex(model.index(4));
         QCOMPARE(failed.count(), 1);
         QCOMPARE(ds.recNo(), 1u);
@@ -194,8 +194,8 @@ private slots:
         Dataset ds(cat.titles.get());
         RecordListModel model(&ds, "TITLE");
         QCOMPARE(model.textAt(0), QString("Casablanca"));
-        ds.setText("TITLE", "Casablanca!");
-        ds.post();
+        QVERIFY(ds.setText("TITLE", "Casablanca!").isOk());
+        QVERIFY(ds.post().isOk());
         QCOMPARE(model.textAt(model.rowOf(1)), QString("Casablanca!"));
     }
 
@@ -212,7 +212,7 @@ private slots:
             rk::dbf::setString(image, *t.field("TITLE"), "Title " + std::to_string(i));
             QVERIFY(t.appendRecord(image).isOk());
         }
-        t.goTop();
+        QVERIFY(t.goTop().isOk());
         Dataset ds(&t);
         QElapsedTimer timer;
         timer.start();
@@ -222,7 +222,7 @@ private slots:
         list.bind(&model);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        ds.last();
+        QVERIFY(ds.last().isOk());
         QCoreApplication::processEvents();
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(model.rowCount(), n);
@@ -242,7 +242,7 @@ private slots:
         nav.click(DBNavigator::Last);
         QVERIFY(!nav.button(DBNavigator::Next)->isEnabled());
         QVERIFY(nav.button(DBNavigator::Prior)->isEnabled());
-        ds.setText("TITLE", "Changed");
+        QVERIFY(ds.setText("TITLE", "Changed").isOk());
         QVERIFY(nav.button(DBNavigator::Post)->isEnabled());
         QVERIFY(nav.button(DBNavigator::Cancel)->isEnabled());
         nav.click(DBNavigator::Cancel);

@@ -34,21 +34,21 @@ private slots:
         TForm1* f = app.form;
         const uint32_t n = f->titles().recCount();
         const qint64 viewAll = timed([&] { f->ViewAll1Click(); });
-        auto* list = f->DBLookupListBox2;
+        auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2");
         QCOMPARE(uint32_t(list->model()->rowCount()), f->titles().count());
         const qint64 scroll = timed(
             [&] { list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum()); });
-        const qint64 last = timed([&] { f->Table1->last(); });
+        const qint64 last = timed([&] { QVERIFY(f->titlesData()->last().isOk()); });
         const qint64 sortYear = timed([&] { f->Year1Click(); });
         const qint64 marked = timed([&] { f->Marked1Click(); });
         f->ViewAll1Click();
         const qint64 post = timed([&] {
-            f->Table1->setText("DIRECTOR", "Timed");
+            QVERIFY(f->titlesData()->setText("DIRECTOR", "Timed").isOk());
             f->SaveButClick();
         });
         const qint64 newTitle = timed([&] {
             f->NewButClick();
-            f->Table1->setText("TITLE", "A timed new title");
+            QVERIFY(f->titlesData()->setText("TITLE", "A timed new title").isOk());
             f->SaveButClick();
         });
         qInfo("%u titles: start %lld ms, View All %lld ms, scroll to the end %lld ms, last %lld "

@@ -21,9 +21,9 @@ namespace {
 
 // Picks a category with the left button and returns its row.
 int pick(TForm1* f, const QString& category, int from = 0) {
-    const int row = rowOfText(f->DBLookupListBox1, category, from);
+    const int row = rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), category, from);
     if (row < 0) return row;
-    clickRow(f->DBLookupListBox1, row);
+    clickRow(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), row);
     return row;
 }
 
@@ -62,9 +62,9 @@ private slots:
             const auto expected = recordsWhere(f->titles(), "CATEGORY", category);
             QVERIFY(!expected.empty());
             QVERIFY(pick(f, category) >= 0);
-            QCOMPARE(f->Table2->text("CATEGORY"), category);
+            QCOMPARE(f->categoriesData()->text("CATEGORY"), category);
             QCOMPARE(f->statusPanelText(0), entries(uint32_t(expected.size())));
-            auto shown = listed(f->DBLookupListBox3);
+            auto shown = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3"));
             std::sort(shown.begin(), shown.end());
             QCOMPARE(shown, expected);
         }
@@ -76,11 +76,11 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         app.prompt.answer(QStringLiteral("Laser Disc Oddities"));
-        f->AddNewCategory2->trigger();
+        ctl<QAction>(f, "AddNewCategory2")->trigger();
         QVERIFY(pick(f, "Laser Disc Oddities") >= 0);
         QCOMPARE(f->statusPanelText(0), entries(0));
-        QCOMPARE(f->DBLookupListBox3->model()->rowCount(), 0);
-        QVERIFY(f->Table1->isEmpty());
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")->model()->rowCount(), 0);
+        QVERIFY(f->titlesData()->isEmpty());
     }
 
     void pickingTheSameCategoryAgainRefreshesTheCount() {
@@ -94,7 +94,8 @@ private slots:
         QCOMPARE(f->statusPanelText(0), entries(dramas)); // counts are not kept current
         pick(f, "Drama");
         QCOMPARE(f->statusPanelText(0), entries(dramas + 1));
-        QVERIFY(rowOfText(f->DBLookupListBox3, "Brief Encounter") >= 0);
+        QVERIFY(rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3"), "Brief Encounter") >=
+                0);
     }
 
     void keyboardMovesApplyNoQueryAndTheRightButtonPicksWithoutMoving() {
@@ -102,27 +103,28 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         const int drama = pick(f, "Drama");
-        const auto dramas = listed(f->DBLookupListBox3);
+        const auto dramas = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3"));
         const QString count = f->statusPanelText(0);
 
         // Down moves the current category but applies nothing.
-        f->DBLookupListBox1->setFocus();
-        QTest::keyClick(f->DBLookupListBox1, Qt::Key_Down);
-        const QString next = f->DBLookupListBox1->recordModel()->textAt(drama + 1);
-        QCOMPARE(f->Table2->text("CATEGORY"), next);
+        ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->setFocus();
+        QTest::keyClick(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), Qt::Key_Down);
+        const QString next =
+            ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->recordModel()->textAt(drama + 1);
+        QCOMPARE(f->categoriesData()->text("CATEGORY"), next);
         QCOMPARE(f->statusPanelText(0), count);
-        QCOMPARE(listed(f->DBLookupListBox3), dramas);
+        QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")), dramas);
 
         // A right button released over another line applies the current category, which
         // the right button has not changed, and opens the list's menu.
-        const int other = rowOfText(f->DBLookupListBox1, "Western");
+        const int other = rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Western");
         QVERIFY(other >= 0 && other != drama + 1);
-        clickRow(f->DBLookupListBox1, other, Qt::RightButton);
-        QCOMPARE(f->Table2->text("CATEGORY"), next);
+        clickRow(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), other, Qt::RightButton);
+        QCOMPARE(f->categoriesData()->text("CATEGORY"), next);
         QCOMPARE(f->statusPanelText(0),
                  entries(uint32_t(recordsWhere(f->titles(), "CATEGORY", next).size())));
-        QCOMPARE(QApplication::activePopupWidget(), f->PopupMenu1);
-        f->PopupMenu1->close();
+        QCOMPARE(QApplication::activePopupWidget(), ctl<QMenu>(f, "PopupMenu1"));
+        ctl<QMenu>(f, "PopupMenu1")->close();
     }
 
     void newCategoriesTakeTheirSortedPlaceAndDuplicatesGiveTwoLines() {
@@ -130,21 +132,22 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         pick(f, "Comedy");
-        const auto comedies = listed(f->DBLookupListBox3);
-        const int before = f->DBLookupListBox1->model()->rowCount();
+        const auto comedies = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3"));
+        const int before = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->model()->rowCount();
 
         app.prompt.answer(QStringLiteral("Drama")).answer(QStringLiteral("Cartoons"));
-        f->AddNewCategory1->trigger(); // from the list's menu
-        f->AddNewCategory2->trigger(); // from the Edit menu
+        ctl<QAction>(f, "AddNewCategory1")->trigger(); // from the list's menu
+        ctl<QAction>(f, "AddNewCategory2")->trigger(); // from the Edit menu
         QCOMPARE(app.prompt.asked.size(), 2);
         QCOMPARE(app.prompt.asked[0].kind, QString("input"));
         QCOMPARE(app.prompt.asked[0].caption, QString("Add New Category"));
         QCOMPARE(app.prompt.asked[0].text, QString("Enter the New Category Name"));
 
-        auto* cats = f->DBLookupListBox1->recordModel();
+        auto* cats = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->recordModel();
         QCOMPARE(cats->rowCount(), before + 2);
-        const int first = rowOfText(f->DBLookupListBox1, "Drama");
-        QCOMPARE(rowOfText(f->DBLookupListBox1, "Drama", first + 1), first + 1);
+        const int first = rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Drama");
+        QCOMPARE(rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Drama", first + 1),
+                 first + 1);
         QStringList names;
         for (int row = 0; row < cats->rowCount(); ++row)
             names << cats->textAt(row);
@@ -154,7 +157,7 @@ private slots:
         QCOMPARE(names, sorted);
         QVERIFY(names.contains("Cartoons"));
         // The titles and their view are untouched.
-        QCOMPARE(listed(f->DBLookupListBox3), comedies);
+        QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")), comedies);
     }
 
     void aCancelledOrEmptyNameAddsNothing() {
@@ -180,7 +183,8 @@ private slots:
             QVERIFY(recno > 0);
             QVERIFY(pick(f, name) >= 0);
             QCOMPARE(f->statusPanelText(0), entries(1));
-            QCOMPARE(listed(f->DBLookupListBox3), std::vector<uint32_t>{recno});
+            QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")),
+                     std::vector<uint32_t>{recno});
         }
     }
 
@@ -202,11 +206,15 @@ private slots:
         }
 
         // A press and release without moving is a plain click: it picks the category.
-        const int row = rowOfText(f->DBLookupListBox1, "Horror");
-        auto* viewport = f->DBLookupListBox1->viewport();
-        f->DBLookupListBox1->scrollTo(f->DBLookupListBox1->model()->index(row, 0));
+        const int row = rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Horror");
+        auto* viewport = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->viewport();
+        ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")
+            ->scrollTo(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->model()->index(row, 0));
         const QPoint at =
-            f->DBLookupListBox1->visualRect(f->DBLookupListBox1->model()->index(row, 0)).center();
+            ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")
+                ->visualRect(
+                    ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->model()->index(row, 0))
+                .center();
         QTest::mousePress(viewport, Qt::LeftButton, {}, at);
         QTest::mouseMove(viewport, at + QPoint(1, 0));
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, at + QPoint(1, 0));
@@ -217,13 +225,13 @@ private slots:
         // wherever the button is released (here the test platform ends it at once) and
         // changes no data; the list takes clicks again afterwards.
         f->ViewAll1Click();
-        const auto before = listed(f->DBLookupListBox2);
+        const auto before = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2"));
         const QByteArray file = collection::fileBytes(f->titles().path());
-        auto* list = f->DBLookupListBox2;
+        auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2");
         const QPoint from = list->visualRect(list->model()->index(2, 0)).center();
         QTRY_VERIFY(list->isVisible() && list->viewport()->height() > from.y());
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
-        const uint32_t pressed = f->Table1->recNo();
+        const uint32_t pressed = f->titlesData()->recNo();
         QCOMPARE(pressed, list->recordModel()->recNoAt(2));
         moveHeld(list, from + QPoint(1, 1));
         QCOMPARE(drags(list), 0);
@@ -231,14 +239,14 @@ private slots:
         QCOMPARE(drags(list), 1);
         moveHeld(list, from + QPoint(0, 4 * QApplication::startDragDistance()));
         QCOMPARE(drags(list), 1); // one drag per press
-        QTest::mouseRelease(f->MarkBut, Qt::LeftButton);
+        QTest::mouseRelease(ctl<rk::GradientToolButton>(f, "MarkBut"), Qt::LeftButton);
         QCOMPARE(listed(list), before);
-        QCOMPARE(f->Table1->recNo(), pressed);
-        QCOMPARE(f->Table1->state(), rk::fw::Dataset::State::Browse);
+        QCOMPARE(f->titlesData()->recNo(), pressed);
+        QCOMPARE(f->titlesData()->state(), rk::fw::Dataset::State::Browse);
         QCOMPARE(collection::fileBytes(f->titles().path()), file);
         QCOMPARE(app.prompt.asked.size(), 0);
         collection::clickRow(list, 5);
-        QCOMPARE(f->Table1->recNo(), list->recordModel()->recNoAt(5));
+        QCOMPARE(f->titlesData()->recNo(), list->recordModel()->recNoAt(5));
     }
 
     void doubleClickingATitleMarksIt() {
@@ -246,24 +254,24 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         pick(f, "War");
-        auto* list = f->DBLookupListBox3;
+        auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3");
         const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        const uint32_t recno = f->Table1->recNo();
-        const bool was = f->Table1->logical("MARKED");
+        const uint32_t recno = f->titlesData()->recNo();
+        const bool was = f->titlesData()->logical("MARKED");
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(f->Table1->recNo(), recno);
+        QCOMPARE(f->titlesData()->recNo(), recno);
         QCOMPARE(collection::stored(f->titles(), recno, "MARKED"), QString(was ? "F" : "T"));
-        QCOMPARE(f->BitCheck->isChecked(), !was);
+        QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->isChecked(), !was);
     }
 
     void modifyingTheListsWaitsForItsWindow() {
         GuiFixture app;
         QVERIFY(collection::start(app));
-        QVERIFY(!app.form->ModifyCategories1->isEnabled());
-        QVERIFY(!app.form->ModifyCategories2->isEnabled());
-        QVERIFY(app.form->AddNewCategory1->isEnabled());
-        QVERIFY(app.form->AddNewCategory2->isEnabled());
+        QVERIFY(!ctl<QAction>(app.form, "ModifyCategories1")->isEnabled());
+        QVERIFY(!ctl<QAction>(app.form, "ModifyCategories2")->isEnabled());
+        QVERIFY(ctl<QAction>(app.form, "AddNewCategory1")->isEnabled());
+        QVERIFY(ctl<QAction>(app.form, "AddNewCategory2")->isEnabled());
     }
 };
 

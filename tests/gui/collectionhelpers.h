@@ -80,11 +80,13 @@ inline void clickRow(rk::fw::DBLookupList* list, int row, Qt::MouseButton button
 // Adds a title through the window's dataset and stores it; its record number.
 inline uint32_t addTitle(TForm1* f, const QString& title, const QString& category,
                          const QString& price = QString()) {
-    f->Table1->insert();
-    f->Table1->setText("TITLE", title);
-    f->Table1->setText("CATEGORY", category);
-    if (!price.isNull()) f->Table1->setText("PRICE", price);
-    if (!f->Table1->post().isOk()) return 0;
+    rk::fw::Dataset* d = f->titlesData();
+    if (!d->insert().isOk() || !d->setText("TITLE", title).isOk() ||
+        !d->setText("CATEGORY", category).isOk())
+        return 0;
+    // A price the field cannot take is kept and fails the post.
+    if (!price.isNull()) rk::ignore(d->setText("PRICE", price), "the post tells");
+    if (!d->post().isOk()) return 0;
     return f->titles().recNo();
 }
 

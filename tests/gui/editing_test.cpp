@@ -45,7 +45,7 @@ void buildIndex(TForm1* f) {
 uint32_t findTitle(rk::store::Table& t, const QString& title) {
     for (uint32_t r = 1; r <= t.recCount(); ++r) {
         std::string image;
-        t.dbf()->readRecord(r, &image);
+        if (!t.dbf()->readRecord(r, &image).isOk()) return 0;
         if (QString::fromStdString(std::string(rk::dbf::trimmedField(image, *t.field("TITLE")))) ==
             title)
             return r;
@@ -67,44 +67,47 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->Details1Click();
-        f->Table2->goTo(3); // a category picked in the list changes nothing here
+        QVERIFY(f->categoriesData()
+                    ->goTo(3)
+                    .isOk()); // a category picked in the list changes nothing here
         f->NewButClick();
-        QCOMPARE(f->Table1->state(), State::Insert);
-        QVERIFY(f->newTitlePending);
-        QCOMPARE(f->PageControl2->currentWidget(), f->TabSheet4);
-        QCOMPARE(f->Table1->text("CATEGORY"), QString());
-        QCOMPARE(f->Table1->text("FORMAT"), QString("DVD"));
-        QCOMPARE(f->DBComboBox1->currentText(), QString("DVD"));
-        QCOMPARE(f->Table1->text("TITLE"), QString());
-        QVERIFY(!f->Table1->logical("MARKED"));
-        QVERIFY(!f->Table1->logical("MULTI_SET"));
-        QCOMPARE(QApplication::focusWidget(), f->DBEdit1);
+        QCOMPARE(f->titlesData()->state(), State::Insert);
+        QVERIFY(f->newTitlePending());
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet4"));
+        QCOMPARE(f->titlesData()->text("CATEGORY"), QString());
+        QCOMPARE(f->titlesData()->text("FORMAT"), QString("DVD"));
+        QCOMPARE(ctl<rk::fw::DBComboBox>(f, "DBComboBox1")->currentText(), QString("DVD"));
+        QCOMPARE(f->titlesData()->text("TITLE"), QString());
+        QVERIFY(!f->titlesData()->logical("MARKED"));
+        QVERIFY(!f->titlesData()->logical("MULTI_SET"));
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBEdit>(f, "DBEdit1"));
     }
 
     void newWithLockKeepsTheCategoryOfTheTitleThatWasCurrent() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->LockCheck->setChecked(true);
-        const QString category = f->Table1->text("CATEGORY");
+        ctl<QCheckBox>(f, "LockCheck")->setChecked(true);
+        const QString category = f->titlesData()->text("CATEGORY");
         QVERIFY(!category.isEmpty());
         f->NewButClick();
-        QCOMPARE(f->Table1->text("CATEGORY"), category);
-        QCOMPARE(f->DBEdit13->text(), category);
-        QCOMPARE(f->Table1->text("FORMAT"), QString("VHS"));
+        QCOMPARE(f->titlesData()->text("CATEGORY"), category);
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEdit13")->text(), category);
+        QCOMPARE(f->titlesData()->text("FORMAT"), QString("VHS"));
     }
 
     void newWithLockOnAnEmptyViewTakesAnEmptyCategory() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->LockCheck->setChecked(true);
-        f->Table1->setQuery("CATEGORY = \"Documentary\"");
-        QVERIFY(f->Table1->isEmpty());
+        ctl<QCheckBox>(f, "LockCheck")->setChecked(true);
+        QVERIFY(f->titlesData()->setQuery("CATEGORY = \"Documentary\"").isOk());
+        QVERIFY(f->titlesData()->isEmpty());
         f->NewButClick();
-        QCOMPARE(f->Table1->state(), State::Insert);
-        QCOMPARE(f->Table1->text("CATEGORY"), QString());
-        QCOMPARE(f->Table1->text("FORMAT"), QString("VHS"));
+        QCOMPARE(f->titlesData()->state(), State::Insert);
+        QCOMPARE(f->titlesData()->text("CATEGORY"), QString());
+        QCOMPARE(f->titlesData()->text("FORMAT"), QString("VHS"));
     }
 
     // --- Title required
@@ -113,22 +116,22 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->Table1->goTo(4);
+        QVERIFY(f->titlesData()->goTo(4).isOk());
         const QString current = app.titleText();
         const uint32_t records = f->titles().recCount();
         f->NewButClick();
         app.prompt.clear();
         app.prompt.answer(Button::Cancel);
-        f->DBEdit3->setFocus(); // leaving the empty title
+        ctl<rk::fw::DBEdit>(f, "DBEdit3")->setFocus(); // leaving the empty title
         QCOMPARE(app.prompt.messages(),
                  QStringList{"You did not enter a Title for this Entry. Click OK to enter a "
                              "Title or Cancel to abort this Entry."});
         QCOMPARE(app.prompt.asked[0].buttons, rk::fw::Buttons::OkCancel);
-        QCOMPARE(f->Table1->state(), State::Browse);
+        QCOMPARE(f->titlesData()->state(), State::Browse);
         QCOMPARE(f->titles().recCount(), records);
-        QVERIFY(!f->newTitlePending);
+        QVERIFY(!f->newTitlePending());
         QCOMPARE(app.titleText(), current);
-        QCOMPARE(f->DBEdit1->text(), current);
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEdit1")->text(), current);
     }
 
     void okOnTheTitleBoxGoesBackToTheTitle() {
@@ -138,18 +141,18 @@ private slots:
         f->NewButClick();
         app.prompt.clear();
         app.prompt.answer(Button::Ok);
-        f->DBEdit3->setFocus();
+        ctl<rk::fw::DBEdit>(f, "DBEdit3")->setFocus();
         QCOMPARE(app.prompt.asked.size(), 1);
-        QTRY_COMPARE(QApplication::focusWidget(), f->DBEdit1);
-        QCOMPARE(f->Table1->state(), State::Insert);
+        QTRY_COMPARE(QApplication::focusWidget(), ctl<rk::fw::DBEdit>(f, "DBEdit1"));
+        QCOMPARE(f->titlesData()->state(), State::Insert);
     }
 
     void leavingATitleThatHasTextAsksNothing() {
         GuiFixture app;
         QVERIFY(app.start());
-        app.form->DBEdit1->setFocus();
+        ctl<rk::fw::DBEdit>(app.form, "DBEdit1")->setFocus();
         app.prompt.clear();
-        app.form->DBEdit3->setFocus();
+        ctl<rk::fw::DBEdit>(app.form, "DBEdit3")->setFocus();
         QVERIFY(app.prompt.asked.isEmpty());
     }
 
@@ -161,14 +164,14 @@ private slots:
         TForm1* f = app.form;
         buildIndex(f);
         f->NewButClick();
-        QTest::keyClicks(f->DBEdit1, "Zyxwvut Returns");
+        QTest::keyClicks(ctl<rk::fw::DBEdit>(f, "DBEdit1"), "Zyxwvut Returns");
         f->SaveButClick();
-        QCOMPARE(f->Table1->state(), State::Browse);
-        QVERIFY(!f->newTitlePending);
+        QCOMPARE(f->titlesData()->state(), State::Browse);
+        QVERIFY(!f->newTitlePending());
         const int recno = int(f->titles().recCount());
         QCOMPARE(candidates(f->ftsPath(), "zyxwvut"), QList<int>{recno});
         // Saving it again after a change adds nothing.
-        f->Table1->setText("DIRECTOR", "Quuxley");
+        QVERIFY(f->titlesData()->setText("DIRECTOR", "Quuxley").isOk());
         f->SaveButClick();
         QCOMPARE(candidates(f->ftsPath(), "zyxwvut"), QList<int>{recno});
         QVERIFY(candidates(f->ftsPath(), "quuxley").isEmpty());
@@ -180,7 +183,7 @@ private slots:
         TForm1* f = app.form;
         buildIndex(f);
         f->NewButClick();
-        f->Table1->setText("TITLE", "Frobozz");
+        QVERIFY(f->titlesData()->setText("TITLE", "Frobozz").isOk());
         f->ViewAll1Click();
         QCOMPARE(candidates(f->ftsPath(), "frobozz"), QList<int>{int(f->titles().recCount())});
     }
@@ -191,9 +194,9 @@ private slots:
         TForm1* f = app.form;
         buildIndex(f);
         f->NewButClick();
-        f->Table1->cancel();
-        QVERIFY(!f->newTitlePending);
-        f->Table1->setText("TITLE", "Plughsome");
+        f->titlesData()->cancel();
+        QVERIFY(!f->newTitlePending());
+        QVERIFY(f->titlesData()->setText("TITLE", "Plughsome").isOk());
         f->SaveButClick();
         QVERIFY(candidates(f->ftsPath(), "plughsome").isEmpty());
     }
@@ -207,22 +210,22 @@ private slots:
         const uint32_t victim = findTitle(f->titles(), "Casablanca");
         const uint32_t next = victim + 1;
         std::string image;
-        f->titles().dbf()->readRecord(next, &image);
+        QVERIFY(f->titles().dbf()->readRecord(next, &image).isOk());
         const std::string nextWord =
             std::string(rk::dbf::trimmedField(image, *f->titles().field("ID")));
         QVERIFY(candidates(f->ftsPath(), nextWord.c_str()).contains(int(next)));
-        f->Table1->goTo(victim);
+        QVERIFY(f->titlesData()->goTo(victim).isOk());
         app.prompt.clear();
         app.prompt.answer(Button::No);
         f->TrashButClick();
         QCOMPARE(app.prompt.messages(), QStringList{"Delete the current Record?"});
         QCOMPARE(app.prompt.asked[0].buttons, rk::fw::Buttons::YesNo);
-        QCOMPARE(f->Table1->recNo(), victim);
+        QCOMPARE(f->titlesData()->recNo(), victim);
         QVERIFY(candidates(f->ftsPath(), "casablanca").contains(int(victim)));
 
         app.prompt.answer(Button::Yes);
         f->TrashButClick();
-        QVERIFY(f->Table1->recNo() != victim);
+        QVERIFY(f->titlesData()->recNo() != victim);
         QVERIFY(!candidates(f->ftsPath(), "casablanca").contains(int(victim)));
         QVERIFY(candidates(f->ftsPath(), nextWord.c_str()).contains(int(next)));
     }
@@ -232,9 +235,9 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->NewButClick();
-        f->Table1->setText("TITLE", "No index yet");
+        QVERIFY(f->titlesData()->setText("TITLE", "No index yet").isOk());
         f->SaveButClick();
-        QVERIFY(!f->newTitlePending);
+        QVERIFY(!f->newTitlePending());
         app.prompt.answer(Button::Yes);
         f->TrashButClick();
         QVERIFY(!QFile::exists(f->ftsPath()));
@@ -244,7 +247,7 @@ private slots:
     void saveWhileBrowsingDoesNothing() {
         GuiFixture app;
         QVERIFY(app.start());
-        QSignalSpy posted(app.form->Table1, &rk::fw::Dataset::afterPost);
+        QSignalSpy posted(app.form->titlesData(), &rk::fw::Dataset::afterPost);
         app.form->SaveButClick();
         QCOMPARE(posted.count(), 0);
     }
@@ -253,21 +256,22 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->Table1->goTo(findTitle(f->titles(), "Citizen Kane")); // a multi-set
-        f->DBEditTapes->selectAll();
-        QTest::keyClicks(f->DBEditTapes, "ab");
+        QVERIFY(
+            f->titlesData()->goTo(findTitle(f->titles(), "Citizen Kane")).isOk()); // a multi-set
+        ctl<rk::fw::DBEdit>(f, "DBEditTapes")->selectAll();
+        QTest::keyClicks(ctl<rk::fw::DBEdit>(f, "DBEditTapes"), "ab");
         app.prompt.clear();
         f->SaveButClick();
         QCOMPARE(app.prompt.asked.size(), 1);
         QVERIFY2(app.prompt.asked[0].text.contains("Number of Tapes"),
                  qPrintable(app.prompt.asked[0].text));
         QVERIFY(app.prompt.asked[0].text.contains("still being edited"));
-        QCOMPARE(f->Table1->state(), State::Edit);
-        QCOMPARE(f->DBEditTapes->text(), QString("ab"));
+        QCOMPARE(f->titlesData()->state(), State::Edit);
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("ab"));
         // Moving away is refused the same way; what was typed stays.
-        f->Table1->next();
-        QCOMPARE(f->Table1->state(), State::Edit);
-        QCOMPARE(f->DBEditTapes->text(), QString("ab"));
+        QVERIFY(!f->titlesData()->next().isOk()); // the post fails, so the move does not happen
+        QCOMPARE(f->titlesData()->state(), State::Edit);
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("ab"));
     }
 
     // --- Enter
@@ -279,14 +283,16 @@ private slots:
             QVERIFY(app.start());
             TForm1* f = app.form;
             f->Details1Click();
-            f->DBMemo1->setFocus();
-            f->DBMemo1->moveCursor(QTextCursor::End);
-            const QString before = f->DBMemo1->toPlainText();
-            QTest::keyClick(f->DBMemo1, Qt::Key_Return);
-            QTest::keyClick(f->DBMemo1, Qt::Key_Enter);
-            QCOMPARE(f->DBMemo1->toPlainText(), before);
-            QVERIFY(!f->Table1->text("SUMMARY").contains('\n'));
-            QCOMPARE(f->PageControl2->currentWidget() == f->TabSheet5, !movesPage ? true : false);
+            ctl<rk::fw::DBMemo>(f, "DBMemo1")->setFocus();
+            ctl<rk::fw::DBMemo>(f, "DBMemo1")->moveCursor(QTextCursor::End);
+            const QString before = ctl<rk::fw::DBMemo>(f, "DBMemo1")->toPlainText();
+            QTest::keyClick(ctl<rk::fw::DBMemo>(f, "DBMemo1"), Qt::Key_Return);
+            QTest::keyClick(ctl<rk::fw::DBMemo>(f, "DBMemo1"), Qt::Key_Enter);
+            QCOMPARE(ctl<rk::fw::DBMemo>(f, "DBMemo1")->toPlainText(), before);
+            QVERIFY(!f->titlesData()->text("SUMMARY").contains('\n'));
+            QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget() ==
+                         ctl<QWidget>(f, "TabSheet5"),
+                     !movesPage ? true : false);
         }
     }
 
@@ -294,34 +300,38 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->DBEdit1->setFocus();
-        QTest::keyClick(f->DBEdit1, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), f->DBEdit1);
-        f->enterAsTab = true;
-        QTest::keyClick(f->DBEdit1, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), f->DBEdit3);
-        f->DBComboBox3->setFocus();
-        QTest::keyClick(f->DBComboBox3, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), f->DBComboBox2);
+        ctl<rk::fw::DBEdit>(f, "DBEdit1")->setFocus();
+        QTest::keyClick(ctl<rk::fw::DBEdit>(f, "DBEdit1"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBEdit>(f, "DBEdit1"));
+        f->editRules().enterAsTab = true;
+        QTest::keyClick(ctl<rk::fw::DBEdit>(f, "DBEdit1"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBEdit>(f, "DBEdit3"));
+        ctl<rk::fw::DBComboBox>(f, "DBComboBox3")->setFocus();
+        QTest::keyClick(ctl<rk::fw::DBComboBox>(f, "DBComboBox3"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBComboBox>(f, "DBComboBox2"));
     }
 
     void enterInTheLastFieldOfAPageTurnsThePage() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->Table1->goTo(findTitle(f->titles(), "Citizen Kane"));
-        f->DBEditTapes->setFocus();
-        QTest::keyClick(f->DBEditTapes, Qt::Key_Return); // moves-page off: consumed only
-        QCOMPARE(f->PageControl2->currentWidget(), f->TabSheet4);
-        f->enterMovesPage = true;
-        QTest::keyClick(f->DBEditTapes, Qt::Key_Return);
-        QCOMPARE(f->PageControl2->currentWidget(), f->TabSheet5);
-        QVERIFY(f->BannerLab->isVisible());
-        QCOMPARE(QApplication::focusWidget(), f->DBEdit6);
+        QVERIFY(f->titlesData()->goTo(findTitle(f->titles(), "Citizen Kane")).isOk());
+        ctl<rk::fw::DBEdit>(f, "DBEditTapes")->setFocus();
+        QTest::keyClick(ctl<rk::fw::DBEdit>(f, "DBEditTapes"),
+                        Qt::Key_Return); // moves-page off: consumed only
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet4"));
+        f->editRules().enterMovesPage = true;
+        QTest::keyClick(ctl<rk::fw::DBEdit>(f, "DBEditTapes"), Qt::Key_Return);
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet5"));
+        QVERIFY(ctl<rk::DotMatrixBanner>(f, "BannerLab")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBEdit>(f, "DBEdit6"));
         f->Other1Click();
-        f->DBEditClip->setFocus();
-        QTest::keyClick(f->DBEditClip, Qt::Key_Return);
-        QCOMPARE(f->PageControl2->currentWidget(), f->TabSheet1);
+        ctl<rk::fw::DBEdit>(f, "DBEditClip")->setFocus();
+        QTest::keyClick(ctl<rk::fw::DBEdit>(f, "DBEditClip"), Qt::Key_Return);
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet1"));
     }
 
     // --- Multi-sets and tapes
@@ -331,16 +341,16 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->NaturalOrder1Click();
-        f->Table1->goTo(2);
-        f->Table1->setLogical("MULTI_SET", true);
-        f->Table1->setText("TAPES", "1");
-        f->Table1->post();
-        f->Table1->goTo(1);
+        QVERIFY(f->titlesData()->goTo(2).isOk());
+        QVERIFY(f->titlesData()->setLogical("MULTI_SET", true).isOk());
+        QVERIFY(f->titlesData()->setText("TAPES", "1").isOk());
+        QVERIFY(f->titlesData()->post().isOk());
+        QVERIFY(f->titlesData()->goTo(1).isOk());
         app.prompt.clear();
-        f->Table1->goTo(2);
+        QVERIFY(f->titlesData()->goTo(2).isOk());
         QCOMPARE(app.prompt.count("You cannot specify 1 tape as a multi-set."), 1);
-        QCOMPARE(f->Table1->text("TAPES"), QString("1")); // the value stays
-        QCOMPARE(f->Table1->state(), State::Browse);
+        QCOMPARE(f->titlesData()->text("TAPES"), QString("1")); // the value stays
+        QCOMPARE(f->titlesData()->state(), State::Browse);
     }
 
     void theTapesShowOnlyForAMultiSet() {
@@ -348,45 +358,46 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         const uint32_t kane = findTitle(f->titles(), "Citizen Kane");
-        f->Table1->goTo(kane);
-        QVERIFY(f->chkMultiSet->isChecked());
-        QVERIFY(f->DBEditTapes->isVisible());
-        QVERIFY(f->lblTapes->isVisible());
-        QVERIFY(f->UpDown1->isVisible());
-        QCOMPARE(f->DBEditTapes->text(), QString("2"));
-        f->Table1->goTo(findTitle(f->titles(), "Casablanca"));
-        QVERIFY(!f->DBEditTapes->isVisible());
-        QVERIFY(!f->UpDown1->isVisible());
-        QCOMPARE(f->Table1->state(), State::Browse);
+        QVERIFY(f->titlesData()->goTo(kane).isOk());
+        QVERIFY(ctl<rk::fw::DBCheckBox>(f, "chkMultiSet")->isChecked());
+        QVERIFY(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->isVisible());
+        QVERIFY(ctl<QLabel>(f, "lblTapes")->isVisible());
+        QVERIFY(ctl<rk::SpinButton>(f, "UpDown1")->isVisible());
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("2"));
+        QVERIFY(f->titlesData()->goTo(findTitle(f->titles(), "Casablanca")).isOk());
+        QVERIFY(!ctl<rk::fw::DBEdit>(f, "DBEditTapes")->isVisible());
+        QVERIFY(!ctl<rk::SpinButton>(f, "UpDown1")->isVisible());
+        QCOMPARE(f->titlesData()->state(), State::Browse);
         // Clearing the box empties the count, and the title keeps none.
-        f->Table1->goTo(kane);
-        f->chkMultiSet->click();
-        QCOMPARE(f->DBEditTapes->text(), QString());
+        QVERIFY(f->titlesData()->goTo(kane).isOk());
+        ctl<rk::fw::DBCheckBox>(f, "chkMultiSet")->click();
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString());
         f->SaveButClick();
-        f->Table1->goTo(1);
-        f->Table1->goTo(kane);
-        QCOMPARE(f->Table1->text("TAPES"), QString());
-        QVERIFY(!f->Table1->logical("MULTI_SET"));
+        QVERIFY(f->titlesData()->goTo(1).isOk());
+        QVERIFY(f->titlesData()->goTo(kane).isOk());
+        QCOMPARE(f->titlesData()->text("TAPES"), QString());
+        QVERIFY(!f->titlesData()->logical("MULTI_SET"));
     }
 
     void theUpDownStepsTheTapesFromOneToAHundred() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->Table1->goTo(findTitle(f->titles(), "Citizen Kane"));
-        emit f->UpDown1->topClick();
-        QCOMPARE(f->Table1->state(), State::Edit);
-        QCOMPARE(f->Table1->text("TAPES"), QString("3"));
-        QCOMPARE(f->DBEditTapes->text(), QString("3"));
-        f->Table1->setText("TAPES", "100");
-        emit f->UpDown1->topClick();
-        QCOMPARE(f->DBEditTapes->text(), QString("100"));
-        f->Table1->setText("TAPES", "1");
-        emit f->UpDown1->bottomClick();
-        QCOMPARE(f->DBEditTapes->text(), QString("1"));
-        f->Table1->setText("TAPES", "");
-        emit f->UpDown1->topClick(); // no number to step from: nothing happens
-        QCOMPARE(f->DBEditTapes->text(), QString());
+        QVERIFY(f->titlesData()->goTo(findTitle(f->titles(), "Citizen Kane")).isOk());
+        emit ctl<rk::SpinButton>(f, "UpDown1")->topClick();
+        QCOMPARE(f->titlesData()->state(), State::Edit);
+        QCOMPARE(f->titlesData()->text("TAPES"), QString("3"));
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("3"));
+        QVERIFY(f->titlesData()->setText("TAPES", "100").isOk());
+        emit ctl<rk::SpinButton>(f, "UpDown1")->topClick();
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("100"));
+        QVERIFY(f->titlesData()->setText("TAPES", "1").isOk());
+        emit ctl<rk::SpinButton>(f, "UpDown1")->bottomClick();
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("1"));
+        QVERIFY(f->titlesData()->setText("TAPES", "").isOk());
+        emit ctl<rk::SpinButton>(f, "UpDown1")
+            ->topClick(); // no number to step from: nothing happens
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString());
     }
 
     // --- Zoom panel
@@ -396,47 +407,47 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->butZoomClick();
-        QVERIFY(f->pnlZoom->isVisible());
+        QVERIFY(ctl<QFrame>(f, "pnlZoom")->isVisible());
         QVERIFY(f->isZoomOpen());
-        QCOMPARE(f->RxSpinEdit1->intValue(), 0);
+        QCOMPARE(ctl<rk::SpinEdit>(f, "RxSpinEdit1")->intValue(), 0);
         f->RxSpinButton1TopClick();
         for (int i = 0; i < 5; ++i)
             f->RxSpinButton2TopClick();
         f->BitBtn3Click();
-        QCOMPARE(f->Table1->text("RUNTIME"), QString("01:05"));
-        QCOMPARE(f->DBEditRunTime->text(), QString("01:05"));
-        QCOMPARE(f->Table1->state(), State::Edit); // left for the next save or move
+        QCOMPARE(f->titlesData()->text("RUNTIME"), QString("01:05"));
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditRunTime")->text(), QString("01:05"));
+        QCOMPARE(f->titlesData()->state(), State::Edit); // left for the next save or move
         QVERIFY(!f->isZoomOpen());
-        QTRY_VERIFY(!f->pnlZoom->isVisible());
+        QTRY_VERIFY(!ctl<QFrame>(f, "pnlZoom")->isVisible());
 
-        f->RxSpinEdit1->setValue(0);
-        f->RxSpinEdit2->setValue(0);
+        ctl<rk::SpinEdit>(f, "RxSpinEdit1")->setValue(0);
+        ctl<rk::SpinEdit>(f, "RxSpinEdit2")->setValue(0);
         f->RxSpinButton2BottomClick(); // clamped at 0
         f->butZoomClick();
         f->BitBtn3Click();
-        QCOMPARE(f->Table1->text("RUNTIME"), QString("00:00"));
+        QCOMPARE(f->titlesData()->text("RUNTIME"), QString("00:00"));
     }
 
     void theZoomEditsKeepTheirValuesAndLimits() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->RxSpinEdit1->setValue(58);
+        ctl<rk::SpinEdit>(f, "RxSpinEdit1")->setValue(58);
         f->RxSpinButton1TopClick();
         f->RxSpinButton1TopClick();
-        QCOMPARE(f->RxSpinEdit1->intValue(), 59);
-        QCOMPARE(f->RxSpinEdit1->text(), QString("59"));
-        f->RxSpinEdit2->setValue(3);
-        QCOMPARE(f->RxSpinEdit2->text(), QString("03"));
+        QCOMPARE(ctl<rk::SpinEdit>(f, "RxSpinEdit1")->intValue(), 59);
+        QCOMPARE(ctl<rk::SpinEdit>(f, "RxSpinEdit1")->text(), QString("59"));
+        ctl<rk::SpinEdit>(f, "RxSpinEdit2")->setValue(3);
+        QCOMPARE(ctl<rk::SpinEdit>(f, "RxSpinEdit2")->text(), QString("03"));
         f->butZoomClick();
-        const QString before = f->Table1->text("RUNTIME");
+        const QString before = f->titlesData()->text("RUNTIME");
         f->BitBtn2Click(); // Cancel
-        QCOMPARE(f->Table1->text("RUNTIME"), before);
-        QCOMPARE(f->Table1->state(), State::Browse);
-        f->Table1->next(); // another title: the edits are not loaded from it
-        QCOMPARE(f->RxSpinEdit2->intValue(), 3);
-        QCOMPARE(f->RxSpinButton1->toolTip(), QString("Hours"));
-        QCOMPARE(f->RxSpinButton2->toolTip(), QString("Minutes"));
+        QCOMPARE(f->titlesData()->text("RUNTIME"), before);
+        QCOMPARE(f->titlesData()->state(), State::Browse);
+        QVERIFY(f->titlesData()->next().isOk()); // another title: the edits are not loaded from it
+        QCOMPARE(ctl<rk::SpinEdit>(f, "RxSpinEdit2")->intValue(), 3);
+        QCOMPARE(ctl<rk::SpinButton>(f, "RxSpinButton1")->toolTip(), QString("Hours"));
+        QCOMPARE(ctl<rk::SpinButton>(f, "RxSpinButton2")->toolTip(), QString("Minutes"));
     }
 
     // --- Clipboard
@@ -445,21 +456,21 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        const QString director = f->DBEdit3->text();
-        f->DBEdit3->setFocus();
-        f->DBEdit3->selectAll();
+        const QString director = ctl<rk::fw::DBEdit>(f, "DBEdit3")->text();
+        ctl<rk::fw::DBEdit>(f, "DBEdit3")->setFocus();
+        ctl<rk::fw::DBEdit>(f, "DBEdit3")->selectAll();
         f->Copy1Click();
         QCOMPARE(QApplication::clipboard()->text(), director);
         f->Cut1Click();
-        QCOMPARE(f->DBEdit3->text(), QString());
-        QCOMPARE(f->Table1->text("DIRECTOR"), QString());
-        QCOMPARE(f->Table1->state(), State::Edit);
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEdit3")->text(), QString());
+        QCOMPARE(f->titlesData()->text("DIRECTOR"), QString());
+        QCOMPARE(f->titlesData()->state(), State::Edit);
         f->Paste1Click();
-        QCOMPARE(f->Table1->text("DIRECTOR"), director);
-        f->DBComboBox2->setFocus();
-        f->DBComboBox2->lineEdit()->selectAll();
+        QCOMPARE(f->titlesData()->text("DIRECTOR"), director);
+        ctl<rk::fw::DBComboBox>(f, "DBComboBox2")->setFocus();
+        ctl<rk::fw::DBComboBox>(f, "DBComboBox2")->lineEdit()->selectAll();
         f->Paste1Click();
-        QCOMPARE(f->Table1->text("RATING"), director.left(25));
+        QCOMPARE(f->titlesData()->text("RATING"), director.left(25));
     }
 
     // --- The controls
@@ -514,30 +525,40 @@ private slots:
     void theHintsOfThePages() {
         GuiFixture app;
         QVERIFY(app.start(false));
-        QCOMPARE(app.form->LockCheck->toolTip(), QString("Lock Category for New Entries"));
-        QCOMPARE(app.form->DBEdit11->toolTip(), QString("Press Enter for Details Tab"));
-        QCOMPARE(app.form->DBMemo1->toolTip(), QString("Press Enter for Tracks Tab"));
-        QCOMPARE(app.form->BitBtn2->toolTip(), QString("Cancel"));
-        QCOMPARE(app.form->BitBtn3->toolTip(), QString("Go with it!"));
-        QCOMPARE(app.form->BitBtn5->toolTip(), QString("Browse for a video or audio clip"));
+        QCOMPARE(ctl<QCheckBox>(app.form, "LockCheck")->toolTip(),
+                 QString("Lock Category for New Entries"));
+        QCOMPARE(ctl<rk::fw::DBEdit>(app.form, "DBEdit11")->toolTip(),
+                 QString("Press Enter for Details Tab"));
+        QCOMPARE(ctl<rk::fw::DBMemo>(app.form, "DBMemo1")->toolTip(),
+                 QString("Press Enter for Tracks Tab"));
+        QCOMPARE(ctl<QPushButton>(app.form, "BitBtn2")->toolTip(), QString("Cancel"));
+        QCOMPARE(ctl<QPushButton>(app.form, "BitBtn3")->toolTip(), QString("Go with it!"));
+        QCOMPARE(ctl<QPushButton>(app.form, "BitBtn5")->toolTip(),
+                 QString("Browse for a video or audio clip"));
     }
 
     void theTabOrderOfTheCommonPage() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->Table1->goTo(findTitle(f->titles(), "Citizen Kane")); // shows the tapes
-        const QList<QWidget*> order = {f->DBEdit1,     f->DBEdit3,       f->DBEdit13,
-                                       f->DBComboBox1, f->DBEditRunTime, f->DBComboBox3,
-                                       f->DBComboBox2, f->DBEdit7,       f->DBEdit11,
-                                       f->chkMultiSet, f->DBEditTapes};
-        f->DBEdit1->setFocus();
+        QVERIFY(f->titlesData()
+                    ->goTo(findTitle(f->titles(), "Citizen Kane"))
+                    .isOk()); // shows the tapes
+        const QList<QWidget*> order = {
+            ctl<rk::fw::DBEdit>(f, "DBEdit1"),         ctl<rk::fw::DBEdit>(f, "DBEdit3"),
+            ctl<rk::fw::DBEdit>(f, "DBEdit13"),        ctl<rk::fw::DBComboBox>(f, "DBComboBox1"),
+            ctl<rk::fw::DBEdit>(f, "DBEditRunTime"),   ctl<rk::fw::DBComboBox>(f, "DBComboBox3"),
+            ctl<rk::fw::DBComboBox>(f, "DBComboBox2"), ctl<rk::fw::DBEdit>(f, "DBEdit7"),
+            ctl<rk::fw::DBEdit>(f, "DBEdit11"),        ctl<rk::fw::DBCheckBox>(f, "chkMultiSet"),
+            ctl<rk::fw::DBEdit>(f, "DBEditTapes")};
+        ctl<rk::fw::DBEdit>(f, "DBEdit1")->setFocus();
         for (int i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), order[i]);
         }
-        for (QWidget* skipped : std::initializer_list<QWidget*>{f->DBLookupComboBox1, f->LockCheck,
-                                                                f->UpDown1, f->butZoom})
+        for (QWidget* skipped : std::initializer_list<QWidget*>{
+                 ctl<rk::fw::DBLookupCombo>(f, "DBLookupComboBox1"), ctl<QCheckBox>(f, "LockCheck"),
+                 ctl<rk::SpinButton>(f, "UpDown1"), ctl<QPushButton>(f, "butZoom")})
             QVERIFY(!(skipped->focusPolicy() & Qt::TabFocus));
     }
 
@@ -546,19 +567,19 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->Details1Click();
-        f->DBEdit6->setFocus();
-        QList<QWidget*> seen{f->DBEdit6};
+        ctl<rk::fw::DBEdit>(f, "DBEdit6")->setFocus();
+        QList<QWidget*> seen{ctl<rk::fw::DBEdit>(f, "DBEdit6")};
         for (int i = 0; i < 7; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             seen << QApplication::focusWidget();
         }
-        QCOMPARE(seen[1], f->DBEdit12);
-        QCOMPARE(seen[2], f->DBEdit14);
-        QCOMPARE(seen[3], f->DBEdit5);
-        QVERIFY(f->RadioGroupContent->isAncestorOf(seen[4]));
-        QVERIFY(f->RadioGroupSound->isAncestorOf(seen[5]));
-        QVERIFY(f->RadioGroupPicture->isAncestorOf(seen[6]));
-        QCOMPARE(seen[7], f->DBEdit8);
+        QCOMPARE(seen[1], ctl<rk::fw::DBEdit>(f, "DBEdit12"));
+        QCOMPARE(seen[2], ctl<rk::fw::DBEdit>(f, "DBEdit14"));
+        QCOMPARE(seen[3], ctl<rk::fw::DBEdit>(f, "DBEdit5"));
+        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupContent")->isAncestorOf(seen[4]));
+        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupSound")->isAncestorOf(seen[5]));
+        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupPicture")->isAncestorOf(seen[6]));
+        QCOMPARE(seen[7], ctl<rk::fw::DBEdit>(f, "DBEdit8"));
     }
 
     void theChoicesOfTheLists() {
@@ -570,14 +591,15 @@ private slots:
                 out << c->itemText(i);
             return out;
         };
-        QCOMPARE(items(app.form->DBComboBox3),
+        QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox3")),
                  QStringList({"G", "R", "PG", "PG-13", "NC-17", "NR", "N/A"}));
-        QCOMPARE(items(app.form->DBComboBox4),
+        QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox4")),
                  QStringList({"SP - 120 Minutes", "LP - 240 Minutes", "SLP - 360 Minutes",
                               "Not Sure", "N/A"}));
-        QCOMPARE(items(app.form->DBComboBox2), QStringList({"Excellent", "Good", "Fair", "Poor"}));
-        QCOMPARE(items(app.form->DBComboBox1).size(), 8);
-        QCOMPARE(items(app.form->DBComboBox1).first(), QString("VHS"));
+        QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox2")),
+                 QStringList({"Excellent", "Good", "Fair", "Poor"}));
+        QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox1")).size(), 8);
+        QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox1")).first(), QString("VHS"));
         app.stop();
         QFile rats(app.data + "Rats.dat");
         QVERIFY(rats.open(QIODevice::WriteOnly));
@@ -587,23 +609,26 @@ private slots:
         formats.write("DVD\r\n\r\nBlu-ray");
         formats.close();
         QVERIFY(app.start(false));
-        QCOMPARE(items(app.form->DBComboBox2), QStringList());
-        QCOMPARE(items(app.form->DBComboBox1), QStringList({"DVD", "", "Blu-ray"}));
-        QCOMPARE(app.form->DBComboBox1->currentText(), app.form->Table1->text("FORMAT"));
+        QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox2")), QStringList());
+        QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox1")),
+                 QStringList({"DVD", "", "Blu-ray"}));
+        QCOMPARE(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox1")->currentText(),
+                 app.form->titlesData()->text("FORMAT"));
     }
 
     void theVisualChoiceBAndWIsStoredWithTwoAmpersands() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        f->Table1->goTo(findTitle(f->titles(), "The Wizard of Oz"));
-        QCOMPARE(f->RadioGroupPicture->itemIndex(), 0);
-        f->RadioGroupPicture->button(1)->click();
-        QCOMPARE(f->Table1->text("PICTURE"), QString("B&&W"));
-        QCOMPARE(f->RadioGroupPicture->button(1)->text(), QString("B&&W")); // shows as B&W
+        QVERIFY(f->titlesData()->goTo(findTitle(f->titles(), "The Wizard of Oz")).isOk());
+        QCOMPARE(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupPicture")->itemIndex(), 0);
+        ctl<rk::fw::DBRadioGroup>(f, "RadioGroupPicture")->button(1)->click();
+        QCOMPARE(f->titlesData()->text("PICTURE"), QString("B&&W"));
+        QCOMPARE(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupPicture")->button(1)->text(),
+                 QString("B&&W")); // shows as B&W
         f->SaveButClick();
         std::string image;
-        f->titles().dbf()->readRecord(f->Table1->recNo(), &image);
+        QVERIFY(f->titles().dbf()->readRecord(f->titlesData()->recNo(), &image).isOk());
         QCOMPARE(QByteArray::fromStdString(
                      std::string(rk::dbf::rawField(image, *f->titles().field("PICTURE")))),
                  QByteArray("B&&W "));
@@ -613,8 +638,8 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        emit f->DBComboBox4->activated(2);
-        QCOMPARE(f->Table1->text("SPEED"), QString("SLP - 360 Minut"));
+        emit ctl<rk::fw::DBComboBox>(f, "DBComboBox4")->activated(2);
+        QCOMPARE(f->titlesData()->text("SPEED"), QString("SLP - 360 Minut"));
     }
 };
 

@@ -56,7 +56,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    rk::app::RkApplication app(argc, argv);
+    rk::fw::RkApplication app(argc, argv);
     ErrorPolicyTest test;
     return QTest::qExec(&test, argc, argv);
 }

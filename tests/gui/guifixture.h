@@ -17,6 +17,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// A control of a window by its name; the test stops when there is none.
+template <class T> T* ctl(const QObject* window, const char* name) {
+    T* w = window->findChild<T*>(QString::fromLatin1(name));
+    if (!w) qFatal("no control named %s", name);
+    return w;
+}
+
 class GuiFixture {
 public:
     QTemporaryDir root;
@@ -85,5 +92,5 @@ public:
         if (!w) qWarning("no control named %s", name);
         return w;
     }
-    QString titleText() const { return form->Table1->text("TITLE"); }
+    QString titleText() const { return form->titlesData()->text("TITLE"); }
 };

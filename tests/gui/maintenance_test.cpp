@@ -3,7 +3,7 @@
 // keys, Titles.ia left alone; failures told as failures.
 #include "collectionhelpers.h"
 
-#include "maintenance.h"
+#include "progresskeys.h"
 #include "titleindex.h"
 
 #include <QDir>
@@ -86,21 +86,21 @@ private slots:
         GuiFixture app;
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
-        f->ProgressBar1->setRange(0, 100);
-        f->ProgressBar1->setValue(10);
+        ctl<QProgressBar>(f, "ProgressBar1")->setRange(0, 100);
+        ctl<QProgressBar>(f, "ProgressBar1")->setValue(10);
         QKeyEvent progress(QEvent::KeyPress, 0xFFCE, Qt::NoModifier);
         QCoreApplication::sendEvent(f, &progress);
-        QCOMPARE(f->ProgressBar1->value(), 50);
+        QCOMPARE(ctl<QProgressBar>(f, "ProgressBar1")->value(), 50);
         QKeyEvent letter(QEvent::KeyPress, 0x41, Qt::NoModifier, QStringLiteral("A"));
         QCoreApplication::sendEvent(f, &letter);
-        QCOMPARE(f->ProgressBar1->value(), 50);
+        QCOMPARE(ctl<QProgressBar>(f, "ProgressBar1")->value(), 50);
         int key = 0x41;
         f->FormKeyDown(key);
         QCOMPARE(key, 0x41); // passed on untouched
         key = 0xFF9C;
         f->FormKeyDown(key);
         QCOMPARE(key, 0); // swallowed
-        QCOMPARE(f->ProgressBar1->value(), 100);
+        QCOMPARE(ctl<QProgressBar>(f, "ProgressBar1")->value(), 100);
     }
 
     void answeringNoChangesNothing() {
@@ -110,7 +110,7 @@ private slots:
         buildIndex(app);
         app.prompt.answer(Button::Yes);
         f->ViewAll1Click();
-        f->Table1->goTo(3);
+        QVERIFY(f->titlesData()->goTo(3).isOk());
         f->TrashButClick();
         app.prompt.clear();
         const QByteArray titles = bytes(titlesFile(f));
@@ -118,7 +118,7 @@ private slots:
         QVERIFY(!index.isEmpty());
 
         app.prompt.answer(Button::No);
-        f->PackDatabase1->trigger();
+        ctl<QAction>(f, "PackDatabase1")->trigger();
         QCOMPARE(app.prompt.messages(), QStringList{kQuestion});
         QCOMPARE(app.prompt.asked[0].caption, QString("Packing the Database Files"));
         QCOMPARE(app.prompt.asked[0].icon, rk::fw::Icon::Question);
@@ -148,9 +148,9 @@ private slots:
         QCOMPARE(app.prompt.asked.last().icon, rk::fw::Icon::Information);
         QCOMPARE(f->titles().recCount(), count);
         QVERIFY(bytes(f->ftsPath()) != "stale");
-        QVERIFY(!f->Fts1.isOpen());
-        QVERIFY(rk::store::engine().deleted);
-        QVERIFY(f->ProgressBar1->isHidden());
+        QVERIFY(!f->fts().isOpen());
+        QVERIFY(f->titles().hidesDeleted());
+        QVERIFY(ctl<QProgressBar>(f, "ProgressBar1")->isHidden());
 
         app.prompt.clear();
         FindAnswer answer("Casablanca", 1);
@@ -168,7 +168,7 @@ private slots:
         for (const char* title : {"Jaws", "Casablanca", "Die Hard"}) {
             const auto at = collection::recordsWhere(f->titles(), "TITLE", title);
             QCOMPARE(at.size(), size_t(1));
-            f->Table1->goTo(at[0]);
+            QVERIFY(f->titlesData()->goTo(at[0]).isOk());
             app.prompt.answer(Button::Yes);
             f->TrashButClick();
             deleted << title;
@@ -180,9 +180,9 @@ private slots:
                 staying << stored(f->titles(), r, "TITLE");
         // A category's record deleted as well: the categories table is packed too.
         const uint32_t cats = f->categories().recCount();
-        f->categories().go(cats);
+        QVERIFY(f->categories().go(cats).isOk());
         QVERIFY(f->categories().deleteRecord().isOk());
-        f->Table2->refresh();
+        f->categoriesData()->refresh();
         app.prompt.clear();
 
         app.prompt.answer(Button::Yes);
@@ -205,7 +205,7 @@ private slots:
             QVERIFY2(app.prompt.messages().size() == 1 &&
                          app.prompt.messages()[0].endsWith(" Matches Found."),
                      qPrintable(staying[int(r - 1)]));
-            const auto found = listed(f->DBLookupListBox2);
+            const auto found = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2"));
             QVERIFY2(std::find(found.begin(), found.end(), r) != found.end(),
                      qPrintable(staying[int(r - 1)]));
         }
@@ -216,15 +216,16 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         buildIndex(app);
-        collection::clickRow(f->DBLookupListBox1,
-                             collection::rowOfText(f->DBLookupListBox1, "Drama"));
+        collection::clickRow(
+            ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"),
+            collection::rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Drama"));
         f->Year1Click();
         const QString query = QString::fromStdString(f->titles().queryText());
         QStringList before;
-        for (uint32_t r : listed(f->DBLookupListBox3))
+        for (uint32_t r : listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")))
             before << stored(f->titles(), r, "TITLE");
         QVERIFY(before.size() > 2);
-        f->Table1->first();
+        QVERIFY(f->titlesData()->first().isOk());
         app.prompt.answer(Button::Yes);
         f->TrashButClick();
         before.removeFirst();
@@ -236,7 +237,7 @@ private slots:
         QCOMPARE(QString::fromStdString(f->titles().queryText()), query);
         QCOMPARE(QString::fromStdString(f->titles().orderName()), QString("YR"));
         QStringList after;
-        for (uint32_t r : listed(f->DBLookupListBox3))
+        for (uint32_t r : listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")))
             after << stored(f->titles(), r, "TITLE");
         QCOMPARE(after, before);
     }
@@ -258,8 +259,9 @@ private slots:
         QVERIFY(!app.prompt.messages().contains(kPacked));
         QCOMPARE(bytes(f->ftsPath()), index);
         QCOMPARE(bytes(titlesFile(f)), titles);
-        QVERIFY(f->ProgressBar1->isHidden());
-        QCOMPARE(f->DBLookupListBox1->model()->rowCount(), int(f->categories().recCount()));
+        QVERIFY(ctl<QProgressBar>(f, "ProgressBar1")->isHidden());
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->model()->rowCount(),
+                 int(f->categories().recCount()));
     }
 
     void aBuildThatFailsIsToldAndLeavesTheWindowWhole() {
@@ -267,7 +269,7 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         f->Marked1Click();
-        const auto marked = listed(f->DBLookupListBox4);
+        const auto marked = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4"));
         // The new index cannot be written where a folder holds its name.
         QVERIFY(QDir().mkpath(f->ftsPath() + ".new/held"));
 
@@ -276,11 +278,12 @@ private slots:
         QCOMPARE(app.prompt.messages(),
                  (QStringList{kQuestion, kCreating, "Index file not created yet.", kPacked}));
         QVERIFY(!QFile::exists(f->ftsPath()));
-        QVERIFY(!f->Fts1.isOpen());
-        QVERIFY(rk::store::engine().deleted);
-        QVERIFY(f->ProgressBar1->isHidden());
+        QVERIFY(!f->fts().isOpen());
+        QVERIFY(f->titles().hidesDeleted());
+        QVERIFY(ctl<QProgressBar>(f, "ProgressBar1")->isHidden());
         QCOMPARE(f->statusPanelText(1), QString("Ready..."));
-        QCOMPARE(listed(f->DBLookupListBox4), marked); // the table is open again, same view
+        QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")),
+                 marked); // the table is open again, same view
 
         // A search then offers to build again, and tells of the failure the same way.
         app.prompt.clear();
@@ -290,8 +293,8 @@ private slots:
                  (QStringList{"Need to build the search index. You can begin searching after "
                               "it's complete.",
                               kCreating, "Index file not created yet."}));
-        QVERIFY(rk::store::engine().deleted);
-        QCOMPARE(listed(f->DBLookupListBox4), marked);
+        QVERIFY(f->titles().hidesDeleted());
+        QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")), marked);
     }
 
     void reIndexingLeavesTheFullTextIndexAlone() {
@@ -301,20 +304,21 @@ private slots:
         buildIndex(app);
         const QByteArray index = bytes(f->ftsPath());
         QList<int> positions;
-        connect(f->ProgressBar1, &QProgressBar::valueChanged, f, [&](int v) { positions << v; });
+        connect(ctl<QProgressBar>(f, "ProgressBar1"), &QProgressBar::valueChanged, f,
+                [&](int v) { positions << v; });
         bool shown = false;
-        connect(f->ProgressBar1, &QProgressBar::valueChanged, f,
-                [&] { shown |= f->ProgressBar1->isVisible(); });
+        connect(ctl<QProgressBar>(f, "ProgressBar1"), &QProgressBar::valueChanged, f,
+                [&] { shown |= ctl<QProgressBar>(f, "ProgressBar1")->isVisible(); });
 
         app.prompt.answer(Button::No);
-        f->ReIndexDatabase1->trigger();
+        ctl<QAction>(f, "ReIndexDatabase1")->trigger();
         QCOMPARE(app.prompt.messages(), QStringList{kReindexQuestion});
         QVERIFY(positions.isEmpty());
 
         app.prompt.clear();
         app.prompt.answer(Button::Yes);
-        QCOMPARE(f->ReIndexDatabase1->shortcut(), QKeySequence("Ctrl+I"));
-        f->ReIndexDatabase1->trigger();
+        QCOMPARE(ctl<QAction>(f, "ReIndexDatabase1")->shortcut(), QKeySequence("Ctrl+I"));
+        ctl<QAction>(f, "ReIndexDatabase1")->trigger();
         QCOMPARE(app.prompt.messages(), (QStringList{kReindexQuestion, kReindexed}));
         QCOMPARE(app.prompt.asked[0].caption, QString("Re-Index Database"));
         QCOMPARE(app.prompt.asked[0].icon, rk::fw::Icon::Warning);
@@ -327,8 +331,8 @@ private slots:
         QList<int> during = positions;
         during.removeAll(0);
         QVERIFY(std::is_sorted(during.begin(), during.end()));
-        QVERIFY(f->ProgressBar1->isHidden());
-        QCOMPARE(f->ProgressBar1->value(), 0);
+        QVERIFY(ctl<QProgressBar>(f, "ProgressBar1")->isHidden());
+        QCOMPARE(ctl<QProgressBar>(f, "ProgressBar1")->value(), 0);
         QVERIFY(f->titles().index() != nullptr);
 
         app.prompt.clear();

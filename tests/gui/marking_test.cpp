@@ -2,7 +2,7 @@
 // with its indicator, un-marking every marked title, and "Calculate Costs...".
 #include "collectionhelpers.h"
 
-#include "collectionvalue.h"
+#include "collection.h"
 #include "litcheckbox.h"
 
 #include <QProgressBar>
@@ -10,8 +10,8 @@
 using collection::addTitle;
 using collection::listed;
 using collection::stored;
-using rk::mainwin::formatTotal;
-using rk::mainwin::readPrice;
+using rk::store::formatTotal;
+using rk::store::readPrice;
 
 Q_DECLARE_METATYPE(std::optional<double>)
 
@@ -31,8 +31,9 @@ void pickPrices(GuiFixture& app, const QStringList& prices) {
     f->AddNewCategory2Click();
     for (const QString& price : prices)
         addTitle(f, "Priced " + price, "Priced", price);
-    const int row = collection::rowOfText(f->DBLookupListBox1, "Priced");
-    collection::clickRow(f->DBLookupListBox1, row);
+    const int row =
+        collection::rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Priced");
+    collection::clickRow(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), row);
     app.prompt.clear();
 }
 
@@ -107,26 +108,28 @@ private slots:
         TForm1* f = app.form;
         f->ViewAll1Click();
         // An unmarked title.
-        while (f->Table1->logical("MARKED"))
-            f->Table1->next();
-        const uint32_t recno = f->Table1->recNo();
+        while (f->titlesData()->logical("MARKED"))
+            QVERIFY(f->titlesData()->next().isOk());
+        const uint32_t recno = f->titlesData()->recNo();
         const int marked = markedCount(f->titles());
         const QString count = f->statusPanelText(0);
 
-        QTest::mouseClick(f->MarkBut, Qt::LeftButton);
-        QCOMPARE(f->Table1->state(), rk::fw::Dataset::State::Browse);
+        QTest::mouseClick(ctl<rk::GradientToolButton>(f, "MarkBut"), Qt::LeftButton);
+        QCOMPARE(f->titlesData()->state(), rk::fw::Dataset::State::Browse);
         QCOMPARE(stored(f->titles(), recno, "MARKED"), QString("T"));
-        QVERIFY(f->DBCheckBox1->isChecked());
-        QVERIFY(f->BitCheck->isChecked());
-        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Ticked);
+        QVERIFY(ctl<rk::fw::DBCheckBox>(f, "DBCheckBox1")->isChecked());
+        QVERIFY(ctl<rk::LitCheckBox>(f, "BitCheck")->isChecked());
+        QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->shownPicture(),
+                 rk::LitCheckBox::Picture::Ticked);
         QCOMPARE(markedCount(f->titles()), marked + 1);
 
-        f->MarkUnMarkCurrentEntry1->trigger();
-        QCOMPARE(f->Table1->state(), rk::fw::Dataset::State::Browse);
+        ctl<QAction>(f, "MarkUnMarkCurrentEntry1")->trigger();
+        QCOMPARE(f->titlesData()->state(), rk::fw::Dataset::State::Browse);
         QCOMPARE(stored(f->titles(), recno, "MARKED"), QString("F"));
-        QVERIFY(!f->BitCheck->isChecked());
-        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Clear);
-        QCOMPARE(f->Table1->recNo(), recno);
+        QVERIFY(!ctl<rk::LitCheckBox>(f, "BitCheck")->isChecked());
+        QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->shownPicture(),
+                 rk::LitCheckBox::Picture::Clear);
+        QCOMPARE(f->titlesData()->recNo(), recno);
         QCOMPARE(f->statusPanelText(0), count); // the count is not refreshed
     }
 
@@ -136,19 +139,21 @@ private slots:
         TForm1* f = app.form;
         f->ViewAll1Click();
         for (int i = 0; i < 12; ++i) {
-            QCOMPARE(f->BitCheck->isChecked(), f->Table1->logical("MARKED"));
-            QCOMPARE(f->DBCheckBox1->isChecked(), f->Table1->logical("MARKED"));
-            f->Table1->next();
+            QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->isChecked(),
+                     f->titlesData()->logical("MARKED"));
+            QCOMPARE(ctl<rk::fw::DBCheckBox>(f, "DBCheckBox1")->isChecked(),
+                     f->titlesData()->logical("MARKED"));
+            QVERIFY(f->titlesData()->next().isOk());
         }
         // A click on the indicator works the hidden box: the title is marked once stored.
-        f->Table1->first();
-        while (f->Table1->logical("MARKED"))
-            f->Table1->next();
-        const uint32_t recno = f->Table1->recNo();
-        QTest::mouseClick(f->BitCheck, Qt::LeftButton);
-        QVERIFY(f->BitCheck->isChecked());
-        QVERIFY(f->DBCheckBox1->isChecked());
-        QVERIFY(f->Table1->logical("MARKED"));
+        QVERIFY(f->titlesData()->first().isOk());
+        while (f->titlesData()->logical("MARKED"))
+            QVERIFY(f->titlesData()->next().isOk());
+        const uint32_t recno = f->titlesData()->recNo();
+        QTest::mouseClick(ctl<rk::LitCheckBox>(f, "BitCheck"), Qt::LeftButton);
+        QVERIFY(ctl<rk::LitCheckBox>(f, "BitCheck")->isChecked());
+        QVERIFY(ctl<rk::fw::DBCheckBox>(f, "DBCheckBox1")->isChecked());
+        QVERIFY(f->titlesData()->logical("MARKED"));
         f->SaveButClick();
         QCOMPARE(stored(f->titles(), recno, "MARKED"), QString("T"));
     }
@@ -158,23 +163,27 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         pickPrices(app, {});
-        QVERIFY(f->Table1->isEmpty());
-        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Greyed);
+        QVERIFY(f->titlesData()->isEmpty());
+        QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->shownPicture(),
+                 rk::LitCheckBox::Picture::Greyed);
         const uint32_t before = f->titles().recCount();
         f->MarkButClick();
-        QTest::mouseClick(f->BitCheck, Qt::LeftButton);
+        QTest::mouseClick(ctl<rk::LitCheckBox>(f, "BitCheck"), Qt::LeftButton);
         QCOMPARE(f->titles().recCount(), before);
-        QCOMPARE(f->Table1->state(), rk::fw::Dataset::State::Browse);
-        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Greyed);
+        QCOMPARE(f->titlesData()->state(), rk::fw::Dataset::State::Browse);
+        QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->shownPicture(),
+                 rk::LitCheckBox::Picture::Greyed);
         QCOMPARE(app.prompt.asked.size(), 0);
         // A title current again lights or darkens it, and a click flips it.
         f->ViewAll1Click();
-        while (f->Table1->logical("MARKED"))
-            f->Table1->next();
-        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Clear);
-        QTest::mouseClick(f->BitCheck, Qt::LeftButton);
-        QCOMPARE(f->BitCheck->shownPicture(), rk::LitCheckBox::Picture::Ticked);
-        QVERIFY(f->Table1->logical("MARKED"));
+        while (f->titlesData()->logical("MARKED"))
+            QVERIFY(f->titlesData()->next().isOk());
+        QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->shownPicture(),
+                 rk::LitCheckBox::Picture::Clear);
+        QTest::mouseClick(ctl<rk::LitCheckBox>(f, "BitCheck"), Qt::LeftButton);
+        QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->shownPicture(),
+                 rk::LitCheckBox::Picture::Ticked);
+        QVERIFY(f->titlesData()->logical("MARKED"));
     }
 
     void unMarkingAllLeavesTheFormerlyMarkedTitlesInView() {
@@ -187,7 +196,7 @@ private slots:
         const QString count = f->statusPanelText(0);
         app.prompt.clear();
 
-        f->UnMarkMarkedEntries1->trigger();
+        ctl<QAction>(f, "UnMarkMarkedEntries1")->trigger();
         QCOMPARE(app.prompt.messages(), QStringList{"UnMark Completed!"});
         QCOMPARE(app.prompt.asked[0].icon, rk::fw::Icon::Information);
         QCOMPARE(markedCount(f->titles()), 0);
@@ -195,20 +204,21 @@ private slots:
         QCOMPARE(f->statusPanelText(0), count);
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString("MARKED"));
         // The View All page still shows the titles that were marked, until a view is applied.
-        QCOMPARE(f->DBLookupListBox2->model()->rowCount(), marked);
-        for (uint32_t r : listed(f->DBLookupListBox2))
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->model()->rowCount(), marked);
+        for (uint32_t r : listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")))
             QCOMPARE(stored(f->titles(), r, "MARKED"), QString("F"));
         f->Marked1Click();
-        QCOMPARE(f->DBLookupListBox4->model()->rowCount(), 0);
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")->model()->rowCount(), 0);
         f->ViewAll1Click();
-        QCOMPARE(f->DBLookupListBox2->model()->rowCount(), int(f->titles().recCount()));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->model()->rowCount(),
+                 int(f->titles().recCount()));
 
         // Nothing marked: the message all the same, and an empty list.
         app.prompt.clear();
         f->UnMarkMarkedEntries1Click();
         QCOMPARE(app.prompt.messages(), QStringList{"UnMark Completed!"});
-        QCOMPARE(f->DBLookupListBox2->model()->rowCount(), 0);
-        QVERIFY(f->Table1->isEmpty());
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->model()->rowCount(), 0);
+        QVERIFY(f->titlesData()->isEmpty());
         QCOMPARE(f->statusPanelText(1), QString("Ready..."));
     }
 
@@ -229,16 +239,16 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         pickPrices(app, prices);
-        if (!prices.isEmpty()) f->Table1->next();
-        const uint32_t current = f->Table1->recNo();
+        if (!prices.isEmpty()) QVERIFY(f->titlesData()->next().isOk());
+        const uint32_t current = f->titlesData()->recNo();
 
-        f->CalculateCosts1->trigger();
+        ctl<QAction>(f, "CalculateCosts1")->trigger();
         QCOMPARE(app.prompt.messages(), QStringList{message});
         QCOMPARE(app.prompt.asked[0].icon, rk::fw::Icon::Information);
-        QCOMPARE(f->Table1->recNo(), current);
+        QCOMPARE(f->titlesData()->recNo(), current);
         QCOMPARE(f->statusPanelText(1), QString("Ready..."));
-        QVERIFY(f->ProgressBar1->isHidden());
-        QCOMPARE(f->ProgressBar1->value(), 0);
+        QVERIFY(ctl<QProgressBar>(f, "ProgressBar1")->isHidden());
+        QCOMPARE(ctl<QProgressBar>(f, "ProgressBar1")->value(), 0);
     }
 
     void theValueOfAViewFollowsItsTitlesAndTheBarFollowsRecordNumbers() {
@@ -247,23 +257,25 @@ private slots:
         TForm1* f = app.form;
         f->Marked1Click();
         double expected = 0;
-        for (uint32_t r : listed(f->DBLookupListBox4))
+        for (uint32_t r : listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")))
             expected += readPrice(stored(f->titles(), r, "PRICE").toStdString(), '.').value_or(0);
         QVERIFY(expected > 0);
         QList<int> positions;
-        connect(f->ProgressBar1, &QProgressBar::valueChanged, f, [&](int v) { positions << v; });
+        connect(ctl<QProgressBar>(f, "ProgressBar1"), &QProgressBar::valueChanged, f,
+                [&](int v) { positions << v; });
         app.prompt.clear();
         f->CalcClick();
         QCOMPARE(
             app.prompt.messages(),
             QStringList{"Total Value is $" + QString::fromStdString(formatTotal(expected, '.'))});
-        QCOMPARE(f->ProgressBar1->maximum(), int(f->titles().recCount()));
+        QCOMPARE(ctl<QProgressBar>(f, "ProgressBar1")->maximum(), int(f->titles().recCount()));
         // In title order the record numbers, and so the bar, jump about.
         QList<int> walked = positions;
         walked.removeAll(0); // the bar's start and end
-        QCOMPARE(walked.size(), f->DBLookupListBox4->model()->rowCount());
+        QCOMPARE(walked.size(),
+                 ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")->model()->rowCount());
         QList<int> byRecord;
-        for (uint32_t r : listed(f->DBLookupListBox4))
+        for (uint32_t r : listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")))
             byRecord << int(r);
         QCOMPARE(walked, byRecord);
     }

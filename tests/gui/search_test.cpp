@@ -27,7 +27,7 @@ const QString kComplete = QStringLiteral("Indexing Complete!");
 QStringList search(GuiFixture& app, const QString& text, int choice = 0) {
     app.prompt.clear();
     FindAnswer answer(text, choice);
-    app.form->FindBut->click();
+    ctl<rk::GradientToolButton>(app.form, "FindBut")->click();
     return app.prompt.messages();
 }
 
@@ -143,23 +143,24 @@ private slots:
         f->ViewAll1Click();
         const QString count = f->statusPanelText(0);
         FindAnswer answer("Spielberg", 4);
-        f->FindBut->click();
+        ctl<rk::GradientToolButton>(f, "FindBut")->click();
         QCOMPARE(FindAnswer::offered, QString());
         QCOMPARE(FindAnswer::offeredChoice, 0);
         QCOMPARE(app.prompt.messages(), (QStringList{kBuildFirst, kCreating, kComplete}));
         QVERIFY(QFile::exists(ftsFile(app)));
-        QVERIFY(rk::store::engine().deleted);
-        QVERIFY(!f->Fts1.isOpen());
-        QVERIFY(f->ProgressBar1->isHidden());
+        QVERIFY(f->titles().hidesDeleted());
+        QVERIFY(!f->fts().isOpen());
+        QVERIFY(ctl<QProgressBar>(f, "ProgressBar1")->isHidden());
         QCOMPARE(f->statusPanelText(1), QString("Ready..."));
         // The table was closed and opened again: it shows the same view, in the same order.
-        QCOMPARE(f->DBLookupListBox2->model()->rowCount(), int(f->titles().recCount()));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->model()->rowCount(),
+                 int(f->titles().recCount()));
         QCOMPARE(QString::fromStdString(f->titles().orderName()), QString("TITIT"));
         QCOMPARE(f->statusPanelText(0), count);
 
         // The next search finds; the dialog offers the last text and choice.
         app.prompt.clear();
-        f->Find1->trigger();
+        ctl<QAction>(f, "Find1")->trigger();
         QCOMPARE(FindAnswer::offered, QString("Spielberg"));
         QCOMPARE(FindAnswer::offeredChoice, 4);
         const auto spielberg =
@@ -175,21 +176,23 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         // Enough titles for the build to take a while.
-        f->Table1->disableControls();
+        f->titlesData()->disableControls();
         for (int i = 0; i < 4000; ++i)
             collection::addTitle(f, QString("Filler %1").arg(i), "Drama");
-        f->Table1->enableControls();
+        f->titlesData()->enableControls();
         bool sawIndexing = false, sawBar = false;
         int maximum = 0;
         QTimer tick;
         connect(&tick, &QTimer::timeout, f, [&] {
             sawIndexing |= f->statusPanelText(1) == "Indexing...";
-            sawBar |= f->ProgressBar1->isVisible() && f->ProgressBar1->value() > 0;
-            maximum = std::max(maximum, f->ProgressBar1->maximum());
+            sawBar |= ctl<QProgressBar>(f, "ProgressBar1")->isVisible() &&
+                      ctl<QProgressBar>(f, "ProgressBar1")->value() > 0;
+            maximum = std::max(maximum, ctl<QProgressBar>(f, "ProgressBar1")->maximum());
         });
         tick.start(1);
         QList<int> positions;
-        connect(f->ProgressBar1, &QProgressBar::valueChanged, f, [&](int v) { positions << v; });
+        connect(ctl<QProgressBar>(f, "ProgressBar1"), &QProgressBar::valueChanged, f,
+                [&](int v) { positions << v; });
         buildIndex(app);
         QVERIFY(sawIndexing);
         QVERIFY(sawBar);
@@ -206,7 +209,7 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         f->Marked1Click();
-        const auto marked = listed(f->DBLookupListBox4);
+        const auto marked = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4"));
         {
             FindAnswer answer("Bogart", 0, false);
             f->FindButClick();
@@ -217,8 +220,8 @@ private slots:
         }
         QCOMPARE(app.prompt.asked.size(), 0);
         QVERIFY(!QFile::exists(ftsFile(app)));
-        QVERIFY(rk::store::engine().deleted);
-        QCOMPARE(listed(f->DBLookupListBox4), marked);
+        QVERIFY(f->titles().hidesDeleted());
+        QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")), marked);
         QCOMPARE(appWindows().findForm->searchText(), QString());
     }
 
@@ -229,23 +232,23 @@ private slots:
         buildIndex(app);
         // A word of a title only: found in "Titles", not in "Stars".
         QCOMPARE(search(app, "Casablanca", 2), QStringList{"Text not found!"});
-        QVERIFY(f->Table1->eof());
+        QVERIFY(f->titlesData()->eof());
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString());
         QCOMPARE(search(app, "Casablanca", 1), QStringList{"1 Matches Found."});
-        QCOMPARE(f->Table1->text("TITLE"), QString("Casablanca"));
+        QCOMPARE(f->titlesData()->text("TITLE"), QString("Casablanca"));
 
         // A word that only the summary or a user field holds: found with "ALL Fields".
         f->ViewAll1Click();
-        f->Table1->edit();
-        f->Table1->setText("USER3", "Zanzibarian");
-        f->Table1->post();
+        QVERIFY(f->titlesData()->edit().isOk());
+        QVERIFY(f->titlesData()->setText("USER3", "Zanzibarian").isOk());
+        QVERIFY(f->titlesData()->post().isOk());
         // Changed after it was indexed: a rebuild takes the new text in.
         QFile::remove(ftsFile(app));
         buildIndex(app);
         QCOMPARE(search(app, "zanzibarian", 0), QStringList{"1 Matches Found."});
         QCOMPARE(search(app, "zanzibarian", 10), QStringList{"1 Matches Found."});
         QCOMPARE(search(app, "zanzibarian", 1), QStringList{"Text not found!"});
-        QVERIFY(rk::store::engine().deleted);
+        QVERIFY(f->titles().hidesDeleted());
     }
 
     void theResultIsTheVisibleSetUntilTheNextView() {
@@ -253,14 +256,15 @@ private slots:
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
         buildIndex(app);
-        collection::clickRow(f->DBLookupListBox1,
-                             collection::rowOfText(f->DBLookupListBox1, "Drama"));
+        collection::clickRow(
+            ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"),
+            collection::rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Drama"));
         f->Title2Click();
         const auto kubrick = collection::recordsWhere(f->titles(), "DIRECTOR", "Stanley Kubrick");
         QCOMPARE(search(app, "Kubrick", 4),
                  QStringList{QString("%1 Matches Found.").arg(kubrick.size())});
         // Every list shows the matches, in the sort order, on the first of them.
-        auto shown = listed(f->DBLookupListBox3);
+        auto shown = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3"));
         QCOMPARE(shown.size(), kubrick.size());
         QStringList titles;
         for (uint32_t r : shown) {
@@ -268,12 +272,14 @@ private slots:
             titles << stored(f->titles(), r, "TITLE").toUpper();
         }
         QVERIFY(std::is_sorted(titles.begin(), titles.end()));
-        QCOMPARE(f->Table1->recNo(), shown.front());
-        QCOMPARE(f->DBLookupListBox2->model()->rowCount(), int(kubrick.size()));
+        QCOMPARE(f->titlesData()->recNo(), shown.front());
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->model()->rowCount(),
+                 int(kubrick.size()));
         QCOMPARE(QString::fromStdString(f->titles().orderName()), QString("TITIT"));
         // A view change replaces the set.
         f->ViewAll1Click();
-        QCOMPARE(f->DBLookupListBox2->model()->rowCount(), int(f->titles().recCount()));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->model()->rowCount(),
+                 int(f->titles().recCount()));
     }
 
     void aDeletedTitleIsNeitherCountedNorShown() {
@@ -283,7 +289,7 @@ private slots:
         f->ViewAll1Click();
         const auto jaws = collection::recordsWhere(f->titles(), "TITLE", "Jaws");
         QCOMPARE(jaws.size(), size_t(1));
-        f->Table1->goTo(jaws[0]);
+        QVERIFY(f->titlesData()->goTo(jaws[0]).isOk());
         app.prompt.answer(rk::fw::Button::Yes);
         f->TrashButClick();
         QVERIFY(collection::storedDeleted(f->titles(), jaws[0]));
@@ -293,16 +299,16 @@ private slots:
             collection::recordsWhere(f->titles(), "DIRECTOR", "Steven Spielberg");
         QCOMPARE(search(app, "Spielberg", 4),
                  QStringList{QString("%1 Matches Found.").arg(spielberg.size())});
-        const auto shown = listed(f->DBLookupListBox2);
+        const auto shown = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2"));
         QVERIFY(std::find(shown.begin(), shown.end(), jaws[0]) == shown.end());
         QCOMPARE(shown.size(), spielberg.size());
-        QVERIFY(rk::store::engine().deleted);
+        QVERIFY(f->titles().hidesDeleted());
         // No match at all: the whole catalogue at its end, the deleted title still hidden.
         QCOMPARE(search(app, "Nosuchword", 0), QStringList{"Text not found!"});
-        const auto all = listed(f->DBLookupListBox2);
+        const auto all = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2"));
         QCOMPARE(all.size(), size_t(f->titles().recCount() - 1));
         QVERIFY(std::find(all.begin(), all.end(), jaws[0]) == all.end());
-        QVERIFY(f->Table1->eof());
+        QVERIFY(f->titlesData()->eof());
     }
 
     void anUnusableIndexIsReported() {
@@ -319,9 +325,10 @@ private slots:
                              "menu."});
         // The query was cleared on the way.
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString());
-        QCOMPARE(f->DBLookupListBox4->model()->rowCount(), int(f->titles().recCount()));
-        QVERIFY(rk::store::engine().deleted);
-        QVERIFY(!f->Fts1.isOpen());
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")->model()->rowCount(),
+                 int(f->titles().recCount()));
+        QVERIFY(f->titles().hidesDeleted());
+        QVERIFY(!f->fts().isOpen());
     }
 };
 

@@ -27,19 +27,20 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        QCOMPARE(f->ExtPageControl1->currentWidget(), f->TabSheet7);
-        QVERIFY(f->ToolTips1->isChecked());
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "ExtPageControl1")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet7"));
+        QVERIFY(ctl<QAction>(f, "ToolTips1")->isChecked());
         QVERIFY(f->hintsShown());
-        QVERIFY(!f->TabSheet8->font().bold());
-        QVERIFY(!f->LockCheck->isChecked());
-        QVERIFY(!f->enterAsTab);
-        QVERIFY(!f->enterMovesPage);
-        QVERIFY(!f->Navigator1->isChecked());
+        QVERIFY(!ctl<QWidget>(f, "TabSheet8")->font().bold());
+        QVERIFY(!ctl<QCheckBox>(f, "LockCheck")->isChecked());
+        QVERIFY(!f->editRules().enterAsTab);
+        QVERIFY(!f->editRules().enterMovesPage);
+        QVERIFY(!ctl<QAction>(f, "Navigator1")->isChecked());
         QVERIFY(appWindows().navForm && !appWindows().navForm->isVisible());
-        QCOMPARE(f->defaultFormat, QString("VHS"));
-        QCOMPARE(f->lblUser1->text(), QString("Custom-1"));
-        QCOMPARE(f->lblUser4->text(), QString("Custom-4"));
-        QCOMPARE(f->DBEdit7->accessibleName(), QString("Custom-1"));
+        QCOMPARE(f->editRules().defaultFormat, QString("VHS"));
+        QCOMPARE(ctl<QLabel>(f, "lblUser1")->text(), QString("Custom-1"));
+        QCOMPARE(ctl<QLabel>(f, "lblUser4")->text(), QString("Custom-4"));
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEdit7")->accessibleName(), QString("Custom-1"));
         QCOMPARE(f->statusPanelText(0), QString("Entries"));
         QVERIFY(f->statusPanelText(1).startsWith("Database Last Modified on: "));
         QCOMPARE(app.prompt.helpTopics(), QStringList{"Tutorial"});
@@ -57,12 +58,14 @@ private slots:
         GuiFixture app;
         app.writeSetting("Settings", "StartTab", "viewall");
         QVERIFY(app.start());
-        QCOMPARE(app.form->ExtPageControl1->currentWidget(), app.form->TabSheet7);
+        QCOMPARE(ctl<rk::PictureTabWidget>(app.form, "ExtPageControl1")->currentWidget(),
+                 ctl<QWidget>(app.form, "TabSheet7"));
         QCOMPARE(app.form->statusPanelText(0), QString("Entries"));
         app.stop();
         app.writeSetting("Settings", "StartTab", "ViewAll");
         QVERIFY(app.start());
-        QCOMPARE(app.form->ExtPageControl1->currentWidget(), app.form->TabSheet8);
+        QCOMPARE(ctl<rk::PictureTabWidget>(app.form, "ExtPageControl1")->currentWidget(),
+                 ctl<QWidget>(app.form, "TabSheet8"));
         QCOMPARE(app.form->statusPanelText(0),
                  QString("Total Entries: %1").arg(app.form->titles().count()));
         QVERIFY(app.form->titles().count() > 0);
@@ -73,12 +76,12 @@ private slots:
         app.writeSetting("Settings", "ShowHints", "0x0");
         QVERIFY(app.start());
         QVERIFY(!app.form->hintsShown());
-        QVERIFY(!app.form->ToolTips1->isChecked());
+        QVERIFY(!ctl<QAction>(app.form, "ToolTips1")->isChecked());
         app.stop();
         app.writeSetting("Settings", "ShowHints", "abc");
         QVERIFY(app.start());
         QVERIFY(app.form->hintsShown());
-        QVERIFY(app.form->ToolTips1->isChecked());
+        QVERIFY(ctl<QAction>(app.form, "ToolTips1")->isChecked());
     }
 
     void theToolTipsSwitchIsNotSaved() {
@@ -89,13 +92,13 @@ private slots:
         auto askForTip = [&] {
             QToolTip::hideText();
             if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000)) return true;
-            QWidget* button = app.form->NewBut;
+            QWidget* button = ctl<rk::GradientToolButton>(app.form, "NewBut");
             QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
             QCoreApplication::sendEvent(button, &tip);
             return QToolTip::isVisible();
         };
         QVERIFY(askForTip());
-        app.form->ToolTips1->trigger();
+        ctl<QAction>(app.form, "ToolTips1")->trigger();
         QVERIFY(!app.form->hintsShown());
         QVERIFY(!askForTip());
         QCOMPARE(app.settingsBytes(), before);
@@ -108,7 +111,7 @@ private slots:
         const QString format = QString(200, 'a') + QString(100, 'b');
         app.writeSetting("Settings", "DefaultFormat", format);
         QVERIFY(app.start());
-        QCOMPARE(app.form->defaultFormat, format.left(255));
+        QCOMPARE(app.form->editRules().defaultFormat, format.left(255));
     }
 
     void theOtherSettingsTakeEffect() {
@@ -122,15 +125,15 @@ private slots:
         app.writeSetting("Settings", "Navigator", "1");
         QVERIFY(app.start());
         TForm1* f = app.form;
-        QCOMPARE(f->lblUser1->text(), QString("Shelf"));
-        QCOMPARE(f->lblUser2->text(), QString("Custom-2"));
-        QCOMPARE(f->lblUser3->text(), QString("Bought at"));
-        QVERIFY(f->TabSheet8->font().bold());
-        QVERIFY(f->DBLookupListBox2->font().bold());
-        QVERIFY(f->LockCheck->isChecked());
-        QVERIFY(f->enterAsTab);
-        QVERIFY(f->enterMovesPage);
-        QVERIFY(f->Navigator1->isChecked());
+        QCOMPARE(ctl<QLabel>(f, "lblUser1")->text(), QString("Shelf"));
+        QCOMPARE(ctl<QLabel>(f, "lblUser2")->text(), QString("Custom-2"));
+        QCOMPARE(ctl<QLabel>(f, "lblUser3")->text(), QString("Bought at"));
+        QVERIFY(ctl<QWidget>(f, "TabSheet8")->font().bold());
+        QVERIFY(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->font().bold());
+        QVERIFY(ctl<QCheckBox>(f, "LockCheck")->isChecked());
+        QVERIFY(f->editRules().enterAsTab);
+        QVERIFY(f->editRules().enterMovesPage);
+        QVERIFY(ctl<QAction>(f, "Navigator1")->isChecked());
         QVERIFY(appWindows().navForm->isVisible());
     }
 
@@ -139,20 +142,20 @@ private slots:
         app.writeSetting("Settings", "EnterKeyTab", "2");
         app.writeSetting("Settings", "EnterMovesTab", "0");
         QVERIFY(app.start());
-        QVERIFY(!app.form->enterAsTab);
-        QVERIFY(!app.form->enterMovesPage);
+        QVERIFY(!app.form->editRules().enterAsTab);
+        QVERIFY(!app.form->editRules().enterMovesPage);
     }
 
     void activationFollowsTheNavigatorCheckMark() {
         GuiFixture app;
         QVERIFY(app.start());
         TNavForm* nav = appWindows().navForm;
-        app.form->Navigator1->trigger(); // checked: shown
+        ctl<QAction>(app.form, "Navigator1")->trigger(); // checked: shown
         QVERIFY(nav->isVisible());
         nav->hide(); // hidden behind the program's back
         app.form->FormActivate();
         QVERIFY(nav->isVisible());
-        app.form->Navigator1->trigger(); // unchecked: hidden
+        ctl<QAction>(app.form, "Navigator1")->trigger(); // unchecked: hidden
         QVERIFY(!nav->isVisible());
         app.form->FormActivate();
         QVERIFY(!nav->isVisible());
@@ -166,8 +169,8 @@ private slots:
         QVERIFY(app.start(false));
         app.form->setSplash(&splash);
         app.form->show();
-        QVERIFY(app.form->Timer1->isActive());
-        QCOMPARE(app.form->Timer1->interval(), 800);
+        QVERIFY(ctl<QTimer>(app.form, "Timer1")->isActive());
+        QCOMPARE(ctl<QTimer>(app.form, "Timer1")->interval(), 800);
         QVERIFY(splash.isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 3000);
     }
@@ -198,7 +201,7 @@ private slots:
         app.form->setCategoryListHeight(5);
         QCOMPARE(app.form->categoryListHeight(), 40);
         app.form->setCategoryListHeight(5000);
-        const int titlesHeight = app.form->RxSplitter1->sizes().value(1);
+        const int titlesHeight = ctl<QSplitter>(app.form, "RxSplitter1")->sizes().value(1);
         QVERIFY2(titlesHeight >= 20, qPrintable(QString::number(titlesHeight)));
     }
 
@@ -214,17 +217,17 @@ private slots:
     void closingSavesAChangedEntry() {
         GuiFixture app;
         QVERIFY(app.start());
-        app.form->Table1->setText("TITLE", "Changed before closing");
+        QVERIFY(app.form->titlesData()->setText("TITLE", "Changed before closing").isOk());
         app.form->close();
         rk::store::Table t(rk::findFileNoCase(app.data.toStdString(), "VIDEO.DBF"));
         QVERIFY(t.open().isOk());
         t.setOrder(0);
-        t.goTop();
+        QVERIFY(t.goTop().isOk());
         std::vector<uint32_t> all;
-        t.visibleRecords(&all);
+        QVERIFY(t.visibleRecords(&all).isOk());
         bool found = false;
         for (uint32_t r : all) {
-            t.go(r);
+            QVERIFY(t.go(r).isOk());
             found = found || QString::fromStdString(t.record()).contains("Changed before closing");
         }
         QVERIFY(found);
@@ -233,12 +236,14 @@ private slots:
     void anEntryThatCannotBeSavedIsNotLostOnClose() {
         GuiFixture app;
         QVERIFY(app.start());
-        app.form->Table1->setText("TAPES", "many");
+        QVERIFY(!app.form->titlesData()
+                     ->setText("TAPES", "many")
+                     .isOk()); // kept as typed, refused at post
         app.prompt.clear();
         app.prompt.answer(Button::Ok).answer(Button::No); // the failure, then "close anyway?"
         app.form->close();
         QVERIFY(app.form->isVisible());
-        QVERIFY(app.form->Table1->isEditing());
+        QVERIFY(app.form->titlesData()->isEditing());
         QCOMPARE(app.prompt.asked.size(), 2);
     }
 
@@ -255,7 +260,7 @@ private slots:
         empty.prompt.answer(0);
         QVERIFY(empty.start());
         QCOMPARE(empty.form->titles().count(), 0u);
-        QVERIFY(empty.form->Table1->isEmpty());
+        QVERIFY(empty.form->titlesData()->isEmpty());
         empty.stop();
 
         GuiFixture declined(GuiFixture::Catalogue::None);
@@ -360,23 +365,23 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         QApplication::clipboard()->setText("Brazil");
-        emit app.form->Special1->aboutToShow();
-        QVERIFY(app.form->Paste1->isEnabled());
+        emit ctl<QMenu>(app.form, "Special1")->aboutToShow();
+        QVERIFY(ctl<QAction>(app.form, "Paste1")->isEnabled());
         QApplication::clipboard()->clear();
-        emit app.form->Help1->aboutToShow();
-        QVERIFY(!app.form->Paste1->isEnabled());
+        emit ctl<QMenu>(app.form, "Help1")->aboutToShow();
+        QVERIFY(!ctl<QAction>(app.form, "Paste1")->isEnabled());
     }
 
     void theHelpAboutAndWebCommands() {
         GuiFixture app;
         QVERIFY(app.start());
         app.prompt.clear();
-        app.form->Contents1->trigger();
-        app.form->Tutorial1->trigger();
+        ctl<QAction>(app.form, "Contents1")->trigger();
+        ctl<QAction>(app.form, "Tutorial1")->trigger();
         QCOMPARE(app.prompt.helpTopics(), QStringList({"MainTopic", "Tutorial"}));
-        app.form->Website->trigger();
+        ctl<QAction>(app.form, "Website")->trigger();
         QCOMPARE(app.prompt.urls().size(), 1);
-        app.form->About->trigger();
+        ctl<QAction>(app.form, "About")->trigger();
         QVERIFY(appWindows().aboutBox->isVisible());
         QVERIFY(appWindows().aboutBox->isModal());
     }

@@ -20,7 +20,7 @@ namespace {
 
 QString field(rk::store::Table& t, uint32_t recno, const char* name) {
     std::string image;
-    t.dbf()->readRecord(recno, &image);
+    if (!t.dbf()->readRecord(recno, &image).isOk()) return QStringLiteral("<unreadable>");
     return QString::fromStdString(std::string(rk::dbf::trimmedField(image, *t.field(name))));
 }
 
@@ -28,7 +28,7 @@ int markedCount(rk::store::Table& t) {
     int n = 0;
     for (uint32_t r = 1; r <= t.recCount(); ++r) {
         std::string image;
-        t.dbf()->readRecord(r, &image);
+        if (!t.dbf()->readRecord(r, &image).isOk()) return -1;
         n += rk::dbf::getLogical(image, *t.field("MARKED")) && !rk::dbf::isDeleted(image);
     }
     return n;
@@ -49,15 +49,16 @@ private slots:
         QVERIFY(marked > 0 && uint32_t(marked) < all);
 
         f->ViewAll1Click();
-        QCOMPARE(f->ExtPageControl1->currentWidget(), f->TabSheet8);
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "ExtPageControl1")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet8"));
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString());
         QCOMPARE(f->statusPanelText(0), QString("Total Entries: %1").arg(all));
-        QCOMPARE(f->DBLookupListBox2->model()->rowCount(), int(all));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->model()->rowCount(), int(all));
 
         f->Marked1Click();
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString("MARKED"));
         QCOMPARE(f->statusPanelText(0), QString("Marked Entries: %1").arg(marked));
-        auto* model = f->DBLookupListBox4->recordModel();
+        auto* model = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4")->recordModel();
         QCOMPARE(model->rowCount(), marked);
         for (int r = 0; r < model->rowCount(); ++r)
             QCOMPARE(field(f->titles(), model->recNoAt(r), "MARKED"), QString("T"));
@@ -69,7 +70,9 @@ private slots:
         TForm1* f = app.form;
         f->ViewAll1Click();
         const QString count = f->statusPanelText(0);
-        f->Table1->setQuery("MARKED"); // another command leaves its own query in force
+        QVERIFY(f->titlesData()
+                    ->setQuery("MARKED")
+                    .isOk()); // another command leaves its own query in force
         f->ViewAll1Click();
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString("MARKED"));
         QCOMPARE(f->statusPanelText(0), count);
@@ -88,11 +91,13 @@ private slots:
         f->Category2Click();
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString("MARKED"));
         QCOMPARE(f->statusPanelText(0), count);
-        QCOMPARE(f->DBLookupListBox3->model()->rowCount(), markedCount(f->titles()));
-        QCOMPARE(QApplication::focusWidget(), f->DBLookupListBox1);
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")->model()->rowCount(),
+                 markedCount(f->titles()));
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"));
         f->ViewAll1Click();
         f->Category2Click();
-        QCOMPARE(f->DBLookupListBox3->model()->rowCount(), int(f->titles().recCount()));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")->model()->rowCount(),
+                 int(f->titles().recCount()));
     }
 
     void everySortItemSelectsItsTagAndGoesToTheFirstTitle() {
@@ -100,24 +105,27 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         const std::pair<QAction*, const char*> items[] = {
-            {f->Title2, "TITIT"},     {f->Category3, "CATEGORY"}, {f->Director1, "DIRECT"},
-            {f->ID, "IDS"},           {f->Year1, "YR"},           {f->Format1, "FRMT"},
-            {f->Rating, "RAT"},       {f->RatedPG13etc1, "RATD"}, {f->Content1, "CONT"},
-            {f->MultiSets1, "MULTI"}, {f->User11, "USE1"},        {f->User21, "USE2"},
+            {ctl<QAction>(f, "Title2"), "TITIT"},     {ctl<QAction>(f, "Category3"), "CATEGORY"},
+            {ctl<QAction>(f, "Director1"), "DIRECT"}, {ctl<QAction>(f, "ID"), "IDS"},
+            {ctl<QAction>(f, "Year1"), "YR"},         {ctl<QAction>(f, "Format1"), "FRMT"},
+            {ctl<QAction>(f, "Rating"), "RAT"},       {ctl<QAction>(f, "RatedPG13etc1"), "RATD"},
+            {ctl<QAction>(f, "Content1"), "CONT"},    {ctl<QAction>(f, "MultiSets1"), "MULTI"},
+            {ctl<QAction>(f, "User11"), "USE1"},      {ctl<QAction>(f, "User21"), "USE2"},
         };
         for (const auto& [action, tag] : items) {
-            f->Table1->goTo(7);
+            QVERIFY(f->titlesData()->goTo(7).isOk());
             action->trigger();
             QVERIFY2(f->titles().tagArea(tag) > 0, tag);
             QCOMPARE(f->titles().indexOrd(), f->titles().tagArea(tag));
-            QCOMPARE(f->Table1->recNo(), f->DBLookupListBox2->recordModel()->recNoAt(0));
+            QCOMPARE(f->titlesData()->recNo(),
+                     ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->recordModel()->recNoAt(0));
             QVERIFY(!action->isCheckable());
         }
-        f->NaturalOrder1->trigger();
+        ctl<QAction>(f, "NaturalOrder1")->trigger();
         QCOMPARE(f->titles().indexOrd(), 0);
-        QCOMPARE(f->Table1->recNo(), 1u);
-        QCOMPARE(f->PopupMenu3->actions().size(), 14); // 13 orders and a separator
-        QVERIFY(f->PopupMenu3->actions()[12]->isSeparator());
+        QCOMPARE(f->titlesData()->recNo(), 1u);
+        QCOMPARE(ctl<QMenu>(f, "PopupMenu3")->actions().size(), 14); // 13 orders and a separator
+        QVERIFY(ctl<QMenu>(f, "PopupMenu3")->actions()[12]->isSeparator());
     }
 
     void theStartOrderIsByTitle() {
@@ -125,7 +133,7 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         QCOMPARE(f->titles().indexOrd(), f->titles().tagArea("TITIT"));
-        auto* model = f->DBLookupListBox3->recordModel();
+        auto* model = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")->recordModel();
         for (int r = 1; r < model->rowCount(); ++r)
             QVERIFY2(model->textAt(r - 1).toUpper() <= model->textAt(r).toUpper(),
                      qPrintable(model->textAt(r)));
@@ -144,13 +152,13 @@ private slots:
                 out << field(f->titles(), m->recNoAt(r), "YEAR");
             return out;
         };
-        QStringList marked = years(f->DBLookupListBox4);
+        QStringList marked = years(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox4"));
         QStringList sorted = marked;
         sorted.sort();
         QCOMPARE(marked, sorted);
         f->ViewAll1Click();
         QCOMPARE(f->titles().indexOrd(), f->titles().tagArea("YR"));
-        QStringList all = years(f->DBLookupListBox2);
+        QStringList all = years(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2"));
         sorted = all;
         sorted.sort();
         QCOMPARE(all, sorted);
@@ -161,10 +169,10 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->ViewAll1Click();
-        f->Table1->goTo(2);
-        f->Table1->deleteCurrent();
+        QVERIFY(f->titlesData()->goTo(2).isOk());
+        QVERIFY(f->titlesData()->deleteCurrent().isOk());
         f->NaturalOrder1Click();
-        auto* m = f->DBLookupListBox2->recordModel();
+        auto* m = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2")->recordModel();
         QCOMPARE(m->rowCount(), int(f->titles().recCount()) - 1);
         QCOMPARE(m->recNoAt(0), 1u);
         QCOMPARE(m->recNoAt(1), 3u); // the deleted one is left out
@@ -176,10 +184,10 @@ private slots:
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        const uint32_t rec = f->Table1->recNo();
-        f->Table1->setText("DIRECTOR", "Changed in passing");
+        const uint32_t rec = f->titlesData()->recNo();
+        QVERIFY(f->titlesData()->setText("DIRECTOR", "Changed in passing").isOk());
         f->Marked1Click();
-        QCOMPARE(f->Table1->state(), rk::fw::Dataset::State::Browse);
+        QCOMPARE(f->titlesData()->state(), rk::fw::Dataset::State::Browse);
         QCOMPARE(field(f->titles(), rec, "DIRECTOR"), QString("Changed in passing"));
     }
 
@@ -188,43 +196,50 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->ViewAll1Click();
-        auto* list = f->DBLookupListBox2;
+        auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2");
         const QRect row = list->visualRect(list->model()->index(3, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-        QCOMPARE(f->Table1->recNo(), list->recordModel()->recNoAt(3));
-        QCOMPARE(f->DBEdit1->text(), list->recordModel()->textAt(3));
-        f->Table1->next();
+        QCOMPARE(f->titlesData()->recNo(), list->recordModel()->recNoAt(3));
+        QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEdit1")->text(), list->recordModel()->textAt(3));
+        QVERIFY(f->titlesData()->next().isOk());
         QCOMPARE(list->currentIndex().row(), 4);
-        QCOMPARE(f->DBLookupListBox3->currentIndex().row(), 4);
+        QCOMPARE(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")->currentIndex().row(), 4);
     }
 
     void theBannerNamesTheCurrentTitleEvenWhileHidden() {
         GuiFixture app;
         QVERIFY(app.start());
         TForm1* f = app.form;
-        QCOMPARE(f->PageControl2->currentWidget(), f->TabSheet4);
-        QVERIFY(!f->BannerLab->isVisible());
-        f->Table1->goTo(5);
-        QCOMPARE(f->BannerLab->text(), QString("   NOW SHOWING...   %1...").arg(app.titleText()));
-        QVERIFY(!f->BannerLab->isVisible());
-        QVERIFY(!f->BannerLab->isScrolling());
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet4"));
+        QVERIFY(!ctl<rk::DotMatrixBanner>(f, "BannerLab")->isVisible());
+        QVERIFY(f->titlesData()->goTo(5).isOk());
+        QCOMPARE(ctl<rk::DotMatrixBanner>(f, "BannerLab")->text(),
+                 QString("   NOW SHOWING...   %1...").arg(app.titleText()));
+        QVERIFY(!ctl<rk::DotMatrixBanner>(f, "BannerLab")->isVisible());
+        QVERIFY(!ctl<rk::DotMatrixBanner>(f, "BannerLab")->isScrolling());
 
         f->Details1Click();
-        QVERIFY(f->BannerLab->isVisible());
-        QVERIFY(f->BannerLab->isScrolling());
+        QVERIFY(ctl<rk::DotMatrixBanner>(f, "BannerLab")->isVisible());
+        QVERIFY(ctl<rk::DotMatrixBanner>(f, "BannerLab")->isScrolling());
         // Across the top of the page, below the tabs, clear of the page's first field.
-        const QRect banner = f->BannerLab->geometry();
-        QVERIFY(banner.top() > f->PageControl2->tabBar()->geometry().bottom());
-        QVERIFY(banner.bottom() < f->DBEdit6->mapTo(f->PageControl2, QPoint(0, 0)).y());
-        QVERIFY(f->PageControl2->rect().contains(banner));
-        QCOMPARE(f->BannerLab->interval(), 150);
-        f->Table1->goTo(6);
-        QCOMPARE(f->BannerLab->text(), QString("   NOW SHOWING...   %1...").arg(app.titleText()));
+        const QRect banner = ctl<rk::DotMatrixBanner>(f, "BannerLab")->geometry();
+        QVERIFY(banner.top() >
+                ctl<rk::PictureTabWidget>(f, "PageControl2")->tabBar()->geometry().bottom());
+        QVERIFY(banner.bottom() <
+                ctl<rk::fw::DBEdit>(f, "DBEdit6")
+                    ->mapTo(ctl<rk::PictureTabWidget>(f, "PageControl2"), QPoint(0, 0))
+                    .y());
+        QVERIFY(ctl<rk::PictureTabWidget>(f, "PageControl2")->rect().contains(banner));
+        QCOMPARE(ctl<rk::DotMatrixBanner>(f, "BannerLab")->interval(), 150);
+        QVERIFY(f->titlesData()->goTo(6).isOk());
+        QCOMPARE(ctl<rk::DotMatrixBanner>(f, "BannerLab")->text(),
+                 QString("   NOW SHOWING...   %1...").arg(app.titleText()));
         f->Stars1Click();
-        QVERIFY(f->BannerLab->isVisible());
+        QVERIFY(ctl<rk::DotMatrixBanner>(f, "BannerLab")->isVisible());
         f->Common1Click();
-        QVERIFY(!f->BannerLab->isVisible());
-        QVERIFY(!f->BannerLab->isScrolling());
+        QVERIFY(!ctl<rk::DotMatrixBanner>(f, "BannerLab")->isVisible());
+        QVERIFY(!ctl<rk::DotMatrixBanner>(f, "BannerLab")->isScrolling());
     }
 
     void enterInStar4MovesToTheCommonPageAndHidesTheBanner() {
@@ -233,11 +248,12 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         f->Stars1Click();
-        f->DBEditStar4->setFocus();
-        QTest::keyClick(f->DBEditStar4, Qt::Key_Return);
-        QCOMPARE(f->PageControl2->currentWidget(), f->TabSheet4);
-        QVERIFY(!f->BannerLab->isVisible());
-        QCOMPARE(QApplication::focusWidget(), f->DBEdit1);
+        ctl<rk::fw::DBEdit>(f, "DBEditStar4")->setFocus();
+        QTest::keyClick(ctl<rk::fw::DBEdit>(f, "DBEditStar4"), Qt::Key_Return);
+        QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget(),
+                 ctl<QWidget>(f, "TabSheet4"));
+        QVERIFY(!ctl<rk::DotMatrixBanner>(f, "BannerLab")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBEdit>(f, "DBEdit1"));
     }
 
     void theFunctionKeysChooseThePages() {
@@ -245,22 +261,26 @@ private slots:
         QVERIFY(app.start());
         TForm1* f = app.form;
         const std::pair<Qt::Key, QWidget*> keys[] = {
-            {Qt::Key_F6, f->TabSheet8}, {Qt::Key_F7, f->TabSheet9},  {Qt::Key_F5, f->TabSheet7},
-            {Qt::Key_F9, f->TabSheet5}, {Qt::Key_F10, f->TabSheet6}, {Qt::Key_F11, f->TabSheet1},
-            {Qt::Key_F8, f->TabSheet4},
+            {Qt::Key_F6, ctl<QWidget>(f, "TabSheet8")},
+            {Qt::Key_F7, ctl<QWidget>(f, "TabSheet9")},
+            {Qt::Key_F5, ctl<QWidget>(f, "TabSheet7")},
+            {Qt::Key_F9, ctl<QWidget>(f, "TabSheet5")},
+            {Qt::Key_F10, ctl<QWidget>(f, "TabSheet6")},
+            {Qt::Key_F11, ctl<QWidget>(f, "TabSheet1")},
+            {Qt::Key_F8, ctl<QWidget>(f, "TabSheet4")},
         };
         for (const auto& [key, page] : keys) {
             QTest::keyClick(f, key);
-            QVERIFY(f->ExtPageControl1->currentWidget() == page ||
-                    f->PageControl2->currentWidget() == page);
+            QVERIFY(ctl<rk::PictureTabWidget>(f, "ExtPageControl1")->currentWidget() == page ||
+                    ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget() == page);
         }
     }
 
     void theTabsHaveTheirSizesAndPictures() {
         GuiFixture app;
         QVERIFY(app.start());
-        auto* left = app.form->ExtPageControl1->pictureTabBar();
-        auto* right = app.form->PageControl2->pictureTabBar();
+        auto* left = ctl<rk::PictureTabWidget>(app.form, "ExtPageControl1")->pictureTabBar();
+        auto* right = ctl<rk::PictureTabWidget>(app.form, "PageControl2")->pictureTabBar();
         QCOMPARE(left->tabWidth(), 80);
         QCOMPARE(left->tabHeight(), 28);
         QCOMPARE(right->tabWidth(), 75);
@@ -282,12 +302,12 @@ private slots:
         QCOMPARE(nav->pos(), QPoint(323, 414));
         QCOMPARE(nav->windowTitle(), QString("Navigator"));
         QVERIFY(nav->windowFlags() & Qt::WindowStaysOnTopHint);
-        app.form->Navigator1->trigger();
+        ctl<QAction>(app.form, "Navigator1")->trigger();
         QVERIFY(nav->isVisible());
-        QVERIFY(app.form->Navigator1->isChecked());
+        QVERIFY(ctl<QAction>(app.form, "Navigator1")->isChecked());
         nav->move(100, 120);
         nav->close();
-        QVERIFY(!app.form->Navigator1->isChecked());
+        QVERIFY(!ctl<QAction>(app.form, "Navigator1")->isChecked());
         rk::fw::IniFile ini(TNavForm::profilePath());
         QCOMPARE(ini.value("NavPosition", "Left").value_or(""), QString("100"));
         QCOMPARE(ini.value("NavPosition", "Top").value_or(""), QString("120"));
@@ -313,10 +333,14 @@ private slots:
     void theListsAreNamedByTheirHeadings() {
         GuiFixture app;
         QVERIFY(app.start(false));
-        QCOMPARE(app.form->DBLookupListBox1->accessibleName(), QString("Categories"));
-        QCOMPARE(app.form->DBLookupListBox3->accessibleName(), QString("Titles"));
-        QCOMPARE(app.form->DBLookupListBox2->accessibleName(), QString("All Entries"));
-        QCOMPARE(app.form->DBLookupListBox4->accessibleName(), QString("Marked Entries"));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(app.form, "DBLookupListBox1")->accessibleName(),
+                 QString("Categories"));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(app.form, "DBLookupListBox3")->accessibleName(),
+                 QString("Titles"));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(app.form, "DBLookupListBox2")->accessibleName(),
+                 QString("All Entries"));
+        QCOMPARE(ctl<rk::fw::DBLookupList>(app.form, "DBLookupListBox4")->accessibleName(),
+                 QString("Marked Entries"));
     }
 
     void theStatusBarHasItsPanelsAndAHiddenProgressBar() {
@@ -324,9 +348,9 @@ private slots:
         QVERIFY(app.start());
         QCOMPARE(app.form->findChild<QLabel*>("StatusPanel0")->width(), 150);
         QVERIFY(app.form->findChild<QLabel*>("StatusPanel1")->width() >= 200);
-        QVERIFY(app.form->ProgressBar1->isHidden());
-        QCOMPARE(app.form->ProgressBar1->minimum(), 0);
-        QCOMPARE(app.form->ProgressBar1->maximum(), 100);
+        QVERIFY(ctl<QProgressBar>(app.form, "ProgressBar1")->isHidden());
+        QCOMPARE(ctl<QProgressBar>(app.form, "ProgressBar1")->minimum(), 0);
+        QCOMPARE(ctl<QProgressBar>(app.form, "ProgressBar1")->maximum(), 100);
     }
 
     void theCommandTable_data() {
@@ -412,7 +436,8 @@ private slots:
             QCOMPARE(b->text(), QString(caption));
             QCOMPARE(b->toolTip(), QString(hint));
         }
-        QCOMPARE(app.form->SortBut->menu(), app.form->PopupMenu3);
+        QCOMPARE(ctl<rk::GradientToolButton>(app.form, "SortBut")->menu(),
+                 ctl<QMenu>(app.form, "PopupMenu3"));
     }
 };
 

@@ -32,7 +32,6 @@ protected:
         indexPath_ = titlesIndexPath(dir_.dir());
         ASSERT_GT(table_->recCount(), 60u);
     }
-    void TearDown() override { rk::store::engine().deleted = true; }
 
     void build() {
         TFts fts;
@@ -48,7 +47,7 @@ protected:
         EXPECT_TRUE(r.isOk()) << r.status().message();
         if (!r) return {};
         if (outcome) *outcome = r->outcome;
-        EXPECT_TRUE(rk::store::engine().deleted); // back on after every search
+        EXPECT_TRUE(table_->hidesDeleted()); // back on after every search
         if (r->outcome != SearchOutcome::Found) return {};
         V recs;
         EXPECT_TRUE(table_->visibleRecords(&recs).isOk());

@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "check.h"
 #include "expr.h"
+#include "killharness.h"
 #include "record.h"
 #include "table.h"
 #include "test_util.h"
@@ -96,30 +97,14 @@ TEST(CdxCrash, KilledWriterLeavesEveryTagRightAndEveryReportedWrite) {
     int rebuilt = 0;
     for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        store::engine().deleted = true;
         test::TempDir dir;
         ASSERT_TRUE(catalogue::createEmpty(dir.path()).isOk());
         std::string path = findFileNoCase(dir.path(), "VIDEO.DBF");
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(fds[0]);
-            writer(path, uint32_t(round), fds[1]);
-        }
-        ::close(fds[1]);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50 + rng() % 400));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
-        std::string reported;
-        char buf[4096];
-        ssize_t got;
-        while ((got = ::read(fds[0], buf, sizeof buf)) > 0)
-            reported.append(buf, size_t(got));
-        ::close(fds[0]);
+        const test::KillResult run =
+            test::runAndKill([&](int fd) { writer(path, uint32_t(round), fd); },
+                             std::chrono::milliseconds(50 + rng() % 400));
+        ASSERT_TRUE(run.killed) << "the writer stopped by itself: " << run.waitStatus;
+        const std::string& reported = run.reported;
 
         std::map<uint32_t, uint32_t> generation;
         std::map<uint32_t, bool> deleted;

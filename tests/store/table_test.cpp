@@ -18,13 +18,11 @@ namespace {
 class TableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine().deleted = true;
         path = dir.file("VIDEO.DBF");
         ASSERT_TRUE(dbf::DbfFile::create(path, catalogue::titleFields()).isOk());
         table = std::make_unique<Table>(path);
         ASSERT_TRUE(table->open().isOk());
     }
-    void TearDown() override { engine().deleted = true; }
 
     uint32_t add(const std::string& title, const std::string& category, bool marked = false) {
         std::string img = table->dbf()->blankRecord();
@@ -107,10 +105,10 @@ TEST_F(TableTest, NaturalOrderSkipsDeletedRecordsBothWays) {
     ASSERT_TRUE(table->skip(2).isOk());
     EXPECT_EQ(table->recNo(), 5u);
     // The filter off shows them all.
-    engine().deleted = false;
+    table->setHideDeleted(false);
     EXPECT_EQ(walk(), (V{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(table->count(), 6u);
-    engine().deleted = true;
+    table->setHideDeleted(true);
     ASSERT_TRUE(table->go(4).isOk());
     EXPECT_TRUE(table->deleted());
     ASSERT_TRUE(table->recall().isOk());

@@ -68,7 +68,7 @@ void TForm1::FormCreate() {
     ExtPageControl1->setPictures(rk::loadTabPictures(0, 3));
     PageControl2->setPictures(rk::loadTabPictures(3, 4));
     // 3. Errors no handler expects go to the error log from now on.
-    rk::app::setUnexpectedErrorHandler(
+    rk::fw::setUnexpectedErrorHandler(
         [self = QPointer<TForm1>(this)](const QString& where, const QString& what) {
             if (self)
                 self->MyException(where, what);
@@ -76,7 +76,6 @@ void TForm1::FormCreate() {
                 rk::fw::ErrorLog::write(where, what); // the window is gone: still logged
         });
     // 4. and 5. The tables, each in its order, on its first record.
-    rk::store::engine().deleted = true;
     if (!openCatalogue()) return;
     ready_ = true;
     // 6. to 14. The settings.
@@ -131,10 +130,12 @@ bool TForm1::openCatalogue() {
     for (auto* t : {titlesTable_.get(), catsTable_.get()})
         for (const std::string& notice : t->notices())
             MyException(QString::fromStdString(t->path()), QString::fromStdString(notice));
+    // setActive() below reads the first records again; a table whose index cannot be walked
+    // shows no current record.
     titlesTable_->setOrder(titlesTable_->tagArea("TITIT"));
-    titlesTable_->goTop();
+    rk::ignore(titlesTable_->goTop(), "the datasets read their first record again");
     catsTable_->setOrder(catsTable_->tagArea("CAT"));
-    catsTable_->goTop();
+    rk::ignore(catsTable_->goTop(), "the datasets read their first record again");
     Table1->setActive(true);
     Table2->setActive(true);
     return true;
@@ -189,11 +190,12 @@ void TForm1::readSettings() {
         ExtPageControl1->setCurrentWidget(TabSheet8);
     if (key.readInteger(settings, QStringLiteral("ShowHints"), 1) == 0) setHintsShown(false);
     LockCheck->setChecked(key.readInteger(settings, QStringLiteral("CategoryLock"), 0) != 0);
-    if (key.readInteger(settings, QStringLiteral("EnterKeyTab"), 0) == 1) enterAsTab = true;
-    if (key.readInteger(settings, QStringLiteral("EnterMovesTab"), 0) == 0) enterMovesPage = false;
+    if (key.readInteger(settings, QStringLiteral("EnterKeyTab"), 0) == 1) rules_.enterAsTab = true;
+    if (key.readInteger(settings, QStringLiteral("EnterMovesTab"), 0) == 0)
+        rules_.enterMovesPage = false;
     if (key.readInteger(settings, QStringLiteral("Navigator"), 0) == 1)
         Navigator1->setChecked(true);
-    defaultFormat =
+    rules_.defaultFormat =
         key.readString(settings, QStringLiteral("DefaultFormat"), QStringLiteral("VHS")).left(255);
 }
 
@@ -290,7 +292,7 @@ void TForm1::TipoftheDay1Click() {
     const QString path = dataFolder_ + kTipFile;
     bool ok = false;
     QStringList lines = rk::readCp1252Lines(path, &ok);
-    if (!ok) lines = rk::app::defaultTipLines();
+    if (!ok) lines = rk::fw::defaultTipLines();
     auto* tips = new rk::TipWindow(this);
     tips->setObjectName(QStringLiteral("TipWindow"));
     tips->setAttribute(Qt::WA_DeleteOnClose);

@@ -25,16 +25,6 @@ void say(QWidget* owner, const QString& text) {
     rk::fw::prompt().message(owner, text, QString(), rk::fw::Icon::None, rk::fw::Buttons::Ok);
 }
 
-// Deleted records take part for as long as this lives: every physical record has its entry
-// in the index, and the filter is on again on every way out.
-class DeletedTakePart {
-public:
-    DeletedTakePart() { rk::store::engine().deleted = false; }
-    ~DeletedTakePart() { rk::store::engine().deleted = true; }
-    DeletedTakePart(const DeletedTakePart&) = delete;
-    DeletedTakePart& operator=(const DeletedTakePart&) = delete;
-};
-
 } // namespace
 
 // Builds Titles.ia from every record of the titles file when it does not exist, or opens it
@@ -52,10 +42,12 @@ bool TForm1::UseTitles() {
                                  "database."));
     rk::Status failure;
     {
-        DeletedTakePart deleted;
+        // Every physical record, deleted ones too, has its entry in the index.
         titles().close();
         Table1->setActive(false);
-        rk::store::Table table4(titles().path());
+        rk::store::TableOptions options;
+        options.hideDeleted = false;
+        rk::store::Table table4(titles().path(), options);
         failure = table4.open();
         if (failure.isOk() && exists) {
             Fts1.FtsOpen(path);
@@ -133,7 +125,9 @@ void TForm1::FindButClick() {
     rk::search::MarkReport found;
     rk::Status failure;
     {
-        DeletedTakePart deleted;
+        // Deleted titles take part while the matches are marked (they are counted, not
+        // shown); the filter is back as it was on every way out.
+        rk::store::ShowDeleted deleted(titles());
         Fts1.FtsOpen(path);
         set = Fts1.FtsSet(query);
         if (set != rk::search::kFtsNotUsable && set != 0) {
@@ -172,7 +166,8 @@ void TForm1::FindButClick() {
 
 // A search that found nothing leaves the titles table at its end.
 void TForm1::NotFound() {
-    Table1->last();
-    Table1->next();
+    // A failed move leaves no current title either: both ways the lists show none.
+    rk::ignore(Table1->last(), "the end is wanted; a failure leaves no current title too");
+    rk::ignore(Table1->next(), "the end is wanted; a failure leaves no current title too");
     say(this, QStringLiteral("Text not found!"));
 }

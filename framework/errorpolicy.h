@@ -9,7 +9,7 @@
 
 #include <functional>
 
-namespace rk::app {
+namespace rk::fw {
 
 using ErrorHandler = std::function<void(const QString& where, const QString& what)>;
 
@@ -22,4 +22,4 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-} // namespace rk::app
+} // namespace rk::fw

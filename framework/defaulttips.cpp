@@ -1,6 +1,6 @@
 #include "defaulttips.h"
 
-namespace rk::app {
+namespace rk::fw {
 
 QStringList defaultTipLines() {
     return {
@@ -22,4 +22,4 @@ QStringList defaultTipLines() {
     };
 }
 
-} // namespace rk::app
+} // namespace rk::fw

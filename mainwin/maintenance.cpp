@@ -1,6 +1,6 @@
 // The main window's database maintenance: packing both tables (which renumbers the titles
 // and therefore rebuilds the full-text index) and re-indexing the titles table.
-#include "maintenance.h"
+#include "progresskeys.h"
 
 #include "form1.h"
 #include "hourglass.h"

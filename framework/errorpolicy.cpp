@@ -4,12 +4,12 @@
 
 #include <exception>
 
-namespace rk::app {
+namespace rk::fw {
 
 namespace {
 ErrorHandler& handler() {
     static ErrorHandler h = [](const QString& where, const QString& what) {
-        fw::prompt().message(nullptr, what, where, fw::Icon::Error, fw::Buttons::Ok);
+        prompt().message(nullptr, what, where, Icon::Error, Buttons::Ok);
     };
     return h;
 }
@@ -40,4 +40,4 @@ bool RkApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-} // namespace rk::app
+} // namespace rk::fw

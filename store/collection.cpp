@@ -1,11 +1,15 @@
-#include "collectionvalue.h"
+#include "collection.h"
+
+#include "record.h"
+#include "table.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
-namespace rk::mainwin {
+namespace rk::store {
 
 namespace {
 
@@ -123,4 +127,39 @@ std::string formatTotal(double total, char decimalSeparator) {
     return out;
 }
 
-} // namespace rk::mainwin
+Result<double> collectionValue(Table& titles, char decimalSeparator, const RecordStep& step) {
+    const dbf::FieldDef* price = titles.field("PRICE");
+    double total = 0;
+    RK_RETURN_IF_ERROR(titles.goTop());
+    while (!titles.eof()) {
+        if (price) {
+            const std::string& image = titles.record();
+            if (auto value = readPrice(dbf::rawField(image, *price), decimalSeparator))
+                total += *value;
+        }
+        if (step) step(titles.recNo());
+        RK_RETURN_IF_ERROR(titles.skip(1));
+    }
+    return total;
+}
+
+Result<uint32_t> clearMarks(Table& titles, const RecordStep& step) {
+    const dbf::FieldDef* marked = titles.field("MARKED");
+    if (!marked) return Status::notFound("the table has no MARKED field");
+    std::vector<uint32_t> records;
+    RK_RETURN_IF_ERROR(titles.visibleRecords(&records));
+    uint32_t cleared = 0;
+    for (uint32_t recno : records) {
+        RK_RETURN_IF_ERROR(titles.go(recno));
+        std::string image = titles.record();
+        if (dbf::getLogical(image, *marked)) {
+            dbf::setLogical(image, *marked, false);
+            RK_RETURN_IF_ERROR(titles.putRecord(image));
+            ++cleared;
+        }
+        if (step) step(recno);
+    }
+    return cleared;
+}
+
+} // namespace rk::store

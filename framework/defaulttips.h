@@ -3,9 +3,9 @@
 
 #include <QStringList>
 
-namespace rk::app {
+namespace rk::fw {
 
 // The lines of a tip file: the show-at-start flag "1", then one tip per line.
 QStringList defaultTipLines();
 
-} // namespace rk::app
+} // namespace rk::fw

@@ -1,0 +1,57 @@
+// A file layer for tests that passes every call to the real file system and fails writes on
+// demand: all of them while `failWrites` is set, or every one after the next `writesLeft`.
+#pragma once
+
+#include "env.h"
+
+#include <memory>
+#include <string>
+
+namespace rk::test {
+
+class FaultEnv : public Env {
+public:
+    bool failWrites = false;
+    long writesLeft = -1; // -1: never fail; n: the (n+1)-th write and every later one fail
+
+    Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
+                                       LockMode lock) override {
+        auto f = Env::standard()->open(path, mode, lock);
+        if (!f.isOk()) return f.status();
+        return std::unique_ptr<File>(new FaultFile(std::move(*f), this));
+    }
+    bool exists(const std::string& path) override { return Env::standard()->exists(path); }
+    Status remove(const std::string& path) override { return Env::standard()->remove(path); }
+    Status rename(const std::string& from, const std::string& to) override {
+        return Env::standard()->rename(from, to);
+    }
+
+private:
+    bool takeWrite() {
+        if (failWrites || writesLeft == 0) return false;
+        if (writesLeft > 0) --writesLeft;
+        return true;
+    }
+
+    class FaultFile : public File {
+    public:
+        FaultFile(std::unique_ptr<File> inner, FaultEnv* env)
+            : File(inner->path()), inner_(std::move(inner)), env_(env) {}
+        Status read(uint64_t o, void* b, size_t n, size_t* got) override {
+            return inner_->read(o, b, n, got);
+        }
+        Status write(uint64_t o, const void* b, size_t n) override {
+            if (!env_->takeWrite()) return Status::ioError("injected write failure");
+            return inner_->write(o, b, n);
+        }
+        Status size(uint64_t* out) override { return inner_->size(out); }
+        Status truncate(uint64_t len) override { return inner_->truncate(len); }
+        Status sync() override { return inner_->sync(); }
+
+    private:
+        std::unique_ptr<File> inner_;
+        FaultEnv* env_;
+    };
+};
+
+} // namespace rk::test
