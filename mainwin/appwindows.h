@@ -9,12 +9,20 @@ class QWidget;
 class TFindForm;
 class TForm1;
 class TNavForm;
+namespace rk::print {
+class TColPrtForm;
+class TPrintDiag;
+class TReportForm;
+} // namespace rk::print
 
 struct AppWindows {
     QPointer<TForm1> form1;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
     QPointer<TFindForm> findForm;
+    QPointer<rk::print::TReportForm> reportForm;
+    QPointer<rk::print::TPrintDiag> printDiag;
+    QPointer<rk::print::TColPrtForm> colPrtForm;
 };
 
 AppWindows& appWindows();

@@ -553,6 +553,11 @@ void TForm1::connectCommands() {
     connect(RxSpinButton2, &rk::SpinButton::bottomClick, this, &TForm1::RxSpinButton2BottomClick);
     click(BitBtn2, &TForm1::BitBtn2Click);
     click(BitBtn3, &TForm1::BitBtn3Click);
+    // Printing.
+    on(PrintReport1, &TForm1::BitBtn1Click);
+    click(PrintBut, &TForm1::BitBtn1Click);
+    on(ReportBuilder1, &TForm1::ReportBuilder1Click);
+    click(ReportsBut, &TForm1::ReportBuilder1Click);
     DBEdit1->installEventFilter(this); // DBEdit1Exit
     for (QWidget* w : enterTabControls_)
         w->installEventFilter(this);
@@ -561,14 +566,13 @@ void TForm1::connectCommands() {
 
     // Commands whose windows and handlers belong to later parts of the program: present,
     // and enabled when their handlers are connected here.
-    for (QAction* a :
-         {PrintReport1, ReportBuilder1, CreateVideoLabels1, ImportExport1, PackDatabase1,
-          ReIndexDatabase1, MarkUnMarkCurrentEntry1, UnMarkMarkedEntries1, AddNewCategory2, Find1,
-          MasterEditor1, Preferences, ModifyCategories2, SearchtheNet1, CalculateCosts1,
-          AddNewCategory1, ModifyCategories1})
+    for (QAction* a : {CreateVideoLabels1, ImportExport1, PackDatabase1, ReIndexDatabase1,
+                       MarkUnMarkCurrentEntry1, UnMarkMarkedEntries1, AddNewCategory2, Find1,
+                       MasterEditor1, Preferences, ModifyCategories2, SearchtheNet1,
+                       CalculateCosts1, AddNewCategory1, ModifyCategories1})
         a->setEnabled(false);
-    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
-             MarkBut, PrintBut, ReportsBut, LabelBut, FindBut, MasterBut, InternetBut})
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{MarkBut, LabelBut, FindBut,
+                                                                      MasterBut, InternetBut})
         b->setEnabled(false);
 }
 

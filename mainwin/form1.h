@@ -11,6 +11,7 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   printcommands.cpp    the print request dialog and the report builder
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -27,6 +28,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 
 class QAbstractItemView;
@@ -97,6 +99,9 @@ public:
     void setNewTitlePending(bool pending) { newTitlePending_ = pending; }
     // The navigator window was closed by its own close box: the View menu follows.
     void navigatorClosed();
+
+    // The names the window shows for the four user fields (settings section "Custom").
+    std::array<QString, 4> userFieldCaptions() const;
 
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
@@ -202,6 +207,10 @@ public:
     // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
     bool UseTitles();
     void NotFound();
+
+    // --- Printing (printcommands.cpp)
+    void BitBtn1Click();        // "Print": the print request dialog
+    void ReportBuilder1Click(); // "Reports": the custom report builder
 
     // --- Database maintenance (maintenance.cpp)
     void PackDatabase1Click();

@@ -52,6 +52,7 @@ public:
     // Replaces the printer (nullptr: none answers, the fallback page is used) and re-reads it.
     void SetPrinter(std::shared_ptr<PrinterDevice> printer);
     PrinterDevice* Printer() const { return printer_.get(); }
+    const std::shared_ptr<PrinterDevice>& SharedPrinter() const { return printer_; }
     // Where dates and times come from (tests fix it).
     void SetClock(std::function<QDateTime()> clock);
     // Makes the print progress window (none by default; the widget makes TPPPrnPrgDlg).

@@ -1,0 +1,19 @@
+// Printing: the print request dialog with the standard report, and the custom report
+// builder. Both windows are created at start-up (appwindows.cpp) and handed the titles.
+#include "form1.h"
+
+#include "appwindows.h"
+#include "colprtform.h"
+#include "printdiag.h"
+
+void TForm1::BitBtn1Click() {
+    if (rk::print::TPrintDiag* dialog = appWindows().printDiag) dialog->execute();
+}
+
+void TForm1::ReportBuilder1Click() {
+    if (rk::print::TColPrtForm* builder = appWindows().colPrtForm) builder->execute();
+}
+
+std::array<QString, 4> TForm1::userFieldCaptions() const {
+    return {lblUser1->text(), lblUser2->text(), lblUser3->text(), lblUser4->text()};
+}
