@@ -15,7 +15,7 @@ class HelpTest : public QObject {
 
 private slots:
     void theTopicsTheProgramOpensExist() {
-        for (const char* topic : {"MainTopic", "Tutorial"})
+        for (const char* topic : {"MainTopic", "Tutorial", "Printing", "Custom_Reports"})
             QVERIFY2(!helpPagePath(topic).isEmpty(), topic);
         QVERIFY(helpPagePath("NoSuchTopic").isEmpty());
     }
