@@ -1,10 +1,16 @@
 #include "appwindows.h"
 
 #include "aboutwindow.h"
+#include "appearance.h"
 #include "colprtform.h"
 #include "findform.h"
 #include "form1.h"
+#include "frmlabels.h"
+#include "masterform.h"
+#include "modcats.h"
 #include "navform.h"
+#include "newgrid.h"
+#include "prefform.h"
 #include "printdiag.h"
 #include "reportform.h"
 
@@ -17,7 +23,13 @@ TForm1* createWindows(const QString& dataFolder) {
     AppWindows& w = appWindows();
     w.form1 = new TForm1(dataFolder);
     if (!w.form1->isReady()) return w.form1;
-    // TModCats, TPrefForm: created here when they are built.
+    w.modCats = new TModCats(w.form1->listsHost(), w.form1);
+    w.prefForm = new TPrefForm(
+        w.form1->dataFolder(),
+        [form1 = w.form1](const rk::prefs::Appearance& a) {
+            if (form1) form1->applyAppearance(a);
+        },
+        w.form1);
     w.reportForm = new rk::print::TReportForm(w.form1);
     w.navForm = new TNavForm(w.form1);
     TForm1* form = w.form1;
@@ -30,23 +42,29 @@ TForm1* createWindows(const QString& dataFolder) {
     auto* about = new rk::AboutWindow(w.form1);
     about->setObjectName(QStringLiteral("AboutBox"));
     w.aboutBox = about;
-    // TNewGrid: created here when it is built.
+    w.newGrid = new TNewGrid(w.form1);
     w.findForm = new TFindForm(w.form1);
-    // TfrmLabels, TImportExport, TfrmPlayer: created here when they are built.
+    w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
+    // TImportExport, TfrmPlayer: created here when they are built.
     w.colPrtForm = new rk::print::TColPrtForm(form);
     w.colPrtForm->setContext({form->titlesData(), form->dataFolder()});
-    // TMasterForm: created here when it is built.
+    w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.masterForm;
     delete w.colPrtForm;
+    delete w.frmLabels;
     delete w.findForm;
+    delete w.newGrid;
     delete w.aboutBox;
     delete w.printDiag;
     delete w.navForm;
     delete w.reportForm;
+    delete w.prefForm;
+    delete w.modCats;
     delete w.form1;
     w = AppWindows{};
 }

@@ -8,7 +8,12 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TMasterForm;
+class TModCats;
 class TNavForm;
+class TNewGrid;
+class TfrmLabels;
+class TPrefForm;
 namespace rk::print {
 class TColPrtForm;
 class TPrintDiag;
@@ -17,12 +22,17 @@ class TReportForm;
 
 struct AppWindows {
     QPointer<TForm1> form1;
+    QPointer<TModCats> modCats;
+    QPointer<TPrefForm> prefForm;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
+    QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
+    QPointer<TfrmLabels> frmLabels;
+    QPointer<rk::print::TColPrtForm> colPrtForm;
+    QPointer<TMasterForm> masterForm;
     QPointer<rk::print::TReportForm> reportForm;
     QPointer<rk::print::TPrintDiag> printDiag;
-    QPointer<rk::print::TColPrtForm> colPrtForm;
 };
 
 AppWindows& appWindows();

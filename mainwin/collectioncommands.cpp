@@ -136,8 +136,7 @@ void TForm1::connectCollectionCommands() {
             [this](const QPoint& pos) { PopupMenu1->popup(DBLookupListBox1->mapToGlobal(pos)); });
     on(AddNewCategory1, &TForm1::AddNewCategory1Click);
     on(AddNewCategory2, &TForm1::AddNewCategory2Click);
-    // "Modify Categories..." and "User Defined Settings..." stay disabled until the lists
-    // window exists.
+    // "Modify Categories...": listcommands.cpp.
 
     // Marking and value
     click(MarkBut, &TForm1::MarkButClick);

@@ -94,6 +94,11 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     bindControls();
     connectCommands();
     connectCollectionCommands();
+    connectLabelCommands();
+    connectNetCommands();
+    connectListCommands();
+    connectPrefCommands();
+    connectPrintCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);
@@ -233,6 +238,34 @@ void TForm1::buildMenus() {
     User21 = item(PopupMenu3, "User21", QStringLiteral("User2"));
     PopupMenu3->addSeparator();
     NaturalOrder1 = item(PopupMenu3, "NaturalOrder1", QStringLiteral("Natural Order"));
+
+    // The same orders from the keyboard: View, Sort. Built beside the tool button's drop-down,
+    // each item runs the handler of its twin there.
+    SortMenu = new QMenu(QStringLiteral("&Sort"), View1);
+    SortMenu->setObjectName(QStringLiteral("SortMenu"));
+    View1->insertMenu(View1->actions().value(View1->actions().indexOf(Tabs1->menuAction()) + 1),
+                      SortMenu);
+    const std::pair<QAction*, const char*> sortItems[] = {
+        {Title2, "&Title"},
+        {Category3, "&Category"},
+        {Director1, "&Director"},
+        {ID, "&ID"},
+        {Year1, "&Year"},
+        {Format1, "&Format"},
+        {Rating, "&Rating (Personal)"},
+        {RatedPG13etc1, "Rat&ed (PG-13, etc.)"},
+        {Content1, "C&ontent (Movie, TV, etc.)"},
+        {MultiSets1, "&Multi-Sets"},
+        {User11, "User&1"},
+        {User21, "User&2"},
+        {NaturalOrder1, "&Natural Order"},
+    };
+    for (const auto& [twin, caption] : sortItems) {
+        if (twin == NaturalOrder1) SortMenu->addSeparator();
+        QAction* a = SortMenu->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QStringLiteral("Sort") + twin->objectName());
+        connect(a, &QAction::triggered, twin, &QAction::trigger);
+    }
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -492,7 +525,6 @@ void TForm1::connectCommands() {
     on(Contents1, &TForm1::Contents1Click);
     on(Tutorial1, &TForm1::Tutorial1Click);
     on(About, &TForm1::AboutClick);
-    on(Website, &TForm1::WebsiteClick);
     on(TipoftheDay1, &TForm1::TipoftheDay1Click);
     for (QMenu* m : {Edit1, View1, Special1, Help1})
         connect(m, &QMenu::aboutToShow, this, &TForm1::Edit1Click);
@@ -538,6 +570,7 @@ void TForm1::connectCommands() {
     connect(Table1, &rk::fw::Dataset::afterPost, this, &TForm1::Table1AfterPost);
     connect(Table1, &rk::fw::Dataset::afterCancel, this, &TForm1::Table1AfterCancel);
     connect(Table1, &rk::fw::Dataset::postFailed, this, &TForm1::Table1PostError);
+    Table1->setPostCheck([this] { return Table1BeforePost(); });
     connect(chkMultiSet, &QCheckBox::toggled, this, &TForm1::chkMultiSetClick);
     connect(DBEditTapes, &QLineEdit::textChanged, this, &TForm1::DBEditTapesChange);
     connect(UpDown1, &rk::SpinButton::topClick, this, [this] {
@@ -553,11 +586,6 @@ void TForm1::connectCommands() {
     connect(RxSpinButton2, &rk::SpinButton::bottomClick, this, &TForm1::RxSpinButton2BottomClick);
     click(BitBtn2, &TForm1::BitBtn2Click);
     click(BitBtn3, &TForm1::BitBtn3Click);
-    // Printing.
-    on(PrintReport1, &TForm1::BitBtn1Click);
-    click(PrintBut, &TForm1::BitBtn1Click);
-    on(ReportBuilder1, &TForm1::ReportBuilder1Click);
-    click(ReportsBut, &TForm1::ReportBuilder1Click);
     DBEdit1->installEventFilter(this); // DBEdit1Exit
     for (QWidget* w : enterTabControls_)
         w->installEventFilter(this);
@@ -566,13 +594,14 @@ void TForm1::connectCommands() {
 
     // Commands whose windows and handlers belong to later parts of the program: present,
     // and enabled when their handlers are connected here.
-    for (QAction* a : {CreateVideoLabels1, ImportExport1, PackDatabase1, ReIndexDatabase1,
-                       MarkUnMarkCurrentEntry1, UnMarkMarkedEntries1, AddNewCategory2, Find1,
-                       MasterEditor1, Preferences, ModifyCategories2, SearchtheNet1,
-                       CalculateCosts1, AddNewCategory1, ModifyCategories1})
+    for (QAction* a :
+         {PrintReport1, ReportBuilder1, CreateVideoLabels1, ImportExport1, PackDatabase1,
+          ReIndexDatabase1, MarkUnMarkCurrentEntry1, UnMarkMarkedEntries1, AddNewCategory2, Find1,
+          MasterEditor1, Preferences, ModifyCategories2, SearchtheNet1, CalculateCosts1,
+          AddNewCategory1, ModifyCategories1})
         a->setEnabled(false);
-    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{MarkBut, LabelBut, FindBut,
-                                                                      MasterBut, InternetBut})
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+             MarkBut, PrintBut, ReportsBut, LabelBut, FindBut, MasterBut, InternetBut})
         b->setEnabled(false);
 }
 

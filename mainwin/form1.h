@@ -11,6 +11,10 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   labelcommands.cpp    the label printer
+//   netcommands.cpp      the internet search and the web site command
+//   listcommands.cpp     the list editor and the master editor
+//   prefcommands.cpp     the preferences and what their Save changes
 //   printcommands.cpp    the print request dialog and the report builder
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
@@ -37,6 +41,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLocalServer;
 class QLockFile;
 class QMenu;
 class QProgressBar;
@@ -54,6 +59,12 @@ class PictureTabWidget;
 class SpinButton;
 class SpinEdit;
 } // namespace rk
+
+namespace rk::prefs {
+struct Appearance;
+}
+
+struct ListsHost;
 
 namespace rk::fw {
 class DBCheckBox;
@@ -111,7 +122,15 @@ public:
     void setHintsShown(bool on);
     // The splash window that Timer1Timer closes.
     void setSplash(QWidget* splash) { splash_ = splash; }
+    // Shows the window in front of the others (another start on the same data folder asked).
+    void bringToFront();
+    // The local socket a start on `dataFolder` asks the program that holds it through.
+    static QString instanceServerName(const QString& dataFolder);
 
+signals:
+    void broughtToFront();
+
+public:
     // --- Life cycle (startup.cpp)
     void FormCreate();
     void FormShow();
@@ -124,7 +143,6 @@ public:
     void Contents1Click();
     void Tutorial1Click();
     void AboutClick();
-    void WebsiteClick();
     void TipoftheDay1Click();
     void Edit1Click();
 
@@ -164,6 +182,7 @@ public:
     void Table1AfterCancel();
     void Table1PostError(const rk::Status& status);
     void DBEdit1Exit();
+    rk::fw::Dataset::PostCheck Table1BeforePost();
     // Enter key handlers; true when the key was consumed.
     bool DBEdit1KeyPress(QWidget* sender);
     bool DBEdit11KeyPress(QWidget* sender);
@@ -218,6 +237,28 @@ public:
     // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
     void FormKeyDown(int& key);
 
+    // --- Labels (labelcommands.cpp)
+    void butLabelsClick();
+
+    // --- Internet (netcommands.cpp)
+    void FormButClick();
+    void WebsiteClick();
+    // --- The list editor and the master editor (listcommands.cpp)
+    void ModifyCategories1Click();
+    void ModifyCategories2Click();
+    void MasterEditor1Click();
+    // What the list editor acts on and changes in this window.
+    ListsHost listsHost();
+    // The choices of the title editor's format and rating drop-downs.
+    void setChoiceLists(const QStringList& formats, const QStringList& ratings);
+    // Closes the categories table and opens it again, in its order, on its first record.
+    rk::Status reopenCategories();
+    // --- Preferences (prefcommands.cpp)
+    void PreferencesClick();
+    // What a Save of the preferences changes at once.
+    void applyAppearance(const rk::prefs::Appearance& appearance);
+    void setCustomLabels(const QStringList& labels);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -237,6 +278,7 @@ private:
                            *LabelBut = nullptr, *FindBut = nullptr, *MasterBut = nullptr,
                            *InternetBut = nullptr, *SortBut = nullptr;
     QMenu* PopupMenu3 = nullptr; // the sort orders
+    QMenu* SortMenu = nullptr;   // the same orders in the View menu
     rk::LitCheckBox* BitCheck = nullptr;
     rk::fw::DBCheckBox* DBCheckBox1 = nullptr; // hidden, bound to MARKED
 
@@ -348,7 +390,15 @@ private:
     // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
     class ListMouse;
     void connectCollectionCommands();
+    // The list editor, master editor and preferences commands (listcommands.cpp,
+    // prefcommands.cpp)
+    void connectListCommands();
+    void connectPrefCommands();
     ListMouse* listMouse_ = nullptr;
+    // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
+    void connectLabelCommands();
+    void connectNetCommands();
+    void connectPrintCommands();
 
     QString dataFolder_;
     QString ftsPath_;
@@ -360,6 +410,7 @@ private:
     std::unique_ptr<rk::store::Table> titlesTable_;
     std::unique_ptr<rk::store::Table> catsTable_;
     std::unique_ptr<QLockFile> instanceLock_;
+    QLocalServer* instanceServer_ = nullptr; // answers later starts on the same data folder
     rk::fw::RecordListModel* titleModel_ = nullptr;
     rk::fw::RecordListModel* categoryModel_ = nullptr;
     rk::fw::FormStorage* storage_ = nullptr;
@@ -369,6 +420,7 @@ private:
     int pendingCategoryHeight_ = -1;
     int upDownPosition_ = 1;
     bool zoomOpen_ = false;
+    bool titleJustAsked_ = false; // DBEdit1Exit has just asked for a title
     QTimer* zoomTimer_ = nullptr;
     int zoomStep_ = 0;
     QList<QWidget*> enterTabControls_; // Enter moves to the next field when enterAsTab

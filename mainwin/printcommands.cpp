@@ -4,7 +4,23 @@
 
 #include "appwindows.h"
 #include "colprtform.h"
+#include "gradienttoolbutton.h"
 #include "printdiag.h"
+
+#include <QAction>
+
+// "Print" and "&Print Report..." open the print request dialog; "Reports" and "Report
+// Builder..." the custom report builder.
+void TForm1::connectPrintCommands() {
+    connect(PrintBut, &QAbstractButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(PrintReport1, &QAction::triggered, this, &TForm1::BitBtn1Click);
+    connect(ReportsBut, &QAbstractButton::clicked, this, &TForm1::ReportBuilder1Click);
+    connect(ReportBuilder1, &QAction::triggered, this, &TForm1::ReportBuilder1Click);
+    for (QAction* a : {PrintReport1, ReportBuilder1})
+        a->setEnabled(true);
+    PrintBut->setEnabled(true);
+    ReportsBut->setEnabled(true);
+}
 
 void TForm1::BitBtn1Click() {
     if (rk::print::TPrintDiag* dialog = appWindows().printDiag) dialog->execute();

@@ -1,7 +1,7 @@
 // The full-text index of the titles table, in the steps of the main window's handlers:
 // UseTitles builds it (buildTitlesIndex), FindButClick searches (TFts::FtsSet, then
-// markMatches), Table1AfterPost adds a new title (addTitleEntry) and TrashButClick removes a
-// deleted one (deleteTitleEntry). searchTitles runs a whole search without a window, for
+// markMatches), Table1AfterPost stores a new or changed title (addTitleEntry) and TrashButClick
+// removes a deleted one (deleteTitleEntry). searchTitles runs a whole search without a window, for
 // rkdb and tests.
 //
 // Entry n of the index holds the text of physical record n of the titles table. The entry
@@ -112,7 +112,8 @@ Result<SearchResult> searchTitles(store::Table& titles, const std::string& index
                                   std::string_view query, int fieldChoice);
 
 // Table1AfterPost's index step: when the index file exists, opens it, stores the current
-// record's entry text as the entry numbered by the record, and closes it. Returns the entry
+// record's entry text as the entry numbered by the record (replacing the entry's earlier
+// text), and closes it. Returns the entry
 // number, 0 when there is no index file, or a negative error code.
 int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& titles);
 

@@ -5,10 +5,11 @@
 #include "duallistdialog.h"
 #include "helpviewer.h"
 #include "hruler.h"
+#include "modal.h"
 #include "placement.h"
 #include "previewcommands.h"
+#include "printersetup.h"
 #include "prompt.h"
-#include "qprinterdevice.h"
 #include "settings.h"
 #include "titlerows.h"
 #include "tpageprinter.h"
@@ -51,11 +52,6 @@ const QString kLayoutFilter = QStringLiteral("Reelkeeper98 Report File (*.rkr)")
 // Header sections are screen pixels; the ruler and the strip are laid out at 96 per inch.
 constexpr double kScreenDpi = 96;
 constexpr int kHelpContext = 22;
-
-TColPrtForm::Runner& runner() {
-    static TColPrtForm::Runner r;
-    return r;
-}
 
 template <class T> T* named(T* w, const char* name) {
     w->setObjectName(QString::fromLatin1(name));
@@ -535,19 +531,7 @@ void TColPrtForm::setSampleFont(QLabel* sample, ReportFont& font, const ReportFo
 // ---- Showing and closing
 
 int TColPrtForm::execute() {
-    if (const Runner& r = runner()) {
-        FormShow();
-        FormActivate();
-        setResult(0);
-        r(*this);
-        FormClose();
-        return result();
-    }
-    return exec();
-}
-
-void TColPrtForm::setRunner(Runner r) {
-    runner() = std::move(r);
+    return fw::execModal(this);
 }
 
 void TColPrtForm::showEvent(QShowEvent* event) {
@@ -809,7 +793,7 @@ void TColPrtForm::toolWinClose() {
 }
 
 void TColPrtForm::PrinterSettings1Click() {
-    fw::prompt().printerSetup(this, &systemPrinter()->printer());
+    PrinterSetup::shared().runSetup(this);
     try {
         Prn->RefreshPrinter();
     } catch (const EPagePrinter& e) {

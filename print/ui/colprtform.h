@@ -16,8 +16,6 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -95,10 +93,8 @@ public:
     ReportLayout layout() const;
     void applyLayout(const ReportLayout& layout);
 
-    // Shows the window modally; tests replace the modal loop (setRunner).
+    // Shows the window modally (through the program's modal seam).
     int execute();
-    using Runner = std::function<void(TColPrtForm&)>;
-    static void setRunner(Runner runner);
 
     // Handlers.
     void FormShow();

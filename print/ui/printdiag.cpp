@@ -3,8 +3,9 @@
 #include "catalogue.h"
 #include "dataset.h"
 #include "helpviewer.h"
+#include "modal.h"
+#include "printersetup.h"
 #include "prompt.h"
-#include "qprinterdevice.h"
 #include "reportform.h"
 #include "text.h"
 
@@ -24,11 +25,6 @@ namespace rk::print {
 namespace {
 
 constexpr int kHelpContext = 17;
-
-TPrintDiag::Runner& runner() {
-    static TPrintDiag::Runner r;
-    return r;
-}
 
 QGroupBox* radioGroup(QWidget* parent, const char* name, const QString& caption,
                       const QStringList& items, QButtonGroup** group) {
@@ -139,18 +135,7 @@ void TPrintDiag::setBorderItem(int index) {
 }
 
 int TPrintDiag::execute() {
-    if (const Runner& r = runner()) {
-        FormShow();
-        setResult(0);
-        r(*this);
-        hide();
-        return result();
-    }
-    return exec();
-}
-
-void TPrintDiag::setRunner(Runner r) {
-    runner() = std::move(r);
+    return fw::execModal(this);
 }
 
 void TPrintDiag::showEvent(QShowEvent* event) {
@@ -231,7 +216,7 @@ void TPrintDiag::BitBtn3Click(QObject* sender) {
 }
 
 void TPrintDiag::BitBtn5Click() {
-    fw::prompt().printerSetup(this, &systemPrinter()->printer());
+    PrinterSetup::shared().runSetup(this);
 }
 
 void TPrintDiag::BitBtn2Click() {

@@ -60,10 +60,8 @@ public:
     int borderItem() const;
     void setBorderItem(int index);
 
-    // Shows the dialog modally; tests replace the modal loop (setRunner).
+    // Shows the dialog modally (through the program's modal seam).
     int execute();
-    using Runner = std::function<void(TPrintDiag&)>;
-    static void setRunner(Runner runner);
 
     // Handlers.
     void FormShow();

@@ -1,8 +1,9 @@
 #include "reportform.h"
 
+#include "modal.h"
 #include "previewcommands.h"
+#include "printersetup.h"
 #include "prompt.h"
-#include "qprinterdevice.h"
 #include "titlerows.h"
 #include "tpageprinter.h"
 
@@ -15,11 +16,6 @@
 namespace rk::print {
 
 namespace {
-
-TReportPreview::Runner& previewRunner() {
-    static TReportPreview::Runner r;
-    return r;
-}
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, parent);
@@ -86,23 +82,14 @@ TReportPreview::TReportPreview(QWidget* parent) : QDialog(parent) {
 
 int TReportPreview::execute() {
     showPageLabel();
-    if (const Runner& r = previewRunner()) {
-        setResult(0);
-        r(*this);
-        hide();
-        return result();
-    }
-    return exec();
-}
-
-void TReportPreview::setRunner(Runner runner) {
-    previewRunner() = std::move(runner);
+    return fw::execModal(this);
 }
 
 void TReportPreview::butPrintClick() {
     try {
-        if (!fw::prompt().printDialog(this, &systemPrinter()->printer())) return;
-        Prn->SetPrinter(systemPrinter());
+        PrinterSetup& setup = PrinterSetup::shared();
+        if (!fw::prompt().printDialog(this, &setup.printer())) return;
+        Prn->SetPrinter(setup.device());
         if (!Prn->Print()) fw::inform(this, QStringLiteral("You cancelled printing."));
     } catch (const EPagePrinter& e) {
         fw::prompt().message(this, e.message(), QStringLiteral("Print"), fw::Icon::Error,
@@ -177,7 +164,7 @@ bool TReportForm::build(PageEngine& engine, store::Table& titles) {
 }
 
 void TReportForm::previewReport(store::Table& titles, const QString& folder) {
-    preview_->Prn->SetPrinter(systemPrinter());
+    preview_->Prn->SetPrinter(PrinterSetup::shared().device());
     if (!build(*preview_->Prn, titles)) return;
     preview_->setFolder(folder);
     preview_->execute();
@@ -187,8 +174,9 @@ void TReportForm::previewReport(store::Table& titles, const QString& folder) {
 bool TReportForm::printReport(store::Table& titles) {
     TPagePrinter& engine = *preview_->Prn;
     try {
-        if (!fw::prompt().printDialog(this, &systemPrinter()->printer())) return false;
-        engine.SetPrinter(systemPrinter());
+        PrinterSetup& setup = PrinterSetup::shared();
+        if (!fw::prompt().printDialog(this, &setup.printer())) return false;
+        engine.SetPrinter(setup.device());
     } catch (const EPagePrinter& e) {
         fw::prompt().message(this, e.message(), QStringLiteral("Print"), fw::Icon::Error,
                              fw::Buttons::Ok);

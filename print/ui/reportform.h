@@ -11,8 +11,6 @@
 #include <QDialog>
 #include <QWidget>
 
-#include <functional>
-
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -43,10 +41,8 @@ public:
     // Where "Save as PDF..." starts.
     void setFolder(const QString& folder) { folder_ = folder; }
 
-    // Shows the window modally; tests replace the modal loop (setRunner).
+    // Shows the window modally (through the program's modal seam).
     int execute();
-    using Runner = std::function<void(TReportPreview&)>;
-    static void setRunner(Runner runner);
 
     void butPrintClick();
     void butSavePdfClick();

@@ -6,6 +6,7 @@
 #include "collection.h"
 #include "colprtform.h"
 #include "duallistdialog.h"
+#include "modal.h"
 #include "previewcommands.h"
 #include "printdiag.h"
 #include "reportform.h"
@@ -47,13 +48,20 @@ QStringList visibleTitles(rk::store::Table& t) {
     return out;
 }
 
-// Runs the modal windows with these functions for as long as it lives.
+// Works the modal windows that open, each kind with its function, for as long as it lives.
 struct Runners {
-    ~Runners() {
-        TPrintDiag::setRunner(nullptr);
-        TReportPreview::setRunner(nullptr);
-        TColPrtForm::setRunner(nullptr);
+    std::function<void(TPrintDiag&)> printDiag;
+    std::function<void(TReportPreview&)> preview;
+    std::function<void(TColPrtForm&)> builder;
+    Runners() {
+        rk::fw::setModalRunner([this](QDialog& d) {
+            d.show();
+            if (auto* p = qobject_cast<TPrintDiag*>(&d); p && printDiag) printDiag(*p);
+            if (auto* p = qobject_cast<TReportPreview*>(&d); p && preview) preview(*p);
+            if (auto* b = qobject_cast<TColPrtForm*>(&d); b && builder) builder(*b);
+        });
     }
+    ~Runners() { rk::fw::setModalRunner(nullptr); }
 };
 
 } // namespace
@@ -75,17 +83,17 @@ private slots:
         const QString pdf = app.root.filePath(QStringLiteral("category.pdf"));
         Runners runners;
         QString request, previewed;
-        TPrintDiag::setRunner([&](TPrintDiag& d) {
+        runners.printDiag = [&](TPrintDiag& d) {
             d.Edit1->setText(QStringLiteral("Our Films"));
             d.setPrintItem(1); // Selected Category
             d.Radio2->setChecked(true);
             d.BitBtn3->click();
-        });
-        TReportPreview::setRunner([&](TReportPreview& p) {
+        };
+        runners.preview = [&](TReportPreview& p) {
             app.prompt.answer(pdf);
             p.butSavePdf->click();
             previewed = p.lblPage->text();
-        });
+        };
         ctl<QAbstractButton>(f, "PrintBut")->click();
         const QString text = pdfText(pdf);
         QVERIFY2(text.contains(QStringLiteral("Print Request: CATEGORY")), qPrintable(text));
@@ -101,12 +109,12 @@ private slots:
         QVERIFY(previewed.startsWith(QStringLiteral("1 of ")));
 
         // "All Entries" next: the plain request label, every title, no date.
-        TPrintDiag::setRunner([&](TPrintDiag& d) {
+        runners.printDiag = [&](TPrintDiag& d) {
             QCOMPARE(d.Edit1->text(), QStringLiteral("Our Films")); // kept from the last use
             d.setPrintItem(3);
             d.Radio3->setChecked(true);
             d.BitBtn3->click();
-        });
+        };
         ctl<QAction>(f, "PrintReport1")->trigger();
         const QString all = pdfText(pdf);
         QVERIFY(all.contains(QStringLiteral("Print Request")));
@@ -126,13 +134,13 @@ private slots:
         Runners runners;
         bool stayedOpen = false;
         int previews = 0;
-        TReportPreview::setRunner([&](TReportPreview&) { ++previews; });
-        TPrintDiag::setRunner([&](TPrintDiag& d) {
+        runners.preview = [&](TReportPreview&) { ++previews; };
+        runners.printDiag = [&](TPrintDiag& d) {
             d.setPrintItem(2); // Marked Entries
             d.BitBtn3->click();
             stayedOpen = d.result() != QDialog::Accepted;
             d.BitBtn2->click(); // Cancel
-        });
+        };
         app.prompt.clear();
         f->BitBtn1Click();
         QCOMPARE(app.prompt.messages(), QStringList{"There are no Marked entries to print!"});
@@ -154,7 +162,7 @@ private slots:
         Runners runners;
         QString pages;
         QList<int> widths;
-        TColPrtForm::setRunner([&](TColPrtForm& b) {
+        runners.builder = [&](TColPrtForm& b) {
             pages = b.lblPage->text();
             // Five fields after two: the first two keep their widths, the others are new.
             QTimer::singleShot(0, b.DualListDialog1, [&] {
@@ -171,7 +179,7 @@ private slots:
             rk::print::savePagesAsPdf(*b.Prn, &b, app.root.path());
             b.Prn->Clear();
             b.butPrint->click();
-        });
+        };
         app.prompt.clear();
         ctl<QAbstractButton>(f, "ReportsBut")->click();
         QCOMPARE(app.prompt.helpTopics(), QStringList{"Custom_Reports"}); // on the first use
@@ -204,7 +212,7 @@ private slots:
         junk.write("just some notes\n");
         junk.close();
         Runners runners;
-        TColPrtForm::setRunner([&](TColPrtForm& b) {
+        runners.builder = [&](TColPrtForm& b) {
             b.editTitle->setText(QStringLiteral("Westerns"));
             b.spinLeft->setValue(0.75);
             b.HC1->resizeSection(1, 240);
@@ -232,7 +240,7 @@ private slots:
 
             b.ZoomList->setEditText(QStringLiteral("abc%"));
             b.ZoomListKeyPress();
-        });
+        };
         app.prompt.clear();
         f->ReportBuilder1Click();
         QVERIFY(app.prompt.messages().contains(
