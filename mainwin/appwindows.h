@@ -16,6 +16,11 @@ class TNewGrid;
 class TPrefForm;
 class TfrmLabels;
 class TfrmPlayer;
+namespace rk::print {
+class TColPrtForm;
+class TPrintDiag;
+class TReportForm;
+} // namespace rk::print
 
 struct AppWindows {
     QPointer<TForm1> form1;
@@ -29,6 +34,9 @@ struct AppWindows {
     QPointer<TfrmPlayer> player;
     QPointer<TMasterForm> masterForm;
     QPointer<TImportExport> importExport;
+    QPointer<rk::print::TColPrtForm> colPrtForm;
+    QPointer<rk::print::TReportForm> reportForm;
+    QPointer<rk::print::TPrintDiag> printDiag;
 };
 
 AppWindows& appWindows();

@@ -99,6 +99,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectNetCommands();
     connectListCommands();
     connectPrefCommands();
+    connectPrintCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);

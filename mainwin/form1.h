@@ -17,6 +17,7 @@
 //   netcommands.cpp      the internet search and the web site command
 //   listcommands.cpp     the list editor and the master editor
 //   prefcommands.cpp     the preferences and what their Save changes
+//   printcommands.cpp    the print request dialog and the report builder
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -33,6 +34,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 
 class QAbstractItemView;
@@ -110,6 +112,9 @@ public:
     void setNewTitlePending(bool pending) { newTitlePending_ = pending; }
     // The navigator window was closed by its own close box: the View menu follows.
     void navigatorClosed();
+
+    // The names the window shows for the four user fields (settings section "Custom").
+    std::array<QString, 4> userFieldCaptions() const;
 
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
@@ -223,6 +228,10 @@ public:
     // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
     bool UseTitles();
     void NotFound();
+
+    // --- Printing (printcommands.cpp)
+    void BitBtn1Click();        // "Print": the print request dialog
+    void ReportBuilder1Click(); // "Reports": the custom report builder
 
     // --- Database maintenance (maintenance.cpp)
     void PackDatabase1Click();
@@ -414,6 +423,7 @@ private:
     // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
     void connectLabelCommands();
     void connectNetCommands();
+    void connectPrintCommands();
 
     QString dataFolder_;
     QString ftsPath_;
