@@ -228,33 +228,33 @@ void Pager::clearCache() {
 }
 
 NodePtr* Pager::cached(uint32_t offset) {
-    size_t page = offset / kPageSize;
-    if (offset % kPageSize || page >= slots_.size() || !slots_[page].node) return nullptr;
-    slots_[page].used = true;
-    return &slots_[page].node;
+    if (offset % kPageSize) return nullptr;
+    auto it = slots_.find(offset / kPageSize);
+    if (it == slots_.end()) return nullptr;
+    it->second.used = true;
+    return &it->second.node;
 }
 
 void Pager::remember(uint32_t offset, const NodePtr& node) {
-    size_t page = offset / kPageSize;
-    if (page >= slots_.size()) slots_.resize(std::max(page + 1, slots_.size() * 5 / 4 + 64));
-    Slot& s = slots_[page];
-    if (!s.node) {
+    const uint32_t page = offset / kPageSize;
+    auto [it, added] = slots_.try_emplace(page);
+    Slot& s = it->second;
+    if (added) {
         s.ring = static_cast<uint32_t>(ring_.size());
-        ring_.push_back(static_cast<uint32_t>(page));
+        ring_.push_back(page);
     }
     s.node = node;
     s.used = true;
 }
 
 void Pager::forget(uint32_t offset) {
-    size_t page = offset / kPageSize;
-    if (page >= slots_.size() || !slots_[page].node) return;
-    uint32_t at = slots_[page].ring;
+    auto it = slots_.find(offset / kPageSize);
+    if (it == slots_.end()) return;
+    uint32_t at = it->second.ring;
+    slots_.erase(it);
     ring_[at] = ring_.back();
-    slots_[ring_[at]].ring = at;
+    if (at < ring_.size() - 1) slots_[ring_[at]].ring = at;
     ring_.pop_back();
-    slots_[page].node.reset();
-    slots_[page].used = false;
 }
 
 void Pager::evictIfNeeded() {
@@ -262,7 +262,7 @@ void Pager::evictIfNeeded() {
     for (size_t looked = 0; ring_.size() > capacity_ && looked < 128; ++looked) {
         if (hand_ >= ring_.size()) hand_ = 0;
         uint32_t page = ring_[hand_];
-        Slot& s = slots_[page];
+        Slot& s = slots_.at(page);
         uint32_t offset = page * kPageSize;
         if (s.used || s.node.use_count() > 1 || dirty_.count(offset)) {
             s.used = false;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace rk::cdx {
@@ -69,24 +70,22 @@ private:
     void remember(uint32_t offset, const NodePtr& node);
     void forget(uint32_t offset);
     NodePtr* cached(uint32_t offset); // marks it used
-    bool isCached(uint32_t offset) const {
-        size_t page = offset / kPageSize;
-        return page < slots_.size() && slots_[page].node;
-    }
+    bool isCached(uint32_t offset) const { return slots_.count(offset / kPageSize) != 0; }
     void evictIfNeeded();
 
     std::unique_ptr<File> file_;
     bool readOnly_;
     uint64_t size_ = 0;
     uint32_t freeHead_ = 0;
-    // The cache: a slot per page of the file (found without hashing) and a ring of the
-    // cached pages that a clock hand sweeps, sparing pages used since its last pass.
+    // The cache: a slot per cached page, found by page number (so its size follows what is
+    // cached, not the size of the file), and a ring of the cached pages that a clock hand
+    // sweeps, sparing pages used since its last pass.
     struct Slot {
         NodePtr node;
         uint32_t ring = 0;
         bool used = false;
     };
-    std::vector<Slot> slots_;
+    std::unordered_map<uint32_t, Slot> slots_;
     std::vector<uint32_t> ring_; // page numbers
     size_t hand_ = 0;
     std::map<uint32_t, NodePtr> dirty_;  // written at flush, in file order
