@@ -106,6 +106,11 @@ public:
     Status truncateRecords(uint32_t count);
     Status setStructuralIndexFlag(bool on);
     Status sync();
+    // The file's size and time of the last write (what an index records of the table it was
+    // made for).
+    Status stamp(FileStamp* out) { return file_->stamp(out); }
+    // A view of the file for reading records in random order (NotSupported: read them).
+    Result<std::unique_ptr<FileView>> view() { return file_->view(); }
     // Moves the file to `path`, replacing what is there (the handle and its lock stay).
     Status renameTo(const std::string& path);
 

@@ -116,7 +116,9 @@ std::string Table::baseDate() const {
 
 Status Table::readCached(uint32_t recno, std::string* out) {
     if (recno < cacheFirst_ || recno >= cacheFirst_ + cacheCount_) {
-        uint32_t n = std::min(kReadAheadRecords, recCount() - recno + 1);
+        // Read ahead only for a walk in record order: a read that continues the last one.
+        const bool consecutive = cacheCount_ > 0 && recno == cacheFirst_ + cacheCount_;
+        uint32_t n = consecutive ? std::min(kReadAheadRecords, recCount() - recno + 1) : 1;
         cache_.resize(size_t(n) * recSize());
         cacheFirst_ = cacheCount_ = 0;
         RK_RETURN_IF_ERROR(dbf_->readRecords(recno, n, cache_.data()));
@@ -432,6 +434,55 @@ Status Table::visibleRecords(std::vector<uint32_t>* out) {
     for (uint32_t r = 1; r <= n; ++r)
         if (isVisible(r)) out->push_back(r);
     return Status::ok();
+}
+
+Status Table::walk(const RecordVisitor& fn) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (ordered()) {
+        bool started = false;
+        Status s = orderedWalk(fn, &started);
+        if (s.code() != Status::Code::Corruption) return s;
+        // Damage met before any record was handed over: rebuild and walk again; after, the
+        // index is rebuilt for the next walk and the error says this one stopped.
+        RK_RETURN_IF_ERROR(repairIndex(s));
+        return started ? s : orderedWalk(fn, &started);
+    }
+    const uint32_t n = recCount();
+    const uint16_t len = recSize();
+    const uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, len)));
+    std::vector<char> buf(size_t(per) * len);
+    for (uint32_t r = 1; r <= n; r += per) {
+        uint32_t k = std::min(per, n - r + 1);
+        RK_RETURN_IF_ERROR(dbf_->readRecords(r, k, buf.data()));
+        for (uint32_t i = 0; i < k; ++i) {
+            std::string_view img(buf.data() + size_t(i) * len, len);
+            if (query_ && (r + i >= query_->bits.size() || !query_->bits[r + i])) continue;
+            if (opts_.hideDeleted && dbf::isDeleted(img)) continue;
+            if (!fn(r + i, img)) return Status::ok();
+        }
+    }
+    return Status::ok();
+}
+
+Status Table::orderedWalk(const RecordVisitor& fn, bool* started) {
+    const uint32_t n = recCount();
+    const uint16_t len = recSize();
+    const uint64_t first = dbf_->headerLength();
+    auto view = dbf_->view();
+    std::string img(len, ' ');
+    Status read;
+    Status s = index_->walk(order_ - 1, [&](uint32_t r) {
+        if (r < 1 || r > n) return true;
+        if (query_ && (r >= query_->bits.size() || !query_->bits[r])) return true;
+        read = view ? (*view)->copy(first + uint64_t(r - 1) * len, img.data(), len)
+                    : dbf_->readRecords(r, 1, img.data());
+        if (!read) return false;
+        if (opts_.hideDeleted && dbf::isDeleted(img)) return true;
+        *started = true;
+        return fn(r, img);
+    });
+    RK_RETURN_IF_ERROR(s);
+    return read;
 }
 
 // ---------------------------------------------------------------------------------------------

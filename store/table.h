@@ -113,6 +113,12 @@ public:
     uint32_t count();         // visible records
     // Every visible record number in the active order.
     Status visibleRecords(std::vector<uint32_t>* out);
+    // Calls fn(recno, image) for every visible record in the active order until fn returns
+    // false, reading only those records (an index order reads each where it lies, through a
+    // view of the file when the file layer has one). The cursor does not move; fn must not
+    // change the table.
+    using RecordVisitor = std::function<bool(uint32_t recno, std::string_view image)>;
+    Status walk(const RecordVisitor& fn);
 
     // Whole-table passes.
     bool flock();
@@ -135,6 +141,7 @@ private:
     Status readCached(uint32_t recno, std::string* out);
     void updateCaches(uint32_t recno, std::string_view image);
     Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
+    Status orderedWalk(const RecordVisitor& fn, bool* started);
     bool isVisible(uint32_t recno);
     Status ensureDeletedBits();
     uint32_t nextVisible(uint32_t from, int direction); // 0 when there is none
@@ -176,7 +183,7 @@ private:
     bool eof_ = true, bof_ = true;
     bool loaded_ = false;
     std::string current_;
-    std::string cache_; // read-ahead of consecutive records
+    std::string cache_; // the last records read: a read-ahead when reads are consecutive
     uint32_t cacheFirst_ = 0, cacheCount_ = 0;
     std::vector<bool> deletedBits_; // lazily built, kept current by writes
     bool deletedKnown_ = false;

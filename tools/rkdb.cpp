@@ -88,13 +88,8 @@ int fieldList(const rk::store::Table& t, const std::string& names,
 
 int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*>& fields,
                  bool markDeleted) {
-    std::vector<uint32_t> recs;
-    rk::Status s = t.visibleRecords(&recs);
-    if (!s) return fail(exitFor(s), s.message());
     std::string out;
-    for (uint32_t r : recs) {
-        if (!(s = t.go(r))) return fail(exitFor(s), s.message());
-        const std::string& img = t.record();
+    rk::Status s = t.walk([&](uint32_t r, std::string_view img) {
         out += std::to_string(r);
         for (const auto* f : fields) {
             out += '\t';
@@ -106,8 +101,10 @@ int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*
             std::cout << out;
             out.clear();
         }
-    }
+        return true;
+    });
     std::cout << out;
+    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 

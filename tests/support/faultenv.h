@@ -47,6 +47,8 @@ private:
         Status size(uint64_t* out) override { return inner_->size(out); }
         Status truncate(uint64_t len) override { return inner_->truncate(len); }
         Status sync() override { return inner_->sync(); }
+        Status stamp(FileStamp* out) override { return inner_->stamp(out); }
+        Status relock(LockMode mode) override { return inner_->relock(mode); }
 
     private:
         std::unique_ptr<File> inner_;
