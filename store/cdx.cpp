@@ -141,29 +141,44 @@ Status IndexFile::settle() {
     }
     const StateMark mark = readMark(header_.data());
     const uint32_t records = table_->recordCount();
+    FileStamp stamp;
+    RK_RETURN_IF_ERROR(table_->stamp(&stamp));
+    // An index whose mark matches the header, the file and the table is trusted as it is.
+    // Anything else that is not a plain interruption is checked against the table: another
+    // program may have changed both without moving the counter (a sound index), or changed
+    // the table alone (a stale one).
     bool verifyNeeded = false;
+    std::string doubt;
     if (mark.present && !mark.sound) {
         reasons.push_back("a change to it was interrupted (the program ended unexpectedly)");
-    } else if (mark.present && mark.counter == compound_.counter && mark.records != records) {
-        reasons.push_back("it was made for " + std::to_string(mark.records) +
-                          " records and the table has " + std::to_string(records));
-    } else if (!mark.present || mark.counter != compound_.counter || mark.pages != pageCount()) {
-        verifyNeeded = reasons.empty();
+    } else if (!mark.present) {
+        verifyNeeded = true;
+    } else if (mark.counter != compound_.counter || mark.pages != pageCount()) {
+        verifyNeeded = true;
+        doubt = "another program changed it";
+    } else if (mark.records != records) {
+        verifyNeeded = true;
+        doubt = "it was made for " + std::to_string(mark.records) + " records and the table has " +
+                std::to_string(records);
+    } else if (mark.table != stamp) {
+        verifyNeeded = true;
+        doubt = "the table was written since it was made";
     }
-    if (verifyNeeded) {
+    if (verifyNeeded && reasons.empty()) {
         std::vector<std::string> problems, notes;
         verify(true, &problems, &notes);
         if (!problems.empty()) {
-            reasons.push_back("it does not match the table or is damaged (" + problems.front() +
+            reasons.push_back((doubt.empty() ? std::string() : doubt + ", and ") +
+                              "it does not match the table or is damaged (" + problems.front() +
                               (problems.size() > 1
                                    ? "; " + std::to_string(problems.size() - 1) + " more problems"
                                    : std::string()) +
                               ")");
-        } else if (!opts_.readOnly) {
+        } else {
             // Proven sound: the next open need not check it again.
             writeMark(header_.data(),
-                      StateMark{true, true, compound_.counter, records, pageCount()});
-            RK_RETURN_IF_ERROR(writeHeaderPage());
+                      StateMark{true, true, compound_.counter, records, pageCount(), stamp});
+            RK_RETURN_IF_ERROR(saveVerdict());
         }
     }
     if (reasons.empty()) return Status::ok();
@@ -176,10 +191,15 @@ Status IndexFile::settle() {
         return Status::ok();
     }
     if (opts_.readOnly || !opts_.exclusive) {
-        notices_.push_back(fileName() + " cannot be trusted (" + why +
-                           "); the table is not open for changes, so its orders are worked out "
-                           "in memory until it is re-indexed");
-        return rebuildInMemory(opts_.rebuildProgress);
+        RK_RETURN_IF_ERROR(rebuildInMemory(opts_.rebuildProgress));
+        if (saveMemoryCopy()) {
+            notices_.push_back(fileName() + " was rebuilt from the table: " + why);
+        } else {
+            notices_.push_back(fileName() + " cannot be trusted (" + why +
+                               "); the table is not open for changes, so its orders are worked "
+                               "out in memory until it is re-indexed");
+        }
+        return Status::ok();
     }
     notices_.push_back(fileName() + " is being rebuilt from the table: " + why);
     Status s = rebuild(opts_.rebuildProgress);
@@ -190,6 +210,63 @@ Status IndexFile::settle() {
     }
     notices_.push_back(fileName() + " was rebuilt");
     return Status::ok();
+}
+
+Status IndexFile::saveVerdict() {
+    if (!opts_.readOnly) return writeHeaderPage();
+    if (!opts_.repair || scratch_) return Status::ok();
+    // Open for reading: the mark is written when nobody else has the file open, for a moment
+    // under an exclusive lock, so that the next open need not check again.
+    File* file = pager_->file();
+    if (!file->relock(LockMode::Exclusive)) {
+        rk::ignore(file->relock(opts_.exclusive ? LockMode::Exclusive : LockMode::Shared),
+                   "the lock is taken back where it can be; reading goes on either way");
+        return Status::ok();
+    }
+    auto writer = env_->open(path_, OpenMode::ReadWrite, LockMode::None);
+    if (writer) {
+        // Only over the header this open read: another program may have changed it meanwhile.
+        uint8_t head[16];
+        size_t got = 0;
+        if ((*writer)->read(0, head, sizeof head, &got) && got == sizeof head &&
+            std::memcmp(head, header_.data(), sizeof head) == 0)
+            rk::ignore((*writer)->write(0, header_.data(), kPageSize),
+                       "the verdict saves the next open a check; without it that open checks");
+    }
+    rk::ignore(file->relock(opts_.exclusive ? LockMode::Exclusive : LockMode::Shared),
+               "the lock is taken back where it can be; reading goes on either way");
+    return Status::ok();
+}
+
+bool IndexFile::saveMemoryCopy() {
+    if (!opts_.repair || !scratch_) return false;
+    // Open for reading, rebuilt in memory: the rebuild replaces the file when nobody else has
+    // it open, so that the next open need not rebuild again. Holding the old file's lock while
+    // the new one is renamed over it keeps every other user of this engine out meanwhile.
+    auto old = env_->open(path_, OpenMode::ReadWrite, LockMode::Exclusive);
+    if (!old) return false;
+    auto copy = pager_->file();
+    uint64_t size = 0;
+    if (!copy->size(&size)) return false;
+    const std::string tmp = path_ + ".tmp";
+    auto out = env_->open(tmp, OpenMode::Create, LockMode::Exclusive);
+    if (!out) return false;
+    std::vector<uint8_t> buf(size_t(1) << 20);
+    Status s;
+    for (uint64_t at = 0; s && at < size; at += buf.size()) {
+        size_t got = 0;
+        s = copy->read(at, buf.data(), buf.size(), &got);
+        if (s) s = (*out)->write(at, buf.data(), got);
+    }
+    if (s) s = (*out)->sync();
+    out->reset();
+    if (s) s = env_->rename(tmp, path_);
+    if (!s) {
+        ignore(env_->remove(tmp), "clean-up of a temporary file; the session keeps its copy");
+        return false;
+    }
+    // The session goes on with its copy, which holds the same pages.
+    return true;
 }
 
 int IndexFile::findTag(std::string_view name) const {
@@ -209,6 +286,13 @@ std::vector<TagSpec> IndexFile::specs() const {
     return out;
 }
 
+StateMark IndexFile::currentMark(bool sound) const {
+    StateMark m{true, sound, compound_.counter, table_->recordCount(), pageCount(), FileStamp()};
+    // Without the table's stamp the next open checks the index: never wrong, only slower.
+    rk::ignore(table_->stamp(&m.table), "a mark without the stamp is checked at the next open");
+    return m;
+}
+
 Status IndexFile::writeHeaderPage() {
     return pager_->writeBytes(0, header_.data(), kPageSize);
 }
@@ -225,8 +309,7 @@ Status IndexFile::beginChange() {
     if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
     if (broken_ || !usable_) return Status::corruption(fileName() + " needs to be re-indexed");
     if (changing_) return Status::ok();
-    writeMark(header_.data(),
-              StateMark{true, false, compound_.counter, table_->recordCount(), pageCount()});
+    writeMark(header_.data(), currentMark(false));
     Status s = writeHeaderPage();
     if (!s) return fail(s);
     changing_ = true;
@@ -316,8 +399,7 @@ Status IndexFile::endChange() {
     compound_.counter += 1;
     put32(header_.data() + kHdrFreeList, compound_.freeList);
     put32be(header_.data() + kHdrCounter, compound_.counter);
-    writeMark(header_.data(),
-              StateMark{true, true, compound_.counter, table_->recordCount(), pageCount()});
+    writeMark(header_.data(), currentMark(true));
     s = writeHeaderPage();
     if (!s) return fail(s);
     changing_ = false;
@@ -425,19 +507,23 @@ Result<std::unique_ptr<IndexFile>> IndexFile::create(const std::string& path, db
         h.options = static_cast<uint8_t>(kTagBaseOptions | (spec.unique ? kOptUnique : 0));
         build.push_back({name, *key, h});
     }
+    // The table's flag first: the index records the table as it is once the flag is set.
+    const bool hadFlag = table->hasStructuralIndex();
+    if (!hadFlag) RK_RETURN_IF_ERROR(table->setStructuralIndexFlag(true));
     const std::string tmp = path + ".tmp";
     auto written = writeIndexFile(tmp, env, table, build, 1, opts.memoryBudget, progress);
-    if (!written) {
-        ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");
-        return written.status();
+    Status s = written.status();
+    if (written) {
+        written->reset();
+        s = env->rename(tmp, path);
     }
-    written->reset();
-    Status s = env->rename(tmp, path);
     if (!s) {
         ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");
+        if (!hadFlag)
+            ignore(table->setStructuralIndexFlag(false),
+                   "without an index the flag makes the next open say it is missing");
         return s;
     }
-    if (!table->hasStructuralIndex()) RK_RETURN_IF_ERROR(table->setStructuralIndexFlag(true));
     return open(path, table, opts, env);
 }
 

@@ -140,6 +140,9 @@ private:
     Status insertKey(Tag& t, const std::string& key, uint32_t recno);
     Status removeKey(Tag& t, const std::string& key, uint32_t recno);
     Status writeHeaderPage();
+    cdx::StateMark currentMark(bool sound) const;
+    Status saveVerdict();
+    bool saveMemoryCopy();
     Status fail(Status s);
     std::string fileName() const;
     uint32_t pageCount() const;

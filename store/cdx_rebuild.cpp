@@ -289,8 +289,9 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
         RK_RETURN_IF_ERROR(pager.writeBytes(headerOffsets[t], hdr.data(), hdr.size()));
     }
     encodeHeader(compoundHeader(dirRoot, freeHead, counter), hdr.data());
-    writeMark(hdr.data(),
-              StateMark{true, true, counter, n, static_cast<uint32_t>(pager.size() / kPageSize)});
+    StateMark mark{true, true, counter, n, static_cast<uint32_t>(pager.size() / kPageSize), {}};
+    RK_RETURN_IF_ERROR(table->stamp(&mark.table));
+    writeMark(hdr.data(), mark);
     RK_RETURN_IF_ERROR(pager.writeBytes(0, hdr.data(), hdr.size()));
     RK_RETURN_IF_ERROR(pager.file()->sync());
     meter.finish();

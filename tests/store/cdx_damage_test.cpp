@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -218,7 +220,7 @@ TEST_F(CdxDamage, AnOpenThatCannotTrustTheFileRebuildsIt) {
     }
 }
 
-TEST_F(CdxDamage, AReadOnlyOpenWorksInMemoryAndLeavesTheFile) {
+TEST_F(CdxDamage, AReadOnlyOpenRebuildsInMemoryAndSavesItWhenNobodyElseReads) {
     std::string file = pristine;
     damages()[0].second(file, layout);
     stripMark(file);
@@ -226,18 +228,33 @@ TEST_F(CdxDamage, AReadOnlyOpenWorksInMemoryAndLeavesTheFile) {
     IndexOptions opts;
     opts.readOnly = true;
     opts.exclusive = false;
-    t.reopen(opts);
+    {
+        // Another program reads the file: it is left as it is.
+        auto reader = Env::standard()->open(t.cdxPath, OpenMode::ReadOnly, LockMode::Shared);
+        ASSERT_TRUE(reader.isOk());
+        t.reopen(opts);
+    }
     EXPECT_TRUE(t.index->usable());
     EXPECT_TRUE(t.index->inMemory());
     ASSERT_EQ(t.index->notices().size(), 1u);
     EXPECT_NE(t.index->notices()[0].find("worked out in memory"), std::string::npos);
     t.expectAllOrders();
-    EXPECT_EQ(test::readAll(t.cdxPath), file); // untouched
+    EXPECT_EQ(test::readAll(t.cdxPath), file);
     // With repair off (a check) it says so and is not used.
     opts.repair = false;
     t.reopen(opts);
     EXPECT_FALSE(t.index->usable());
+    ASSERT_FALSE(t.index->notices().empty());
     EXPECT_NE(t.index->notices()[0].find("cannot be used"), std::string::npos);
+    // Alone, the open saves its rebuild: the next open has nothing to do.
+    opts.repair = true;
+    t.reopen(opts);
+    ASSERT_EQ(t.index->notices().size(), 1u);
+    EXPECT_NE(t.index->notices()[0].find("was rebuilt"), std::string::npos);
+    t.reopen(opts);
+    EXPECT_TRUE(t.index->notices().empty());
+    EXPECT_FALSE(t.index->inMemory());
+    t.expectAllOrders();
 }
 
 TEST_F(CdxDamage, ALostDirectoryIsAnErrorNotACrash) {
@@ -369,6 +386,59 @@ TEST(CdxCrash, AFileWithoutTheMarkIsCheckedOnceAndThenTrusted) {
     t.index.reset();
     EXPECT_TRUE(readMark(at(test::readAll(t.cdxPath), 0)).sound);
     t.reopen();
+    t.expectAllOrders();
+}
+
+// Another engine changes the table and its index in exclusive mode without moving the
+// change counter: our mark then says "made for 100 records" of a table with 101. The index is
+// sound: it is checked, kept, and the verdict saved, also by an open for reading.
+TEST(CdxCrash, AnIndexChangedWithoutItsCounterIsCheckedAndKept) {
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "writable");
+        IndexedTable t;
+        std::mt19937 rng(8);
+        for (int i = 0; i < 100; ++i)
+            t.append(t.randomRow(rng), false);
+        t.createIndex();
+        const std::string before = test::readAll(t.cdxPath);
+        t.append(t.randomRow(rng));
+        t.index.reset();
+        std::string file = test::readAll(t.cdxPath);
+        std::memcpy(file.data() + kHdrCounter, before.data() + kHdrCounter, 4);
+        writeMark(reinterpret_cast<uint8_t*>(file.data()), readMark(at(before, 0)));
+        test::writeAll(t.cdxPath, file);
+        ASSERT_EQ(readMark(at(file, 0)).records, 100u);
+        IndexOptions opts;
+        opts.readOnly = readOnly;
+        opts.exclusive = !readOnly;
+        t.reopen(opts);
+        EXPECT_TRUE(t.index->notices().empty());
+        EXPECT_FALSE(t.index->inMemory());
+        t.expectAllOrders();
+        t.index.reset();
+        EXPECT_EQ(readMark(at(test::readAll(t.cdxPath), 0)).records, 101u);
+    }
+}
+
+// A table changed in place by a program that does not know the index (same size, same
+// count): the table file's stamp in the mark gives it away, and the index is rebuilt.
+TEST(CdxCrash, ATableChangedInPlaceBehindTheIndexIsRebuilt) {
+    IndexedTable t;
+    std::mt19937 rng(9);
+    for (int i = 0; i < 100; ++i)
+        t.append(t.randomRow(rng), false);
+    t.createIndex();
+    t.index.reset();
+    test::Row first = t.rows[0];
+    first.name = "Zzz now last";
+    ASSERT_TRUE(t.table->writeRecord(1, t.image(first)).isOk());
+    t.rows[0] = first;
+    // A later clock tick than the index's (file times are coarser than a test).
+    namespace fs = std::filesystem;
+    fs::last_write_time(t.dbfPath, fs::last_write_time(t.dbfPath) + std::chrono::seconds(2));
+    t.reopen();
+    ASSERT_FALSE(t.index->notices().empty());
+    EXPECT_NE(t.index->notices().front().find("written since"), std::string::npos);
     t.expectAllOrders();
 }
 

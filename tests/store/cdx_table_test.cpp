@@ -319,11 +319,16 @@ TEST_F(Catalogue, AStaleIndexIsRebuiltOrWorkedOutInMemory) {
     }
     const std::string cdx = findFileNoCase(dir.path(), "VIDEO.CDX");
     const std::string before = test::readAll(cdx);
-    // Read-only: the orders are right, the file is left alone.
+    // Read-only while another program reads the index: the orders are right, the file is
+    // left alone.
     store::TableOptions ro;
     ro.readOnly = true;
     ro.exclusive = false;
-    open(ro);
+    {
+        auto reader = Env::standard()->open(cdx, OpenMode::ReadOnly, LockMode::Shared);
+        ASSERT_TRUE(reader.isOk());
+        open(ro);
+    }
     ASSERT_FALSE(t->notices().empty());
     EXPECT_NE(t->notices().front().find("101"), std::string::npos);
     t->setOrder(t->tagArea("TITIT"));
