@@ -229,7 +229,7 @@ Status Tree::settleAfterInsert(std::vector<Frame>& path, NodePtr node, bool atEn
 }
 
 bool Tree::underfull(const Node& n) const {
-    if (n.leaf()) return encodedBytes(n) * 3 < kLeafSpace;
+    if (n.leaf()) return n.leafBytes() * 3 < kLeafSpace;
     return n.count() * 3 < interiorCapacity(keyLength_);
 }
 
@@ -241,7 +241,7 @@ bool Tree::canMerge(const Node& a, const Node& b) const {
     both.fill = fill_;
     both.append(a);
     both.append(b);
-    return encodedBytes(both) <= kLeafSpace;
+    return both.leafBytes() <= kLeafSpace;
 }
 
 Status Tree::unlink(const NodePtr& node) {
