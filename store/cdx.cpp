@@ -59,6 +59,7 @@ Result<std::unique_ptr<IndexFile>> IndexFile::open(const std::string& path, dbf:
 
 Status IndexFile::load(std::unique_ptr<File> file) {
     tags_.clear();
+    pendingOps_ = pendingBytes_ = 0;
     loadProblems_.clear();
     pager_ = std::make_unique<Pager>(std::move(file), opts_.readOnly);
     pager_->setCacheCapacity(opts_.cachePages);
@@ -301,8 +302,59 @@ Status IndexFile::fail(Status s) {
     // The index is broken from here on whatever the size read says: the original error is
     // the one to report.
     rk::ignore(pager_->discard(), "the index is marked broken and the first error reported");
+    dropPending();
     broken_ = true;
     return s;
+}
+
+void IndexFile::defer(Tag& t, const std::string& key, uint32_t recno, bool add) {
+    t.pending.push_back({static_cast<uint32_t>(t.pendingKeys.size()), recno,
+                         static_cast<uint32_t>(t.pending.size()), add});
+    t.pendingKeys.insert(t.pendingKeys.end(), key.begin(), key.end());
+    ++pendingOps_;
+    pendingBytes_ += key.size() + sizeof(Tag::Op);
+}
+
+void IndexFile::dropPending() {
+    for (Tag& t : tags_) {
+        t.pending = {};
+        t.pendingKeys = {};
+    }
+    pendingOps_ = pendingBytes_ = 0;
+}
+
+Status IndexFile::applyPending() {
+    if (pendingOps_ == 0) return Status::ok();
+    for (Tag& t : tags_) {
+        if (t.pending.empty()) continue;
+        const uint16_t k = t.info.keyLength;
+        const uint8_t* keys = t.pendingKeys.data();
+        // In key order, so that neighbouring keys find their pages at hand; the changes of
+        // one entry stay in the order they were made.
+        std::sort(t.pending.begin(), t.pending.end(), [&](const Tag::Op& a, const Tag::Op& b) {
+            int c = compareEntry(keys + a.key, a.recno, keys + b.key, b.recno, k);
+            return c != 0 ? c < 0 : a.seq < b.seq;
+        });
+        size_t done = 0;
+        for (const Tag::Op& op : t.pending) {
+            Status s;
+            if (op.add) {
+                s = t.tree->insert(keys + op.key, op.recno);
+            } else {
+                bool found = false;
+                s = t.tree->remove(keys + op.key, op.recno, &found);
+                if (s && !found)
+                    s = Status::corruption(fileName() + ": tag " + t.info.name +
+                                           " has no entry for record " + std::to_string(op.recno));
+            }
+            if (s && ++done % 256 == 0) s = boundChanges();
+            if (!s) return fail(s);
+        }
+        t.pending = {};
+        t.pendingKeys = {};
+    }
+    pendingOps_ = pendingBytes_ = 0;
+    return boundChanges();
 }
 
 Status IndexFile::beginChange() {
@@ -361,10 +413,22 @@ Status IndexFile::recordAdded(std::string_view image, uint32_t recno) {
     std::string key;
     for (Tag& t : tags_) {
         if (!t.key.make(image, recno, &key)) continue;
+        if (defer_ && !t.info.unique) {
+            defer(t, key, recno, true);
+            continue;
+        }
         Status s = insertKey(t, key, recno);
         if (!s) return fail(s);
     }
-    return Status::ok();
+    if (pendingBytes_ > kMaxPendingBytes) return applyPending();
+    return boundChanges();
+}
+
+Status IndexFile::boundChanges() {
+    // A long change (a batch) writes its pages when they grow many; the file stays marked.
+    if (pager_->dirtyPages() < kMaxDirtyPages) return Status::ok();
+    Status s = pager_->flush();
+    return s ? s : fail(s);
 }
 
 Status IndexFile::recordChanged(std::string_view before, std::string_view after, uint32_t recno) {
@@ -374,16 +438,23 @@ Status IndexFile::recordChanged(std::string_view before, std::string_view after,
         bool wasIn = t.key.make(before, recno, &oldKey);
         bool isIn = t.key.make(after, recno, &newKey);
         if (wasIn == isIn && (!wasIn || oldKey == newKey)) continue;
+        if (defer_ && !t.info.unique) {
+            if (wasIn) defer(t, oldKey, recno, false);
+            if (isIn) defer(t, newKey, recno, true);
+            continue;
+        }
         Status s;
         if (wasIn) s = removeKey(t, oldKey, recno);
         if (s && isIn) s = insertKey(t, newKey, recno);
         if (!s) return fail(s);
     }
-    return Status::ok();
+    if (pendingBytes_ > kMaxPendingBytes) return applyPending();
+    return boundChanges();
 }
 
 Status IndexFile::endChange() {
     if (!changing_) return Status::ok();
+    RK_RETURN_IF_ERROR(applyPending());
     Status s = pager_->flush();
     if (!s) return fail(s);
     for (Tag& t : tags_) {
@@ -404,6 +475,11 @@ Status IndexFile::endChange() {
     if (!s) return fail(s);
     changing_ = false;
     return Status::ok();
+}
+
+Status IndexFile::sync() {
+    if (opts_.readOnly || scratch_) return Status::ok();
+    return pager_->file()->sync();
 }
 
 namespace {
@@ -528,11 +604,13 @@ Result<std::unique_ptr<IndexFile>> IndexFile::create(const std::string& path, db
 }
 
 std::unique_ptr<Cursor> IndexFile::cursor(int i) {
+    // The caller applies pending upkeep before it moves the cursor (see applyPending).
     Tag& t = tags_[static_cast<size_t>(i)];
     return std::make_unique<Cursor>(t.tree.get(), t.info.descending);
 }
 
 Status IndexFile::walk(int i, const std::function<bool(uint32_t recno)>& fn) {
+    RK_RETURN_IF_ERROR(applyPending());
     Tag& t = tags_[static_cast<size_t>(i)];
     return walkTag(t.tree.get(), t.info.descending,
                    [&](uint32_t recno, const uint8_t*) { return fn(recno); });

@@ -101,6 +101,15 @@ public:
     }
     bool broken() const { return broken_; }
     bool changing() const { return changing_; }
+    // Deferred upkeep (a batch): while on, the keys of recordAdded and recordChanged wait in
+    // a list per tag and reach the trees sorted, which visits each page once for many keys,
+    // when applyPending() is called: before the trees are read, at endChange, or when the
+    // lists grow large. Unique tags are kept at once.
+    void deferUpkeep(bool on) { defer_ = on; }
+    bool hasPending() const { return pendingOps_ > 0; }
+    Status applyPending();
+    // Flushes the file to stable storage.
+    Status sync();
 
     // Rebuilds every tag from the table (re-index, after a pack); machine collation.
     Status rebuild(const IndexProgress& progress = {});
@@ -131,7 +140,16 @@ private:
         cdx::TagKey key;
         std::unique_ptr<cdx::Tree> tree;
         uint32_t storedRoot = 0;
+        // Deferred upkeep: key bytes, and per change where its key starts.
+        struct Op {
+            uint32_t key, recno, seq;
+            bool add;
+        };
+        std::vector<uint8_t> pendingKeys;
+        std::vector<Op> pending;
     };
+    void defer(Tag& t, const std::string& key, uint32_t recno, bool add);
+    void dropPending();
 
     IndexFile(std::string path, dbf::DbfFile* table, IndexOptions opts, Env* env);
     Status load(std::unique_ptr<File> file);
@@ -139,6 +157,8 @@ private:
     Status settle();
     Status insertKey(Tag& t, const std::string& key, uint32_t recno);
     Status removeKey(Tag& t, const std::string& key, uint32_t recno);
+    Status boundChanges();
+    static constexpr size_t kMaxDirtyPages = 8192; // 4 MB of pages, about 16 MB decoded
     Status writeHeaderPage();
     cdx::StateMark currentMark(bool sound) const;
     Status saveVerdict();
@@ -161,6 +181,9 @@ private:
     bool usable_ = true;
     bool changing_ = false;
     bool broken_ = false;
+    bool defer_ = false;
+    size_t pendingOps_ = 0, pendingBytes_ = 0;
+    static constexpr size_t kMaxPendingBytes = size_t(32) << 20;
 };
 
 // The index part of a table check: opens the table's structural index (when its flag says

@@ -67,6 +67,13 @@ Status Table::open() {
 }
 
 void Table::close() {
+    if (batchDepth_ > 0 && dbf_) {
+        batchDepth_ = 0;
+        rk::ignore(finishWrites(), "closing cannot report; an index left marked is rebuilt at "
+                                   "the next open");
+    }
+    batchDepth_ = 0;
+    countPending_ = false;
     cursor_.reset();
     cursorTag_ = -1;
     cursorRecno_ = 0;
@@ -301,14 +308,15 @@ Status Table::putRecord(std::string_view image) {
     }
     Status s = dbf_->writeRecord(recno_, image);
     if (!s) {
-        if (index_) index_->abandonChange();
+        writeFailed();
         return s;
     }
+    unsynced_ = true;
     current_.assign(image);
     loaded_ = true;
     updateCaches(recno_, image);
     if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno_, before, image, false));
-    return Status::ok();
+    return batchDepth_ ? Status::ok() : finishWrites();
 }
 
 Result<uint32_t> Table::appendBlank() {
@@ -319,11 +327,14 @@ Result<uint32_t> Table::appendBlank() {
 Result<uint32_t> Table::appendRecord(std::string_view image) {
     if (!dbf_) return Status::invalid("the table is not open");
     if (index_) RK_RETURN_IF_ERROR(indexBegin());
-    auto r = dbf_->appendRecord(image);
+    // In a batch the header's count is written once, at the end.
+    auto r = dbf_->appendRecord(image, batchDepth_ == 0);
     if (!r) {
-        if (index_) index_->abandonChange();
+        writeFailed();
         return r;
     }
+    countPending_ = batchDepth_ > 0;
+    unsynced_ = true;
     uint32_t recno = *r;
     if (deletedKnown_) {
         deletedBits_.resize(size_t(recno) + 1, false);
@@ -337,7 +348,53 @@ Result<uint32_t> Table::appendRecord(std::string_view image) {
     current_.assign(image);
     loaded_ = true;
     if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno, {}, image, true));
+    if (!batchDepth_) RK_RETURN_IF_ERROR(finishWrites());
     return recno;
+}
+
+Status Table::beginBatch() {
+    if (!dbf_) return Status::invalid("the table is not open");
+    // The index sorts the batch's keys before they reach its pages.
+    if (batchDepth_++ == 0 && index_) index_->deferUpkeep(true);
+    return Status::ok();
+}
+
+Status Table::endBatch() {
+    if (batchDepth_ == 0) return Status::invalid("no batch to end");
+    if (--batchDepth_ > 0 || !dbf_) return Status::ok();
+    return finishWrites();
+}
+
+// The end of a write outside a batch, or of a batch: the header's count, the index marked
+// sound, then both on stable storage.
+Status Table::finishWrites() {
+    if (index_ && batchDepth_ == 0) index_->deferUpkeep(false);
+    Status s;
+    if (countPending_) {
+        s = dbf_->writeCount();
+        if (s) countPending_ = false;
+    }
+    if (index_ && index_->changing()) {
+        Status i = index_->endChange();
+        // The records are written: an index that could not follow is rebuilt from them.
+        if (!i) i = repairIndex(i);
+        if (s) s = i;
+    }
+    if (s && opts_.sync && unsynced_) {
+        s = dbf_->sync();
+        if (s && index_) s = index_->sync();
+        if (s) unsynced_ = false;
+    }
+    return s;
+}
+
+// A table write failed after the index was marked. Outside a batch the change ends at once:
+// nothing of it reached the index, which is marked sound again (the next change rebuilds it
+// if even that fails). In a batch the index holds the records before this one; the end of the
+// batch finishes it.
+void Table::writeFailed() {
+    if (!index_ || batchDepth_ > 0 || !index_->changing()) return;
+    if (!index_->endChange()) index_->abandonChange();
 }
 
 Status Table::setDeletedFlag(bool deleted) {
