@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 namespace rk::store {
 
@@ -59,7 +60,7 @@ Result<std::unique_ptr<IndexFile>> IndexFile::open(const std::string& path, dbf:
 
 Status IndexFile::load(std::unique_ptr<File> file) {
     tags_.clear();
-    pendingOps_ = pendingBytes_ = 0;
+    pendingOps_ = pendingBytes_ = unresolved_ = 0;
     loadProblems_.clear();
     pager_ = std::make_unique<Pager>(std::move(file), opts_.readOnly);
     pager_->setCacheCapacity(opts_.cachePages);
@@ -122,6 +123,26 @@ Status IndexFile::load(std::unique_ptr<File> file) {
     }
     std::sort(tags_.begin(), tags_.end(),
               [](const Tag& a, const Tag& b) { return a.headerOffset < b.headerOffset; });
+    // A unique tag's companion: the same key and FOR expressions (case and blanks aside) and
+    // key length, not unique.
+    auto plain = [](const std::string& e) {
+        std::string out;
+        for (char c : e)
+            if (c != ' ') out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return out;
+    };
+    for (Tag& t : tags_) {
+        if (!t.info.unique) continue;
+        for (size_t i = 0; i < tags_.size(); ++i) {
+            const Tag& c = tags_[i];
+            if (!c.info.unique && c.info.keyLength == t.info.keyLength &&
+                plain(c.info.keyExpr) == plain(t.info.keyExpr) &&
+                plain(c.info.forExpr) == plain(t.info.forExpr)) {
+                t.companion = static_cast<int>(i);
+                break;
+            }
+        }
+    }
     return Status::ok();
 }
 
@@ -319,12 +340,13 @@ void IndexFile::dropPending() {
     for (Tag& t : tags_) {
         t.pending = {};
         t.pendingKeys = {};
+        t.unresolved.clear();
     }
-    pendingOps_ = pendingBytes_ = 0;
+    pendingOps_ = pendingBytes_ = unresolved_ = 0;
 }
 
 Status IndexFile::applyPending() {
-    if (pendingOps_ == 0) return Status::ok();
+    if (pendingOps_ == 0 && unresolved_ == 0) return Status::ok();
     for (Tag& t : tags_) {
         if (t.pending.empty()) continue;
         const uint16_t k = t.info.keyLength;
@@ -354,6 +376,8 @@ Status IndexFile::applyPending() {
         t.pendingKeys = {};
     }
     pendingOps_ = pendingBytes_ = 0;
+    Status s = resolveUnique();
+    if (!s) return fail(s);
     return boundChanges();
 }
 
@@ -390,21 +414,71 @@ Status IndexFile::removeKey(Tag& t, const std::string& key, uint32_t recno) {
         return Status::corruption(fileName() + ": tag " + t.info.name +
                                   " has no entry for record " + std::to_string(recno));
     if (!t.info.unique || !found) return Status::ok();
-    // The next record with the same key (the table already holds the change) takes its place.
-    const uint32_t n = table_->recordCount();
-    const uint16_t len = table_->recordLength();
-    const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
-    std::vector<char> buf(size_t(per) * len);
-    std::string other;
-    for (uint32_t r = 1; r <= n; r += per) {
-        uint32_t count = std::min(per, n - r + 1);
-        RK_RETURN_IF_ERROR(table_->readRecords(r, count, buf.data()));
-        for (uint32_t i = 0; i < count; ++i) {
-            std::string_view image(buf.data() + size_t(i) * len, len);
-            if (r + i != recno && t.key.make(image, r + i, &other) && other == key)
-                return t.tree->insert(k, r + i);
+    // The next record with the key takes its place once the change (or the batch) is
+    // complete: see resolveUnique.
+    if (t.unresolved.insert(key).second) ++unresolved_;
+    return Status::ok();
+}
+
+Status IndexFile::setHolder(Tag& t, const std::string& key, uint32_t recno) {
+    const uint8_t* k = reinterpret_cast<const uint8_t*>(key.data());
+    Cursor c(t.tree.get(), false);
+    RK_RETURN_IF_ERROR(c.seekPrefix(k, key.size()));
+    if (c.valid() && c.key() == key) {
+        if (c.recno() == recno) return Status::ok();
+        bool found = false;
+        RK_RETURN_IF_ERROR(t.tree->remove(k, c.recno(), &found));
+    }
+    return recno ? t.tree->insert(k, recno) : Status::ok();
+}
+
+Status IndexFile::resolveUnique() {
+    if (unresolved_ == 0) return Status::ok();
+    // Each key goes to the first record that has it: read from the companion tag (its entries
+    // of a key come in record order), or else from one pass over the table for every key of
+    // every such tag at once.
+    std::vector<Tag*> scan;
+    for (Tag& t : tags_) {
+        if (t.unresolved.empty()) continue;
+        if (t.companion < 0) {
+            scan.push_back(&t);
+            continue;
+        }
+        Tag& c = tags_[static_cast<size_t>(t.companion)];
+        for (const std::string& key : t.unresolved) {
+            Cursor cur(c.tree.get(), false);
+            RK_RETURN_IF_ERROR(
+                cur.seekPrefix(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
+            RK_RETURN_IF_ERROR(
+                setHolder(t, key, cur.valid() && cur.key() == key ? cur.recno() : 0));
         }
     }
+    if (!scan.empty()) {
+        std::vector<std::map<std::string, uint32_t>> first(scan.size());
+        const uint32_t n = table_->recordCount();
+        const uint16_t len = table_->recordLength();
+        const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
+        std::vector<char> buf(size_t(per) * len);
+        std::string key;
+        for (uint32_t r = 1; r <= n; r += per) {
+            uint32_t count = std::min(per, n - r + 1);
+            RK_RETURN_IF_ERROR(table_->readRecords(r, count, buf.data()));
+            for (uint32_t i = 0; i < count; ++i) {
+                std::string_view image(buf.data() + size_t(i) * len, len);
+                for (size_t j = 0; j < scan.size(); ++j)
+                    if (scan[j]->key.make(image, r + i, &key) && scan[j]->unresolved.count(key))
+                        first[j].emplace(key, r + i); // the first one found stays
+            }
+        }
+        for (size_t j = 0; j < scan.size(); ++j)
+            for (const std::string& k : scan[j]->unresolved) {
+                auto it = first[j].find(k);
+                RK_RETURN_IF_ERROR(setHolder(*scan[j], k, it == first[j].end() ? 0 : it->second));
+            }
+    }
+    for (Tag& t : tags_)
+        t.unresolved.clear();
+    unresolved_ = 0;
     return Status::ok();
 }
 

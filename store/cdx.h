@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,7 +107,7 @@ public:
     // when applyPending() is called: before the trees are read, at endChange, or when the
     // lists grow large. Unique tags are kept at once.
     void deferUpkeep(bool on) { defer_ = on; }
-    bool hasPending() const { return pendingOps_ > 0; }
+    bool hasPending() const { return pendingOps_ > 0 || unresolved_ > 0; }
     Status applyPending();
     // Flushes the file to stable storage.
     Status sync();
@@ -147,7 +148,14 @@ private:
         };
         std::vector<uint8_t> pendingKeys;
         std::vector<Op> pending;
+        // Unique tags: keys whose record left them, to be given to the next record with the
+        // key; and a tag with the same key and FOR expressions that is not unique (-1: none),
+        // which holds every record of a key in record order.
+        std::set<std::string> unresolved;
+        int companion = -1;
     };
+    Status resolveUnique();
+    Status setHolder(Tag& t, const std::string& key, uint32_t recno);
     void defer(Tag& t, const std::string& key, uint32_t recno, bool add);
     void dropPending();
 
@@ -182,7 +190,7 @@ private:
     bool changing_ = false;
     bool broken_ = false;
     bool defer_ = false;
-    size_t pendingOps_ = 0, pendingBytes_ = 0;
+    size_t pendingOps_ = 0, pendingBytes_ = 0, unresolved_ = 0;
     static constexpr size_t kMaxPendingBytes = size_t(32) << 20;
 };
 

@@ -256,6 +256,48 @@ TEST(CdxFile, ChangesToFoxProsFileKeepItReadableByTheChecker) {
     }
 }
 
+// Changes gathered under one mark, with the upkeep deferred (a batch) or not: every tag is
+// right after each group, and a unique tag gives each key to the first record that has it,
+// found through a tag of the same key when there is one, else from the table.
+TEST(CdxFile, GroupsOfChangesKeepEveryTagAndTheFirstRecordOfAUniqueKey) {
+    for (bool companion : {false, true}) {
+        SCOPED_TRACE(companion ? "with a tag of the same key" : "alone");
+        IndexedTable t;
+        std::vector<TagSpec> tags = kTags;
+        if (companion) tags.push_back({"CITY", "city", "", false, false});
+        auto idx = IndexFile::create(t.cdxPath, t.table.get(), tags);
+        ASSERT_TRUE(idx.isOk());
+        t.index = std::move(*idx);
+        std::mt19937 rng(11);
+        for (int group = 0; group < 24; ++group) {
+            t.index->deferUpkeep(group % 3 != 0);
+            ASSERT_TRUE(t.index->beginChange().isOk());
+            for (int i = 0; i < 40; ++i) {
+                if (t.rows.size() < 20 || rng() % 3 == 0) {
+                    Row r = t.randomRow(rng);
+                    std::string img = t.image(r);
+                    auto n = t.table->appendRecord(img);
+                    ASSERT_TRUE(n.isOk());
+                    ASSERT_TRUE(t.index->recordAdded(img, *n).isOk());
+                    t.rows.push_back(r);
+                    continue;
+                }
+                uint32_t recno = 1 + rng() % t.rows.size();
+                Row r = t.rows[recno - 1];
+                (rng() % 2 ? r.city : r.name) = t.randomRow(rng).city;
+                std::string before, after = t.image(r);
+                ASSERT_TRUE(t.table->readRecord(recno, &before).isOk());
+                ASSERT_TRUE(t.table->writeRecord(recno, after).isOk());
+                ASSERT_TRUE(t.index->recordChanged(before, after, recno).isOk());
+                t.rows[recno - 1] = r;
+            }
+            ASSERT_TRUE(t.index->endChange().isOk());
+            t.expectAllOrders();
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+}
+
 TEST(CdxFile, ABuildInSeveralPassesGivesTheSameTags) {
     IndexedTable t;
     std::mt19937 rng(8);
