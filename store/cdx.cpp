@@ -558,6 +558,20 @@ Status IndexFile::sync() {
 
 namespace {
 
+template <class Tags> std::vector<TagInfo> infosOf(const Tags& tags) {
+    std::vector<TagInfo> out;
+    for (const auto& t : tags)
+        out.push_back(t.info);
+    return out;
+}
+
+template <class Tags> std::vector<Header> headersOf(const Tags& tags) {
+    std::vector<Header> out;
+    for (const auto& t : tags)
+        out.push_back(t.header);
+    return out;
+}
+
 Result<std::vector<BuildTag>> buildTags(const std::vector<TagInfo>& infos,
                                         const std::vector<Header>& headers, dbf::DbfFile* table) {
     std::vector<BuildTag> build;
@@ -600,23 +614,38 @@ Status IndexFile::rebuildInMemory(const IndexProgress& progress) {
 Status IndexFile::rebuild(const IndexProgress& progress) {
     if (scratch_) return rebuildInMemory(progress);
     if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
-    std::vector<TagInfo> infos;
-    std::vector<Header> headers;
-    for (const Tag& t : tags_) {
-        infos.push_back(t.info);
-        headers.push_back(t.header);
-    }
-    auto builds = buildTags(infos, headers, table_);
+    auto builds = buildTags(infosOf(tags_), headersOf(tags_), table_);
     if (!builds) return builds.status();
-    std::vector<BuildTag>& build = *builds;
     const std::string tmp = path_ + ".tmp";
-    auto written = writeIndexFile(tmp, env_, table_, build, compound_.counter + 1,
+    auto written = writeIndexFile(tmp, env_, table_, *builds, compound_.counter + 1,
                                   opts_.memoryBudget, progress);
     if (!written) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return written.status();
     }
-    written->reset(); // closes it; the table's own lock keeps others out meanwhile
+    return install(std::move(*written), tmp);
+}
+
+Result<std::unique_ptr<IndexBuilder>> IndexFile::startRebuild(uint32_t expectedRecords,
+                                                              const IndexProgress& progress) {
+    if (scratch_ || opts_.readOnly)
+        return Status::invalid(fileName() + " cannot be rebuilt in place");
+    auto builds = buildTags(infosOf(tags_), headersOf(tags_), table_);
+    if (!builds) return builds.status();
+    return IndexBuilder::start(path_ + ".tmp", env_, *builds, opts_.memoryBudget, progress,
+                               expectedRecords);
+}
+
+Status IndexFile::finishRebuild(std::unique_ptr<IndexBuilder> builder) {
+    auto written = builder->finish(table_, compound_.counter + 1);
+    if (!written) return written.status(); // the builder removes its file
+    builder.reset();
+    return install(std::move(*written), path_ + ".tmp");
+}
+
+// A complete new file written at `tmp` replaces the index, which then reads it.
+Status IndexFile::install(std::unique_ptr<File> written, const std::string& tmp) {
+    written.reset(); // closes it; the table's own lock keeps others out meanwhile
     Status s = env_->rename(tmp, path_);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");

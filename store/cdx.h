@@ -30,6 +30,7 @@
 namespace rk::store {
 
 using IndexProgress = std::function<void(int percent)>;
+class IndexBuilder;
 
 // A tag of an open index file.
 struct TagInfo {
@@ -49,7 +50,8 @@ struct IndexOptions {
     // file stays as it is). Off: such an index opens unusable, with notices (for checks).
     bool repair = true;
     IndexProgress rebuildProgress;
-    size_t memoryBudget = size_t(384) << 20; // keys held at once while rebuilding
+    // Keys held in memory while rebuilding; beyond it they go to a temporary file in sorted runs.
+    size_t memoryBudget = size_t(64) << 20;
     size_t cachePages = 16384;
 };
 
@@ -114,6 +116,12 @@ public:
 
     // Rebuilds every tag from the table (re-index, after a pack); machine collation.
     Status rebuild(const IndexProgress& progress = {});
+    // A rebuild fed by the caller (a pack, with the records it keeps as it copies them):
+    // startRebuild gives the builder; finishRebuild, once the table holds exactly the records
+    // added, puts the new file in place.
+    Result<std::unique_ptr<IndexBuilder>> startRebuild(uint32_t expectedRecords,
+                                                       const IndexProgress& progress);
+    Status finishRebuild(std::unique_ptr<IndexBuilder> builder);
     // After damage met in use: rebuilds in place when the open allows it, else in memory.
     Status repair(const IndexProgress& progress = {});
 
@@ -162,6 +170,7 @@ private:
     IndexFile(std::string path, dbf::DbfFile* table, IndexOptions opts, Env* env);
     Status load(std::unique_ptr<File> file);
     Status rebuildInMemory(const IndexProgress& progress);
+    Status install(std::unique_ptr<File> written, const std::string& tmp);
     Status settle();
     Status insertKey(Tag& t, const std::string& key, uint32_t recno);
     Status removeKey(Tag& t, const std::string& key, uint32_t recno);
@@ -212,5 +221,26 @@ struct BuildTag {
 Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,
                                              const std::vector<BuildTag>& tags, uint32_t counter,
                                              size_t memoryBudget, const IndexProgress& progress);
+
+// A whole index file built from records handed over in record order (writeIndexFile hands it
+// the table's records; a pack the records it keeps, as it copies them). Keys beyond the memory
+// budget wait in sorted runs in a temporary file beside it. A builder dropped unfinished
+// removes what it wrote.
+class IndexBuilder {
+public:
+    static Result<std::unique_ptr<IndexBuilder>>
+    start(const std::string& path, Env* env, const std::vector<BuildTag>& tags, size_t memoryBudget,
+          const IndexProgress& progress, uint32_t expectedRecords);
+    ~IndexBuilder();
+    Status add(uint32_t recno, std::string_view image);
+    // Writes the trees and the headers, marked as made for `table` as it is now (which must
+    // hold the records added); returns the file, open and locked.
+    Result<std::unique_ptr<File>> finish(dbf::DbfFile* table, uint32_t counter);
+
+private:
+    IndexBuilder();
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace rk::store

@@ -572,37 +572,48 @@ Status Table::pack(const Progress& progress) {
     RK_RETURN_IF_ERROR(dbf::DbfFile::create(tmp, dbf_->fields(), co, env_));
     auto out = dbf::DbfFile::open(tmp, dbf::OpenOptions{}, env_);
     if (!out) return out.status();
-    std::string batch;
-    uint32_t batchCount = 0, done = 0, n = recCount();
+    const uint32_t n = recCount();
     int lastPercent = -1;
-    // With an index the copy is the first half of the work, rebuilding the tags the second.
-    const int scale = index_ ? 2 : 1;
+    auto report = [&](int percent) {
+        if (progress && percent != lastPercent) progress(lastPercent = percent);
+    };
+    // With an index, the keys of the records kept are gathered as they are copied, and the
+    // new index is written from them once the copy is in place: the table is read once.
+    std::unique_ptr<IndexBuilder> builder;
+    if (index_ && !index_->inMemory()) {
+        auto b = index_->startRebuild(n, report);
+        if (!b) {
+            out->reset();
+            ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
+            return b.status();
+        }
+        builder = std::move(*b);
+    }
+    std::string batch;
+    uint32_t batchCount = 0, done = 0, kept = 0;
     Status written;
     Status s = scan([&](uint32_t, std::string_view img) {
+        ++done;
+        if (!written) return;
         if (img[0] != dbf::kDeletedFlag) {
             batch.append(img);
             ++batchCount;
+            ++kept;
+            if (builder) written = builder->add(kept, img);
         }
-        ++done;
         if (batch.size() >= kScanBytes && written) {
             written = (*out)->appendRecords(batch.data(), batchCount);
             batch.clear();
             batchCount = 0;
         }
-        int percent = (n ? int(uint64_t(done) * 100 / n) : 100) / scale;
-        if (progress && percent != lastPercent) progress(lastPercent = percent);
+        // Without an index the copy is the whole work (the builder reports its own progress).
+        if (!builder) report(index_ ? int(uint64_t(done) * 50 / n) : int(uint64_t(done) * 100 / n));
     });
     if (s) s = written;
     if (s && batchCount) s = (*out)->appendRecords(batch.data(), batchCount);
-    uint32_t expected = 0;
-    if (s) {
-        // Verify the copy before it replaces the table.
-        RK_RETURN_IF_ERROR(ensureDeletedBits());
-        for (uint32_t r = 1; r <= n; ++r)
-            expected += deletedBits_[r] ? 0 : 1;
-        if ((*out)->recordCount() != expected)
-            s = Status::ioError("the packed copy of " + path_ + " is incomplete");
-    }
+    // Verify the copy before it replaces the table.
+    if (s && (*out)->recordCount() != kept)
+        s = Status::ioError("the packed copy of " + path_ + " is incomplete");
     if (s) s = (*out)->sync();
     // The index no longer matches once the new file is in place: it is marked first, so that
     // an interruption before its rebuild is found at the next open.
@@ -610,21 +621,20 @@ Status Table::pack(const Progress& progress) {
     if (s) s = (*out)->renameTo(path_);
     if (!s) {
         out->reset();
+        builder.reset(); // removes its files
         ignore(env_->remove(tmp), "clean-up of the unfinished copy; the pack error is reported");
         return s;
     }
     dbf_ = std::move(*out);
     cacheFirst_ = cacheCount_ = 0;
-    deletedBits_.assign(size_t(expected) + 1, false);
+    deletedBits_.assign(size_t(kept) + 1, false);
     deletedKnown_ = true;
     if (index_) {
         cursor_.reset();
         cursorRecno_ = 0;
         index_->setTable(dbf_.get());
-        Status r = index_->rebuild([&](int p) {
-            int percent = 50 + p / 2;
-            if (progress && percent != lastPercent) progress(lastPercent = percent);
-        });
+        Status r = builder ? index_->finishRebuild(std::move(builder))
+                           : index_->rebuild([&](int p) { report(50 + p / 2); });
         if (!r)
             return Status::ioError("the table was packed but its index could not be rebuilt: " +
                                    r.message());
@@ -635,7 +645,7 @@ Status Table::pack(const Progress& progress) {
     } else {
         query_.reset();
     }
-    if (progress && lastPercent != 100) progress(100);
+    report(100);
     return goTop();
 }
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -298,15 +300,23 @@ TEST(CdxFile, GroupsOfChangesKeepEveryTagAndTheFirstRecordOfAUniqueKey) {
     }
 }
 
-TEST(CdxFile, ABuildInSeveralPassesGivesTheSameTags) {
-    IndexedTable t;
-    std::mt19937 rng(8);
-    for (int i = 0; i < 700; ++i)
-        t.append(t.randomRow(rng), false);
-    IndexOptions small;
-    small.memoryBudget = 1; // one tag per pass over the table
-    auto idx = IndexFile::create(t.cdxPath, t.table.get(), kTags, small);
-    ASSERT_TRUE(idx.isOk()) << idx.status().message();
-    t.index = std::move(*idx);
-    t.expectAllOrders();
+// Keys beyond the memory budget wait in sorted runs in a temporary file, merged into the
+// trees: the same tags, and no file left behind.
+TEST(CdxFile, ABuildBeyondItsMemoryGivesTheSameTags) {
+    for (size_t budget : {size_t(1), size_t(20000)}) {
+        IndexedTable t;
+        std::mt19937 rng(8);
+        for (int i = 0; i < 700; ++i)
+            t.append(t.randomRow(rng), false);
+        IndexOptions small;
+        small.memoryBudget = budget;
+        auto idx = IndexFile::create(t.cdxPath, t.table.get(), kTags, small);
+        ASSERT_TRUE(idx.isOk()) << idx.status().message();
+        t.index = std::move(*idx);
+        t.expectAllOrders();
+        size_t files = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(t.dir.path()))
+            ++files;
+        EXPECT_EQ(files, 2u); // the table and its index
+    }
 }
