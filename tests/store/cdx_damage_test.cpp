@@ -4,6 +4,7 @@
 #include "cdx_header.h"
 #include "cdx_node.h"
 #include "cdx_table_util.h"
+#include "table.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -254,6 +255,40 @@ TEST_F(CdxDamage, AReadOnlyOpenRebuildsInMemoryAndSavesItWhenNobodyElseReads) {
     t.reopen(opts);
     EXPECT_TRUE(t.index->notices().empty());
     EXPECT_FALSE(t.index->inMemory());
+    t.expectAllOrders();
+}
+
+// An interior page with wrong sibling links in a file marked sound: the open trusts it, but
+// the first write whose path passes the page is refused before it changes a page, and the
+// table rebuilds the index with a notice; the check then finds it sound.
+TEST_F(CdxDamage, AWriteNeverBuildsOnADamagedTree) {
+    std::string file = pristine;
+    Node n = nodeAt(file, layout.levels[1][1], 12);
+    n.left = kNone;
+    putNode(file, n);
+    test::writeAll(t.cdxPath, file);
+    t.index.reset();
+    t.table.reset();
+    {
+        store::Table table(t.dbfPath);
+        ASSERT_TRUE(table.open().isOk());
+        ASSERT_TRUE(table.notices().empty());
+        const dbf::FieldDef& name = *table.field("NAME");
+        for (uint32_t r = 1; r <= table.recCount() && table.notices().empty(); ++r) {
+            ASSERT_TRUE(table.go(r).isOk());
+            std::string img = table.record();
+            t.rows[r - 1].name = "renamed " + std::to_string(r);
+            dbf::setString(img, name, t.rows[r - 1].name);
+            ASSERT_TRUE(table.putRecord(img).isOk());
+        }
+        ASSERT_FALSE(table.notices().empty());
+        EXPECT_NE(table.notices().back().find("damaged"), std::string::npos);
+    }
+    t.openTable();
+    auto idx = IndexFile::open(t.cdxPath, t.table.get());
+    ASSERT_TRUE(idx.isOk());
+    t.index = std::move(*idx);
+    EXPECT_TRUE(t.index->notices().empty());
     t.expectAllOrders();
 }
 
