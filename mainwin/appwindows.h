@@ -8,13 +8,35 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TImportExport;
+class TMasterForm;
+class TModCats;
 class TNavForm;
+class TNewGrid;
+class TPrefForm;
+class TfrmLabels;
+class TfrmPlayer;
+namespace rk::print {
+class TColPrtForm;
+class TPrintDiag;
+class TReportForm;
+} // namespace rk::print
 
 struct AppWindows {
     QPointer<TForm1> form1;
+    QPointer<TModCats> modCats;
+    QPointer<TPrefForm> prefForm;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
+    QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
+    QPointer<TfrmLabels> frmLabels;
+    QPointer<TfrmPlayer> player;
+    QPointer<TMasterForm> masterForm;
+    QPointer<TImportExport> importExport;
+    QPointer<rk::print::TColPrtForm> colPrtForm;
+    QPointer<rk::print::TReportForm> reportForm;
+    QPointer<rk::print::TPrintDiag> printDiag;
 };
 
 AppWindows& appWindows();

@@ -11,6 +11,13 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   exchange.cpp         the import/export window
+//   clips.cpp            the title's clip: the AV page's clip group and the player
+//   labelcommands.cpp    the label printer
+//   netcommands.cpp      the internet search and the web site command
+//   listcommands.cpp     the list editor and the master editor
+//   prefcommands.cpp     the preferences and what their Save changes
+//   printcommands.cpp    the print request dialog and the report builder
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -27,6 +34,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 
 class QAbstractItemView;
@@ -35,6 +43,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLocalServer;
 class QLockFile;
 class QMenu;
 class QProgressBar;
@@ -52,6 +61,12 @@ class PictureTabWidget;
 class SpinButton;
 class SpinEdit;
 } // namespace rk
+
+namespace rk::prefs {
+struct Appearance;
+}
+
+struct ListsHost;
 
 namespace rk::fw {
 class DBCheckBox;
@@ -98,6 +113,9 @@ public:
     // The navigator window was closed by its own close box: the View menu follows.
     void navigatorClosed();
 
+    // The names the window shows for the four user fields (settings section "Custom").
+    std::array<QString, 4> userFieldCaptions() const;
+
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
     int categoryListHeight() const;
@@ -106,7 +124,15 @@ public:
     void setHintsShown(bool on);
     // The splash window that Timer1Timer closes.
     void setSplash(QWidget* splash) { splash_ = splash; }
+    // Shows the window in front of the others (another start on the same data folder asked).
+    void bringToFront();
+    // The local socket a start on `dataFolder` asks the program that holds it through.
+    static QString instanceServerName(const QString& dataFolder);
 
+signals:
+    void broughtToFront();
+
+public:
     // --- Life cycle (startup.cpp)
     void FormCreate();
     void FormShow();
@@ -119,7 +145,6 @@ public:
     void Contents1Click();
     void Tutorial1Click();
     void AboutClick();
-    void WebsiteClick();
     void TipoftheDay1Click();
     void Edit1Click();
 
@@ -159,6 +184,7 @@ public:
     void Table1AfterCancel();
     void Table1PostError(const rk::Status& status);
     void DBEdit1Exit();
+    rk::fw::Dataset::PostCheck Table1BeforePost();
     // Enter key handlers; true when the key was consumed.
     bool DBEdit1KeyPress(QWidget* sender);
     bool DBEdit11KeyPress(QWidget* sender);
@@ -203,11 +229,47 @@ public:
     bool UseTitles();
     void NotFound();
 
+    // --- Printing (printcommands.cpp)
+    void BitBtn1Click();        // "Print": the print request dialog
+    void ReportBuilder1Click(); // "Reports": the custom report builder
+
     // --- Database maintenance (maintenance.cpp)
     void PackDatabase1Click();
     void ReIndexDatabase1Click();
     // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
     void FormKeyDown(int& key);
+
+    // --- The title's clip (clips.cpp)
+    void chkClipClick();
+    void DBEditClipChange();
+    void DBEditClipMouseMove();
+    void BitBtn5Click();
+    void butPlayClick();
+
+    // --- Labels (labelcommands.cpp)
+    void butLabelsClick();
+
+    // --- Internet (netcommands.cpp)
+    void FormButClick();
+    void WebsiteClick();
+    // --- The list editor and the master editor (listcommands.cpp)
+    void ModifyCategories1Click();
+    void ModifyCategories2Click();
+    void MasterEditor1Click();
+    // What the list editor acts on and changes in this window.
+    ListsHost listsHost();
+    // The choices of the title editor's format and rating drop-downs.
+    void setChoiceLists(const QStringList& formats, const QStringList& ratings);
+    // Closes the categories table and opens it again, in its order, on its first record.
+    rk::Status reopenCategories();
+    // --- Preferences (prefcommands.cpp)
+    void PreferencesClick();
+    // What a Save of the preferences changes at once.
+    void applyAppearance(const rk::prefs::Appearance& appearance);
+    void setCustomLabels(const QStringList& labels);
+
+    // --- Import and export (exchange.cpp)
+    void ImportClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -228,6 +290,7 @@ private:
                            *LabelBut = nullptr, *FindBut = nullptr, *MasterBut = nullptr,
                            *InternetBut = nullptr, *SortBut = nullptr;
     QMenu* PopupMenu3 = nullptr; // the sort orders
+    QMenu* SortMenu = nullptr;   // the same orders in the View menu
     rk::LitCheckBox* BitCheck = nullptr;
     rk::fw::DBCheckBox* DBCheckBox1 = nullptr; // hidden, bound to MARKED
 
@@ -284,6 +347,17 @@ private:
     QStatusBar* StatusBar1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr; // the splash timer
+    // The file dialog that chooses a clip; the browse command changes its filter and
+    // title, and they stay for the next use.
+    struct FileDialog {
+        QString title;
+        QString filter; // "description|patterns|..."
+        QString fileName;
+    } OpenDialog1{QStringLiteral("Locate a Video or Audio file"),
+                  QStringLiteral("AVI Video clips (*.avi)|*.avi|MPEG Video clips|*.mpg|"
+                                 "Audio Files (*.wav)|*.wav|Midi Files (*.mid)|*.mid|"
+                                 "All Audio/Video types|*.wav;*.mid;*.avi;*.mpg|All Files|*.*"),
+                  QString()};
 
     // --- Menu items
     QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Special1 = nullptr,
@@ -336,10 +410,20 @@ private:
     bool offerNewCatalogue();
     void readSettings();
     void readChoiceLists();
+    // The clip group's connections (clips.cpp)
+    void connectClipCommands();
     // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
     class ListMouse;
     void connectCollectionCommands();
+    // The list editor, master editor and preferences commands (listcommands.cpp,
+    // prefcommands.cpp)
+    void connectListCommands();
+    void connectPrefCommands();
     ListMouse* listMouse_ = nullptr;
+    // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
+    void connectLabelCommands();
+    void connectNetCommands();
+    void connectPrintCommands();
 
     QString dataFolder_;
     QString ftsPath_;
@@ -351,6 +435,7 @@ private:
     std::unique_ptr<rk::store::Table> titlesTable_;
     std::unique_ptr<rk::store::Table> catsTable_;
     std::unique_ptr<QLockFile> instanceLock_;
+    QLocalServer* instanceServer_ = nullptr; // answers later starts on the same data folder
     rk::fw::RecordListModel* titleModel_ = nullptr;
     rk::fw::RecordListModel* categoryModel_ = nullptr;
     rk::fw::FormStorage* storage_ = nullptr;
@@ -360,6 +445,7 @@ private:
     int pendingCategoryHeight_ = -1;
     int upDownPosition_ = 1;
     bool zoomOpen_ = false;
+    bool titleJustAsked_ = false; // DBEdit1Exit has just asked for a title
     QTimer* zoomTimer_ = nullptr;
     int zoomStep_ = 0;
     QList<QWidget*> enterTabControls_; // Enter moves to the next field when enterAsTab

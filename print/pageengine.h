@@ -36,10 +36,18 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace rk::print {
 
 struct ColumnSpec;
+
+// A piece of a paragraph in its own face, size, weight, slant, underline and colour.
+struct TextRun {
+    QString text;
+    QFont font;
+    QColor color = Qt::black;
+};
 
 class PageEngine {
 public:
@@ -52,6 +60,7 @@ public:
     // Replaces the printer (nullptr: none answers, the fallback page is used) and re-reads it.
     void SetPrinter(std::shared_ptr<PrinterDevice> printer);
     PrinterDevice* Printer() const { return printer_.get(); }
+    const std::shared_ptr<PrinterDevice>& SharedPrinter() const { return printer_; }
     // Where dates and times come from (tests fix it).
     void SetClock(std::function<QDateTime()> clock);
     // Makes the print progress window (none by default; the widget makes TPPPrnPrgDlg).
@@ -168,6 +177,12 @@ public:
     void Write(const QString& text);
     void WriteLine(const QString& text);
     void WriteTableLine(const QString& text);
+    // Writes one paragraph made of runs, aligned by Alignment() and wrapped at the right
+    // margin (or cut, without WordWrap) as WriteLine does. Each line is as tall as its
+    // tallest run, times the line spacing, and its runs stand on one baseline; a line feed
+    // or line separator in a run ends a line. No runs, or only empty ones, give an empty
+    // line as tall as the first run's font (the text font when there is none).
+    void WriteRuns(const std::vector<TextRun>& runs);
     void WriteLines(bool asTable);
     bool Print();
     // Sets the cancel flag of a running print (the progress window's Cancel does this).
@@ -188,6 +203,11 @@ public:
     int PageNumber() const { return pageNo_; }
     QPoint PenPosition() const { return {x_, y_}; }
     const TPageList& Pages() const { return pages_; }
+    // Pages laid out elsewhere on this engine's page (the banded report): they replace the
+    // recorded pages and page 1 is shown. Refused while a document is open.
+    void SetPages(TPageList pages);
+    // The time that dates and times on the pages are taken from (the clock of SetClock).
+    QDateTime CurrentTime() const { return now(); }
     const PrinterMetrics& Metrics() const { return metrics_; }
     bool UsingFallbackPage() const { return fallback_; }
     // Recorded page size in dots: the paper less the right and bottom offsets.
@@ -241,6 +261,11 @@ private:
                           bool top);
     void drawBorders();
     void writeAligned(const QString& text);
+    // Ends the current line: the pen moves down by `advance`, and a new page starts when
+    // another line of that height would not fit.
+    void endLine(int advance);
+    struct RunPiece;
+    void writeRunLine(const std::vector<RunPiece>& pieces, const FontState& emptyFont);
     void writeFlow(const QString& text);
     void ensureLineFits();
     void writeRow(const QString& row, const std::vector<Column>& cols);

@@ -1,7 +1,7 @@
 // The full-text index of the titles table, in the steps of the main window's handlers:
 // UseTitles builds it (buildTitlesIndex), FindButClick searches (TFts::FtsSet, then
-// markMatches), Table1AfterPost adds a new title (addTitleEntry) and TrashButClick removes a
-// deleted one (deleteTitleEntry). searchTitles runs a whole search without a window, for
+// markMatches), Table1AfterPost stores a new or changed title (addTitleEntry) and TrashButClick
+// removes a deleted one (deleteTitleEntry). searchTitles runs a whole search without a window, for
 // rkdb and tests.
 //
 // Entry n of the index holds the text of physical record n of the titles table. The entry
@@ -12,6 +12,7 @@
 #pragma once
 
 #include "dbf.h"
+#include "oldimport.h"
 #include "status.h"
 #include "table.h"
 #include "tfts.h"
@@ -112,7 +113,8 @@ Result<SearchResult> searchTitles(store::Table& titles, const std::string& index
                                   std::string_view query, int fieldChoice);
 
 // Table1AfterPost's index step: when the index file exists, opens it, stores the current
-// record's entry text as the entry numbered by the record, and closes it. Returns the entry
+// record's entry text as the entry numbered by the record (replacing the entry's earlier
+// text), and closes it. Returns the entry
 // number, 0 when there is no index file, or a negative error code.
 int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& titles);
 
@@ -120,5 +122,19 @@ int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& tit
 // (the deleted record's number, taken before the delete) and closes it. Returns FtsDelete's
 // result, 0 when there is no index file, or a negative error code.
 int32_t deleteTitleEntry(TFts& fts, const std::string& indexPath, uint32_t recno);
+
+// The import of an earlier version's data file (store/oldimport.h) with the index kept current.
+// When the index file exists, every imported record is stored as the entry numbered by its
+// record, as a typed new title is, a group of records in one transaction that is committed
+// before the group reaches the table: a process killed during the import leaves an entry for
+// every record written. Entries of records that never came (a failed write) are removed again;
+// any that a kill leaves lie beyond the table's end, where searches pass them over and the
+// next title of that number replaces them. An index file that cannot be opened stops the
+// import before anything is appended. `hooks` may carry the progress callbacks (the index
+// hooks are set here); `report` tells how many records were added, also when the import
+// stopped.
+Status importOldTitles(TFts& fts, store::Table& titles, const std::string& dataFile,
+                       const store::OldFileCounts& counts, const std::string& indexPath,
+                       store::OldImportHooks hooks, store::OldImportReport* report);
 
 } // namespace rk::search

@@ -375,8 +375,9 @@ Status Table::finishWrites() {
         if (s) countPending_ = false;
     }
     if (index_ && index_->changing()) {
-        Status i = index_->endChange();
-        // The records are written: an index that could not follow is rebuilt from them.
+        // The records are written: an index that could not follow (or was left behind on
+        // purpose, see appendRecords) is rebuilt from them.
+        Status i = index_->broken() ? repairIndex(Status::ok()) : index_->endChange();
         if (!i) i = repairIndex(i);
         if (s) s = i;
     }
@@ -653,9 +654,15 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (!dbf_) return Status::invalid("the table is not open");
     std::vector<uint32_t> recs;
     RK_RETURN_IF_ERROR(visibleRecords(&recs));
+    // Written under a temporary name and renamed into place when complete, so that a failure
+    // leaves no partial file under the chosen name (and an older file there as it was).
     const std::string tmp = path + ".tmp";
+    auto failed = [&](const Status& why) {
+        const std::string m = "the table could not be written to " + path + ": " + why.message();
+        return why.code() == Status::Code::Locked ? Status::locked(m) : Status::ioError(m);
+    };
     auto file = env_->open(tmp, OpenMode::Create, LockMode::Exclusive);
-    if (!file) return file.status();
+    if (!file) return failed(file.status());
     std::string out, img;
     uint64_t offset = 0;
     Status s;
@@ -701,7 +708,10 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (s) s = (*file)->sync();
     file->reset();
     if (s) s = env_->rename(tmp, path);
-    if (!s) ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
+    if (!s) {
+        ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
+        return failed(s);
+    }
     return s;
 }
 

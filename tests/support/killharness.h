@@ -21,8 +21,9 @@ struct KillResult {
 };
 
 // `writer` runs in the child with the descriptor to report on; it must not return (it is
-// killed, or it ends with _exit). The child is killed `after` its first report (so that a
-// slow start on a busy machine does not leave a run with nothing to check).
+// killed, or it ends with _exit). The child is killed `after` its first report (or after its
+// start, when it reports nothing within ten seconds), so that a slow start on a busy machine
+// does not leave nothing to check.
 inline KillResult runAndKill(const std::function<void(int reportFd)>& writer,
                              std::chrono::milliseconds after) {
     KillResult result;
@@ -41,9 +42,9 @@ inline KillResult runAndKill(const std::function<void(int reportFd)>& writer,
     }
     ::close(fds[1]);
     pollfd first{fds[0], POLLIN, 0};
-    if (::poll(&first, 1, 60000) > 0 && (first.revents & POLLIN)) {
+    if (::poll(&first, 1, 10000) > 0 && (first.revents & POLLIN)) {
         char buf[4096];
-        ssize_t got = ::read(fds[0], buf, sizeof buf);
+        const ssize_t got = ::read(fds[0], buf, sizeof buf);
         if (got > 0) result.reported.append(buf, size_t(got));
     }
     std::this_thread::sleep_for(after);
