@@ -3,11 +3,13 @@
 //
 // Crash safety. Before the first page of a change is written the file is marked "being
 // changed" (see cdx_header.h); when every page of the change is written the mark says
-// "sound" again, with the change counter and the table's record count. A process killed at
-// any moment therefore leaves either a sound index or a marked one. At open, an index that
-// cannot be proven sound (marked, made for another record count, or written by another
-// program) is checked or rebuilt from the table, and a notice says so. Rebuilds write a new
-// file and rename it over the old one, so the tag definitions are never lost.
+// "sound" again, with the change counter, the table's record count and the table file's
+// stamp (size, time of last write). A process killed at any moment therefore leaves either a
+// sound index or a marked one. At open, a marked index is rebuilt from the table; one whose
+// mark disagrees with the file or the table (changed by another program, or the table
+// changed without it) is checked against the table, kept when sound (the verdict saved) and
+// rebuilt when not, with a notice. Rebuilds write a new file and rename it over the old one,
+// so the tag definitions are never lost.
 #pragma once
 
 #include "cdx_cursor.h"
@@ -172,6 +174,10 @@ private:
     Status rebuildInMemory(const IndexProgress& progress);
     Status install(std::unique_ptr<File> written, const std::string& tmp);
     Status settle();
+    void verifyTags(size_t first, size_t last, bool withTable,
+                    const std::vector<std::vector<uint64_t>>& expected,
+                    std::set<uint32_t>* usedPages, std::vector<std::string>* problems,
+                    std::vector<std::string>* notes);
     Status insertKey(Tag& t, const std::string& key, uint32_t recno);
     Status removeKey(Tag& t, const std::string& key, uint32_t recno);
     Status boundChanges();
