@@ -9,3 +9,8 @@ for b in "$build"/bin/*_bench; do
     "$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 done
 /usr/bin/python3 "$(dirname "$0")/process_compare.py" "$build/bin/rkdb"
+# With RK_BEFORE_RKDB naming the rkdb of another build (main's, say), the whole-process figures
+# of both builds side by side.
+if [ -n "$RK_BEFORE_RKDB" ]; then
+    /usr/bin/python3 "$(dirname "$0")/compare_engines.py" "$RK_BEFORE_RKDB" "$build/bin/rkdb"
+fi

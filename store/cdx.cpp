@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 namespace rk::store {
 
@@ -59,6 +60,7 @@ Result<std::unique_ptr<IndexFile>> IndexFile::open(const std::string& path, dbf:
 
 Status IndexFile::load(std::unique_ptr<File> file) {
     tags_.clear();
+    pendingOps_ = pendingBytes_ = unresolved_ = 0;
     loadProblems_.clear();
     pager_ = std::make_unique<Pager>(std::move(file), opts_.readOnly);
     pager_->setCacheCapacity(opts_.cachePages);
@@ -121,6 +123,26 @@ Status IndexFile::load(std::unique_ptr<File> file) {
     }
     std::sort(tags_.begin(), tags_.end(),
               [](const Tag& a, const Tag& b) { return a.headerOffset < b.headerOffset; });
+    // A unique tag's companion: the same key and FOR expressions (case and blanks aside) and
+    // key length, not unique.
+    auto plain = [](const std::string& e) {
+        std::string out;
+        for (char c : e)
+            if (c != ' ') out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return out;
+    };
+    for (Tag& t : tags_) {
+        if (!t.info.unique) continue;
+        for (size_t i = 0; i < tags_.size(); ++i) {
+            const Tag& c = tags_[i];
+            if (!c.info.unique && c.info.keyLength == t.info.keyLength &&
+                plain(c.info.keyExpr) == plain(t.info.keyExpr) &&
+                plain(c.info.forExpr) == plain(t.info.forExpr)) {
+                t.companion = static_cast<int>(i);
+                break;
+            }
+        }
+    }
     return Status::ok();
 }
 
@@ -141,29 +163,44 @@ Status IndexFile::settle() {
     }
     const StateMark mark = readMark(header_.data());
     const uint32_t records = table_->recordCount();
+    FileStamp stamp;
+    RK_RETURN_IF_ERROR(table_->stamp(&stamp));
+    // An index whose mark matches the header, the file and the table is trusted as it is.
+    // Anything else that is not a plain interruption is checked against the table: another
+    // program may have changed both without moving the counter (a sound index), or changed
+    // the table alone (a stale one).
     bool verifyNeeded = false;
+    std::string doubt;
     if (mark.present && !mark.sound) {
         reasons.push_back("a change to it was interrupted (the program ended unexpectedly)");
-    } else if (mark.present && mark.counter == compound_.counter && mark.records != records) {
-        reasons.push_back("it was made for " + std::to_string(mark.records) +
-                          " records and the table has " + std::to_string(records));
-    } else if (!mark.present || mark.counter != compound_.counter || mark.pages != pageCount()) {
-        verifyNeeded = reasons.empty();
+    } else if (!mark.present) {
+        verifyNeeded = true;
+    } else if (mark.counter != compound_.counter || mark.pages != pageCount()) {
+        verifyNeeded = true;
+        doubt = "another program changed it";
+    } else if (mark.records != records) {
+        verifyNeeded = true;
+        doubt = "it was made for " + std::to_string(mark.records) + " records and the table has " +
+                std::to_string(records);
+    } else if (mark.table != stamp) {
+        verifyNeeded = true;
+        doubt = "the table was written since it was made";
     }
-    if (verifyNeeded) {
+    if (verifyNeeded && reasons.empty()) {
         std::vector<std::string> problems, notes;
         verify(true, &problems, &notes);
         if (!problems.empty()) {
-            reasons.push_back("it does not match the table or is damaged (" + problems.front() +
+            reasons.push_back((doubt.empty() ? std::string() : doubt + ", and ") +
+                              "it does not match the table or is damaged (" + problems.front() +
                               (problems.size() > 1
                                    ? "; " + std::to_string(problems.size() - 1) + " more problems"
                                    : std::string()) +
                               ")");
-        } else if (!opts_.readOnly) {
+        } else {
             // Proven sound: the next open need not check it again.
             writeMark(header_.data(),
-                      StateMark{true, true, compound_.counter, records, pageCount()});
-            RK_RETURN_IF_ERROR(writeHeaderPage());
+                      StateMark{true, true, compound_.counter, records, pageCount(), stamp});
+            RK_RETURN_IF_ERROR(saveVerdict());
         }
     }
     if (reasons.empty()) return Status::ok();
@@ -176,10 +213,15 @@ Status IndexFile::settle() {
         return Status::ok();
     }
     if (opts_.readOnly || !opts_.exclusive) {
-        notices_.push_back(fileName() + " cannot be trusted (" + why +
-                           "); the table is not open for changes, so its orders are worked out "
-                           "in memory until it is re-indexed");
-        return rebuildInMemory(opts_.rebuildProgress);
+        RK_RETURN_IF_ERROR(rebuildInMemory(opts_.rebuildProgress));
+        if (saveMemoryCopy()) {
+            notices_.push_back(fileName() + " was rebuilt from the table: " + why);
+        } else {
+            notices_.push_back(fileName() + " cannot be trusted (" + why +
+                               "); the table is not open for changes, so its orders are worked "
+                               "out in memory until it is re-indexed");
+        }
+        return Status::ok();
     }
     notices_.push_back(fileName() + " is being rebuilt from the table: " + why);
     Status s = rebuild(opts_.rebuildProgress);
@@ -190,6 +232,63 @@ Status IndexFile::settle() {
     }
     notices_.push_back(fileName() + " was rebuilt");
     return Status::ok();
+}
+
+Status IndexFile::saveVerdict() {
+    if (!opts_.readOnly) return writeHeaderPage();
+    if (!opts_.repair || scratch_) return Status::ok();
+    // Open for reading: the mark is written when nobody else has the file open, for a moment
+    // under an exclusive lock, so that the next open need not check again.
+    File* file = pager_->file();
+    if (!file->relock(LockMode::Exclusive)) {
+        rk::ignore(file->relock(opts_.exclusive ? LockMode::Exclusive : LockMode::Shared),
+                   "the lock is taken back where it can be; reading goes on either way");
+        return Status::ok();
+    }
+    auto writer = env_->open(path_, OpenMode::ReadWrite, LockMode::None);
+    if (writer) {
+        // Only over the header this open read: another program may have changed it meanwhile.
+        uint8_t head[16];
+        size_t got = 0;
+        if ((*writer)->read(0, head, sizeof head, &got) && got == sizeof head &&
+            std::memcmp(head, header_.data(), sizeof head) == 0)
+            rk::ignore((*writer)->write(0, header_.data(), kPageSize),
+                       "the verdict saves the next open a check; without it that open checks");
+    }
+    rk::ignore(file->relock(opts_.exclusive ? LockMode::Exclusive : LockMode::Shared),
+               "the lock is taken back where it can be; reading goes on either way");
+    return Status::ok();
+}
+
+bool IndexFile::saveMemoryCopy() {
+    if (!opts_.repair || !scratch_) return false;
+    // Open for reading, rebuilt in memory: the rebuild replaces the file when nobody else has
+    // it open, so that the next open need not rebuild again. Holding the old file's lock while
+    // the new one is renamed over it keeps every other user of this engine out meanwhile.
+    auto old = env_->open(path_, OpenMode::ReadWrite, LockMode::Exclusive);
+    if (!old) return false;
+    auto copy = pager_->file();
+    uint64_t size = 0;
+    if (!copy->size(&size)) return false;
+    const std::string tmp = path_ + ".tmp";
+    auto out = env_->open(tmp, OpenMode::Create, LockMode::Exclusive);
+    if (!out) return false;
+    std::vector<uint8_t> buf(size_t(1) << 20);
+    Status s;
+    for (uint64_t at = 0; s && at < size; at += buf.size()) {
+        size_t got = 0;
+        s = copy->read(at, buf.data(), buf.size(), &got);
+        if (s) s = (*out)->write(at, buf.data(), got);
+    }
+    if (s) s = (*out)->sync();
+    out->reset();
+    if (s) s = env_->rename(tmp, path_);
+    if (!s) {
+        ignore(env_->remove(tmp), "clean-up of a temporary file; the session keeps its copy");
+        return false;
+    }
+    // The session goes on with its copy, which holds the same pages.
+    return true;
 }
 
 int IndexFile::findTag(std::string_view name) const {
@@ -209,6 +308,13 @@ std::vector<TagSpec> IndexFile::specs() const {
     return out;
 }
 
+StateMark IndexFile::currentMark(bool sound) const {
+    StateMark m{true, sound, compound_.counter, table_->recordCount(), pageCount(), FileStamp()};
+    // Without the table's stamp the next open checks the index: never wrong, only slower.
+    rk::ignore(table_->stamp(&m.table), "a mark without the stamp is checked at the next open");
+    return m;
+}
+
 Status IndexFile::writeHeaderPage() {
     return pager_->writeBytes(0, header_.data(), kPageSize);
 }
@@ -217,16 +323,69 @@ Status IndexFile::fail(Status s) {
     // The index is broken from here on whatever the size read says: the original error is
     // the one to report.
     rk::ignore(pager_->discard(), "the index is marked broken and the first error reported");
+    dropPending();
     broken_ = true;
     return s;
+}
+
+void IndexFile::defer(Tag& t, const std::string& key, uint32_t recno, bool add) {
+    t.pending.push_back({static_cast<uint32_t>(t.pendingKeys.size()), recno,
+                         static_cast<uint32_t>(t.pending.size()), add});
+    t.pendingKeys.insert(t.pendingKeys.end(), key.begin(), key.end());
+    ++pendingOps_;
+    pendingBytes_ += key.size() + sizeof(Tag::Op);
+}
+
+void IndexFile::dropPending() {
+    for (Tag& t : tags_) {
+        t.pending = {};
+        t.pendingKeys = {};
+        t.unresolved.clear();
+    }
+    pendingOps_ = pendingBytes_ = unresolved_ = 0;
+}
+
+Status IndexFile::applyPending() {
+    if (pendingOps_ == 0 && unresolved_ == 0) return Status::ok();
+    for (Tag& t : tags_) {
+        if (t.pending.empty()) continue;
+        const uint16_t k = t.info.keyLength;
+        const uint8_t* keys = t.pendingKeys.data();
+        // In key order, so that neighbouring keys find their pages at hand; the changes of
+        // one entry stay in the order they were made.
+        std::sort(t.pending.begin(), t.pending.end(), [&](const Tag::Op& a, const Tag::Op& b) {
+            int c = compareEntry(keys + a.key, a.recno, keys + b.key, b.recno, k);
+            return c != 0 ? c < 0 : a.seq < b.seq;
+        });
+        size_t done = 0;
+        for (const Tag::Op& op : t.pending) {
+            Status s;
+            if (op.add) {
+                s = t.tree->insert(keys + op.key, op.recno);
+            } else {
+                bool found = false;
+                s = t.tree->remove(keys + op.key, op.recno, &found);
+                if (s && !found)
+                    s = Status::corruption(fileName() + ": tag " + t.info.name +
+                                           " has no entry for record " + std::to_string(op.recno));
+            }
+            if (s && ++done % 256 == 0) s = boundChanges();
+            if (!s) return fail(s);
+        }
+        t.pending = {};
+        t.pendingKeys = {};
+    }
+    pendingOps_ = pendingBytes_ = 0;
+    Status s = resolveUnique();
+    if (!s) return fail(s);
+    return boundChanges();
 }
 
 Status IndexFile::beginChange() {
     if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
     if (broken_ || !usable_) return Status::corruption(fileName() + " needs to be re-indexed");
     if (changing_) return Status::ok();
-    writeMark(header_.data(),
-              StateMark{true, false, compound_.counter, table_->recordCount(), pageCount()});
+    writeMark(header_.data(), currentMark(false));
     Status s = writeHeaderPage();
     if (!s) return fail(s);
     changing_ = true;
@@ -255,21 +414,71 @@ Status IndexFile::removeKey(Tag& t, const std::string& key, uint32_t recno) {
         return Status::corruption(fileName() + ": tag " + t.info.name +
                                   " has no entry for record " + std::to_string(recno));
     if (!t.info.unique || !found) return Status::ok();
-    // The next record with the same key (the table already holds the change) takes its place.
-    const uint32_t n = table_->recordCount();
-    const uint16_t len = table_->recordLength();
-    const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
-    std::vector<char> buf(size_t(per) * len);
-    std::string other;
-    for (uint32_t r = 1; r <= n; r += per) {
-        uint32_t count = std::min(per, n - r + 1);
-        RK_RETURN_IF_ERROR(table_->readRecords(r, count, buf.data()));
-        for (uint32_t i = 0; i < count; ++i) {
-            std::string_view image(buf.data() + size_t(i) * len, len);
-            if (r + i != recno && t.key.make(image, r + i, &other) && other == key)
-                return t.tree->insert(k, r + i);
+    // The next record with the key takes its place once the change (or the batch) is
+    // complete: see resolveUnique.
+    if (t.unresolved.insert(key).second) ++unresolved_;
+    return Status::ok();
+}
+
+Status IndexFile::setHolder(Tag& t, const std::string& key, uint32_t recno) {
+    const uint8_t* k = reinterpret_cast<const uint8_t*>(key.data());
+    Cursor c(t.tree.get(), false);
+    RK_RETURN_IF_ERROR(c.seekPrefix(k, key.size()));
+    if (c.valid() && c.key() == key) {
+        if (c.recno() == recno) return Status::ok();
+        bool found = false;
+        RK_RETURN_IF_ERROR(t.tree->remove(k, c.recno(), &found));
+    }
+    return recno ? t.tree->insert(k, recno) : Status::ok();
+}
+
+Status IndexFile::resolveUnique() {
+    if (unresolved_ == 0) return Status::ok();
+    // Each key goes to the first record that has it: read from the companion tag (its entries
+    // of a key come in record order), or else from one pass over the table for every key of
+    // every such tag at once.
+    std::vector<Tag*> scan;
+    for (Tag& t : tags_) {
+        if (t.unresolved.empty()) continue;
+        if (t.companion < 0) {
+            scan.push_back(&t);
+            continue;
+        }
+        Tag& c = tags_[static_cast<size_t>(t.companion)];
+        for (const std::string& key : t.unresolved) {
+            Cursor cur(c.tree.get(), false);
+            RK_RETURN_IF_ERROR(
+                cur.seekPrefix(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
+            RK_RETURN_IF_ERROR(
+                setHolder(t, key, cur.valid() && cur.key() == key ? cur.recno() : 0));
         }
     }
+    if (!scan.empty()) {
+        std::vector<std::map<std::string, uint32_t>> first(scan.size());
+        const uint32_t n = table_->recordCount();
+        const uint16_t len = table_->recordLength();
+        const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
+        std::vector<char> buf(size_t(per) * len);
+        std::string key;
+        for (uint32_t r = 1; r <= n; r += per) {
+            uint32_t count = std::min(per, n - r + 1);
+            RK_RETURN_IF_ERROR(table_->readRecords(r, count, buf.data()));
+            for (uint32_t i = 0; i < count; ++i) {
+                std::string_view image(buf.data() + size_t(i) * len, len);
+                for (size_t j = 0; j < scan.size(); ++j)
+                    if (scan[j]->key.make(image, r + i, &key) && scan[j]->unresolved.count(key))
+                        first[j].emplace(key, r + i); // the first one found stays
+            }
+        }
+        for (size_t j = 0; j < scan.size(); ++j)
+            for (const std::string& k : scan[j]->unresolved) {
+                auto it = first[j].find(k);
+                RK_RETURN_IF_ERROR(setHolder(*scan[j], k, it == first[j].end() ? 0 : it->second));
+            }
+    }
+    for (Tag& t : tags_)
+        t.unresolved.clear();
+    unresolved_ = 0;
     return Status::ok();
 }
 
@@ -278,10 +487,22 @@ Status IndexFile::recordAdded(std::string_view image, uint32_t recno) {
     std::string key;
     for (Tag& t : tags_) {
         if (!t.key.make(image, recno, &key)) continue;
+        if (defer_ && !t.info.unique) {
+            defer(t, key, recno, true);
+            continue;
+        }
         Status s = insertKey(t, key, recno);
         if (!s) return fail(s);
     }
-    return Status::ok();
+    if (pendingBytes_ > kMaxPendingBytes) return applyPending();
+    return boundChanges();
+}
+
+Status IndexFile::boundChanges() {
+    // A long change (a batch) writes its pages when they grow many; the file stays marked.
+    if (pager_->dirtyPages() < kMaxDirtyPages) return Status::ok();
+    Status s = pager_->flush();
+    return s ? s : fail(s);
 }
 
 Status IndexFile::recordChanged(std::string_view before, std::string_view after, uint32_t recno) {
@@ -291,16 +512,23 @@ Status IndexFile::recordChanged(std::string_view before, std::string_view after,
         bool wasIn = t.key.make(before, recno, &oldKey);
         bool isIn = t.key.make(after, recno, &newKey);
         if (wasIn == isIn && (!wasIn || oldKey == newKey)) continue;
+        if (defer_ && !t.info.unique) {
+            if (wasIn) defer(t, oldKey, recno, false);
+            if (isIn) defer(t, newKey, recno, true);
+            continue;
+        }
         Status s;
         if (wasIn) s = removeKey(t, oldKey, recno);
         if (s && isIn) s = insertKey(t, newKey, recno);
         if (!s) return fail(s);
     }
-    return Status::ok();
+    if (pendingBytes_ > kMaxPendingBytes) return applyPending();
+    return boundChanges();
 }
 
 Status IndexFile::endChange() {
     if (!changing_) return Status::ok();
+    RK_RETURN_IF_ERROR(applyPending());
     Status s = pager_->flush();
     if (!s) return fail(s);
     for (Tag& t : tags_) {
@@ -316,15 +544,33 @@ Status IndexFile::endChange() {
     compound_.counter += 1;
     put32(header_.data() + kHdrFreeList, compound_.freeList);
     put32be(header_.data() + kHdrCounter, compound_.counter);
-    writeMark(header_.data(),
-              StateMark{true, true, compound_.counter, table_->recordCount(), pageCount()});
+    writeMark(header_.data(), currentMark(true));
     s = writeHeaderPage();
     if (!s) return fail(s);
     changing_ = false;
     return Status::ok();
 }
 
+Status IndexFile::sync() {
+    if (opts_.readOnly || scratch_) return Status::ok();
+    return pager_->file()->sync();
+}
+
 namespace {
+
+template <class Tags> std::vector<TagInfo> infosOf(const Tags& tags) {
+    std::vector<TagInfo> out;
+    for (const auto& t : tags)
+        out.push_back(t.info);
+    return out;
+}
+
+template <class Tags> std::vector<Header> headersOf(const Tags& tags) {
+    std::vector<Header> out;
+    for (const auto& t : tags)
+        out.push_back(t.header);
+    return out;
+}
 
 Result<std::vector<BuildTag>> buildTags(const std::vector<TagInfo>& infos,
                                         const std::vector<Header>& headers, dbf::DbfFile* table) {
@@ -368,23 +614,38 @@ Status IndexFile::rebuildInMemory(const IndexProgress& progress) {
 Status IndexFile::rebuild(const IndexProgress& progress) {
     if (scratch_) return rebuildInMemory(progress);
     if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
-    std::vector<TagInfo> infos;
-    std::vector<Header> headers;
-    for (const Tag& t : tags_) {
-        infos.push_back(t.info);
-        headers.push_back(t.header);
-    }
-    auto builds = buildTags(infos, headers, table_);
+    auto builds = buildTags(infosOf(tags_), headersOf(tags_), table_);
     if (!builds) return builds.status();
-    std::vector<BuildTag>& build = *builds;
     const std::string tmp = path_ + ".tmp";
-    auto written = writeIndexFile(tmp, env_, table_, build, compound_.counter + 1,
+    auto written = writeIndexFile(tmp, env_, table_, *builds, compound_.counter + 1,
                                   opts_.memoryBudget, progress);
     if (!written) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return written.status();
     }
-    written->reset(); // closes it; the table's own lock keeps others out meanwhile
+    return install(std::move(*written), tmp);
+}
+
+Result<std::unique_ptr<IndexBuilder>> IndexFile::startRebuild(uint32_t expectedRecords,
+                                                              const IndexProgress& progress) {
+    if (scratch_ || opts_.readOnly)
+        return Status::invalid(fileName() + " cannot be rebuilt in place");
+    auto builds = buildTags(infosOf(tags_), headersOf(tags_), table_);
+    if (!builds) return builds.status();
+    return IndexBuilder::start(path_ + ".tmp", env_, *builds, opts_.memoryBudget, progress,
+                               expectedRecords);
+}
+
+Status IndexFile::finishRebuild(std::unique_ptr<IndexBuilder> builder) {
+    auto written = builder->finish(table_, compound_.counter + 1);
+    if (!written) return written.status(); // the builder removes its file
+    builder.reset();
+    return install(std::move(*written), path_ + ".tmp");
+}
+
+// A complete new file written at `tmp` replaces the index, which then reads it.
+Status IndexFile::install(std::unique_ptr<File> written, const std::string& tmp) {
+    written.reset(); // closes it; the table's own lock keeps others out meanwhile
     Status s = env_->rename(tmp, path_);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");
@@ -425,28 +686,34 @@ Result<std::unique_ptr<IndexFile>> IndexFile::create(const std::string& path, db
         h.options = static_cast<uint8_t>(kTagBaseOptions | (spec.unique ? kOptUnique : 0));
         build.push_back({name, *key, h});
     }
+    // The table's flag first: the index records the table as it is once the flag is set.
+    const bool hadFlag = table->hasStructuralIndex();
+    if (!hadFlag) RK_RETURN_IF_ERROR(table->setStructuralIndexFlag(true));
     const std::string tmp = path + ".tmp";
     auto written = writeIndexFile(tmp, env, table, build, 1, opts.memoryBudget, progress);
-    if (!written) {
-        ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");
-        return written.status();
+    Status s = written.status();
+    if (written) {
+        written->reset();
+        s = env->rename(tmp, path);
     }
-    written->reset();
-    Status s = env->rename(tmp, path);
     if (!s) {
         ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");
+        if (!hadFlag)
+            ignore(table->setStructuralIndexFlag(false),
+                   "without an index the flag makes the next open say it is missing");
         return s;
     }
-    if (!table->hasStructuralIndex()) RK_RETURN_IF_ERROR(table->setStructuralIndexFlag(true));
     return open(path, table, opts, env);
 }
 
 std::unique_ptr<Cursor> IndexFile::cursor(int i) {
+    // The caller applies pending upkeep before it moves the cursor (see applyPending).
     Tag& t = tags_[static_cast<size_t>(i)];
     return std::make_unique<Cursor>(t.tree.get(), t.info.descending);
 }
 
 Status IndexFile::walk(int i, const std::function<bool(uint32_t recno)>& fn) {
+    RK_RETURN_IF_ERROR(applyPending());
     Tag& t = tags_[static_cast<size_t>(i)];
     return walkTag(t.tree.get(), t.info.descending,
                    [&](uint32_t recno, const uint8_t*) { return fn(recno); });

@@ -3,11 +3,13 @@
 //
 // Crash safety. Before the first page of a change is written the file is marked "being
 // changed" (see cdx_header.h); when every page of the change is written the mark says
-// "sound" again, with the change counter and the table's record count. A process killed at
-// any moment therefore leaves either a sound index or a marked one. At open, an index that
-// cannot be proven sound (marked, made for another record count, or written by another
-// program) is checked or rebuilt from the table, and a notice says so. Rebuilds write a new
-// file and rename it over the old one, so the tag definitions are never lost.
+// "sound" again, with the change counter, the table's record count and the table file's
+// stamp (size, time of last write). A process killed at any moment therefore leaves either a
+// sound index or a marked one. At open, a marked index is rebuilt from the table; one whose
+// mark disagrees with the file or the table (changed by another program, or the table
+// changed without it) is checked against the table, kept when sound (the verdict saved) and
+// rebuilt when not, with a notice. Rebuilds write a new file and rename it over the old one,
+// so the tag definitions are never lost.
 #pragma once
 
 #include "cdx_cursor.h"
@@ -22,6 +24,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +32,7 @@
 namespace rk::store {
 
 using IndexProgress = std::function<void(int percent)>;
+class IndexBuilder;
 
 // A tag of an open index file.
 struct TagInfo {
@@ -48,7 +52,8 @@ struct IndexOptions {
     // file stays as it is). Off: such an index opens unusable, with notices (for checks).
     bool repair = true;
     IndexProgress rebuildProgress;
-    size_t memoryBudget = size_t(384) << 20; // keys held at once while rebuilding
+    // Keys held in memory while rebuilding; beyond it they go to a temporary file in sorted runs.
+    size_t memoryBudget = size_t(64) << 20;
     size_t cachePages = 16384;
 };
 
@@ -101,9 +106,24 @@ public:
     }
     bool broken() const { return broken_; }
     bool changing() const { return changing_; }
+    // Deferred upkeep (a batch): while on, the keys of recordAdded and recordChanged wait in
+    // a list per tag and reach the trees sorted, which visits each page once for many keys,
+    // when applyPending() is called: before the trees are read, at endChange, or when the
+    // lists grow large. Unique tags are kept at once.
+    void deferUpkeep(bool on) { defer_ = on; }
+    bool hasPending() const { return pendingOps_ > 0 || unresolved_ > 0; }
+    Status applyPending();
+    // Flushes the file to stable storage.
+    Status sync();
 
     // Rebuilds every tag from the table (re-index, after a pack); machine collation.
     Status rebuild(const IndexProgress& progress = {});
+    // A rebuild fed by the caller (a pack, with the records it keeps as it copies them):
+    // startRebuild gives the builder; finishRebuild, once the table holds exactly the records
+    // added, puts the new file in place.
+    Result<std::unique_ptr<IndexBuilder>> startRebuild(uint32_t expectedRecords,
+                                                       const IndexProgress& progress);
+    Status finishRebuild(std::unique_ptr<IndexBuilder> builder);
     // After damage met in use: rebuilds in place when the open allows it, else in memory.
     Status repair(const IndexProgress& progress = {});
 
@@ -131,15 +151,41 @@ private:
         cdx::TagKey key;
         std::unique_ptr<cdx::Tree> tree;
         uint32_t storedRoot = 0;
+        // Deferred upkeep: key bytes, and per change where its key starts.
+        struct Op {
+            uint32_t key, recno, seq;
+            bool add;
+        };
+        std::vector<uint8_t> pendingKeys;
+        std::vector<Op> pending;
+        // Unique tags: keys whose record left them, to be given to the next record with the
+        // key; and a tag with the same key and FOR expressions that is not unique (-1: none),
+        // which holds every record of a key in record order.
+        std::set<std::string> unresolved;
+        int companion = -1;
     };
+    Status resolveUnique();
+    Status setHolder(Tag& t, const std::string& key, uint32_t recno);
+    void defer(Tag& t, const std::string& key, uint32_t recno, bool add);
+    void dropPending();
 
     IndexFile(std::string path, dbf::DbfFile* table, IndexOptions opts, Env* env);
     Status load(std::unique_ptr<File> file);
     Status rebuildInMemory(const IndexProgress& progress);
+    Status install(std::unique_ptr<File> written, const std::string& tmp);
     Status settle();
+    void verifyTags(size_t first, size_t last, bool withTable,
+                    const std::vector<std::vector<uint64_t>>& expected,
+                    std::set<uint32_t>* usedPages, std::vector<std::string>* problems,
+                    std::vector<std::string>* notes);
     Status insertKey(Tag& t, const std::string& key, uint32_t recno);
     Status removeKey(Tag& t, const std::string& key, uint32_t recno);
+    Status boundChanges();
+    static constexpr size_t kMaxDirtyPages = 8192; // 4 MB of pages, about 16 MB decoded
     Status writeHeaderPage();
+    cdx::StateMark currentMark(bool sound) const;
+    Status saveVerdict();
+    bool saveMemoryCopy();
     Status fail(Status s);
     std::string fileName() const;
     uint32_t pageCount() const;
@@ -158,6 +204,9 @@ private:
     bool usable_ = true;
     bool changing_ = false;
     bool broken_ = false;
+    bool defer_ = false;
+    size_t pendingOps_ = 0, pendingBytes_ = 0, unresolved_ = 0;
+    static constexpr size_t kMaxPendingBytes = size_t(32) << 20;
 };
 
 // The index part of a table check: opens the table's structural index (when its flag says
@@ -178,5 +227,26 @@ struct BuildTag {
 Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,
                                              const std::vector<BuildTag>& tags, uint32_t counter,
                                              size_t memoryBudget, const IndexProgress& progress);
+
+// A whole index file built from records handed over in record order (writeIndexFile hands it
+// the table's records; a pack the records it keeps, as it copies them). Keys beyond the memory
+// budget wait in sorted runs in a temporary file beside it. A builder dropped unfinished
+// removes what it wrote.
+class IndexBuilder {
+public:
+    static Result<std::unique_ptr<IndexBuilder>>
+    start(const std::string& path, Env* env, const std::vector<BuildTag>& tags, size_t memoryBudget,
+          const IndexProgress& progress, uint32_t expectedRecords);
+    ~IndexBuilder();
+    Status add(uint32_t recno, std::string_view image);
+    // Writes the trees and the headers, marked as made for `table` as it is now (which must
+    // hold the records added); returns the file, open and locked.
+    Result<std::unique_ptr<File>> finish(dbf::DbfFile* table, uint32_t counter);
+
+private:
+    IndexBuilder();
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace rk::store

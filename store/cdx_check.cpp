@@ -45,35 +45,58 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
     if (report.keys != tags_.size() && problems->size() == before)
         problems->push_back(name + ": the tag directory lists tags that cannot be read");
 
-    // Expected keys, as hashes per record number, for every tag (one pass over the table).
+    // Expected keys, as hashes per record number, for as many tags at a time as the memory
+    // budget holds: one pass over the table for each such group.
     const uint32_t n = table_->recordCount();
-    std::vector<std::vector<uint64_t>> expected;
-    if (withTable) {
-        expected.assign(tags_.size(), std::vector<uint64_t>(size_t(n) + 1, 0));
-        const uint16_t len = table_->recordLength();
-        const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
-        std::vector<char> buf(size_t(per) * len);
-        std::string key;
-        for (uint32_t r = 1; r <= n; r += per) {
-            uint32_t count = std::min(per, n - r + 1);
-            Status s = table_->readRecords(r, count, buf.data());
-            if (!s) {
-                problems->push_back(name + ": cannot read the table: " + s.message());
-                withTable = false;
-                break;
-            }
-            for (uint32_t i = 0; i < count; ++i) {
-                std::string_view image(buf.data() + size_t(i) * len, len);
-                for (size_t t = 0; t < tags_.size(); ++t)
-                    if (tags_[t].key.make(image, r + i, &key))
-                        expected[t][r + i] =
-                            keyHash(reinterpret_cast<const uint8_t*>(key.data()), key.size());
+    const size_t perTag = (size_t(n) + 1) * sizeof(uint64_t);
+    const size_t group = std::max<size_t>(1, opts_.memoryBudget / perTag);
+    for (size_t first = 0; first < tags_.size(); first += group) {
+        const size_t last = std::min(tags_.size(), first + group);
+        std::vector<std::vector<uint64_t>> expected;
+        if (withTable) {
+            expected.assign(last - first, std::vector<uint64_t>(size_t(n) + 1, 0));
+            const uint16_t len = table_->recordLength();
+            const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
+            std::vector<char> buf(size_t(per) * len);
+            std::string key;
+            for (uint32_t r = 1; r <= n; r += per) {
+                uint32_t count = std::min(per, n - r + 1);
+                Status s = table_->readRecords(r, count, buf.data());
+                if (!s) {
+                    problems->push_back(name + ": cannot read the table: " + s.message());
+                    withTable = false;
+                    break;
+                }
+                for (uint32_t i = 0; i < count; ++i) {
+                    std::string_view image(buf.data() + size_t(i) * len, len);
+                    for (size_t t = first; t < last; ++t)
+                        if (tags_[t].key.make(image, r + i, &key))
+                            expected[t - first][r + i] =
+                                keyHash(reinterpret_cast<const uint8_t*>(key.data()), key.size());
+                }
             }
         }
+        verifyTags(first, last, withTable, expected, &used, problems, notes);
     }
+    verifyFreeList(pager_.get(), pager_->freeHead(), used, problems);
+    for (size_t i = before; i < problems->size(); ++i)
+        if ((*problems)[i].compare(0, name.size(), name) != 0)
+            (*problems)[i] = name + ": " + (*problems)[i];
+}
 
-    for (size_t t = 0; t < tags_.size(); ++t) {
+// The trees of tags [first, last), and with `withTable` their entries against the expected
+// keys of those tags (expected[t - first]).
+void IndexFile::verifyTags(size_t first, size_t last, bool withTable,
+                           const std::vector<std::vector<uint64_t>>& expected,
+                           std::set<uint32_t>* usedPages, std::vector<std::string>* problems,
+                           std::vector<std::string>* notes) {
+    const std::string name = fileName();
+    const uint32_t n = table_->recordCount();
+    std::set<uint32_t>& used = *usedPages;
+    TreeReport report;
+    for (size_t t = first; t < last; ++t) {
         Tag& tag = tags_[t];
+        const std::vector<uint64_t>* wanted = withTable ? &expected[t - first] : nullptr;
         const std::string label = name + ": tag " + tag.info.name;
         for (uint32_t page : {tag.headerOffset, tag.headerOffset + kPageSize})
             if (!used.insert(page).second)
@@ -92,7 +115,7 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
             seen.assign(size_t(n) + 1, false);
             if (tag.info.unique)
                 for (uint32_t r = n; r >= 1; --r)
-                    if (expected[t][r]) firstOfKey[expected[t][r]] = r;
+                    if ((*wanted)[r]) firstOfKey[(*wanted)[r]] = r;
             onEntry = [&](const uint8_t* key, uint32_t recno) {
                 if (recno < 1 || recno > n) {
                     tableProblem("an entry for record " + std::to_string(recno) +
@@ -104,7 +127,7 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
                     return;
                 }
                 seen[recno] = true;
-                uint64_t want = expected[t][recno];
+                uint64_t want = (*wanted)[recno];
                 if (want == 0)
                     tableProblem("record " + std::to_string(recno) +
                                  " has an entry although the FOR condition leaves it out");
@@ -120,7 +143,7 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
                    tag.info.unique, &used, problems, onEntry, &report);
         if (withTable) {
             for (uint32_t r = 1; r <= n; ++r) {
-                uint64_t want = expected[t][r];
+                uint64_t want = (*wanted)[r];
                 if (want == 0 || seen[r]) continue;
                 if (tag.info.unique && firstOfKey[want] != r) continue;
                 tableProblem("record " + std::to_string(r) + " has no entry");
@@ -130,10 +153,6 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
                          std::to_string(report.pages) + " pages, depth " +
                          std::to_string(report.depth));
     }
-    verifyFreeList(pager_.get(), pager_->freeHead(), used, problems);
-    for (size_t i = before; i < problems->size(); ++i)
-        if ((*problems)[i].compare(0, name.size(), name) != 0)
-            (*problems)[i] = name + ": " + (*problems)[i];
 }
 
 } // namespace rk::store

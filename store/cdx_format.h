@@ -13,7 +13,7 @@
 //   14       options: 0x01 unique, 0x08 FOR expression, 0x20 compact, 0x40 compound,
 //            0x80 structural (compound header 0xE0, tags 0x60 + flags)
 //   15       signature 0x01
-//   472..493 this engine's private state mark (compound header only, see cdx_header.h)
+//   456..493 this engine's private state mark (compound header only, see cdx_header.h)
 //   494..501 collation name; zero for machine collation
 //   502..503 descending
 //   504..505 FOR expression position in the pool   506..507 its length with the NUL
@@ -49,8 +49,8 @@ constexpr size_t kHdrCounter = 8;
 constexpr size_t kHdrKeyLength = 12;
 constexpr size_t kHdrOptions = 14;
 constexpr size_t kHdrSignature = 15;
-constexpr size_t kHdrMark = 472;
-constexpr size_t kHdrMarkSize = 22;
+constexpr size_t kHdrMark = 456;
+constexpr size_t kHdrMarkSize = 38;
 constexpr size_t kHdrCollation = 494;
 constexpr size_t kHdrCollationSize = 8;
 constexpr size_t kHdrDescending = 502;

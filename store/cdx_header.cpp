@@ -9,7 +9,7 @@ namespace rk::cdx {
 namespace {
 
 constexpr char kMagic[4] = {'R', 'K', 'I', 'X'};
-constexpr uint8_t kMarkVersion = 1;
+constexpr uint8_t kMarkVersion = 2;
 
 uint32_t checksum(const uint8_t* header) {
     uint32_t h = 2166136261u; // FNV-1a
@@ -103,12 +103,14 @@ StateMark readMark(const uint8_t* header) {
     StateMark m;
     const uint8_t* p = header + kHdrMark;
     if (std::memcmp(p, kMagic, 4) != 0 || p[5] != kMarkVersion) return m;
-    if (get32(p + 18) != checksum(header)) return m;
+    if (get32(p + 34) != checksum(header)) return m;
     m.present = true;
     m.sound = p[4] == 'C';
     m.counter = get32(p + 6);
     m.records = get32(p + 10);
     m.pages = get32(p + 14);
+    m.table.size = uint64_t(get32(p + 18)) | uint64_t(get32(p + 22)) << 32;
+    m.table.modified = int64_t(uint64_t(get32(p + 26)) | uint64_t(get32(p + 30)) << 32);
     return m;
 }
 
@@ -120,7 +122,11 @@ void writeMark(uint8_t* header, const StateMark& mark) {
     put32(p + 6, mark.counter);
     put32(p + 10, mark.records);
     put32(p + 14, mark.pages);
-    put32(p + 18, checksum(header));
+    put32(p + 18, static_cast<uint32_t>(mark.table.size));
+    put32(p + 22, static_cast<uint32_t>(mark.table.size >> 32));
+    put32(p + 26, static_cast<uint32_t>(uint64_t(mark.table.modified)));
+    put32(p + 30, static_cast<uint32_t>(uint64_t(mark.table.modified) >> 32));
+    put32(p + 34, checksum(header));
 }
 
 } // namespace rk::cdx

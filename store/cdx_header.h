@@ -1,15 +1,17 @@
 // Codec of the 1024-byte headers (the compound header and each tag's header) and of this
 // engine's state mark in the compound header (layout in cdx_format.h).
 //
-// State mark, 22 bytes at offset 472 of the compound header (an area other programs leave
-// zero): "RKIX", state ('C' sound, 'D' being changed), version 1, then as u32 the change
+// State mark, 38 bytes at offset 456 of the compound header (an area other programs leave
+// zero): "RKIX", state ('C' sound, 'D' being changed), version 2, then as u32 the change
 // counter, the table's record count and the file's length in pages when the file was last
-// known sound, and a checksum of header bytes 0..15 and of the mark itself. An index whose
-// mark is missing, says 'D', or disagrees with the header, the file or the table is not
-// trusted at open.
+// known sound, as u64 the table file's size and as i64 the time of its last write (ns), and
+// a u32 checksum of header bytes 0..15 and of the mark itself. An index whose mark is
+// missing (or of version 1, which knew nothing of the table file) or says 'D' is not
+// trusted at open; one that disagrees with the header, the file or the table is checked.
 #pragma once
 
 #include "cdx_format.h"
+#include "env.h"
 #include "status.h"
 
 #include <array>
@@ -49,6 +51,7 @@ struct StateMark {
     uint32_t counter = 0;
     uint32_t records = 0;
     uint32_t pages = 0;
+    FileStamp table; // the table file the index was made for
 };
 // Reads the mark; `present` is false when it is absent or its checksum fails.
 StateMark readMark(const uint8_t* header);

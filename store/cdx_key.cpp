@@ -232,17 +232,35 @@ bool TagKey::compilePlan(std::string_view text, const std::vector<dbf::FieldDef>
     return true;
 }
 
+namespace {
+
+// UPPER on bytes in place: plain ASCII text (the most of it) in a loop the compiler can do
+// many bytes at a time, other text through the Windows-1252 table.
+void upperInPlace(unsigned char* p, size_t n) {
+    unsigned char high = 0;
+    for (size_t i = 0; i < n; ++i)
+        high |= p[i];
+    if (high & 0x80) {
+        const auto& up = upperTable();
+        for (size_t i = 0; i < n; ++i)
+            p[i] = up[p[i]];
+        return;
+    }
+    for (size_t i = 0; i < n; ++i)
+        p[i] = static_cast<unsigned char>(p[i] - (unsigned(p[i] - 'a') < 26u ? 32 : 0));
+}
+
+} // namespace
+
 void TagKey::runPlan(std::string_view image, std::string* key) const {
     key->clear();
-    const auto& up = upperTable();
     for (const Segment& seg : plan_) {
         switch (seg.kind) {
         case Segment::Field: {
             size_t at = key->size();
             key->append(image.data() + seg.offset, seg.length);
             if (seg.upper)
-                for (size_t i = at; i < key->size(); ++i)
-                    (*key)[i] = static_cast<char>(up[static_cast<unsigned char>((*key)[i])]);
+                upperInPlace(reinterpret_cast<unsigned char*>(key->data()) + at, seg.length);
             break;
         }
         case Segment::Literal:

@@ -37,6 +37,19 @@ struct Node {
     // Appends all entries of `other`.
     void append(const Node& other);
     void clear();
+
+    // Bytes a leaf's entries take on its page (entries and stored key bytes), worked out once
+    // and then kept current by insert() and erase(); the other changes, and any change made
+    // to the vectors directly (forgetSize() then), make it be worked out again.
+    size_t leafBytes() const;
+    void forgetSize() { sized_ = false; }
+
+private:
+    // Stored key bytes of `key` after `prev` (null for the first key of the page).
+    size_t storedAfter(const uint8_t* prev, const uint8_t* key) const;
+    mutable bool sized_ = false;
+    mutable size_t stored_ = 0;     // stored key bytes of all entries
+    mutable uint32_t maxRecno_ = 0; // the greatest record number (the entry width)
 };
 
 // Orders entries by key bytes (unsigned), then by record number.
@@ -64,6 +77,8 @@ private:
     std::vector<uint16_t> trail_;
     std::vector<uint32_t> storedPrefix_; // storedPrefix_[i] = sum of stored bytes of 1..i-1
     std::vector<uint32_t> recnos_;
+    // Greatest record number of entries [0, i) and of [i, count), for the cuts of a split.
+    std::vector<uint32_t> maxBefore_, maxFrom_;
 };
 
 // Duplicate count of a key after `prev`, as FoxPro writes it: the common prefix, capped so

@@ -9,15 +9,22 @@ Pager::Pager(std::unique_ptr<File> file, bool readOnly)
     : file_(std::move(file)), readOnly_(readOnly) {}
 
 Status Pager::open() {
-    return file_->size(&size_);
+    RK_RETURN_IF_ERROR(file_->size(&size_));
+    // Pages are read through a view of the file where the file layer has one: a page read is
+    // then a copy instead of a system call. Pages beyond it (added since) are read.
+    auto view = file_->view();
+    if (view) view_ = std::move(*view);
+    return Status::ok();
 }
 
 void Pager::replaceFile(std::unique_ptr<File> file) {
+    view_.reset();
     file_ = std::move(file);
     ++generation_;
     ahead_.clear();
     slots_.clear();
-    ring_.clear();
+    table_.clear();
+    hand_ = 0;
     dirty_.clear();
     freed_.clear();
 }
@@ -27,6 +34,7 @@ Status Pager::readBytes(uint64_t offset, uint8_t* buf, size_t n) {
         return Status::corruption(file_->path() + ": index page " +
                                   hexOffset(static_cast<uint32_t>(offset)) +
                                   " lies beyond the end of the file");
+    if (view_ && offset + n <= view_->size()) return view_->copy(offset, buf, n);
     size_t got = 0;
     RK_RETURN_IF_ERROR(file_->read(offset, buf, n, &got));
     if (got < n) {
@@ -140,8 +148,7 @@ Result<NodePtr> Pager::allocate(uint16_t keyLength, uint8_t fill, uint16_t attr)
     node->fill = fill;
     node->attr = attr;
     evictIfNeeded();
-    remember(offset, node);
-    dirty_[offset] = node;
+    markDirty(node);
     return node;
 }
 
@@ -153,16 +160,27 @@ uint32_t Pager::reserveAtEnd(uint32_t pages) {
 
 void Pager::markDirty(const NodePtr& node) {
     ++generation_;
-    if (freed_.count(node->offset)) return;
-    dirty_[node->offset] = node;
-    if (!isCached(node->offset)) remember(node->offset, node);
+    if (!freed_.empty() && freed_.count(node->offset)) return;
+    int64_t at = find(node->offset);
+    if (at < 0) {
+        remember(node->offset, node);
+        at = find(node->offset);
+    }
+    Slot& s = slots_[size_t(at)];
+    if (s.node != node) {
+        s.node = node;
+        s.dirty = false;
+    }
+    if (!s.dirty) {
+        s.dirty = true;
+        dirty_.push_back(node);
+    }
 }
 
 void Pager::release(const NodePtr& node) {
     uint32_t offset = node->offset;
     ++generation_;
     forget(offset);
-    dirty_.erase(offset);
     freed_[offset] = freeHead_;
     freeHead_ = offset;
 }
@@ -171,9 +189,15 @@ Status Pager::flush() {
     if (!hasChanges()) return Status::ok();
     if (readOnly_) return Status::invalid(file_->path() + " is open read-only");
     // Every changed page in file order; neighbouring pages go out in one write.
-    std::map<uint32_t, const Node*> nodes;
-    for (const auto& [off, n] : dirty_)
-        nodes[off] = n.get();
+    std::vector<const Node*> nodes;
+    nodes.reserve(dirty_.size());
+    for (const NodePtr& n : dirty_) {
+        int64_t at = find(n->offset);
+        if (at >= 0 && slots_[size_t(at)].node == n && slots_[size_t(at)].dirty)
+            nodes.push_back(n.get());
+    }
+    std::sort(nodes.begin(), nodes.end(),
+              [](const Node* a, const Node* b) { return a->offset < b->offset; });
     std::vector<uint8_t> run;
     uint32_t runStart = 0;
     auto writeRun = [&]() -> Status {
@@ -185,9 +209,9 @@ Status Pager::flush() {
     auto dirtyIt = nodes.begin();
     auto freedIt = freed_.begin();
     while (dirtyIt != nodes.end() || freedIt != freed_.end()) {
-        bool takeNode =
-            freedIt == freed_.end() || (dirtyIt != nodes.end() && dirtyIt->first < freedIt->first);
-        uint32_t off = takeNode ? dirtyIt->first : freedIt->first;
+        bool takeNode = freedIt == freed_.end() ||
+                        (dirtyIt != nodes.end() && (*dirtyIt)->offset < freedIt->first);
+        uint32_t off = takeNode ? (*dirtyIt)->offset : freedIt->first;
         if (run.empty() || off != runStart + run.size() || run.size() >= 64 * kPageSize) {
             RK_RETURN_IF_ERROR(writeRun());
             runStart = off;
@@ -195,7 +219,7 @@ Status Pager::flush() {
         size_t at = run.size();
         run.resize(at + kPageSize, 0);
         if (takeNode) {
-            encodeNode(*dirtyIt->second, run.data() + at);
+            encodeNode(**dirtyIt, run.data() + at);
             ++dirtyIt;
         } else {
             put32(run.data() + at, freedIt->second);
@@ -203,6 +227,8 @@ Status Pager::flush() {
         }
     }
     RK_RETURN_IF_ERROR(writeRun());
+    for (const Node* n : nodes)
+        slots_[size_t(find(n->offset))].dirty = false;
     dirty_.clear();
     freed_.clear();
     evictIfNeeded();
@@ -215,61 +241,117 @@ Status Pager::discard() {
     dirty_.clear();
     freed_.clear();
     slots_.clear();
-    ring_.clear();
+    table_.clear();
     hand_ = 0;
     return file_->size(&size_);
 }
 
 void Pager::clearCache() {
-    for (size_t i = ring_.size(); i-- > 0;) {
-        uint32_t offset = ring_[i] * kPageSize;
-        if (!dirty_.count(offset)) forget(offset);
+    for (size_t i = slots_.size(); i-- > 0;)
+        if (i < slots_.size() && !slots_[i].dirty) forget(slots_[i].page * kPageSize);
+}
+
+namespace {
+// Fibonacci hashing of a page number into a table of 2^bits buckets.
+size_t bucketOf(uint32_t page, size_t mask) {
+    return size_t((uint64_t(page) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+}
+} // namespace
+
+int64_t Pager::find(uint32_t offset) const {
+    if (table_.empty()) return -1;
+    const uint32_t page = offset / kPageSize;
+    const size_t mask = table_.size() - 1;
+    for (size_t b = bucketOf(page, mask);; b = (b + 1) & mask) {
+        uint32_t v = table_[b];
+        if (v == 0) return -1;
+        if (slots_[v - 1].page == page) return int64_t(v - 1);
     }
+}
+
+void Pager::index(uint32_t page, uint32_t slot) {
+    if ((slots_.size() + 1) * 2 > table_.size()) {
+        // Half full at most: rebuild twice as large.
+        std::vector<uint32_t> old = std::move(table_);
+        table_.assign(std::max<size_t>(64, old.size() * 2), 0);
+        const size_t mask = table_.size() - 1;
+        for (uint32_t v : old) {
+            if (v == 0) continue;
+            size_t b = bucketOf(slots_[v - 1].page, mask);
+            while (table_[b])
+                b = (b + 1) & mask;
+            table_[b] = v;
+        }
+    }
+    const size_t mask = table_.size() - 1;
+    size_t b = bucketOf(page, mask);
+    while (table_[b])
+        b = (b + 1) & mask;
+    table_[b] = slot + 1;
+}
+
+void Pager::unindex(uint32_t page) {
+    const size_t mask = table_.size() - 1;
+    size_t b = bucketOf(page, mask);
+    while (slots_[table_[b] - 1].page != page)
+        b = (b + 1) & mask;
+    // Backward shift: later entries of the run move up into the hole where they may.
+    for (size_t next = (b + 1) & mask; table_[next]; next = (next + 1) & mask) {
+        size_t home = bucketOf(slots_[table_[next] - 1].page, mask);
+        bool between = b <= next ? (b < home && home <= next) : (b < home || home <= next);
+        if (between) continue;
+        table_[b] = table_[next];
+        b = next;
+    }
+    table_[b] = 0;
 }
 
 NodePtr* Pager::cached(uint32_t offset) {
-    size_t page = offset / kPageSize;
-    if (offset % kPageSize || page >= slots_.size() || !slots_[page].node) return nullptr;
-    slots_[page].used = true;
-    return &slots_[page].node;
+    if (offset % kPageSize) return nullptr;
+    int64_t at = find(offset);
+    if (at < 0) return nullptr;
+    slots_[size_t(at)].used = true;
+    return &slots_[size_t(at)].node;
 }
 
 void Pager::remember(uint32_t offset, const NodePtr& node) {
-    size_t page = offset / kPageSize;
-    if (page >= slots_.size()) slots_.resize(std::max(page + 1, slots_.size() * 5 / 4 + 64));
-    Slot& s = slots_[page];
-    if (!s.node) {
-        s.ring = static_cast<uint32_t>(ring_.size());
-        ring_.push_back(static_cast<uint32_t>(page));
+    int64_t at = find(offset);
+    if (at < 0) {
+        at = int64_t(slots_.size());
+        index(offset / kPageSize, uint32_t(at));
+        slots_.push_back(Slot{offset / kPageSize, node, true, false});
+        return;
     }
-    s.node = node;
-    s.used = true;
+    slots_[size_t(at)].node = node;
+    slots_[size_t(at)].used = true;
 }
 
 void Pager::forget(uint32_t offset) {
-    size_t page = offset / kPageSize;
-    if (page >= slots_.size() || !slots_[page].node) return;
-    uint32_t at = slots_[page].ring;
-    ring_[at] = ring_.back();
-    slots_[ring_[at]].ring = at;
-    ring_.pop_back();
-    slots_[page].node.reset();
-    slots_[page].used = false;
+    int64_t found = find(offset);
+    if (found < 0) return;
+    const size_t at = size_t(found);
+    unindex(offset / kPageSize);
+    const size_t last = slots_.size() - 1;
+    if (at != last) {
+        // The last slot moves into the hole; its table entry follows.
+        unindex(slots_[last].page);
+        slots_[at] = std::move(slots_[last]);
+        index(slots_[at].page, uint32_t(at));
+    }
+    slots_.pop_back();
 }
 
 void Pager::evictIfNeeded() {
     // Nodes in use by a caller or waiting to be written stay; so may more than `capacity_`.
-    for (size_t looked = 0; ring_.size() > capacity_ && looked < 128; ++looked) {
-        if (hand_ >= ring_.size()) hand_ = 0;
-        uint32_t page = ring_[hand_];
-        Slot& s = slots_[page];
-        uint32_t offset = page * kPageSize;
-        if (s.used || s.node.use_count() > 1 || dirty_.count(offset)) {
+    for (size_t looked = 0; slots_.size() > capacity_ && looked < 128; ++looked) {
+        if (hand_ >= slots_.size()) hand_ = 0;
+        Slot& s = slots_[hand_];
+        if (s.used || s.dirty || s.node.use_count() > 1) {
             s.used = false;
             ++hand_;
             continue;
         }
-        forget(offset); // the last ring entry moves to the hand
+        forget(s.page * kPageSize); // the last slot moves to the hand
     }
 }
 

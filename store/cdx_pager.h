@@ -27,7 +27,10 @@ public:
     Status open();
     File* file() { return file_.get(); }
     void replaceFile(std::unique_ptr<File> file);
-    std::unique_ptr<File> releaseFile() { return std::move(file_); }
+    std::unique_ptr<File> releaseFile() {
+        view_.reset();
+        return std::move(file_);
+    }
     bool readOnly() const { return readOnly_; }
     // Size of the file including pages allocated but not yet written.
     uint64_t size() const { return size_; }
@@ -55,13 +58,14 @@ public:
     void setFreeHead(uint32_t head) { freeHead_ = head; }
 
     bool hasChanges() const { return !dirty_.empty() || !freed_.empty(); }
+    size_t dirtyPages() const { return dirty_.size(); }
     // Writes every changed page.
     Status flush();
     // Forgets unwritten changes and every cached node (after a failed operation).
     [[nodiscard]] Status discard();
     void clearCache();
     void setCacheCapacity(size_t nodes) { capacity_ = nodes; }
-    size_t cachedNodes() const { return ring_.size(); }
+    size_t cachedNodes() const { return slots_.size(); }
     // Changes whenever a page changes: cursors compare it to know their position still holds.
     uint64_t generation() const { return generation_; }
 
@@ -69,27 +73,34 @@ private:
     void remember(uint32_t offset, const NodePtr& node);
     void forget(uint32_t offset);
     NodePtr* cached(uint32_t offset); // marks it used
-    bool isCached(uint32_t offset) const {
-        size_t page = offset / kPageSize;
-        return page < slots_.size() && slots_[page].node;
-    }
+    bool isCached(uint32_t offset) const { return offset % kPageSize == 0 && find(offset) >= 0; }
     void evictIfNeeded();
+    // The slot of a page, or -1.
+    int64_t find(uint32_t offset) const;
+    void index(uint32_t page, uint32_t slot);
+    void unindex(uint32_t page);
 
     std::unique_ptr<File> file_;
+    std::unique_ptr<FileView> view_; // page reads, when the file layer has views
     bool readOnly_;
     uint64_t size_ = 0;
     uint32_t freeHead_ = 0;
-    // The cache: a slot per page of the file (found without hashing) and a ring of the
-    // cached pages that a clock hand sweeps, sparing pages used since its last pass.
+    // The cache: the cached pages in a dense array that a clock hand sweeps (sparing pages
+    // used since its last pass, held by a caller or waiting to be written), found through an
+    // open-addressing table from page number to slot. Both are sized by what is cached, never
+    // by the size of the file.
     struct Slot {
+        uint32_t page = 0;
         NodePtr node;
-        uint32_t ring = 0;
         bool used = false;
+        bool dirty = false;
     };
     std::vector<Slot> slots_;
-    std::vector<uint32_t> ring_; // page numbers
+    std::vector<uint32_t> table_; // slot + 1 per bucket, 0 for none; a power of two in size
     size_t hand_ = 0;
-    std::map<uint32_t, NodePtr> dirty_;  // written at flush, in file order
+    // Changed nodes, in the order of their first change since the last flush. A node released
+    // or replaced meanwhile stays listed; flush writes only what its slot still holds.
+    std::vector<NodePtr> dirty_;
     std::map<uint32_t, uint32_t> freed_; // freed page -> next free page, written at flush
     uint64_t generation_ = 1;
     std::vector<uint8_t> ahead_; // read-ahead block for sequential loads

@@ -1,6 +1,8 @@
-// Building whole index files: one pass over the table per group of tags (as many tags as
-// fit the memory budget), a sort of each tag's keys, then bottom-up trees written in
-// sequence. The file is written under a temporary name by the caller and renamed into place.
+// Building whole index files: one pass over the table that gathers every tag's keys, a sort
+// of each tag's keys, then bottom-up trees written in sequence. Keys beyond the memory
+// budget go to a temporary file in sorted runs, merged when the tag's tree is built, so that
+// memory stays bounded whatever the size of the table. The index is written under a
+// temporary name by the caller and renamed into place.
 #include "cdx.h"
 
 #include "cdx_build.h"
@@ -39,8 +41,25 @@ public:
     }
 
     void sort() { sortRun(0, refs_.size(), 0); }
+    // Empty again; the memory stays for the next keys.
+    void clear() {
+        bytes_.clear();
+        refs_.clear();
+    }
+    void release() {
+        bytes_ = {};
+        refs_ = {};
+    }
+    // Bytes the keys take (the vectors keep their room after clear(), for the next keys).
+    size_t memory() const { return bytes_.size() + refs_.size() * sizeof(Ref); }
 
     size_t size() const { return refs_.size(); }
+    // Key i without its trailing fill.
+    const uint8_t* raw(size_t i, size_t* length) const {
+        const uint8_t* p = bytes_.data() + refs_[i].offset;
+        *length = p[0];
+        return p + 1;
+    }
     uint32_t recno(size_t i) const { return refs_[i].recno; }
     void key(size_t i, uint8_t* out) const {
         const uint8_t* p = bytes_.data() + refs_[i].offset;
@@ -63,9 +82,27 @@ private:
         uint32_t offset, recno;
     };
 
-    uint8_t byteAt(const Ref& r, size_t i) const {
+    // The key's bytes [depth, depth + 16) as two big-endian numbers: the fill after the
+    // stored bytes, zero past the key length.
+    void setDigits(Ref& r, size_t depth) const {
         const uint8_t* p = bytes_.data() + r.offset;
-        return i < p[0] ? p[1 + i] : fill_;
+        const size_t len = p[0];
+        uint8_t b[16];
+        if (depth + 16 <= len) {
+            std::memcpy(b, p + 1 + depth, 16);
+        } else {
+            for (size_t i = 0; i < 16; ++i) {
+                const size_t at = depth + i;
+                b[i] = at < len ? p[1 + at] : at < k_ ? fill_ : 0;
+            }
+        }
+        uint64_t hi = 0, lo = 0;
+        for (int i = 0; i < 8; ++i) {
+            hi = (hi << 8) | b[i];
+            lo = (lo << 8) | b[8 + i];
+        }
+        r.digit[0] = hi;
+        r.digit[1] = lo;
     }
 
     // Orders refs_[begin, end), whose keys agree on their first `depth` bytes.
@@ -84,14 +121,14 @@ private:
             });
             return;
         }
+        bool same = true;
         for (auto it = first; it != last; ++it) {
             prefetch(size_t(it - refs_.begin()) + 8);
-            it->digit[0] = it->digit[1] = 0;
-            for (size_t i = 0; i < 16; ++i) {
-                uint8_t b = depth + i < k_ ? byteAt(*it, depth + i) : 0;
-                it->digit[i / 8] = (it->digit[i / 8] << 8) | b;
-            }
+            setDigits(*it, depth);
+            same = same && it->digit[0] == first->digit[0] && it->digit[1] == first->digit[1];
         }
+        // Keys alike over these 16 bytes (a blank field first): nothing to order here.
+        if (same) return sortRun(begin, end, depth + 16);
         std::sort(first, last, [](const Ref& a, const Ref& b) {
             return a.digit[0] != b.digit[0] ? a.digit[0] < b.digit[0] : a.digit[1] < b.digit[1];
         });
@@ -142,7 +179,7 @@ public:
     }
 
 private:
-    const IndexProgress& fn_;
+    IndexProgress fn_;
     uint64_t total_, done_ = 0;
     int last_ = -1;
 };
@@ -155,103 +192,373 @@ std::string paddedName(const std::string& name) {
     return s;
 }
 
-// Bytes each tag's keys take in memory per record: the unpadded key seen on up to 1,000
-// records spread over the table, a quarter more for safety, and the sort entry.
-std::vector<size_t> sampleKeyBytes(dbf::DbfFile* table, const std::vector<BuildTag>& tags) {
-    const uint32_t n = table->recordCount();
-    const uint32_t samples = std::min<uint32_t>(n, 1000);
-    std::vector<size_t> total(tags.size(), 0);
-    std::string image, key;
-    for (uint32_t i = 0; i < samples; ++i) {
-        uint32_t r = 1 + uint32_t(uint64_t(i) * n / samples);
-        if (!table->readRecord(r, &image).isOk()) return std::vector<size_t>(tags.size(), 0);
-        for (size_t t = 0; t < tags.size(); ++t) {
-            if (!tags[t].key.make(image, r, &key)) continue;
-            const uint8_t* p = reinterpret_cast<const uint8_t*>(key.data());
-            total[t] += key.size() - trailingCount(p, tags[t].key.length(), tags[t].key.fill());
+// Sorted runs of one or more tags' keys in a temporary file: per entry the length of the
+// prefix shared with the entry before (u8), the length of the rest (u8), the rest of the key
+// without its trailing fill, and the record number (u32). The file is removed when the runs
+// are done with.
+class RunFile {
+public:
+    struct Run {
+        uint64_t offset = 0, bytes = 0;
+    };
+
+    RunFile(Env* env, std::string path) : env_(env), path_(std::move(path)) {}
+    ~RunFile() {
+        if (file_) {
+            file_.reset();
+            ignore(env_->remove(path_), "a temporary file; nothing depends on it");
         }
     }
-    std::vector<size_t> per(tags.size());
-    for (size_t t = 0; t < tags.size(); ++t) {
-        size_t keyBytes = samples ? total[t] * 5 / 4 / samples + 1 : tags[t].key.length();
-        per[t] = std::min<size_t>(keyBytes, tags[t].key.length()) + 1 + sizeof(uint64_t) * 3;
+
+    // Writes the arena's keys, which are sorted, as one run.
+    Result<Run> write(const KeyArena& keys) {
+        if (!file_) {
+            auto f = env_->open(path_, OpenMode::Create, LockMode::Exclusive);
+            if (!f) return f.status();
+            file_ = std::move(*f);
+        }
+        Run run{end_, 0};
+        std::vector<uint8_t> buf;
+        buf.reserve(kBlock + 512);
+        const uint8_t* prev = nullptr;
+        size_t prevLen = 0;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            keys.prefetch(i + 8); // sorted keys lie all over the arena
+            size_t len = 0;
+            const uint8_t* key = keys.raw(i, &len);
+            size_t dup = 0;
+            const size_t most = std::min(len, prevLen);
+            while (dup < most && prev[dup] == key[dup])
+                ++dup;
+            const size_t at = buf.size();
+            buf.resize(at + 2 + (len - dup) + 4);
+            uint8_t* out = buf.data() + at;
+            out[0] = static_cast<uint8_t>(dup);
+            out[1] = static_cast<uint8_t>(len - dup);
+            std::memcpy(out + 2, key + dup, len - dup);
+            put32(out + 2 + (len - dup), keys.recno(i));
+            prev = key;
+            prevLen = len;
+            if (buf.size() >= kBlock) RK_RETURN_IF_ERROR(flush(buf));
+        }
+        RK_RETURN_IF_ERROR(flush(buf));
+        run.bytes = end_ - run.offset;
+        return run;
     }
-    return per;
-}
+
+    File* file() { return file_.get(); }
+
+private:
+    Status flush(std::vector<uint8_t>& buf) {
+        if (buf.empty()) return Status::ok();
+        RK_RETURN_IF_ERROR(file_->write(end_, buf.data(), buf.size()));
+        end_ += buf.size();
+        buf.clear();
+        return Status::ok();
+    }
+
+    static constexpr size_t kBlock = size_t(1) << 20;
+    Env* env_;
+    std::string path_;
+    std::unique_ptr<File> file_;
+    uint64_t end_ = 0;
+};
+
+// The entries of a tag in order, from its runs on disk and the sorted keys left in memory:
+// a tournament of the sources (each step replays one path of the tree), where entries are
+// told apart by their first 16 key bytes held as two numbers, and by the rest only on a tie.
+class Merge {
+public:
+    Merge(File* file, const std::vector<RunFile::Run>& runs, const KeyArena& rest, uint16_t k,
+          uint8_t fill, size_t buffer)
+        : rest_(rest), k_(k), fill_(fill), bufferSize_(std::max<size_t>(buffer, 4096)) {
+        for (const auto& r : runs) {
+            Source src;
+            src.file = file;
+            src.at = r.offset;
+            src.end = r.offset + r.bytes;
+            sources_.push_back(std::move(src));
+        }
+        sources_.emplace_back(); // the keys in memory
+        for (Source& src : sources_)
+            src.key.assign(size_t(k) + 16, fill); // room for the 16 bytes read as numbers
+    }
+
+    // The next entry in (key, record number) order, or null at the end. The key stays valid
+    // until the next call.
+    Result<const uint8_t*> next(uint32_t* recno) {
+        if (!started_) {
+            for (size_t i = 0; i < sources_.size(); ++i)
+                RK_RETURN_IF_ERROR(advance(i));
+            build();
+            started_ = true;
+        } else {
+            RK_RETURN_IF_ERROR(advance(tree_[0]));
+            replay(tree_[0]);
+        }
+        const Source& top = sources_[tree_[0]];
+        if (top.done) return static_cast<const uint8_t*>(nullptr);
+        *recno = top.recno;
+        return static_cast<const uint8_t*>(top.key.data());
+    }
+
+private:
+    struct Source {
+        File* file = nullptr; // null: the keys in memory
+        uint64_t at = 0, end = 0;
+        std::vector<uint8_t> buf;
+        size_t pos = 0;
+        std::vector<uint8_t> key; // the current key, padded
+        size_t length = 0;        // ... and its length without the padding
+        uint64_t high = 0, low = 0;
+        uint32_t recno = 0;
+        bool done = false;
+    };
+
+    static uint64_t bigEndian(const uint8_t* p) {
+        uint64_t v = 0;
+        for (int i = 0; i < 8; ++i)
+            v = (v << 8) | p[i];
+        return v;
+    }
+
+    bool less(size_t a, size_t b) const {
+        const Source& x = sources_[a];
+        const Source& y = sources_[b];
+        if (x.done || y.done) return !x.done;
+        if (x.high != y.high) return x.high < y.high;
+        if (x.low != y.low) return x.low < y.low;
+        if (k_ > 16) {
+            int c = std::memcmp(x.key.data() + 16, y.key.data() + 16, k_ - 16);
+            if (c != 0) return c < 0;
+        }
+        return x.recno < y.recno;
+    }
+
+    void build() {
+        const size_t n = sources_.size();
+        tree_.assign(n, 0);
+        std::vector<size_t> win(2 * n);
+        for (size_t i = 0; i < n; ++i)
+            win[n + i] = i;
+        for (size_t node = n - 1; node > 0; --node) {
+            size_t a = win[2 * node], b = win[2 * node + 1];
+            win[node] = less(b, a) ? b : a;
+            tree_[node] = win[node] == a ? b : a;
+        }
+        tree_[0] = n > 1 ? win[1] : 0;
+    }
+
+    // After source s moved on: the matches on its path to the top again.
+    void replay(size_t s) {
+        const size_t n = sources_.size();
+        size_t winner = s;
+        for (size_t node = (s + n) / 2; node > 0; node /= 2)
+            if (less(tree_[node], winner)) std::swap(tree_[node], winner);
+        tree_[0] = winner;
+    }
+
+    // Sets the key's bytes from `dup` on; the padding follows.
+    void setKey(Source& src, size_t dup, const uint8_t* rest, size_t restLength) {
+        uint8_t* key = src.key.data();
+        std::memcpy(key + dup, rest, restLength);
+        const size_t length = dup + restLength;
+        if (length < src.length) std::memset(key + length, fill_, src.length - length);
+        src.length = length;
+        src.high = bigEndian(key);
+        src.low = bigEndian(key + 8);
+    }
+
+    // Makes sure `n` bytes of the source are in its buffer.
+    Status fill(Source& src, size_t n) {
+        if (src.pos + n <= src.buf.size()) return Status::ok();
+        src.buf.erase(src.buf.begin(), src.buf.begin() + static_cast<ptrdiff_t>(src.pos));
+        src.pos = 0;
+        size_t want = std::max(bufferSize_, n) - src.buf.size();
+        want = static_cast<size_t>(std::min<uint64_t>(want, src.end - src.at));
+        size_t have = src.buf.size();
+        src.buf.resize(have + want);
+        size_t got = 0;
+        RK_RETURN_IF_ERROR(src.file->read(src.at, src.buf.data() + have, want, &got));
+        src.buf.resize(have + got);
+        src.at += got;
+        if (src.buf.size() < n)
+            return Status::corruption("a temporary file of the index build is cut short");
+        return Status::ok();
+    }
+
+    Status advance(size_t s) {
+        Source& src = sources_[s];
+        if (src.done) return Status::ok();
+        if (!src.file) {
+            if (restAt_ >= rest_.size()) {
+                src.done = true;
+                return Status::ok();
+            }
+            rest_.prefetch(restAt_ + 8); // sorted keys lie all over the arena
+            size_t length = 0;
+            const uint8_t* key = rest_.raw(restAt_, &length);
+            setKey(src, 0, key, length);
+            src.recno = rest_.recno(restAt_++);
+            return Status::ok();
+        }
+        if (src.pos == src.buf.size() && src.at == src.end) {
+            src.done = true;
+            return Status::ok();
+        }
+        RK_RETURN_IF_ERROR(fill(src, 2));
+        const size_t dup = src.buf[src.pos], restLength = src.buf[src.pos + 1];
+        if (dup + restLength > k_ || dup > src.length)
+            return Status::corruption("a temporary file of the index build is damaged");
+        RK_RETURN_IF_ERROR(fill(src, 2 + restLength + 4));
+        const uint8_t* p = src.buf.data() + src.pos + 2;
+        setKey(src, dup, p, restLength);
+        src.recno = get32(p + restLength);
+        src.pos += 2 + restLength + 4;
+        return Status::ok();
+    }
+
+    std::vector<Source> sources_;
+    std::vector<size_t> tree_; // tree_[0] the winner, the others the losers of their match
+    const KeyArena& rest_;
+    size_t restAt_ = 0;
+    uint16_t k_;
+    uint8_t fill_;
+    size_t bufferSize_;
+    bool started_ = false;
+};
 
 } // namespace
 
-Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,
-                                             const std::vector<BuildTag>& tags, uint32_t counter,
-                                             size_t memoryBudget, const IndexProgress& progress) {
+// The state of a build between start() and finish(): the file being written, the keys
+// gathered so far and the runs of the keys beyond the budget.
+struct IndexBuilder::State {
+    State(const std::string& p, Env* e, const std::vector<BuildTag>& t, size_t memoryBudget,
+          const IndexProgress& progress, uint32_t expected)
+        : path(p), env(e), tags(t), budget(std::max<size_t>(memoryBudget, 1)),
+          meter(progress, uint64_t(expected) * (1 + t.size())), runFile(e, p + ".sort"),
+          runs(t.size()) {
+        for (const BuildTag& tag : tags)
+            arenas.emplace_back(tag.key.length(), tag.key.fill());
+    }
+    std::string path;
+    Env* env;
+    std::vector<BuildTag> tags;
+    size_t budget;
+    ProgressMeter meter;
+    std::unique_ptr<Pager> pager;
+    std::vector<uint32_t> headerOffsets;
+    std::vector<KeyArena> arenas;
+    RunFile runFile;
+    std::vector<std::vector<RunFile::Run>> runs;
+    std::string key;
+    uint32_t count = 0;
+    uint32_t sinceCheck = 0;
+
+    // Each tag's keys sorted and written to the run file; the gathering goes on.
+    Status spill() {
+        for (size_t t = 0; t < tags.size(); ++t) {
+            if (arenas[t].size() == 0) continue;
+            arenas[t].sort();
+            auto run = runFile.write(arenas[t]);
+            if (!run) return run.status();
+            runs[t].push_back(*run);
+            arenas[t].clear();
+        }
+        return Status::ok();
+    }
+};
+
+IndexBuilder::IndexBuilder() = default;
+IndexBuilder::~IndexBuilder() {
+    if (state_ && state_->pager) {
+        state_->pager.reset();
+        ignore(state_->env->remove(state_->path), "an unfinished build; nothing depends on it");
+    }
+}
+
+Result<std::unique_ptr<IndexBuilder>>
+IndexBuilder::start(const std::string& path, Env* env, const std::vector<BuildTag>& tags,
+                    size_t memoryBudget, const IndexProgress& progress, uint32_t expectedRecords) {
+    std::unique_ptr<IndexBuilder> b(new IndexBuilder());
+    b->state_ = std::make_unique<State>(path, env, tags, memoryBudget, progress, expectedRecords);
+    State& st = *b->state_;
     auto file = env->open(path, OpenMode::Create, LockMode::Exclusive);
     if (!file) return file.status();
-    Pager pager(std::move(*file), false);
-    RK_RETURN_IF_ERROR(pager.open());
-    const uint32_t n = table->recordCount();
-    const uint16_t recLen = table->recordLength();
-
-    // Groups of consecutive tags whose keys fit the budget together, from the key lengths
-    // seen on a sample of the records (keys are held without their padding).
-    std::vector<size_t> perRecord = sampleKeyBytes(table, tags);
-    std::vector<std::pair<size_t, size_t>> groups;
-    for (size_t i = 0; i < tags.size();) {
-        size_t j = i, bytes = 0;
-        do {
-            bytes += size_t(n) * perRecord[j];
-            ++j;
-        } while (j < tags.size() && bytes + size_t(n) * perRecord[j] <= memoryBudget);
-        groups.emplace_back(i, j);
-        i = j;
-    }
-    ProgressMeter meter(progress, uint64_t(n) * (groups.size() + tags.size()));
-
+    st.pager = std::make_unique<Pager>(std::move(*file), false);
+    RK_RETURN_IF_ERROR(st.pager->open());
     std::vector<uint8_t> zero(kHeaderSize + kPageSize, 0);
-    RK_RETURN_IF_ERROR(pager.writeBytes(0, zero.data(), zero.size())); // header + directory
+    RK_RETURN_IF_ERROR(st.pager->writeBytes(0, zero.data(), zero.size())); // header + directory
     // Every tag's header comes first, so that a file cut short keeps the definitions.
-    std::vector<uint32_t> headerOffsets(tags.size()), roots(tags.size());
     for (size_t t = 0; t < tags.size(); ++t)
-        headerOffsets[t] = pager.reserveAtEnd(2);
-    const uint32_t perRead = std::max<uint32_t>(1, (1u << 20) / std::max<uint16_t>(recLen, 1));
-    std::vector<char> buf(size_t(perRead) * recLen);
-    std::string key;
-    for (const auto& [first, last] : groups) {
-        std::vector<KeyArena> arenas;
-        for (size_t t = first; t < last; ++t)
-            arenas.emplace_back(tags[t].key.length(), tags[t].key.fill());
-        for (uint32_t r = 1; r <= n; r += perRead) {
-            uint32_t count = std::min(perRead, n - r + 1);
-            RK_RETURN_IF_ERROR(table->readRecords(r, count, buf.data()));
-            for (uint32_t i = 0; i < count; ++i) {
-                std::string_view image(buf.data() + size_t(i) * recLen, recLen);
-                for (size_t t = first; t < last; ++t)
-                    if (tags[t].key.make(image, r + i, &key)) arenas[t - first].add(key, r + i);
-            }
-            meter.advance(count);
-        }
-        for (size_t t = first; t < last; ++t) {
-            KeyArena& arena = arenas[t - first];
-            arena.sort();
-            TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill(), kLeafFillPercent);
+        st.headerOffsets.push_back(st.pager->reserveAtEnd(2));
+    return b;
+}
+
+Status IndexBuilder::add(uint32_t recno, std::string_view image) {
+    State& st = *state_;
+    for (size_t t = 0; t < st.tags.size(); ++t)
+        if (st.tags[t].key.make(image, recno, &st.key)) st.arenas[t].add(st.key, recno);
+    ++st.count;
+    st.meter.advance(1);
+    // The arenas' memory is looked at now and then (a few hundred records are little). When
+    // the keys fill the budget they go to the run file, and the gathering goes on.
+    if (++st.sinceCheck < 256 && st.budget >= (size_t(1) << 20)) return Status::ok();
+    st.sinceCheck = 0;
+    size_t held = 0;
+    for (const KeyArena& a : st.arenas)
+        held += a.memory();
+    return held >= st.budget ? st.spill() : Status::ok();
+}
+
+Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t counter) {
+    State& st = *state_;
+    Pager& pager = *st.pager;
+    const std::vector<BuildTag>& tags = st.tags;
+    std::vector<uint32_t> roots(tags.size());
+    // Each tag's tree, from its keys in memory, merged with its runs when it has any.
+    const size_t merges = std::max<size_t>(1, st.budget / 4);
+    for (size_t t = 0; t < tags.size(); ++t) {
+        KeyArena& arena = st.arenas[t];
+        arena.sort();
+        TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill(), kLeafFillPercent);
+        const bool unique = tags[t].header.unique();
+        if (st.runs[t].empty()) {
             std::vector<uint8_t> k(tags[t].key.length());
             for (size_t i = 0; i < arena.size(); ++i) {
                 arena.prefetch(i + 8);
-                if (tags[t].header.unique() && i > 0 && arena.sameKey(i - 1, i)) continue;
+                if (unique && i > 0 && arena.sameKey(i - 1, i)) continue;
                 arena.key(i, k.data());
                 RK_RETURN_IF_ERROR(builder.add(k.data(), arena.recno(i)));
             }
-            auto root = builder.finish();
-            if (!root) return root.status();
-            roots[t] = *root;
-            meter.advance(n);
-            arena = KeyArena(1, 0); // free its memory before the next tag
+        } else {
+            Merge merge(st.runFile.file(), st.runs[t], arena, tags[t].key.length(),
+                        tags[t].key.fill(),
+                        std::min<size_t>(size_t(256) << 10, merges / (st.runs[t].size() + 1)));
+            std::vector<uint8_t> last;
+            for (;;) {
+                uint32_t recno = 0;
+                auto k = merge.next(&recno);
+                if (!k) return k.status();
+                if (!*k) break;
+                if (unique && !last.empty() &&
+                    std::memcmp(last.data(), *k, tags[t].key.length()) == 0)
+                    continue;
+                if (unique) last.assign(*k, *k + tags[t].key.length());
+                RK_RETURN_IF_ERROR(builder.add(*k, recno));
+            }
         }
+        auto root = builder.finish();
+        if (!root) return root.status();
+        roots[t] = *root;
+        st.meter.advance(st.count);
+        arena.release(); // its memory goes before the next tag's tree
     }
 
     // The tag directory: names in byte order, each pointing at its tag's header.
     std::vector<std::pair<std::string, uint32_t>> names;
     for (size_t t = 0; t < tags.size(); ++t)
-        names.emplace_back(paddedName(tags[t].name), headerOffsets[t]);
+        names.emplace_back(paddedName(tags[t].name), st.headerOffsets[t]);
     std::sort(names.begin(), names.end());
     Node dir;
     dir.keyLength = kTagNameLength;
@@ -286,15 +593,38 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
         h.options = static_cast<uint8_t>(kTagBaseOptions | (h.unique() ? kOptUnique : 0) |
                                          (h.forExpr.empty() ? 0 : kOptFor));
         encodeHeader(h, hdr.data());
-        RK_RETURN_IF_ERROR(pager.writeBytes(headerOffsets[t], hdr.data(), hdr.size()));
+        RK_RETURN_IF_ERROR(pager.writeBytes(st.headerOffsets[t], hdr.data(), hdr.size()));
     }
     encodeHeader(compoundHeader(dirRoot, freeHead, counter), hdr.data());
-    writeMark(hdr.data(),
-              StateMark{true, true, counter, n, static_cast<uint32_t>(pager.size() / kPageSize)});
+    StateMark mark{true, true, counter, st.count, static_cast<uint32_t>(pager.size() / kPageSize),
+                   {}};
+    RK_RETURN_IF_ERROR(table->stamp(&mark.table));
+    writeMark(hdr.data(), mark);
     RK_RETURN_IF_ERROR(pager.writeBytes(0, hdr.data(), hdr.size()));
     RK_RETURN_IF_ERROR(pager.file()->sync());
-    meter.finish();
-    return pager.releaseFile();
+    st.meter.finish();
+    auto file = pager.releaseFile();
+    st.pager.reset();
+    return file;
+}
+
+Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,
+                                             const std::vector<BuildTag>& tags, uint32_t counter,
+                                             size_t memoryBudget, const IndexProgress& progress) {
+    const uint32_t n = table->recordCount();
+    const uint16_t recLen = table->recordLength();
+    auto builder = IndexBuilder::start(path, env, tags, memoryBudget, progress, n);
+    if (!builder) return builder.status();
+    const uint32_t perRead = std::max<uint32_t>(1, (1u << 20) / std::max<uint16_t>(recLen, 1));
+    std::vector<char> buf(size_t(perRead) * recLen);
+    for (uint32_t r = 1; r <= n; r += perRead) {
+        uint32_t count = std::min(perRead, n - r + 1);
+        RK_RETURN_IF_ERROR(table->readRecords(r, count, buf.data()));
+        for (uint32_t i = 0; i < count; ++i)
+            RK_RETURN_IF_ERROR(
+                (*builder)->add(r + i, std::string_view(buf.data() + size_t(i) * recLen, recLen)));
+    }
+    return (*builder)->finish(table, counter);
 }
 
 } // namespace rk::store

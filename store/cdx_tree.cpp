@@ -20,13 +20,46 @@ Result<uint32_t> Tree::createEmpty(Pager* pager, uint16_t keyLength, uint8_t fil
     return node.value()->offset;
 }
 
+Status Tree::checkChild(const Node& parent, size_t i, const Node& child) const {
+    // What the parent says of the child must hold, or a change made down this path would
+    // build on damage: not a root, its last entry the parent's entry, its siblings the
+    // parent's neighbouring children (at the parent's ends, none where the parent has none).
+    auto bad = [&](const char* what) {
+        return Status::corruption(pager_->file()->path() + ": index page " +
+                                  hexOffset(child.offset) + " under " + hexOffset(parent.offset) +
+                                  ": " + what);
+    };
+    if (child.root()) return bad("marked as a root below the root");
+    if (child.count() == 0) return bad("no keys");
+    if (compareEntry(parent.key(i), parent.recnos[i], child.lastKey(), child.lastRecno(),
+                     keyLength_) != 0)
+        return bad("the parent's entry is not its last key");
+    uint32_t left = i > 0 ? parent.children[i - 1] : parent.left == kNone ? kNone : child.left;
+    uint32_t right = i + 1 < parent.count()  ? parent.children[i + 1]
+                     : parent.right == kNone ? kNone
+                                             : child.right;
+    if (child.left != left || child.right != right) return bad("sibling links wrong");
+    return Status::ok();
+}
+
 Status Tree::descend(const uint8_t* key, uint32_t recno, std::vector<Frame>* path, NodePtr* leaf) {
     path->clear();
     auto r = load(root_);
     if (!r.isOk()) return r.status();
     NodePtr n = r.value();
+    if (!n->root())
+        return Status::corruption(pager_->file()->path() + ": index page " + hexOffset(n->offset) +
+                                  " is the root but not marked so");
     for (int depth = 0;; ++depth) {
         if (n->leaf()) {
+            // Every leaf lies as deep as the first one found since the root last changed.
+            if (leafDepth_ < 0 || leafRoot_ != root_) {
+                leafDepth_ = depth;
+                leafRoot_ = root_;
+            } else if (depth != leafDepth_) {
+                return Status::corruption(pager_->file()->path() + ": index leaf " +
+                                          hexOffset(n->offset) + " is not as deep as the others");
+            }
             *leaf = n;
             return Status::ok();
         }
@@ -39,6 +72,7 @@ Status Tree::descend(const uint8_t* key, uint32_t recno, std::vector<Frame>* pat
         path->push_back({n, i});
         auto c = load(n->children[i]);
         if (!c.isOk()) return c.status();
+        RK_RETURN_IF_ERROR(checkChild(*n, i, *c.value()));
         n = c.value();
     }
 }
@@ -188,6 +222,10 @@ Status Tree::split(const NodePtr& node, bool atEnd, std::vector<NodePtr>* pieces
     if (oldRight != kNone) {
         auto r = load(oldRight);
         if (!r.isOk()) return r.status();
+        if (r.value()->left != node->offset)
+            return Status::corruption(pager_->file()->path() + ": index page " +
+                                      hexOffset(oldRight) + " does not link back to " +
+                                      hexOffset(node->offset));
         r.value()->left = prev->offset;
         pager_->markDirty(r.value());
     }
@@ -229,7 +267,7 @@ Status Tree::settleAfterInsert(std::vector<Frame>& path, NodePtr node, bool atEn
 }
 
 bool Tree::underfull(const Node& n) const {
-    if (n.leaf()) return encodedBytes(n) * 3 < kLeafSpace;
+    if (n.leaf()) return n.leafBytes() * 3 < kLeafSpace;
     return n.count() * 3 < interiorCapacity(keyLength_);
 }
 
@@ -241,21 +279,32 @@ bool Tree::canMerge(const Node& a, const Node& b) const {
     both.fill = fill_;
     both.append(a);
     both.append(b);
-    return encodedBytes(both) <= kLeafSpace;
+    return both.leafBytes() <= kLeafSpace;
 }
 
 Status Tree::unlink(const NodePtr& node) {
+    // Both neighbours are checked before either changes.
+    NodePtr left, right;
     if (node->left != kNone) {
         auto r = load(node->left);
         if (!r.isOk()) return r.status();
-        r.value()->right = node->right;
-        pager_->markDirty(r.value());
+        left = r.value();
     }
     if (node->right != kNone) {
         auto r = load(node->right);
         if (!r.isOk()) return r.status();
-        r.value()->left = node->left;
-        pager_->markDirty(r.value());
+        right = r.value();
+    }
+    if ((left && left->right != node->offset) || (right && right->left != node->offset))
+        return Status::corruption(pager_->file()->path() + ": the neighbours of index page " +
+                                  hexOffset(node->offset) + " do not link back to it");
+    if (left) {
+        left->right = node->right;
+        pager_->markDirty(left);
+    }
+    if (right) {
+        right->left = node->left;
+        pager_->markDirty(right);
     }
     return Status::ok();
 }

@@ -36,13 +36,16 @@ public:
         NodePtr node;
         size_t index;
     };
-    // The leaf where (key, recno) belongs, and the interior nodes on the way.
+    // The leaf where (key, recno) belongs, and the interior nodes on the way. Each page on
+    // the way is checked against its parent (entry, siblings, level): a change never builds
+    // on a damaged path, and a read finds the damage instead of a wrong place.
     Status descend(const uint8_t* key, uint32_t recno, std::vector<Frame>* path, NodePtr* leaf);
     // The first (or last) leaf.
     Status edgeLeaf(bool last, NodePtr* leaf);
     Result<NodePtr> load(uint32_t offset) { return pager_->load(offset, keyLength_, fill_); }
 
 private:
+    Status checkChild(const Node& parent, size_t i, const Node& child) const;
     Status settleAfterInsert(std::vector<Frame>& path, NodePtr node, bool atEnd);
     Status settleAfterRemove(std::vector<Frame>& path, NodePtr node);
     Status propagateLast(std::vector<Frame>& path, NodePtr child);
@@ -55,6 +58,8 @@ private:
     uint32_t root_;
     uint16_t keyLength_;
     uint8_t fill_;
+    int leafDepth_ = -1; // how deep the leaves lie under leafRoot_
+    uint32_t leafRoot_ = kNone;
 };
 
 // Where a run of entries is cut into pages: cut points strictly between 0 and count.

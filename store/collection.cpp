@@ -148,6 +148,9 @@ Result<uint32_t> clearMarks(Table& titles, const RecordStep& step) {
     if (!marked) return Status::notFound("the table has no MARKED field");
     std::vector<uint32_t> records;
     RK_RETURN_IF_ERROR(titles.visibleRecords(&records));
+    // One batch: the index is marked once and written once, however many titles change.
+    Batch batch(titles);
+    RK_RETURN_IF_ERROR(batch.status());
     uint32_t cleared = 0;
     for (uint32_t recno : records) {
         RK_RETURN_IF_ERROR(titles.go(recno));
@@ -159,6 +162,7 @@ Result<uint32_t> clearMarks(Table& titles, const RecordStep& step) {
         }
         if (step) step(recno);
     }
+    RK_RETURN_IF_ERROR(batch.finish());
     return cleared;
 }
 

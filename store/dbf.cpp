@@ -247,13 +247,16 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDef>& fie
     h[headerLen - 1] = kFieldTerminator;
     h[headerLen] = kEofMark;
     std::string tmp = path + ".tmp";
+    Status s;
     {
         auto file = env->open(tmp, OpenMode::Create, LockMode::Exclusive);
         if (!file) return file.status();
-        RK_RETURN_IF_ERROR((*file)->write(0, h.data(), h.size()));
-        RK_RETURN_IF_ERROR((*file)->sync());
+        s = (*file)->write(0, h.data(), h.size());
+        if (s) s = (*file)->sync();
     }
-    return env->rename(tmp, path);
+    if (s) s = env->rename(tmp, path);
+    if (!s) ignore(env->remove(tmp), "clean-up of the unfinished file; the error is reported");
+    return s;
 }
 
 int DbfFile::fieldIndex(std::string_view name) const {
@@ -303,7 +306,7 @@ Status DbfFile::writeRecord(uint32_t recno, std::string_view image) {
     return Status::ok();
 }
 
-Result<uint32_t> DbfFile::appendRecord(std::string_view image) {
+Result<uint32_t> DbfFile::appendRecord(std::string_view image, bool countNow) {
     if (readOnly_) return Status::invalid(path_ + " is open for reading only");
     if (image.size() != recordLength_)
         return Status::invalid("a record of " + path_ + " has " + std::to_string(recordLength_) +
@@ -316,6 +319,7 @@ Result<uint32_t> DbfFile::appendRecord(std::string_view image) {
     RK_RETURN_IF_ERROR(file_->write(headerLength_ + uint64_t(recordCount_) * recordLength_,
                                     buf.data(), buf.size()));
     ++recordCount_;
+    if (!countNow) return recordCount_;
     Status s = writeHeaderCount();
     if (!s) {
         --recordCount_;

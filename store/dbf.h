@@ -98,14 +98,23 @@ public:
     // Reads `count` consecutive records into buf (count * recordLength bytes).
     Status readRecords(uint32_t first, uint32_t count, char* buf);
     Status writeRecord(uint32_t recno, std::string_view image);
-    // Appends the image as the last record and returns its number.
-    Result<uint32_t> appendRecord(std::string_view image);
+    // Appends the image as the last record and returns its number. With `countNow` false the
+    // header's count is left for writeCount() (a batch of appends): the record is whole on
+    // disk either way, and an open finds whole records after the counted ones and keeps them.
+    Result<uint32_t> appendRecord(std::string_view image, bool countNow = true);
+    // Writes the record count (and the date of the last update) to the header.
+    Status writeCount() { return writeHeaderCount(); }
     // Appends `count` records from buf (count * recordLength bytes) with one write.
     Status appendRecords(const char* buf, uint32_t count);
     // Keeps the first `count` records and drops the rest (pack).
     Status truncateRecords(uint32_t count);
     Status setStructuralIndexFlag(bool on);
     Status sync();
+    // The file's size and time of the last write (what an index records of the table it was
+    // made for).
+    Status stamp(FileStamp* out) { return file_->stamp(out); }
+    // A view of the file for reading records in random order (NotSupported: read them).
+    Result<std::unique_ptr<FileView>> view() { return file_->view(); }
     // Moves the file to `path`, replacing what is there (the handle and its lock stay).
     Status renameTo(const std::string& path);
 

@@ -13,22 +13,13 @@
 
 namespace rk {
 
-class File {
-public:
-    virtual ~File() = default;
-    // Reads up to n bytes at offset; *got tells how many came (fewer only at end of file).
-    virtual Status read(uint64_t offset, void* buf, size_t n, size_t* got) = 0;
-    // Writes all n bytes at offset, extending the file if needed.
-    virtual Status write(uint64_t offset, const void* buf, size_t n) = 0;
-    virtual Status size(uint64_t* out) = 0;
-    virtual Status truncate(uint64_t length) = 0;
-    // Flushes to stable storage (power loss). Writes survive a killed process without it.
-    virtual Status sync() = 0;
-    const std::string& path() const { return path_; }
-
-protected:
-    explicit File(std::string path) : path_(std::move(path)) {}
-    std::string path_;
+// What identifies a file's state without reading it: its size and the time it was last
+// written (nanoseconds since the epoch; 0 when the file layer keeps no time).
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t modified = 0;
+    bool operator==(const FileStamp& o) const { return size == o.size && modified == o.modified; }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 
 enum class OpenMode {
@@ -41,6 +32,42 @@ enum class LockMode {
     None,
     Shared,    // others may read, none may hold it exclusively
     Exclusive, // nobody else, in this process or another
+};
+
+// A read-only view of a file's first size() bytes, for reads in random order that would
+// otherwise cost a system call each. Bytes that vanish meanwhile (another program cut the file
+// short) give an IOError, never a crash.
+class FileView {
+public:
+    virtual ~FileView() = default;
+    virtual uint64_t size() const = 0;
+    virtual Status copy(uint64_t offset, void* buf, size_t n) = 0;
+};
+
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes at offset; *got tells how many came (fewer only at end of file).
+    virtual Status read(uint64_t offset, void* buf, size_t n, size_t* got) = 0;
+    // Writes all n bytes at offset, extending the file if needed.
+    virtual Status write(uint64_t offset, const void* buf, size_t n) = 0;
+    virtual Status size(uint64_t* out) = 0;
+    virtual Status truncate(uint64_t length) = 0;
+    // Flushes to stable storage (power loss). Writes survive a killed process without it.
+    virtual Status sync() = 0;
+    // Size and time of the last write. The default has the size only (modified 0).
+    virtual Status stamp(FileStamp* out);
+    // Changes the lock this handle holds (shared to exclusive and back) without waiting:
+    // Locked when another handle prevents it. A failed change may leave the handle with no
+    // lock. Layers without locks say NotSupported.
+    virtual Status relock(LockMode mode);
+    // A view of the file as it is now; NotSupported where the layer has none (read instead).
+    virtual Result<std::unique_ptr<FileView>> view();
+    const std::string& path() const { return path_; }
+
+protected:
+    explicit File(std::string path) : path_(std::move(path)) {}
+    std::string path_;
 };
 
 class Env {

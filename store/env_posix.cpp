@@ -2,20 +2,97 @@
 #include "env.h"
 
 #include <cerrno>
+#include <csetjmp>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace rk {
+
+Status File::stamp(FileStamp* out) {
+    out->modified = 0;
+    return size(&out->size);
+}
+
+Status File::relock(LockMode) {
+    return Status::notSupported(path_ + ": this file layer has no locks");
+}
+
+Result<std::unique_ptr<FileView>> File::view() {
+    return Status::notSupported(path_ + ": this file layer has no views");
+}
 
 namespace {
 
 std::string errnoText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
+
+// Reads through a mapping fault (SIGBUS) when the file was cut short behind the mapping. A
+// copy from a view runs under a guard: the handler jumps back to it, and the copy reports an
+// error. Faults outside a guard go to whatever handled SIGBUS before.
+thread_local sigjmp_buf* tBusGuard = nullptr;
+struct sigaction gPreviousBus;
+
+void onBus(int sig, siginfo_t* info, void* context) {
+    if (tBusGuard) siglongjmp(*tBusGuard, 1);
+    if (gPreviousBus.sa_flags & SA_SIGINFO) {
+        gPreviousBus.sa_sigaction(sig, info, context);
+    } else if (gPreviousBus.sa_handler != SIG_DFL && gPreviousBus.sa_handler != SIG_IGN) {
+        gPreviousBus.sa_handler(sig);
+    } else {
+        // Back to the default: the faulting access runs again and ends the process.
+        ::sigaction(SIGBUS, &gPreviousBus, nullptr);
+    }
+}
+
+void installBusHandler() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction sa;
+        std::memset(&sa, 0, sizeof sa);
+        sa.sa_sigaction = onBus;
+        // NODEFER: the jump out of the handler leaves SIGBUS unblocked for the next fault.
+        sa.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGBUS, &sa, &gPreviousBus);
+    });
+}
+
+class PosixView : public FileView {
+public:
+    PosixView(std::string path, const char* base, uint64_t size)
+        : path_(std::move(path)), base_(base), size_(size) {}
+    ~PosixView() override {
+        if (size_) ::munmap(const_cast<char*>(base_), size_);
+    }
+    uint64_t size() const override { return size_; }
+    Status copy(uint64_t offset, void* buf, size_t n) override {
+        if (offset > size_ || n > size_ - offset)
+            return Status::ioError(path_ + ": a read beyond the end of the file");
+        sigjmp_buf guard;
+        sigjmp_buf* volatile outer = tBusGuard;
+        if (sigsetjmp(guard, 0) != 0) {
+            tBusGuard = outer;
+            return Status::ioError(path_ + " was cut short by another program while it was read");
+        }
+        tBusGuard = &guard;
+        std::memcpy(buf, base_ + offset, n);
+        tBusGuard = outer;
+        return Status::ok();
+    }
+
+private:
+    std::string path_;
+    const char* base_;
+    uint64_t size_;
+};
 
 class PosixFile : public File {
 public:
@@ -70,6 +147,33 @@ public:
     Status sync() override {
         if (::fsync(fd_) != 0) return Status::ioError(errnoText("cannot flush", path_));
         return Status::ok();
+    }
+
+    Status stamp(FileStamp* out) override {
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) return Status::ioError(errnoText("cannot stat", path_));
+        out->size = static_cast<uint64_t>(st.st_size);
+        out->modified = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        return Status::ok();
+    }
+
+    Status relock(LockMode mode) override {
+        int op = mode == LockMode::Exclusive ? LOCK_EX
+                 : mode == LockMode::Shared  ? LOCK_SH
+                                             : LOCK_UN;
+        if (::flock(fd_, op | LOCK_NB) == 0) return Status::ok();
+        if (errno == EWOULDBLOCK) return Status::locked(path_ + " is in use by another program");
+        return Status::ioError(errnoText("cannot lock", path_));
+    }
+
+    Result<std::unique_ptr<FileView>> view() override {
+        uint64_t n = 0;
+        RK_RETURN_IF_ERROR(size(&n));
+        if (n == 0) return std::unique_ptr<FileView>(new PosixView(path_, nullptr, 0));
+        void* p = ::mmap(nullptr, n, PROT_READ, MAP_SHARED, fd_, 0);
+        if (p == MAP_FAILED) return Status::ioError(errnoText("cannot map", path_));
+        installBusHandler();
+        return std::unique_ptr<FileView>(new PosixView(path_, static_cast<const char*>(p), n));
     }
 
 private:

@@ -25,8 +25,13 @@ public:
     void setFile(const std::string& path, std::string_view bytes);
     std::string file(const std::string& path) const;
 
+    struct Data {
+        std::vector<uint8_t> bytes;
+        int64_t writes = 0; // counts changes: the file's stamp
+    };
+
 private:
-    std::map<std::string, std::shared_ptr<std::vector<uint8_t>>> files_;
+    std::map<std::string, std::shared_ptr<Data>> files_;
 };
 
 } // namespace rk

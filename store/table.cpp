@@ -67,6 +67,13 @@ Status Table::open() {
 }
 
 void Table::close() {
+    if (batchDepth_ > 0 && dbf_) {
+        batchDepth_ = 0;
+        rk::ignore(finishWrites(), "closing cannot report; an index left marked is rebuilt at "
+                                   "the next open");
+    }
+    batchDepth_ = 0;
+    countPending_ = false;
     cursor_.reset();
     cursorTag_ = -1;
     cursorRecno_ = 0;
@@ -116,7 +123,9 @@ std::string Table::baseDate() const {
 
 Status Table::readCached(uint32_t recno, std::string* out) {
     if (recno < cacheFirst_ || recno >= cacheFirst_ + cacheCount_) {
-        uint32_t n = std::min(kReadAheadRecords, recCount() - recno + 1);
+        // Read ahead only for a walk in record order: a read that continues the last one.
+        const bool consecutive = cacheCount_ > 0 && recno == cacheFirst_ + cacheCount_;
+        uint32_t n = consecutive ? std::min(kReadAheadRecords, recCount() - recno + 1) : 1;
         cache_.resize(size_t(n) * recSize());
         cacheFirst_ = cacheCount_ = 0;
         RK_RETURN_IF_ERROR(dbf_->readRecords(recno, n, cache_.data()));
@@ -299,14 +308,15 @@ Status Table::putRecord(std::string_view image) {
     }
     Status s = dbf_->writeRecord(recno_, image);
     if (!s) {
-        if (index_) index_->abandonChange();
+        writeFailed();
         return s;
     }
+    unsynced_ = true;
     current_.assign(image);
     loaded_ = true;
     updateCaches(recno_, image);
     if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno_, before, image, false));
-    return Status::ok();
+    return batchDepth_ ? Status::ok() : finishWrites();
 }
 
 Result<uint32_t> Table::appendBlank() {
@@ -317,11 +327,14 @@ Result<uint32_t> Table::appendBlank() {
 Result<uint32_t> Table::appendRecord(std::string_view image) {
     if (!dbf_) return Status::invalid("the table is not open");
     if (index_) RK_RETURN_IF_ERROR(indexBegin());
-    auto r = dbf_->appendRecord(image);
+    // In a batch the header's count is written once, at the end.
+    auto r = dbf_->appendRecord(image, batchDepth_ == 0);
     if (!r) {
-        if (index_) index_->abandonChange();
+        writeFailed();
         return r;
     }
+    countPending_ = batchDepth_ > 0;
+    unsynced_ = true;
     uint32_t recno = *r;
     if (deletedKnown_) {
         deletedBits_.resize(size_t(recno) + 1, false);
@@ -335,7 +348,54 @@ Result<uint32_t> Table::appendRecord(std::string_view image) {
     current_.assign(image);
     loaded_ = true;
     if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno, {}, image, true));
+    if (!batchDepth_) RK_RETURN_IF_ERROR(finishWrites());
     return recno;
+}
+
+Status Table::beginBatch() {
+    if (!dbf_) return Status::invalid("the table is not open");
+    // The index sorts the batch's keys before they reach its pages.
+    if (batchDepth_++ == 0 && index_) index_->deferUpkeep(true);
+    return Status::ok();
+}
+
+Status Table::endBatch() {
+    if (batchDepth_ == 0) return Status::invalid("no batch to end");
+    if (--batchDepth_ > 0 || !dbf_) return Status::ok();
+    return finishWrites();
+}
+
+// The end of a write outside a batch, or of a batch: the header's count, the index marked
+// sound, then both on stable storage.
+Status Table::finishWrites() {
+    if (index_ && batchDepth_ == 0) index_->deferUpkeep(false);
+    Status s;
+    if (countPending_) {
+        s = dbf_->writeCount();
+        if (s) countPending_ = false;
+    }
+    if (index_ && index_->changing()) {
+        // The records are written: an index that could not follow (or was left behind on
+        // purpose, see appendRecords) is rebuilt from them.
+        Status i = index_->broken() ? repairIndex(Status::ok()) : index_->endChange();
+        if (!i) i = repairIndex(i);
+        if (s) s = i;
+    }
+    if (s && opts_.sync && unsynced_) {
+        s = dbf_->sync();
+        if (s && index_) s = index_->sync();
+        if (s) unsynced_ = false;
+    }
+    return s;
+}
+
+// A table write failed after the index was marked. Outside a batch the change ends at once:
+// nothing of it reached the index, which is marked sound again (the next change rebuilds it
+// if even that fails). In a batch the index holds the records before this one; the end of the
+// batch finishes it.
+void Table::writeFailed() {
+    if (!index_ || batchDepth_ > 0 || !index_->changing()) return;
+    if (!index_->endChange()) index_->abandonChange();
 }
 
 Status Table::setDeletedFlag(bool deleted) {
@@ -434,6 +494,55 @@ Status Table::visibleRecords(std::vector<uint32_t>* out) {
     return Status::ok();
 }
 
+Status Table::walk(const RecordVisitor& fn) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (ordered()) {
+        bool started = false;
+        Status s = orderedWalk(fn, &started);
+        if (s.code() != Status::Code::Corruption) return s;
+        // Damage met before any record was handed over: rebuild and walk again; after, the
+        // index is rebuilt for the next walk and the error says this one stopped.
+        RK_RETURN_IF_ERROR(repairIndex(s));
+        return started ? s : orderedWalk(fn, &started);
+    }
+    const uint32_t n = recCount();
+    const uint16_t len = recSize();
+    const uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, len)));
+    std::vector<char> buf(size_t(per) * len);
+    for (uint32_t r = 1; r <= n; r += per) {
+        uint32_t k = std::min(per, n - r + 1);
+        RK_RETURN_IF_ERROR(dbf_->readRecords(r, k, buf.data()));
+        for (uint32_t i = 0; i < k; ++i) {
+            std::string_view img(buf.data() + size_t(i) * len, len);
+            if (query_ && (r + i >= query_->bits.size() || !query_->bits[r + i])) continue;
+            if (opts_.hideDeleted && dbf::isDeleted(img)) continue;
+            if (!fn(r + i, img)) return Status::ok();
+        }
+    }
+    return Status::ok();
+}
+
+Status Table::orderedWalk(const RecordVisitor& fn, bool* started) {
+    const uint32_t n = recCount();
+    const uint16_t len = recSize();
+    const uint64_t first = dbf_->headerLength();
+    auto view = dbf_->view();
+    std::string img(len, ' ');
+    Status read;
+    Status s = index_->walk(order_ - 1, [&](uint32_t r) {
+        if (r < 1 || r > n) return true;
+        if (query_ && (r >= query_->bits.size() || !query_->bits[r])) return true;
+        read = view ? (*view)->copy(first + uint64_t(r - 1) * len, img.data(), len)
+                    : dbf_->readRecords(r, 1, img.data());
+        if (!read) return false;
+        if (opts_.hideDeleted && dbf::isDeleted(img)) return true;
+        *started = true;
+        return fn(r, img);
+    });
+    RK_RETURN_IF_ERROR(s);
+    return read;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Whole-table passes
 
@@ -464,37 +573,48 @@ Status Table::pack(const Progress& progress) {
     RK_RETURN_IF_ERROR(dbf::DbfFile::create(tmp, dbf_->fields(), co, env_));
     auto out = dbf::DbfFile::open(tmp, dbf::OpenOptions{}, env_);
     if (!out) return out.status();
-    std::string batch;
-    uint32_t batchCount = 0, done = 0, n = recCount();
+    const uint32_t n = recCount();
     int lastPercent = -1;
-    // With an index the copy is the first half of the work, rebuilding the tags the second.
-    const int scale = index_ ? 2 : 1;
+    auto report = [&](int percent) {
+        if (progress && percent != lastPercent) progress(lastPercent = percent);
+    };
+    // With an index, the keys of the records kept are gathered as they are copied, and the
+    // new index is written from them once the copy is in place: the table is read once.
+    std::unique_ptr<IndexBuilder> builder;
+    if (index_ && !index_->inMemory()) {
+        auto b = index_->startRebuild(n, report);
+        if (!b) {
+            out->reset();
+            ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
+            return b.status();
+        }
+        builder = std::move(*b);
+    }
+    std::string batch;
+    uint32_t batchCount = 0, done = 0, kept = 0;
     Status written;
     Status s = scan([&](uint32_t, std::string_view img) {
+        ++done;
+        if (!written) return;
         if (img[0] != dbf::kDeletedFlag) {
             batch.append(img);
             ++batchCount;
+            ++kept;
+            if (builder) written = builder->add(kept, img);
         }
-        ++done;
         if (batch.size() >= kScanBytes && written) {
             written = (*out)->appendRecords(batch.data(), batchCount);
             batch.clear();
             batchCount = 0;
         }
-        int percent = (n ? int(uint64_t(done) * 100 / n) : 100) / scale;
-        if (progress && percent != lastPercent) progress(lastPercent = percent);
+        // Without an index the copy is the whole work (the builder reports its own progress).
+        if (!builder) report(index_ ? int(uint64_t(done) * 50 / n) : int(uint64_t(done) * 100 / n));
     });
     if (s) s = written;
     if (s && batchCount) s = (*out)->appendRecords(batch.data(), batchCount);
-    uint32_t expected = 0;
-    if (s) {
-        // Verify the copy before it replaces the table.
-        RK_RETURN_IF_ERROR(ensureDeletedBits());
-        for (uint32_t r = 1; r <= n; ++r)
-            expected += deletedBits_[r] ? 0 : 1;
-        if ((*out)->recordCount() != expected)
-            s = Status::ioError("the packed copy of " + path_ + " is incomplete");
-    }
+    // Verify the copy before it replaces the table.
+    if (s && (*out)->recordCount() != kept)
+        s = Status::ioError("the packed copy of " + path_ + " is incomplete");
     if (s) s = (*out)->sync();
     // The index no longer matches once the new file is in place: it is marked first, so that
     // an interruption before its rebuild is found at the next open.
@@ -502,21 +622,20 @@ Status Table::pack(const Progress& progress) {
     if (s) s = (*out)->renameTo(path_);
     if (!s) {
         out->reset();
+        builder.reset(); // removes its files
         ignore(env_->remove(tmp), "clean-up of the unfinished copy; the pack error is reported");
         return s;
     }
     dbf_ = std::move(*out);
     cacheFirst_ = cacheCount_ = 0;
-    deletedBits_.assign(size_t(expected) + 1, false);
+    deletedBits_.assign(size_t(kept) + 1, false);
     deletedKnown_ = true;
     if (index_) {
         cursor_.reset();
         cursorRecno_ = 0;
         index_->setTable(dbf_.get());
-        Status r = index_->rebuild([&](int p) {
-            int percent = 50 + p / 2;
-            if (progress && percent != lastPercent) progress(lastPercent = percent);
-        });
+        Status r = builder ? index_->finishRebuild(std::move(builder))
+                           : index_->rebuild([&](int p) { report(50 + p / 2); });
         if (!r)
             return Status::ioError("the table was packed but its index could not be rebuilt: " +
                                    r.message());
@@ -527,7 +646,7 @@ Status Table::pack(const Progress& progress) {
     } else {
         query_.reset();
     }
-    if (progress && lastPercent != 100) progress(100);
+    report(100);
     return goTop();
 }
 

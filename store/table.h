@@ -34,6 +34,10 @@ struct TableOptions {
     bool exclusive = true;
     bool readOnly = false;
     bool hideDeleted = true; // the deleted filter: deleted records are not visible
+    // Each write outside a batch, and each batch, ends with the table and its index flushed
+    // to stable storage (a power cut loses nothing that was reported written). Off: a killed
+    // process still loses nothing, a power cut may.
+    bool sync = true;
     // Called while an index found stale or damaged at open is rebuilt.
     Progress rebuildProgress;
 };
@@ -43,6 +47,18 @@ enum class TextFormat {
     CommaDelimited = 21, // "text",number,T,YYYYMMDD per record, CR LF
     SpaceDelimited = 22, // every field at its full width, one space between, CR LF
 };
+
+// Text lines read back as records (rkdb append --from, table_text.cpp). Each fills `image`,
+// which starts as a blank record, and says what is wrong with a line that does not fit:
+//   assignments    FIELD=VALUE items separated by tabs, field names without regard to case,
+//                  values as dbf::setFromText takes them; fields not named stay blank
+//   comma / space  a line of copyFileText's CommaDelimited or SpaceDelimited layout, every
+//                  field in the table's order (a space line may lack its trailing blanks)
+// The text is the table's own (Windows-1252); a CR at the end of the line is ignored.
+Status recordFromAssignments(const std::vector<dbf::FieldDef>& fields, std::string_view line,
+                             std::string* image);
+Status recordFromTextLine(const std::vector<dbf::FieldDef>& fields, std::string_view line,
+                          TextFormat format, std::string* image);
 
 class IndexFile; // the structural CDX (cdx.h)
 
@@ -122,6 +138,12 @@ public:
     uint32_t count();         // visible records
     // Every visible record number in the active order.
     Status visibleRecords(std::vector<uint32_t>* out);
+    // Calls fn(recno, image) for every visible record in the active order until fn returns
+    // false, reading only those records (an index order reads each where it lies, through a
+    // view of the file when the file layer has one). The cursor does not move; fn must not
+    // change the table.
+    using RecordVisitor = std::function<bool(uint32_t recno, std::string_view image)>;
+    Status walk(const RecordVisitor& fn);
 
     // Whole-table passes.
     bool flock();
@@ -134,6 +156,18 @@ public:
     // the table's flag that says it has one. Needs the table open for changes.
     Status createIndex(const std::vector<TagSpec>& tags, const Progress& progress = {});
 
+    // Batches. Between beginBatch() and endBatch() every append and write goes to the table
+    // file at once, as always, while the index takes them all under one mark "being
+    // changed": its changed pages stay in memory (up to a bound) and are written, marked
+    // sound and synced with the table once, at the end. A batch killed midway loses no
+    // record whose write returned; the next open finds the index marked and rebuilds it.
+    // Batches nest: the outermost end finishes. A write that fails inside a batch leaves the
+    // index matching the records before it; the batch can go on or end. Prefer Batch (below),
+    // which ends the batch on every way out.
+    Status beginBatch();
+    Status endBatch();
+    bool inBatch() const { return batchDepth_ > 0; }
+
     // Low level access for engine tools (rkdb, the full-text build).
     dbf::DbfFile* dbf() { return dbf_.get(); }
     IndexFile* index() { return index_.get(); }
@@ -144,6 +178,7 @@ private:
     Status readCached(uint32_t recno, std::string* out);
     void updateCaches(uint32_t recno, std::string_view image);
     Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
+    Status orderedWalk(const RecordVisitor& fn, bool* started);
     bool isVisible(uint32_t recno);
     Status ensureDeletedBits();
     uint32_t nextVisible(uint32_t from, int direction); // 0 when there is none
@@ -151,6 +186,8 @@ private:
     void setEof();
     Status goEdge(bool last);
     Status setDeletedFlag(bool deleted);
+    Status finishWrites();
+    void writeFailed();
 
     // The structural index (table_index.cpp).
     Status openIndex();
@@ -185,12 +222,40 @@ private:
     bool eof_ = true, bof_ = true;
     bool loaded_ = false;
     std::string current_;
-    std::string cache_; // read-ahead of consecutive records
+    std::string cache_; // the last records read: a read-ahead when reads are consecutive
     uint32_t cacheFirst_ = 0, cacheCount_ = 0;
     std::vector<bool> deletedBits_; // lazily built, kept current by writes
     bool deletedKnown_ = false;
     bool turbo_ = false;
     bool flocked_ = false;
+    int batchDepth_ = 0;
+    bool countPending_ = false; // appends in a batch whose count the header does not have yet
+    bool unsynced_ = false;     // written since the last flush to stable storage
+};
+
+// A batch of changes for as long as it lives (see Table::beginBatch). finish() ends it and
+// says how the end went; a batch left without finish() (an early return) ends all the same.
+class Batch {
+public:
+    explicit Batch(Table& table) : table_(table), begun_(table.beginBatch()) {}
+    ~Batch() {
+        if (begun_ && !finished_)
+            rk::ignore(table_.endBatch(), "an early way out reports its own error");
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+    // Why the batch could not begin (the table is not open).
+    const Status& status() const { return begun_; }
+    Status finish() {
+        if (!begun_ || finished_) return begun_;
+        finished_ = true;
+        return table_.endBatch();
+    }
+
+private:
+    Table& table_;
+    Status begun_;
+    bool finished_ = false;
 };
 
 // Shows a table's deleted records for as long as it lives, and puts the deleted filter back

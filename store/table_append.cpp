@@ -25,9 +25,10 @@ Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, I
     const uint32_t first = recCount() + 1;
     Status s = dbf_->appendRecords(images.data(), count);
     if (!s) {
-        if (index_) index_->abandonChange();
+        writeFailed();
         return s;
     }
+    unsynced_ = true;
     const uint32_t last = first + count - 1;
     auto image = [&](uint32_t i) { return images.substr(size_t(i) * size, size); };
     if (deletedKnown_) {
@@ -41,18 +42,22 @@ Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, I
     setPosition(last);
     current_.assign(image(count - 1));
     loaded_ = true;
-    if (!index_) return last;
+    if (!index_) {
+        if (!batchDepth_) RK_RETURN_IF_ERROR(finishWrites());
+        return last;
+    }
     cursorRecno_ = 0;
     if (defer) {
-        // Left behind on purpose: any other change rebuilds it first (see indexBegin).
+        // Left behind on purpose: any other change (or the end of a batch) rebuilds it first.
         index_->abandonChange();
+        if (!batchDepth_ && opts_.sync) RK_RETURN_IF_ERROR(dbf_->sync());
         return last;
     }
     for (uint32_t i = 0; i < count && s; ++i)
         s = index_->recordAdded(image(i), first + i);
-    if (s) s = index_->endChange();
     // The records are written; on failure the index is rebuilt from the table, which holds them.
     if (!s) RK_RETURN_IF_ERROR(repairIndex(s));
+    if (!batchDepth_) RK_RETURN_IF_ERROR(finishWrites());
     return last;
 }
 

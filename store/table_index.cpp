@@ -102,6 +102,7 @@ Status Table::createIndex(const std::vector<TagSpec>& tags, const Progress& prog
     auto r = IndexFile::create(path, dbf_.get(), tags, io, env_, progress);
     if (!r) return r.status();
     index_ = std::move(*r);
+    if (batchDepth_ > 0) index_->deferUpkeep(true);
     order_ = orderTag_.empty() ? 0 : tagArea(orderTag_);
     return Status::ok();
 }
@@ -160,6 +161,7 @@ Status Table::currentKey(std::string* key) {
 // again by its key.
 
 Status Table::orderedEdge(bool last) {
+    RK_RETURN_IF_ERROR(index_->applyPending());
     if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     cdx::Cursor& c = cursor();
     RK_RETURN_IF_ERROR(last ? c.last() : c.first());
@@ -177,6 +179,7 @@ Status Table::orderedEdge(bool last) {
 }
 
 Status Table::orderedSkip(int64_t n) {
+    RK_RETURN_IF_ERROR(index_->applyPending());
     if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     const bool forward = n > 0;
     uint64_t steps = forward ? uint64_t(n) : uint64_t(-n);
@@ -216,6 +219,7 @@ Status Table::orderedSkip(int64_t n) {
 }
 
 Status Table::orderedRecords(std::vector<uint32_t>* out) {
+    RK_RETURN_IF_ERROR(index_->applyPending());
     out->clear();
     if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     const uint32_t n = recCount();
@@ -235,6 +239,7 @@ Status Table::seek(std::string_view key, bool soft, bool* found) {
     const bool prefix = index_->tag(order_ - 1).keyType == cdx::KeyType::Char;
     bool hit = false;
     Status s = retryOnDamage([&] {
+        RK_RETURN_IF_ERROR(index_->applyPending());
         if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
         cdx::Cursor& c = cursor();
         RK_RETURN_IF_ERROR(
@@ -287,7 +292,6 @@ Status Table::indexAfterWrite(uint32_t recno, std::string_view before, std::stri
     cursorRecno_ = 0; // the record's place in the order may have changed
     Status s =
         added ? index_->recordAdded(after, recno) : index_->recordChanged(before, after, recno);
-    if (s) s = index_->endChange();
     if (s) return s;
     // The record is written; the index is rebuilt from the table, which holds it.
     return repairIndex(s);

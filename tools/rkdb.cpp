@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <dlfcn.h>
 #include <iostream>
 #include <map>
 #include <sstream>
+#include <unistd.h>
 
 namespace rkdb {
 
@@ -17,6 +19,30 @@ namespace {
 std::map<std::string, Command>& registry() {
     static std::map<std::string, Command> commands;
     return commands;
+}
+
+// Commands that need a library the others do without (Qt, for reports) are modules beside the
+// program, rkdb-COMMAND.so, loaded when such a command is asked for. Loading one registers its
+// commands; a module that cannot be loaded leaves them unknown, with the reason on stderr.
+const char* const kModules[] = {"report"};
+
+std::string programFolder(const char* argv0) {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string self = n > 0 ? std::string(buf, size_t(n)) : std::string(argv0);
+    size_t slash = self.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
+}
+
+void loadModule(const std::string& name, const char* argv0) {
+    const std::string path = programFolder(argv0) + "/rkdb-" + name + ".so";
+    if (!::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+        std::cerr << "rkdb: cannot load the " << name << " command: " << ::dlerror() << "\n";
+}
+
+void loadModules(const std::string& command, const char* argv0) {
+    for (const char* m : kModules)
+        if (command.empty() || command == m) loadModule(m, argv0);
 }
 
 void usage() {
@@ -88,13 +114,8 @@ int fieldList(const rk::store::Table& t, const std::string& names,
 
 int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*>& fields,
                  bool markDeleted) {
-    std::vector<uint32_t> recs;
-    rk::Status s = t.visibleRecords(&recs);
-    if (!s) return fail(exitFor(s), s.message());
     std::string out;
-    for (uint32_t r : recs) {
-        if (!(s = t.go(r))) return fail(exitFor(s), s.message());
-        const std::string& img = t.record();
+    rk::Status s = t.walk([&](uint32_t r, std::string_view img) {
         out += std::to_string(r);
         for (const auto* f : fields) {
             out += '\t';
@@ -106,8 +127,10 @@ int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*
             std::cout << out;
             out.clear();
         }
-    }
+        return true;
+    });
     std::cout << out;
+    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 
@@ -116,9 +139,11 @@ int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*
 int main(int argc, char** argv) {
     using namespace rkdb;
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
+        loadModules("", argv[0]);
         usage();
         return argc < 2 ? kUsage : kOk;
     }
+    if (!registry().count(argv[1])) loadModules(argv[1], argv[0]);
     auto it = registry().find(argv[1]);
     if (it == registry().end()) {
         usage();

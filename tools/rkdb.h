@@ -1,6 +1,8 @@
 // rkdb, the command-line face of the engines. Each engine adds its commands in a file of
-// its own (rkdb_store.cpp, rkdb_index.cpp, rkdb_search.cpp, rkdb_report.cpp) with
-// RKDB_COMMAND; rkdb.cpp dispatches on the first argument.
+// its own (rkdb_store.cpp, rkdb_index.cpp, rkdb_search.cpp, report/rkdb_report.cpp) with
+// RKDB_COMMAND; rkdb.cpp dispatches on the first argument. The report command is a module
+// (rkdb-report.so) that rkdb loads only for a report, so that the other commands run
+// without Qt.
 //
 // Text on the command line and on standard output is UTF-8; the tables hold
 // Windows-1252. Exit codes: 0 success, 1 the command ran and found a problem (check),

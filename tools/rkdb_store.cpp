@@ -9,6 +9,8 @@
 #include "table.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -160,7 +162,57 @@ bool parseRecno(const std::string& s, uint32_t* out) {
     return true;
 }
 
+// append --from FILE: every line of FILE a record, all appended in one batch, or none when a
+// line is refused (the file is read twice: checked whole, then appended).
+int runAppendFrom(const Args& a) {
+    if (a.positional.size() != 1 || (a.has("comma") && a.has("space")))
+        return fail(kUsage, "usage: rkdb append TABLE.dbf --from FILE [--comma|--space]");
+    const std::string from = a.get("from");
+    const bool assignments = !a.has("comma") && !a.has("space");
+    Table t(a.positional[0]);
+    if (int rc = openTable(t)) return rc;
+    auto eachLine = [&](const std::function<int(size_t, const std::string&)>& fn) -> int {
+        std::ifstream in(from, std::ios::binary);
+        if (!in) return fail(kFileError, "cannot read " + from);
+        std::string line;
+        for (size_t n = 1; std::getline(in, line); ++n) {
+            std::string text = line;
+            if (assignments && !toTable(line, &text)) return kUsage;
+            std::string img = t.dbf()->blankRecord();
+            Status s = assignments ? rk::store::recordFromAssignments(t.fields(), text, &img)
+                                   : rk::store::recordFromTextLine(
+                                         t.fields(), text,
+                                         a.has("comma") ? rk::store::TextFormat::CommaDelimited
+                                                        : rk::store::TextFormat::SpaceDelimited,
+                                         &img);
+            if (!s) return fail(kProblem, from + " line " + std::to_string(n) + ": " + s.message());
+            if (int rc = fn(n, img)) return rc;
+        }
+        if (in.bad()) return fail(kFileError, "cannot read " + from);
+        return kOk;
+    };
+    if (int rc = eachLine([](size_t, const std::string&) { return int(kOk); })) return rc;
+    rk::store::Batch batch(t);
+    if (!batch.status()) return fail(exitFor(batch.status()), batch.status().message());
+    uint32_t first = 0, count = 0;
+    int rc = eachLine([&](size_t, const std::string& img) -> int {
+        auto r = t.appendRecord(img);
+        if (!r) return fail(exitFor(r.status()), r.status().message());
+        if (!first) first = *r;
+        ++count;
+        return kOk;
+    });
+    Status s = batch.finish();
+    if (rc) return rc;
+    if (!s) return fail(exitFor(s), s.message());
+    std::cout << "appended " << count << " records";
+    if (count) std::cout << ": " << first << " to " << first + count - 1;
+    std::cout << "\n";
+    return kOk;
+}
+
 int runAppend(const Args& a) {
+    if (a.has("from")) return runAppendFrom(a);
     if (a.positional.empty()) return fail(kUsage, "usage: rkdb append TABLE.dbf FIELD=VALUE...");
     Table t(a.positional[0]);
     if (int rc = openTable(t)) return rc;
@@ -223,7 +275,9 @@ RKDB_COMMAND("info", "info TABLE.dbf", {}, runInfo);
 RKDB_COMMAND("check", "check TABLE.dbf", {}, runCheck);
 RKDB_COMMAND("export", "export TABLE.dbf FILE --comma|--space [--order TAG] [--query EXPR]",
              std::vector<std::string>({"order", "query"}), runExport);
-RKDB_COMMAND("append", "append TABLE.dbf FIELD=VALUE...", {}, runAppend);
+RKDB_COMMAND("append",
+             "append TABLE.dbf FIELD=VALUE... | append TABLE.dbf --from FILE [--comma|--space]",
+             std::vector<std::string>({"from"}), runAppend);
 RKDB_COMMAND("update", "update TABLE.dbf RECNO FIELD=VALUE...", {}, runUpdate);
 RKDB_COMMAND("delete", "delete TABLE.dbf RECNO", {}, runDelete);
 RKDB_COMMAND("recall", "recall TABLE.dbf RECNO", {}, runRecall);

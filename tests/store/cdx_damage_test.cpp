@@ -4,12 +4,15 @@
 #include "cdx_header.h"
 #include "cdx_node.h"
 #include "cdx_table_util.h"
+#include "table.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -218,7 +221,7 @@ TEST_F(CdxDamage, AnOpenThatCannotTrustTheFileRebuildsIt) {
     }
 }
 
-TEST_F(CdxDamage, AReadOnlyOpenWorksInMemoryAndLeavesTheFile) {
+TEST_F(CdxDamage, AReadOnlyOpenRebuildsInMemoryAndSavesItWhenNobodyElseReads) {
     std::string file = pristine;
     damages()[0].second(file, layout);
     stripMark(file);
@@ -226,18 +229,67 @@ TEST_F(CdxDamage, AReadOnlyOpenWorksInMemoryAndLeavesTheFile) {
     IndexOptions opts;
     opts.readOnly = true;
     opts.exclusive = false;
-    t.reopen(opts);
+    {
+        // Another program reads the file: it is left as it is.
+        auto reader = Env::standard()->open(t.cdxPath, OpenMode::ReadOnly, LockMode::Shared);
+        ASSERT_TRUE(reader.isOk());
+        t.reopen(opts);
+    }
     EXPECT_TRUE(t.index->usable());
     EXPECT_TRUE(t.index->inMemory());
     ASSERT_EQ(t.index->notices().size(), 1u);
     EXPECT_NE(t.index->notices()[0].find("worked out in memory"), std::string::npos);
     t.expectAllOrders();
-    EXPECT_EQ(test::readAll(t.cdxPath), file); // untouched
+    EXPECT_EQ(test::readAll(t.cdxPath), file);
     // With repair off (a check) it says so and is not used.
     opts.repair = false;
     t.reopen(opts);
     EXPECT_FALSE(t.index->usable());
+    ASSERT_FALSE(t.index->notices().empty());
     EXPECT_NE(t.index->notices()[0].find("cannot be used"), std::string::npos);
+    // Alone, the open saves its rebuild: the next open has nothing to do.
+    opts.repair = true;
+    t.reopen(opts);
+    ASSERT_EQ(t.index->notices().size(), 1u);
+    EXPECT_NE(t.index->notices()[0].find("was rebuilt"), std::string::npos);
+    t.reopen(opts);
+    EXPECT_TRUE(t.index->notices().empty());
+    EXPECT_FALSE(t.index->inMemory());
+    t.expectAllOrders();
+}
+
+// An interior page with wrong sibling links in a file marked sound: the open trusts it, but
+// the first write whose path passes the page is refused before it changes a page, and the
+// table rebuilds the index with a notice; the check then finds it sound.
+TEST_F(CdxDamage, AWriteNeverBuildsOnADamagedTree) {
+    std::string file = pristine;
+    Node n = nodeAt(file, layout.levels[1][1], 12);
+    n.left = kNone;
+    putNode(file, n);
+    test::writeAll(t.cdxPath, file);
+    t.index.reset();
+    t.table.reset();
+    {
+        store::Table table(t.dbfPath);
+        ASSERT_TRUE(table.open().isOk());
+        ASSERT_TRUE(table.notices().empty());
+        const dbf::FieldDef& name = *table.field("NAME");
+        for (uint32_t r = 1; r <= table.recCount() && table.notices().empty(); ++r) {
+            ASSERT_TRUE(table.go(r).isOk());
+            std::string img = table.record();
+            t.rows[r - 1].name = "renamed " + std::to_string(r);
+            dbf::setString(img, name, t.rows[r - 1].name);
+            ASSERT_TRUE(table.putRecord(img).isOk());
+        }
+        ASSERT_FALSE(table.notices().empty());
+        EXPECT_NE(table.notices().back().find("damaged"), std::string::npos);
+    }
+    t.openTable();
+    auto idx = IndexFile::open(t.cdxPath, t.table.get());
+    ASSERT_TRUE(idx.isOk());
+    t.index = std::move(*idx);
+    EXPECT_TRUE(t.index->notices().empty());
+    t.expectAllOrders();
 }
 
 TEST_F(CdxDamage, ALostDirectoryIsAnErrorNotACrash) {
@@ -369,6 +421,59 @@ TEST(CdxCrash, AFileWithoutTheMarkIsCheckedOnceAndThenTrusted) {
     t.index.reset();
     EXPECT_TRUE(readMark(at(test::readAll(t.cdxPath), 0)).sound);
     t.reopen();
+    t.expectAllOrders();
+}
+
+// Another engine changes the table and its index in exclusive mode without moving the
+// change counter: our mark then says "made for 100 records" of a table with 101. The index is
+// sound: it is checked, kept, and the verdict saved, also by an open for reading.
+TEST(CdxCrash, AnIndexChangedWithoutItsCounterIsCheckedAndKept) {
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "writable");
+        IndexedTable t;
+        std::mt19937 rng(8);
+        for (int i = 0; i < 100; ++i)
+            t.append(t.randomRow(rng), false);
+        t.createIndex();
+        const std::string before = test::readAll(t.cdxPath);
+        t.append(t.randomRow(rng));
+        t.index.reset();
+        std::string file = test::readAll(t.cdxPath);
+        std::memcpy(file.data() + kHdrCounter, before.data() + kHdrCounter, 4);
+        writeMark(reinterpret_cast<uint8_t*>(file.data()), readMark(at(before, 0)));
+        test::writeAll(t.cdxPath, file);
+        ASSERT_EQ(readMark(at(file, 0)).records, 100u);
+        IndexOptions opts;
+        opts.readOnly = readOnly;
+        opts.exclusive = !readOnly;
+        t.reopen(opts);
+        EXPECT_TRUE(t.index->notices().empty());
+        EXPECT_FALSE(t.index->inMemory());
+        t.expectAllOrders();
+        t.index.reset();
+        EXPECT_EQ(readMark(at(test::readAll(t.cdxPath), 0)).records, 101u);
+    }
+}
+
+// A table changed in place by a program that does not know the index (same size, same
+// count): the table file's stamp in the mark gives it away, and the index is rebuilt.
+TEST(CdxCrash, ATableChangedInPlaceBehindTheIndexIsRebuilt) {
+    IndexedTable t;
+    std::mt19937 rng(9);
+    for (int i = 0; i < 100; ++i)
+        t.append(t.randomRow(rng), false);
+    t.createIndex();
+    t.index.reset();
+    test::Row first = t.rows[0];
+    first.name = "Zzz now last";
+    ASSERT_TRUE(t.table->writeRecord(1, t.image(first)).isOk());
+    t.rows[0] = first;
+    // A later clock tick than the index's (file times are coarser than a test).
+    namespace fs = std::filesystem;
+    fs::last_write_time(t.dbfPath, fs::last_write_time(t.dbfPath) + std::chrono::seconds(2));
+    t.reopen();
+    ASSERT_FALSE(t.index->notices().empty());
+    EXPECT_NE(t.index->notices().front().find("written since"), std::string::npos);
     t.expectAllOrders();
 }
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -256,15 +258,65 @@ TEST(CdxFile, ChangesToFoxProsFileKeepItReadableByTheChecker) {
     }
 }
 
-TEST(CdxFile, ABuildInSeveralPassesGivesTheSameTags) {
-    IndexedTable t;
-    std::mt19937 rng(8);
-    for (int i = 0; i < 700; ++i)
-        t.append(t.randomRow(rng), false);
-    IndexOptions small;
-    small.memoryBudget = 1; // one tag per pass over the table
-    auto idx = IndexFile::create(t.cdxPath, t.table.get(), kTags, small);
-    ASSERT_TRUE(idx.isOk()) << idx.status().message();
-    t.index = std::move(*idx);
-    t.expectAllOrders();
+// Changes gathered under one mark, with the upkeep deferred (a batch) or not: every tag is
+// right after each group, and a unique tag gives each key to the first record that has it,
+// found through a tag of the same key when there is one, else from the table.
+TEST(CdxFile, GroupsOfChangesKeepEveryTagAndTheFirstRecordOfAUniqueKey) {
+    for (bool companion : {false, true}) {
+        SCOPED_TRACE(companion ? "with a tag of the same key" : "alone");
+        IndexedTable t;
+        std::vector<TagSpec> tags = kTags;
+        if (companion) tags.push_back({"CITY", "city", "", false, false});
+        auto idx = IndexFile::create(t.cdxPath, t.table.get(), tags);
+        ASSERT_TRUE(idx.isOk());
+        t.index = std::move(*idx);
+        std::mt19937 rng(11);
+        for (int group = 0; group < 24; ++group) {
+            t.index->deferUpkeep(group % 3 != 0);
+            ASSERT_TRUE(t.index->beginChange().isOk());
+            for (int i = 0; i < 40; ++i) {
+                if (t.rows.size() < 20 || rng() % 3 == 0) {
+                    Row r = t.randomRow(rng);
+                    std::string img = t.image(r);
+                    auto n = t.table->appendRecord(img);
+                    ASSERT_TRUE(n.isOk());
+                    ASSERT_TRUE(t.index->recordAdded(img, *n).isOk());
+                    t.rows.push_back(r);
+                    continue;
+                }
+                uint32_t recno = 1 + rng() % t.rows.size();
+                Row r = t.rows[recno - 1];
+                (rng() % 2 ? r.city : r.name) = t.randomRow(rng).city;
+                std::string before, after = t.image(r);
+                ASSERT_TRUE(t.table->readRecord(recno, &before).isOk());
+                ASSERT_TRUE(t.table->writeRecord(recno, after).isOk());
+                ASSERT_TRUE(t.index->recordChanged(before, after, recno).isOk());
+                t.rows[recno - 1] = r;
+            }
+            ASSERT_TRUE(t.index->endChange().isOk());
+            t.expectAllOrders();
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+}
+
+// Keys beyond the memory budget wait in sorted runs in a temporary file, merged into the
+// trees: the same tags, and no file left behind.
+TEST(CdxFile, ABuildBeyondItsMemoryGivesTheSameTags) {
+    for (size_t budget : {size_t(1), size_t(20000)}) {
+        IndexedTable t;
+        std::mt19937 rng(8);
+        for (int i = 0; i < 700; ++i)
+            t.append(t.randomRow(rng), false);
+        IndexOptions small;
+        small.memoryBudget = budget;
+        auto idx = IndexFile::create(t.cdxPath, t.table.get(), kTags, small);
+        ASSERT_TRUE(idx.isOk()) << idx.status().message();
+        t.index = std::move(*idx);
+        t.expectAllOrders();
+        size_t files = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(t.dir.path()))
+            ++files;
+        EXPECT_EQ(files, 2u); // the table and its index
+    }
 }

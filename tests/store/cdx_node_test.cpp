@@ -115,6 +115,8 @@ TEST(CdxLeafCodec, RandomRoundTripsAtEveryKeyLength) {
                     }
                 }
                 ASSERT_TRUE(fitsPage(n));
+                // The size kept through the inserts and erases is the size worked out anew.
+                EXPECT_EQ(n.leafBytes(), encodedBytes(n));
                 uint8_t page[kPageSize];
                 encodeNode(n, page);
                 Node back;

@@ -3,6 +3,7 @@
 // write, pack, reindex, remembered orders, and what an open finds missing or stale.
 #include "catalogue.h"
 #include "cdx.h"
+#include "cdx_header.h"
 #include "check.h"
 #include "cp1252.h"
 #include "expr.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <random>
 
@@ -42,10 +44,11 @@ protected:
         auto r = cp1252::fromUtf8(s);
         return r ? *r : s;
     }
-    std::string randomImage() {
-        std::string img = t->dbf()->blankRecord();
+    std::string randomImage() { return randomImageFor(*t); }
+    std::string randomImageFor(Table& of) {
+        std::string img = of.dbf()->blankRecord();
         auto set = [&](const char* f, const std::string& v) {
-            dbf::setString(img, *t->field(f), v);
+            dbf::setString(img, *of.field(f), v);
         };
         set("TITLE", randomTitle());
         set("CATEGORY", kWords[rng() % 6]);
@@ -57,12 +60,13 @@ protected:
         set("CONTENT", rng() % 2 ? "Movie" : "Television");
         set("USER1", randomTitle());
         set("USER2", rng() % 3 ? "" : "x");
-        dbf::setLogical(img, *t->field("MULTI_SET"), rng() % 2);
+        dbf::setLogical(img, *of.field("MULTI_SET"), rng() % 2);
         return img;
     }
-    void appendRandom(int n) {
+    void appendRandom(int n) { appendRandomTo(*t, n); }
+    void appendRandomTo(Table& to, int n) {
         for (int i = 0; i < n; ++i)
-            ASSERT_TRUE(t->appendRecord(randomImage()).isOk());
+            ASSERT_TRUE(to.appendRecord(randomImageFor(to)).isOk());
     }
 
     // Visible records of a tag's order, worked out with the expression evaluator and a sort.
@@ -319,11 +323,16 @@ TEST_F(Catalogue, AStaleIndexIsRebuiltOrWorkedOutInMemory) {
     }
     const std::string cdx = findFileNoCase(dir.path(), "VIDEO.CDX");
     const std::string before = test::readAll(cdx);
-    // Read-only: the orders are right, the file is left alone.
+    // Read-only while another program reads the index: the orders are right, the file is
+    // left alone.
     store::TableOptions ro;
     ro.readOnly = true;
     ro.exclusive = false;
-    open(ro);
+    {
+        auto reader = Env::standard()->open(cdx, OpenMode::ReadOnly, LockMode::Shared);
+        ASSERT_TRUE(reader.isOk());
+        open(ro);
+    }
     ASSERT_FALSE(t->notices().empty());
     EXPECT_NE(t->notices().front().find("101"), std::string::npos);
     t->setOrder(t->tagArea("TITIT"));
@@ -397,4 +406,110 @@ TEST_F(Catalogue, WriteFailuresAtEveryPointLeaveASoundIndex) {
         t->close();
         ASSERT_LT(failAt, 500);
     }
+}
+
+TEST_F(Catalogue, ABatchKeepsEveryTagCurrentAndAKilledOneLosesNoRecord) {
+    appendRandom(50);
+    {
+        store::Batch batch(*t);
+        ASSERT_TRUE(batch.status().isOk());
+        appendRandom(300);
+        for (int i = 0; i < 200; ++i) {
+            ASSERT_TRUE(t->go(1 + rng() % t->recCount()).isOk());
+            std::string img = t->record();
+            dbf::setString(img, *t->field("TITLE"), randomTitle());
+            dbf::setDeleted(img, rng() % 5 == 0);
+            ASSERT_TRUE(t->putRecord(img).isOk());
+        }
+        // Orders are right in the middle of the batch too.
+        t->setOrder(t->tagArea("TITIT"));
+        EXPECT_EQ(visible(), expected("TITIT"));
+        EXPECT_EQ(walkForward(), expected("TITIT"));
+        // What a kill now leaves: every record, and an index marked "being changed".
+        test::TempDir copy;
+        const std::string cdx = findFileNoCase(dir.path(), "VIDEO.CDX");
+        test::writeAll(copy.file("VIDEO.DBF"), test::readAll(path));
+        test::writeAll(copy.file("VIDEO.CDX"), test::readAll(cdx));
+        Table killed(copy.file("VIDEO.DBF"));
+        ASSERT_TRUE(killed.open().isOk());
+        EXPECT_EQ(killed.recCount(), 350u);
+        ASSERT_FALSE(killed.notices().empty());
+        EXPECT_NE(killed.notices().back().find("rebuilt"), std::string::npos);
+        killed.close();
+        auto report = store::checkTable(copy.file("VIDEO.DBF"));
+        ASSERT_TRUE(report.isOk());
+        EXPECT_TRUE(report->sound());
+        ASSERT_TRUE(batch.finish().isOk());
+    }
+    for (const auto& tag : t->tagNames()) {
+        t->setOrder(t->tagArea(tag));
+        EXPECT_EQ(visible(), expected(tag)) << tag;
+    }
+    expectSound();
+}
+
+TEST_F(Catalogue, EachWriteAndEachBatchEndsOnStableStorage) {
+    appendRandom(10);
+    t->close();
+    test::FaultEnv env;
+    Table w(path, {}, &env);
+    ASSERT_TRUE(w.open().isOk());
+    ASSERT_TRUE(w.go(3).isOk());
+    ASSERT_TRUE(w.putRecord(w.record()).isOk());
+    EXPECT_EQ(env.syncs, 2); // the table and its index
+    {
+        store::Batch batch(w);
+        for (int i = 0; i < 20; ++i)
+            ASSERT_TRUE(w.appendRecord(randomImageFor(w)).isOk());
+        EXPECT_EQ(env.syncs, 2);
+        ASSERT_TRUE(batch.finish().isOk());
+    }
+    EXPECT_EQ(env.syncs, 4);
+}
+
+// A full disk: the write that fails is reported, and what the engine survived leaves neither
+// a mark "being changed" nor a temporary file behind.
+TEST_F(Catalogue, AFullDiskLeavesASoundIndexAndNoTemporaryFiles) {
+    appendRandom(60);
+    ASSERT_TRUE(t->go(7).isOk());
+    ASSERT_TRUE(t->deleteRecord().isOk());
+    t->close();
+    const std::string cdx = findFileNoCase(dir.path(), "VIDEO.CDX");
+    auto files = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto before = files();
+    test::FaultEnv env;
+    {
+        Table w(path, {}, &env);
+        ASSERT_TRUE(w.open().isOk());
+        env.diskFull = true;
+        EXPECT_FALSE(w.appendRecord(randomImageFor(w)).isOk());
+        EXPECT_TRUE(
+            cdx::readMark(reinterpret_cast<const uint8_t*>(test::readAll(cdx).data())).sound);
+        // In a batch the records before the failure stay, with their keys.
+        env.diskFull = false;
+        store::Batch batch(w);
+        appendRandomTo(w, 5);
+        env.diskFull = true;
+        EXPECT_FALSE(w.appendRecord(randomImageFor(w)).isOk());
+        env.diskFull = false;
+        ASSERT_TRUE(batch.finish().isOk());
+        EXPECT_EQ(w.recCount(), 65u);
+        // A pack that runs out of room leaves the table as it was.
+        env.diskFull = true;
+        EXPECT_FALSE(w.pack().isOk());
+        EXPECT_EQ(files(), before);
+    }
+    open();
+    EXPECT_TRUE(t->notices().empty());
+    for (const auto& tag : t->tagNames()) {
+        t->setOrder(t->tagArea(tag));
+        EXPECT_EQ(visible(), expected(tag)) << tag;
+    }
+    expectSound();
 }

@@ -303,6 +303,46 @@ TEST_F(TableTest, CopyToTextInBothLayouts) {
         table->copyFileText(dir.file("no/such/dir/x.txt"), TextFormat::CommaDelimited).isOk());
 }
 
+// What copyFileText writes reads back line by line as the same records, in both layouts;
+// FIELD=VALUE lines fill what they name; a line that does not fit says why.
+TEST_F(TableTest, TextLinesReadBackAsTheRecordsTheyCameFrom) {
+    add("Say \"Hi\", \"\"", "Comedy", true);
+    add("", "");
+    add("   Leading blanks", "Drama, Crime");
+    ASSERT_TRUE(table->go(2).isOk());
+    std::string img = table->record();
+    ASSERT_TRUE(dbf::setNumber(img, *table->field("TAPES"), 3).isOk());
+    ASSERT_TRUE(table->putRecord(img).isOk());
+    for (TextFormat format : {TextFormat::CommaDelimited, TextFormat::SpaceDelimited}) {
+        const std::string text = dir.file("out.txt"), again = dir.file("again.txt");
+        ASSERT_TRUE(table->copyFileText(text, format).isOk());
+        const std::string out = test::readAll(text);
+        const std::string copyPath = dir.file("COPY.DBF");
+        ASSERT_TRUE(dbf::DbfFile::create(copyPath, catalogue::titleFields()).isOk());
+        Table copy(copyPath);
+        ASSERT_TRUE(copy.open().isOk());
+        for (size_t at = 0; at < out.size(); at = out.find('\n', at) + 1) {
+            std::string line = out.substr(at, out.find('\n', at) - at);
+            std::string back = copy.dbf()->blankRecord();
+            ASSERT_TRUE(recordFromTextLine(copy.fields(), line, format, &back).isOk()) << line;
+            ASSERT_TRUE(copy.appendRecord(back).isOk());
+        }
+        EXPECT_EQ(copy.recCount(), 3u);
+        ASSERT_TRUE(copy.copyFileText(again, format).isOk());
+        EXPECT_EQ(test::readAll(again), out);
+    }
+    std::string back = table->dbf()->blankRecord();
+    ASSERT_TRUE(recordFromAssignments(table->fields(), "title=Alien\tTAPES=2\r", &back).isOk());
+    EXPECT_EQ(dbf::trimmedField(back, *table->field("TITLE")), "Alien");
+    EXPECT_EQ(dbf::getNumber(back, *table->field("TAPES")), 2);
+    for (const char* bad : {"TITLE", "NOPE=1", "TAPES=many"})
+        EXPECT_FALSE(recordFromAssignments(table->fields(), bad, &back).isOk()) << bad;
+    for (const char* bad : {"Alien,\"x\"", "\"open", "\"a\",\"b\""})
+        EXPECT_FALSE(
+            recordFromTextLine(table->fields(), bad, TextFormat::CommaDelimited, &back).isOk())
+            << bad;
+}
+
 TEST(TableOpen, MissingFileIsNotFound) {
     test::TempDir dir;
     Table t(dir.file("NONE.DBF"));

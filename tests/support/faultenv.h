@@ -1,5 +1,7 @@
 // A file layer for tests that passes every call to the real file system and fails writes on
-// demand: all of them while `failWrites` is set, or every one after the next `writesLeft`.
+// demand: all of them while `failWrites` is set, every one after the next `writesLeft`, or,
+// while `diskFull` is set, those that would make a file longer. It counts flushes to stable
+// storage.
 #pragma once
 
 #include "env.h"
@@ -13,6 +15,8 @@ class FaultEnv : public Env {
 public:
     bool failWrites = false;
     long writesLeft = -1; // -1: never fail; n: the (n+1)-th write and every later one fail
+    bool diskFull = false;
+    long syncs = 0;
 
     Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
                                        LockMode lock) override {
@@ -42,11 +46,19 @@ private:
         }
         Status write(uint64_t o, const void* b, size_t n) override {
             if (!env_->takeWrite()) return Status::ioError("injected write failure");
+            uint64_t size = 0;
+            if (env_->diskFull && inner_->size(&size).isOk() && o + n > size)
+                return Status::ioError("no space left on the device (injected)");
             return inner_->write(o, b, n);
         }
         Status size(uint64_t* out) override { return inner_->size(out); }
         Status truncate(uint64_t len) override { return inner_->truncate(len); }
-        Status sync() override { return inner_->sync(); }
+        Status sync() override {
+            ++env_->syncs;
+            return inner_->sync();
+        }
+        Status stamp(FileStamp* out) override { return inner_->stamp(out); }
+        Status relock(LockMode mode) override { return inner_->relock(mode); }
 
     private:
         std::unique_ptr<File> inner_;
