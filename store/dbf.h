@@ -4,7 +4,8 @@
 //   0      version: 0x03 (0xF5 FoxPro with memo and 0x30 Visual FoxPro are refused)
 //   1..3   last update Y, M, D; Y read >= 100 as 1900 + Y, < 100 with a century pivot
 //   4..7   record count (u32)
-//   8..9   header length = offset of the first record (u16); always used, never computed
+//   8..9   header length = offset of the first record (u16); always used, never computed, and
+//          proven against the field list, which must end right there (see readHeader)
 //   10..11 record length including the deletion flag (u16)
 //   28     flags: 0x01 the table has a structural CDX
 //   29     code page mark: 0x03 Windows-1252 (0 is read as Windows-1252 too)
