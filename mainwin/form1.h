@@ -199,8 +199,9 @@ public:
 
     // --- Full-text search (titlesearch.cpp)
     void FindButClick();
-    // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
-    bool UseTitles();
+    // Builds Titles.ia when it is missing (or anew when `rebuild`: it no longer matches the
+    // titles) and leaves it open in Fts1; false when it failed.
+    bool UseTitles(bool rebuild = false);
     void NotFound();
 
     // --- Database maintenance (maintenance.cpp)
