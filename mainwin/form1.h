@@ -337,6 +337,8 @@ private:
     bool offerNewCatalogue();
     void readSettings();
     void readChoiceLists();
+    // Tells, once and without waiting, what the start-up found wrong and repaired.
+    void tellStartupRepairs();
     // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
     class ListMouse;
     void connectCollectionCommands();
@@ -345,6 +347,7 @@ private:
     QString dataFolder_;
     QString ftsPath_;
     bool ready_ = false;
+    QStringList startupRepairs_; // told at the first show, in plain words
     bool hintsShown_ = true;
     bool tutorialChecked_ = false;
     bool firstShown_ = false;

@@ -97,7 +97,7 @@ Status DbfFile::readHeader() {
         return Status::notSupported(path_ + " is not a FoxPro or dBase III table (version byte " +
                                     hex2(version_) + ")");
     lastUpdate_ = Date{yearFromByte(h[1]), h[2], h[3]};
-    recordCount_ = u32(h + 4);
+    recordCount_ = countedAtOpen_ = u32(h + 4);
     headerLength_ = u16(h + 8);
     recordLength_ = u16(h + 10);
     flags_ = h[28];

@@ -92,6 +92,8 @@ public:
     // What the open found wrong and repaired or worked around (a cut file, a header count
     // that disagreed with the size). Empty for a sound file.
     const std::vector<std::string>& diagnostics() const { return diagnostics_; }
+    // The record count the header held when the file was opened (before any repair).
+    uint32_t countedAtOpen() const { return countedAtOpen_; }
 
     // A blank record image: live flag and every field blank (spaces).
     std::string blankRecord() const;
@@ -120,6 +122,7 @@ private:
     std::unique_ptr<File> file_;
     std::vector<FieldDef> fields_;
     uint32_t recordCount_ = 0;
+    uint32_t countedAtOpen_ = 0;
     uint16_t recordLength_ = 0;
     uint16_t headerLength_ = 0;
     uint8_t version_ = 0;
