@@ -228,6 +228,17 @@ Status Dataset::insert() {
 
 Status Dataset::post() {
     if (!isEditing()) return Status::ok();
+    if (postCheck_) {
+        switch (postCheck_()) {
+        case PostCheck::Post:
+            break;
+        case PostCheck::Abandon:
+            cancel();
+            return Status::ok();
+        case PostCheck::Refuse:
+            return Status::invalid("the record was not posted");
+        }
+    }
     if (!unstored_.empty()) {
         const auto& [index, typed] = *unstored_.begin();
         const dbf::FieldDef& f = fields()[size_t(index)];

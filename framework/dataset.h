@@ -20,6 +20,9 @@
 //     Inactive: the table is closed (setActive(false)); setActive(true) re-reads it and
 //     enters Browse.
 //
+// Before a post writes anything, the window's post check (setPostCheck) may let it go on,
+// abandon the edit as cancel() does, or refuse it (the record stays in edit).
+//
 // checkBrowseMode() ends an edit before anything moves: a modified buffer is posted, an
 // unmodified one cancelled. Every move (first, last, next, prior, goTo), setQuery(),
 // setOrder() and insert() call it first; when its post fails, the move does not happen
@@ -40,6 +43,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -89,6 +93,13 @@ public:
     Status deleteCurrent();
     Status checkBrowseMode();
 
+    // Asked before every post of an edited record. Post goes on; Abandon cancels the edit
+    // (nothing is written, and the post counts as done, so a move goes on); Refuse writes
+    // nothing and keeps the record in edit (the post fails; the check has told the user why,
+    // so postFailed is not emitted).
+    enum class PostCheck { Post, Abandon, Refuse };
+    void setPostCheck(std::function<PostCheck()> check) { postCheck_ = std::move(check); }
+
     const std::vector<dbf::FieldDef>& fields() const;
     int fieldIndex(std::string_view name) const; // -1 when the table has no such field
     const dbf::FieldDef* field(int index) const;
@@ -131,6 +142,7 @@ signals:
     void postFailed(const rk::Status& status);
 
 private:
+    std::function<PostCheck()> postCheck_;
     void load();
     void setState(State s);
     Status fail(Status s);

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -58,8 +59,13 @@ HelpViewer::HelpViewer(QWidget* parent)
     browser_->setSearchPaths({QStringLiteral(":/help")});
     back_->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     back_->setToolTip(QStringLiteral("Back"));
+    back_->setAccessibleName(QStringLiteral("Back"));
+    back_->setObjectName(QStringLiteral("HelpBack"));
     forward_->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
     forward_->setToolTip(QStringLiteral("Forward"));
+    forward_->setAccessibleName(QStringLiteral("Forward"));
+    forward_->setObjectName(QStringLiteral("HelpForward"));
+    home_->setObjectName(QStringLiteral("HelpContents"));
     home_->setText(QStringLiteral("Contents"));
     home_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto* bar = new QHBoxLayout;
@@ -77,6 +83,13 @@ HelpViewer::HelpViewer(QWidget* parent)
     connect(home_, &QToolButton::clicked, this, [this] { showTopic(kMain); });
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
+    // Closed from the keyboard too (without a window manager there is no other way).
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* close = new QShortcut(keys, this);
+        close->setContext(Qt::WindowShortcut);
+        connect(close, &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 void HelpViewer::showTopic(const QString& topic) {

@@ -7,11 +7,13 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace rk::fw {
 
@@ -37,6 +39,28 @@ QMessageBox::Icon qtIcon(Icon icon) {
 QString boxCaption(const QString& caption) {
     return caption.isEmpty() ? QApplication::applicationName() : caption;
 }
+
+// No box opens under the splash window: it stays on top of everything, so it goes first.
+void clearTheWay() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowType() == Qt::SplashScreen) w->close();
+}
+
+// A box as wide as its caption needs in a title bar (the caption, with room for the window
+// manager's icon and buttons), so that the caption is never cut.
+int captionWidth(const QString& caption) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(caption) + 160;
+}
+
+void fitCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    grid->addItem(new QSpacerItem(captionWidth(box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 } // namespace
 
 Prompt& prompt() {
@@ -52,7 +76,9 @@ Prompt* setPrompt(Prompt* p) {
 
 Button QtPrompt::message(QWidget* owner, const QString& text, const QString& caption, Icon icon,
                          Buttons buttons) {
+    clearTheWay();
     QMessageBox box(qtIcon(icon), boxCaption(caption), text, QMessageBox::NoButton, owner);
+    fitCaption(box);
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -83,7 +109,9 @@ Button QtPrompt::message(QWidget* owner, const QString& text, const QString& cap
 
 int QtPrompt::choose(QWidget* owner, const QString& text, const QString& caption, Icon icon,
                      const QStringList& buttons) {
+    clearTheWay();
     QMessageBox box(qtIcon(icon), boxCaption(caption), text, QMessageBox::NoButton, owner);
+    fitCaption(box);
     QList<QAbstractButton*> made;
     for (const QString& b : buttons)
         made << box.addButton(b, QMessageBox::AcceptRole);
@@ -95,25 +123,31 @@ int QtPrompt::choose(QWidget* owner, const QString& text, const QString& caption
 
 std::optional<QString> QtPrompt::inputText(QWidget* owner, const QString& caption,
                                            const QString& label, const QString& value) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(owner, caption, label, QLineEdit::Normal, value, &ok);
-    if (!ok) return std::nullopt;
-    return text;
+    clearTheWay();
+    QInputDialog box(owner);
+    box.setWindowTitle(caption);
+    box.setLabelText(label);
+    box.setTextValue(value);
+    box.setMinimumWidth(captionWidth(caption));
+    if (box.exec() != QDialog::Accepted) return std::nullopt;
+    return box.textValue();
 }
 
 QString QtPrompt::openFileName(QWidget* owner, const QString& caption, const QString& dir,
                                const QString& filter) {
+    clearTheWay();
     return QFileDialog::getOpenFileName(owner, caption, dir, filter);
 }
 
 QString QtPrompt::saveFileName(QWidget* owner, const QString& caption, const QString& dir,
                                const QString& filter) {
+    clearTheWay();
     return QFileDialog::getSaveFileName(owner, caption, dir, filter);
 }
 
 std::optional<QColor> QtPrompt::chooseColor(QWidget* owner, const QColor& initial,
                                             const QString& caption) {
+    clearTheWay();
     const QColor c = QColorDialog::getColor(initial, owner, caption);
     if (!c.isValid()) return std::nullopt;
     return c;
@@ -122,6 +156,7 @@ std::optional<QColor> QtPrompt::chooseColor(QWidget* owner, const QColor& initia
 std::optional<QFont> QtPrompt::chooseFont(QWidget* owner, const QFont& initial,
                                           const QString& caption, const FontOptions& options) {
     bool ok = false;
+    clearTheWay();
     QFont f = QFontDialog::getFont(&ok, initial, owner, caption);
     if (!ok) return std::nullopt;
     if (options.maxPointSize > 0 && f.pointSize() > options.maxPointSize)
@@ -134,11 +169,13 @@ std::optional<QFont> QtPrompt::chooseFont(QWidget* owner, const QFont& initial,
 }
 
 bool QtPrompt::printDialog(QWidget* owner, QPrinter* printer) {
+    clearTheWay();
     QPrintDialog dialog(printer, owner);
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtPrompt::printerSetup(QWidget* owner, QPrinter* printer) {
+    clearTheWay();
     QPageSetupDialog dialog(printer, owner);
     return dialog.exec() == QDialog::Accepted;
 }

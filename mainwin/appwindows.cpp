@@ -3,7 +3,9 @@
 #include "aboutwindow.h"
 #include "findform.h"
 #include "form1.h"
+#include "frmlabels.h"
 #include "navform.h"
+#include "newgrid.h"
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -20,16 +22,18 @@ TForm1* createWindows(const QString& dataFolder) {
     auto* about = new rk::AboutWindow(w.form1);
     about->setObjectName(QStringLiteral("AboutBox"));
     w.aboutBox = about;
-    // TNewGrid: created here when it is built.
+    w.newGrid = new TNewGrid(w.form1);
     w.findForm = new TFindForm(w.form1);
-    // TfrmLabels, TImportExport, TfrmPlayer, TColPrtForm, TMasterForm: created here when
-    // they are built.
+    w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
+    // TImportExport, TfrmPlayer, TColPrtForm, TMasterForm: created here when they are built.
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.frmLabels;
     delete w.findForm;
+    delete w.newGrid;
     delete w.aboutBox;
     delete w.navForm;
     delete w.form1;

@@ -9,12 +9,16 @@ class QWidget;
 class TFindForm;
 class TForm1;
 class TNavForm;
+class TNewGrid;
+class TfrmLabels;
 
 struct AppWindows {
     QPointer<TForm1> form1;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
+    QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
+    QPointer<TfrmLabels> frmLabels;
 };
 
 AppWindows& appWindows();

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -112,7 +113,6 @@ QWidget* TForm1::buildCommonPage() {
     DBEdit13->setObjectName(QStringLiteral("DBEdit13"));
     DBLookupComboBox1 = new rk::fw::DBLookupCombo(page);
     DBLookupComboBox1->setObjectName(QStringLiteral("DBLookupComboBox1"));
-    DBLookupComboBox1->setFocusPolicy(Qt::ClickFocus); // skipped by Tab
     DBLookupComboBox1->setArrowOnly(true);
     DBLookupComboBox1->setFixedWidth(24);
     DBLookupComboBox1->view()->setMinimumWidth(220);
@@ -120,7 +120,6 @@ QWidget* TForm1::buildCommonPage() {
     DBLookupComboBox1->setAccessibleName(QStringLiteral("Category list"));
     LockCheck = new QCheckBox(QStringLiteral("Lock"), page);
     LockCheck->setObjectName(QStringLiteral("LockCheck"));
-    LockCheck->setFocusPolicy(Qt::ClickFocus);
     LockCheck->setToolTip(QStringLiteral("Lock Category for New Entries"));
     grid->addWidget(withCaption(captionFor(DBEdit13, QStringLiteral("Category"), page), DBEdit13,
                                 DBLookupComboBox1, LockCheck),
@@ -138,7 +137,7 @@ QWidget* TForm1::buildCommonPage() {
     DBEditRunTime->setMaximumWidth(charsWide(DBEditRunTime, 9));
     butZoom = new QPushButton(QStringLiteral("..."), page);
     butZoom->setObjectName(QStringLiteral("butZoom"));
-    butZoom->setFocusPolicy(Qt::ClickFocus);
+    butZoom->setAccessibleName(QStringLiteral("Set the run time in hours and minutes"));
     butZoom->setFixedWidth(30);
     butZoom->setToolTip(QStringLiteral("Set the run time in hours and minutes"));
     auto* runTime = withCaption(captionFor(DBEditRunTime, QStringLiteral("Run Time"), page),
@@ -197,8 +196,8 @@ QWidget* TForm1::buildCommonPage() {
         grid->setColumnStretch(c, 1);
     grid->setRowStretch(6, 1);
 
-    chain({DBEdit1, DBEdit3, DBEdit13, DBComboBox1, DBEditRunTime, DBComboBox3, DBComboBox2,
-           DBEdit7, DBEdit11, chkMultiSet, DBEditTapes});
+    chain({DBEdit1, DBEdit3, DBEdit13, DBLookupComboBox1, LockCheck, DBComboBox1, DBEditRunTime,
+           butZoom, DBComboBox3, DBComboBox2, DBEdit7, DBEdit11, chkMultiSet, DBEditTapes});
     enterTabControls_ << DBEdit1 << DBEdit3 << DBEdit13 << DBComboBox1 << DBEdit7 << DBEdit11
                       << DBComboBox2 << DBEditRunTime << DBComboBox3;
     enterPageControls_ << DBEditTapes;
@@ -257,6 +256,10 @@ void TForm1::buildZoomPanel(QWidget* page) {
     buttons->addWidget(BitBtn2);
     buttons->addWidget(BitBtn3);
     v->addLayout(buttons);
+    // Esc closes the panel as Cancel does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), pnlZoom);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &TForm1::BitBtn2Click);
     pnlZoom->adjustSize();
     pnlZoom->hide();
 }
@@ -410,8 +413,8 @@ QWidget* TForm1::buildAvPage() {
     v->addWidget(avGroup);
     v->addStretch(1);
 
-    chain({DBCheckBoxSurround, DBCheckBoxCaptions, DBComboBox4, chkClip, DBEditClip, butPlay,
-           RadioGroupClip->button(0), RadioGroupClip->button(1), BitBtn5});
+    chain({DBCheckBoxSurround, DBCheckBoxCaptions, DBComboBox4, chkClip, DBEditClip, BitBtn5,
+           RadioGroupClip->button(0), RadioGroupClip->button(1), butPlay});
     enterTabControls_ << DBComboBox4;
     enterPageControls_ << DBEditClip;
     return page;

@@ -93,10 +93,10 @@ void TForm1::Table1NewRecord() {
     newTitlePending_ = true;
 }
 
-// After a post: a new title's first post adds it to the full-text index, as the entry that
-// bears its record number. Changes to a title already indexed do not reach the index.
+// After a post: the title's entry in the full-text index (the one that bears its record
+// number) is added for a new title and replaced for a changed one, so that a search finds
+// what is stored.
 void TForm1::Table1AfterPost() {
-    if (!newTitlePending_) return;
     newTitlePending_ = false;
     const int32_t added = rk::search::addTitleEntry(Fts1, ftsPath_.toStdString(), titles());
     if (added < 0)
@@ -128,19 +128,39 @@ void TForm1::Table1PostError(const rk::Status& status) {
 
 // --- Title required
 
+namespace {
+bool askForTitle(QWidget* owner) {
+    return rk::fw::prompt().message(
+               owner,
+               QStringLiteral("You did not enter a Title for this Entry. Click OK to enter a "
+                              "Title or Cancel to abort this Entry."),
+               QString(), rk::fw::Icon::Warning, rk::fw::Buttons::OkCancel) == rk::fw::Button::Ok;
+}
+} // namespace
+
 void TForm1::DBEdit1Exit() {
     if (!DBEdit1->text().isEmpty()) return;
-    const auto answer = rk::fw::prompt().message(
-        this,
-        QStringLiteral("You did not enter a Title for this Entry. Click OK to enter a Title or "
-                       "Cancel to abort this Entry."),
-        QString(), rk::fw::Icon::Warning, rk::fw::Buttons::OkCancel);
-    if (answer == rk::fw::Button::Ok) {
+    if (askForTitle(this)) {
+        // The move that took the focus away may post next: it is refused without asking
+        // again, until the events under way have been handled.
+        titleJustAsked_ = true;
+        QTimer::singleShot(0, this, [this] { titleJustAsked_ = false; });
         // Once the focus change under way has ended.
         QTimer::singleShot(0, DBEdit1, [this] { DBEdit1->setFocus(Qt::OtherFocusReason); });
     } else {
         Table1->cancel();
     }
+}
+
+// Every post of a title without a title asks first: OK keeps it in edit to be given one,
+// Cancel abandons it, and nothing is written either way.
+rk::fw::Dataset::PostCheck TForm1::Table1BeforePost() {
+    using Check = rk::fw::Dataset::PostCheck;
+    if (!Table1->text("TITLE").isEmpty()) return Check::Post;
+    if (titleJustAsked_) return Check::Refuse;
+    if (!askForTitle(this)) return Check::Abandon;
+    QTimer::singleShot(0, DBEdit1, [this] { DBEdit1->setFocus(Qt::OtherFocusReason); });
+    return Check::Refuse;
 }
 
 // --- Enter key
@@ -254,7 +274,10 @@ void TForm1::animateZoom(bool open) {
         });
     }
     zoomStep_ = 0;
-    if (open) RxSpinEdit1->setFocus();
+    if (open)
+        RxSpinEdit1->setFocus();
+    else if (pnlZoom->isAncestorOf(QApplication::focusWidget()))
+        DBEditRunTime->setFocus(); // the keys go back where the panel was opened from
     zoomTimer_->start();
 }
 

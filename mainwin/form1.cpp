@@ -94,6 +94,8 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     bindControls();
     connectCommands();
     connectCollectionCommands();
+    connectLabelCommands();
+    connectNetCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);
@@ -233,6 +235,34 @@ void TForm1::buildMenus() {
     User21 = item(PopupMenu3, "User21", QStringLiteral("User2"));
     PopupMenu3->addSeparator();
     NaturalOrder1 = item(PopupMenu3, "NaturalOrder1", QStringLiteral("Natural Order"));
+
+    // The same orders from the keyboard: View, Sort. Built beside the tool button's drop-down,
+    // each item runs the handler of its twin there.
+    SortMenu = new QMenu(QStringLiteral("&Sort"), View1);
+    SortMenu->setObjectName(QStringLiteral("SortMenu"));
+    View1->insertMenu(View1->actions().value(View1->actions().indexOf(Tabs1->menuAction()) + 1),
+                      SortMenu);
+    const std::pair<QAction*, const char*> sortItems[] = {
+        {Title2, "&Title"},
+        {Category3, "&Category"},
+        {Director1, "&Director"},
+        {ID, "&ID"},
+        {Year1, "&Year"},
+        {Format1, "&Format"},
+        {Rating, "&Rating (Personal)"},
+        {RatedPG13etc1, "Rat&ed (PG-13, etc.)"},
+        {Content1, "C&ontent (Movie, TV, etc.)"},
+        {MultiSets1, "&Multi-Sets"},
+        {User11, "User&1"},
+        {User21, "User&2"},
+        {NaturalOrder1, "&Natural Order"},
+    };
+    for (const auto& [twin, caption] : sortItems) {
+        if (twin == NaturalOrder1) SortMenu->addSeparator();
+        QAction* a = SortMenu->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QStringLiteral("Sort") + twin->objectName());
+        connect(a, &QAction::triggered, twin, &QAction::trigger);
+    }
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -492,7 +522,6 @@ void TForm1::connectCommands() {
     on(Contents1, &TForm1::Contents1Click);
     on(Tutorial1, &TForm1::Tutorial1Click);
     on(About, &TForm1::AboutClick);
-    on(Website, &TForm1::WebsiteClick);
     on(TipoftheDay1, &TForm1::TipoftheDay1Click);
     for (QMenu* m : {Edit1, View1, Special1, Help1})
         connect(m, &QMenu::aboutToShow, this, &TForm1::Edit1Click);
@@ -538,6 +567,7 @@ void TForm1::connectCommands() {
     connect(Table1, &rk::fw::Dataset::afterPost, this, &TForm1::Table1AfterPost);
     connect(Table1, &rk::fw::Dataset::afterCancel, this, &TForm1::Table1AfterCancel);
     connect(Table1, &rk::fw::Dataset::postFailed, this, &TForm1::Table1PostError);
+    Table1->setPostCheck([this] { return Table1BeforePost(); });
     connect(chkMultiSet, &QCheckBox::toggled, this, &TForm1::chkMultiSetClick);
     connect(DBEditTapes, &QLineEdit::textChanged, this, &TForm1::DBEditTapesChange);
     connect(UpDown1, &rk::SpinButton::topClick, this, [this] {

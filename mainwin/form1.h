@@ -11,6 +11,8 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   labelcommands.cpp    the label printer
+//   netcommands.cpp      the internet search and the web site command
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -35,6 +37,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLocalServer;
 class QLockFile;
 class QMenu;
 class QProgressBar;
@@ -106,7 +109,15 @@ public:
     void setHintsShown(bool on);
     // The splash window that Timer1Timer closes.
     void setSplash(QWidget* splash) { splash_ = splash; }
+    // Shows the window in front of the others (another start on the same data folder asked).
+    void bringToFront();
+    // The local socket a start on `dataFolder` asks the program that holds it through.
+    static QString instanceServerName(const QString& dataFolder);
 
+signals:
+    void broughtToFront();
+
+public:
     // --- Life cycle (startup.cpp)
     void FormCreate();
     void FormShow();
@@ -119,7 +130,6 @@ public:
     void Contents1Click();
     void Tutorial1Click();
     void AboutClick();
-    void WebsiteClick();
     void TipoftheDay1Click();
     void Edit1Click();
 
@@ -159,6 +169,7 @@ public:
     void Table1AfterCancel();
     void Table1PostError(const rk::Status& status);
     void DBEdit1Exit();
+    rk::fw::Dataset::PostCheck Table1BeforePost();
     // Enter key handlers; true when the key was consumed.
     bool DBEdit1KeyPress(QWidget* sender);
     bool DBEdit11KeyPress(QWidget* sender);
@@ -210,6 +221,13 @@ public:
     // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
     void FormKeyDown(int& key);
 
+    // --- Labels (labelcommands.cpp)
+    void butLabelsClick();
+
+    // --- Internet (netcommands.cpp)
+    void FormButClick();
+    void WebsiteClick();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -229,6 +247,7 @@ private:
                            *LabelBut = nullptr, *FindBut = nullptr, *MasterBut = nullptr,
                            *InternetBut = nullptr, *SortBut = nullptr;
     QMenu* PopupMenu3 = nullptr; // the sort orders
+    QMenu* SortMenu = nullptr;   // the same orders in the View menu
     rk::LitCheckBox* BitCheck = nullptr;
     rk::fw::DBCheckBox* DBCheckBox1 = nullptr; // hidden, bound to MARKED
 
@@ -343,6 +362,9 @@ private:
     class ListMouse;
     void connectCollectionCommands();
     ListMouse* listMouse_ = nullptr;
+    // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
+    void connectLabelCommands();
+    void connectNetCommands();
 
     QString dataFolder_;
     QString ftsPath_;
@@ -355,6 +377,7 @@ private:
     std::unique_ptr<rk::store::Table> titlesTable_;
     std::unique_ptr<rk::store::Table> catsTable_;
     std::unique_ptr<QLockFile> instanceLock_;
+    QLocalServer* instanceServer_ = nullptr; // answers later starts on the same data folder
     rk::fw::RecordListModel* titleModel_ = nullptr;
     rk::fw::RecordListModel* categoryModel_ = nullptr;
     rk::fw::FormStorage* storage_ = nullptr;
@@ -364,6 +387,7 @@ private:
     int pendingCategoryHeight_ = -1;
     int upDownPosition_ = 1;
     bool zoomOpen_ = false;
+    bool titleJustAsked_ = false; // DBEdit1Exit has just asked for a title
     QTimer* zoomTimer_ = nullptr;
     int zoomStep_ = 0;
     QList<QWidget*> enterTabControls_; // Enter moves to the next field when enterAsTab

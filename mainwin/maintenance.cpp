@@ -24,8 +24,11 @@ void failed(QWidget* owner, const QString& what, const rk::Status& status) {
 }
 
 // The window repaints where the question was before the long run begins, which lets no
-// other message through.
-void settle() {
+// other message through. The window manager's note that the area is uncovered may come late,
+// so the whole window is painted again at once rather than waiting for it.
+void settle(QWidget* window) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    window->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
@@ -55,7 +58,7 @@ void TForm1::PackDatabase1Click() {
         return;
 
     rk::Status titlesPacked, categoriesPacked;
-    settle();
+    settle(this);
     {
         Hourglass wait;
         if (!Table1->checkBrowseMode().isOk()) return; // the post's failure was reported
@@ -108,7 +111,7 @@ void TForm1::ReIndexDatabase1Click() {
 
     ProgressBar1->setRange(0, 100);
     ProgressBar1->show();
-    settle();
+    settle(this);
     // The window takes the engine's progress as key-downs (FormKeyDown).
     const auto progress = [this](int percent) {
         QKeyEvent key(QEvent::KeyPress, rk::store::progressKeyCode(percent), Qt::NoModifier);

@@ -1,5 +1,5 @@
 // The main window's life: creation, first show, activation and close; the shell's own
-// commands (exit, help, tutorial, tip of the day, about, web site).
+// commands (exit, help, tutorial, tip of the day, about).
 #include "form1.h"
 
 #include "appwindows.h"
@@ -22,9 +22,12 @@
 #include "titleindex.h"
 
 #include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QSplitter>
 #include <QStatusBar>
@@ -33,7 +36,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Reelkeeper");
-const QString kWebsite = QStringLiteral("https://reelkeeper.sourceforge.io/");
 const QString kTipFile = QStringLiteral("tod.dat");
 
 void tell(QWidget* owner, const QString& text) {
@@ -138,16 +140,53 @@ bool TForm1::takeDataFolder() {
     }
     instanceLock_ = std::make_unique<QLockFile>(dataFolder_ + QStringLiteral("Reelkeeper.lock"));
     instanceLock_->setStaleLockTime(0); // held for the whole run; stale only when its owner died
+    const QString server = instanceServerName(dataFolder_);
     if (!instanceLock_->tryLock(0) && instanceLock_->error() == QLockFile::LockFailedError) {
         tell(this, QStringLiteral("Reelkeeper is already running with the catalogue in %1.\n\n"
                                   "Use the window that is open, or close it before starting "
                                   "Reelkeeper again.")
                        .arg(QDir::toNativeSeparators(dataFolder_)));
         instanceLock_.reset();
+        // The running window comes to the front, where the user looks for it.
+        QLocalSocket ask;
+        ask.connectToServer(server);
+        if (ask.waitForConnected(1000)) {
+            ask.write("front\n");
+            ask.waitForBytesWritten(1000);
+            ask.disconnectFromServer();
+        }
         return false;
     }
+    // The holder of the lock answers later starts on the same folder. A socket left by a
+    // program that died belongs to nobody now that the lock is ours.
+    QLocalServer::removeServer(server);
+    instanceServer_ = new QLocalServer(this);
+    if (instanceServer_->listen(server))
+        connect(instanceServer_, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket* s = instanceServer_->nextPendingConnection()) {
+                connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+                connect(s, &QLocalSocket::readyRead, this, [this, s] {
+                    if (s->readAll().startsWith("front")) bringToFront();
+                });
+            }
+        });
     ftsPath_ = QString::fromStdString(rk::search::titlesIndexPath(dataFolder_.toStdString()));
     return true;
+}
+
+QString TForm1::instanceServerName(const QString& dataFolder) {
+    const QByteArray path = QDir(dataFolder).canonicalPath().toUtf8();
+    return QStringLiteral("reelkeeper-") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(20));
+}
+
+void TForm1::bringToFront() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    emit broughtToFront();
 }
 
 bool TForm1::openCatalogue() {
@@ -345,13 +384,6 @@ void TForm1::AboutClick() {
         about->show();
         about->raise();
     }
-}
-
-void TForm1::WebsiteClick() {
-    if (!rk::fw::prompt().openUrl(QUrl(kWebsite)))
-        rk::fw::prompt().message(
-            this, QStringLiteral("No web browser could be started for %1.").arg(kWebsite), kCaption,
-            rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
 }
 
 void TForm1::TipoftheDay1Click() {

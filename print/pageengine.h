@@ -37,10 +37,18 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace rk::print {
 
 struct ColumnSpec;
+
+// A piece of a paragraph in its own face, size, weight, slant, underline and colour.
+struct TextRun {
+    QString text;
+    QFont font;
+    QColor color = Qt::black;
+};
 
 class PageEngine {
 public:
@@ -169,6 +177,12 @@ public:
     void Write(const QString& text);
     void WriteLine(const QString& text);
     void WriteTableLine(const QString& text);
+    // Writes one paragraph made of runs, aligned by Alignment() and wrapped at the right
+    // margin (or cut, without WordWrap) as WriteLine does. Each line is as tall as its
+    // tallest run, times the line spacing, and its runs stand on one baseline; a line feed
+    // or line separator in a run ends a line. No runs, or only empty ones, give an empty
+    // line as tall as the first run's font (the text font when there is none).
+    void WriteRuns(const std::vector<TextRun>& runs);
     void WriteLines(bool asTable);
     bool Print();
     // Sets the cancel flag of a running print (the progress window's Cancel does this).
@@ -242,6 +256,11 @@ private:
                           bool top);
     void drawBorders();
     void writeAligned(const QString& text);
+    // Ends the current line: the pen moves down by `advance`, and a new page starts when
+    // another line of that height would not fit.
+    void endLine(int advance);
+    struct RunPiece;
+    void writeRunLine(const std::vector<RunPiece>& pieces, const FontState& emptyFont);
     void writeFlow(const QString& text);
     void ensureLineFits();
     void writeRow(const QString& row, const std::vector<Column>& cols);

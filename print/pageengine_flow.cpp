@@ -148,10 +148,14 @@ void PageEngine::drawBorders() {
 
 void PageEngine::NewLine() {
     requireDocument();
+    endLine(advance_);
+}
+
+void PageEngine::endLine(int advance) {
     canvas_->lineEnd();
     x_ = 0;
-    y_ += advance_;
-    if (!lineFits(y_, advance_, area_.height()))
+    y_ += advance;
+    if (!lineFits(y_, advance, area_.height()))
         NewPage();
     else
         ++lineNo_;

@@ -1,7 +1,7 @@
 // The full-text index of the titles table, in the steps of the main window's handlers:
 // UseTitles builds it (buildTitlesIndex), FindButClick searches (TFts::FtsSet, then
-// markMatches), Table1AfterPost adds a new title (addTitleEntry) and TrashButClick removes a
-// deleted one (deleteTitleEntry). searchTitles runs a whole search without a window, for
+// markMatches), Table1AfterPost stores a new or changed title (addTitleEntry) and TrashButClick
+// removes a deleted one (deleteTitleEntry). searchTitles runs a whole search without a window, for
 // rkdb and tests.
 //
 // Entry n of the index holds the text of physical record n of the titles table. The entry

@@ -16,7 +16,9 @@ constexpr int kRows = 9;
 // One row per entry; bit c set means the dot in column c (0 = leftmost) is lit.
 using Glyph = std::array<std::uint8_t, kRows>;
 
-// The glyph of a character. Accented letters show their base letter; characters the font
+// The glyph of a character. Every letter of the Windows code page has one: accented letters
+// show their mark above the letter (a capital drawn shorter beneath it) or, for the
+// cedilla, below; other accented characters show their base letter; characters the font
 // lacks show a hollow box; a space shows no dots.
 Glyph glyph(QChar ch);
 

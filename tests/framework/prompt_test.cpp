@@ -2,7 +2,9 @@
 // the script runs out, and that it gives the prompt back when done.
 #include "scriptedprompt.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 using namespace rk::fw;
 
@@ -44,6 +46,28 @@ private slots:
         QVERIFY(prompt().openUrl(QUrl("https://example.org/")));
         QCOMPARE(p.helpTopics(), QStringList{"Tutorial"});
         QCOMPARE(p.urls().value(0), QUrl("https://example.org/"));
+    }
+
+    // The real boxes: opened (and answered) from the event loop, as the user would see them.
+    void realBoxesShowTheirWholeCaptionAndNeverOpenUnderTheSplash() {
+        QWidget splash(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+        splash.show();
+        const QString caption = QStringLiteral("Add New Category to the Reelkeeper catalogue");
+        int boxWidth = 0;
+        bool splashShown = true;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            boxWidth = box->width();
+            splashShown = splash.isVisible();
+            box->close();
+        });
+        QtPrompt qt;
+        qt.message(nullptr, "Short.", caption, Icon::Information, Buttons::Ok);
+        QFont title = QApplication::font("QMdiSubWindowTitleBar");
+        title.setBold(true);
+        QVERIFY(boxWidth > QFontMetrics(title).horizontalAdvance(caption));
+        QVERIFY(!splashShown);
     }
 
     void nestedPromptsGiveTheirPredecessorBack() {

@@ -170,11 +170,43 @@ private slots:
         QVERIFY(!f->newTitlePending());
         const int recno = int(f->titles().recCount());
         QCOMPARE(candidates(f->ftsPath(), "zyxwvut"), QList<int>{recno});
-        // Saving it again after a change adds nothing.
+        // Saving it again after a change replaces its entry: the new words find it, the
+        // words it no longer holds do not.
         QVERIFY(f->titlesData()->setText("DIRECTOR", "Quuxley").isOk());
         f->SaveButClick();
-        QCOMPARE(candidates(f->ftsPath(), "zyxwvut"), QList<int>{recno});
-        QVERIFY(candidates(f->ftsPath(), "quuxley").isEmpty());
+        QCOMPARE(candidates(f->ftsPath(), "quuxley"), QList<int>{recno});
+        QVERIFY(f->titlesData()->setText("TITLE", "Plain Returns").isOk());
+        f->SaveButClick();
+        QVERIFY(candidates(f->ftsPath(), "zyxwvut").isEmpty());
+        QCOMPARE(candidates(f->ftsPath(), "quuxley"), QList<int>{recno});
+    }
+
+    void saveWithoutATitleAsksFirstAndCancelWritesNothing() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        f->ViewAll1Click();
+        const uint32_t records = f->titles().recCount();
+        f->NewButClick();
+        app.prompt.clear();
+        app.prompt.answer(Button::Ok);
+        ctl<QAction>(f, "Save1")->trigger();
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QCOMPARE(f->titlesData()->state(), State::Insert); // OK: still there to be given a title
+        QCOMPARE(f->titles().recCount(), records);
+        app.prompt.answer(Button::Cancel);
+        f->SaveButClick();
+        QCOMPARE(app.prompt.asked.size(), 2);
+        QCOMPARE(f->titlesData()->state(), State::Browse);
+        QCOMPARE(f->titles().recCount(), records);
+        QVERIFY(!f->newTitlePending());
+        // A move posts too: the same question, and Cancel lets the move go on.
+        f->NewButClick();
+        QVERIFY(f->titlesData()->setText("DIRECTOR", "Nobody").isOk());
+        app.prompt.answer(Button::Cancel);
+        QVERIFY(f->titlesData()->first().isOk());
+        QCOMPARE(app.prompt.asked.size(), 3);
+        QCOMPARE(f->titles().recCount(), records);
     }
 
     void aNewTitlePostedByAMoveIsIndexedToo() {
@@ -196,9 +228,12 @@ private slots:
         f->NewButClick();
         f->titlesData()->cancel();
         QVERIFY(!f->newTitlePending());
+        const int current = int(f->titlesData()->recNo());
+        const uint32_t records = f->titles().recCount();
         QVERIFY(f->titlesData()->setText("TITLE", "Plughsome").isOk());
         f->SaveButClick();
-        QVERIFY(candidates(f->ftsPath(), "plughsome").isEmpty());
+        QCOMPARE(f->titles().recCount(), records);
+        QCOMPARE(candidates(f->ftsPath(), "plughsome"), QList<int>{current});
     }
 
     void trashAsksAndRemovesTheTitlesOwnEntry() {
@@ -428,6 +463,20 @@ private slots:
         QCOMPARE(f->titlesData()->text("RUNTIME"), QString("00:00"));
     }
 
+    void escapeClosesTheZoomPanelAndGivesTheKeysBack() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        const QString before = f->titlesData()->text("RUNTIME");
+        f->butZoomClick();
+        QTRY_VERIFY(ctl<QFrame>(f, "pnlZoom")->isVisible());
+        QTest::keyClick(ctl<rk::SpinEdit>(f, "RxSpinEdit1"), Qt::Key_Escape);
+        QVERIFY(!f->isZoomOpen());
+        QTRY_VERIFY(!ctl<QFrame>(f, "pnlZoom")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), ctl<QWidget>(f, "DBEditRunTime"));
+        QCOMPARE(f->titlesData()->text("RUNTIME"), before);
+    }
+
     void theZoomEditsKeepTheirValuesAndLimits() {
         GuiFixture app;
         QVERIFY(app.start());
@@ -544,22 +593,23 @@ private slots:
         QVERIFY(f->titlesData()
                     ->goTo(findTitle(f->titles(), "Citizen Kane"))
                     .isOk()); // shows the tapes
+        // Every control takes the keys in turn, the category drop-down, Lock and the run
+        // time's "..." button among them.
         const QList<QWidget*> order = {
-            ctl<rk::fw::DBEdit>(f, "DBEdit1"),         ctl<rk::fw::DBEdit>(f, "DBEdit3"),
-            ctl<rk::fw::DBEdit>(f, "DBEdit13"),        ctl<rk::fw::DBComboBox>(f, "DBComboBox1"),
-            ctl<rk::fw::DBEdit>(f, "DBEditRunTime"),   ctl<rk::fw::DBComboBox>(f, "DBComboBox3"),
-            ctl<rk::fw::DBComboBox>(f, "DBComboBox2"), ctl<rk::fw::DBEdit>(f, "DBEdit7"),
-            ctl<rk::fw::DBEdit>(f, "DBEdit11"),        ctl<rk::fw::DBCheckBox>(f, "chkMultiSet"),
-            ctl<rk::fw::DBEdit>(f, "DBEditTapes")};
+            ctl<QWidget>(f, "DBEdit1"),       ctl<QWidget>(f, "DBEdit3"),
+            ctl<QWidget>(f, "DBEdit13"),      ctl<QWidget>(f, "DBLookupComboBox1"),
+            ctl<QWidget>(f, "LockCheck"),     ctl<QWidget>(f, "DBComboBox1"),
+            ctl<QWidget>(f, "DBEditRunTime"), ctl<QWidget>(f, "butZoom"),
+            ctl<QWidget>(f, "DBComboBox3"),   ctl<QWidget>(f, "DBComboBox2"),
+            ctl<QWidget>(f, "DBEdit7"),       ctl<QWidget>(f, "DBEdit11"),
+            ctl<QWidget>(f, "chkMultiSet"),   ctl<QWidget>(f, "DBEditTapes")};
         ctl<rk::fw::DBEdit>(f, "DBEdit1")->setFocus();
         for (int i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), order[i]);
         }
-        for (QWidget* skipped : std::initializer_list<QWidget*>{
-                 ctl<rk::fw::DBLookupCombo>(f, "DBLookupComboBox1"), ctl<QCheckBox>(f, "LockCheck"),
-                 ctl<rk::SpinButton>(f, "UpDown1"), ctl<QPushButton>(f, "butZoom")})
-            QVERIFY(!(skipped->focusPolicy() & Qt::TabFocus));
+        // The tapes' up-down follows the keys of the tapes field instead.
+        QVERIFY(!(ctl<rk::SpinButton>(f, "UpDown1")->focusPolicy() & Qt::TabFocus));
     }
 
     void theTabOrderOfTheDetailsPage() {

@@ -15,7 +15,7 @@ class HelpTest : public QObject {
 
 private slots:
     void theTopicsTheProgramOpensExist() {
-        for (const char* topic : {"MainTopic", "Tutorial"})
+        for (const char* topic : {"MainTopic", "Tutorial", "Print_Labels"})
             QVERIFY2(!helpPagePath(topic).isEmpty(), topic);
         QVERIFY(helpPagePath("NoSuchTopic").isEmpty());
     }
@@ -56,6 +56,21 @@ private slots:
         viewer->showTopic("NoSuchTopic");
         QCOMPARE(viewer->currentTopic(), QString("MainTopic"));
         viewer->close();
+    }
+
+    void theHelpWindowClosesFromTheKeyboardAndNamesItsButtons() {
+        QtPrompt qt;
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            qt.showHelp(nullptr, "Tutorial");
+            HelpViewer* viewer = HelpViewer::instance();
+            QVERIFY(QTest::qWaitForWindowActive(viewer));
+            QTest::keySequence(viewer->browser(), keys);
+            QVERIFY2(!viewer->isVisible(), qPrintable(keys.toString()));
+        }
+        auto* viewer = HelpViewer::instance();
+        for (const char* name : {"HelpBack", "HelpForward"})
+            QVERIFY(!viewer->findChild<QWidget*>(name)->accessibleName().isEmpty());
     }
 };
 

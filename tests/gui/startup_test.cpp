@@ -15,6 +15,7 @@
 #include <QLockFile>
 #include <QMenu>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolTip>
@@ -383,15 +384,17 @@ private slots:
                  qPrintable(app.prompt.asked.value(0).text));
     }
 
-    void aSecondInstanceOnTheSameFolderIsRefused() {
+    void aSecondInstanceOnTheSameFolderIsRefusedAndBringsTheFirstToTheFront() {
         GuiFixture app;
         QVERIFY(app.start());
+        QSignalSpy front(app.form, &TForm1::broughtToFront);
         TForm1 second(app.data);
         QVERIFY(!second.isReady());
         QCOMPARE(app.prompt.asked.last().icon, rk::fw::Icon::Error);
         QVERIFY(app.prompt.asked.last().text.contains("already running"));
-        // The first one goes on undisturbed.
+        // The first one goes on undisturbed, in front.
         QVERIFY(app.form->titles().isOpen());
+        QTRY_COMPARE(front.count(), 1);
     }
 
     void aSecondProgramOnTheSameFolderIsRefused() {
@@ -463,7 +466,7 @@ private slots:
         ctl<QAction>(app.form, "Tutorial1")->trigger();
         QCOMPARE(app.prompt.helpTopics(), QStringList({"MainTopic", "Tutorial"}));
         ctl<QAction>(app.form, "Website")->trigger();
-        QCOMPARE(app.prompt.urls().size(), 1);
+        QCOMPARE(app.prompt.helpTopics(), QStringList({"MainTopic", "Tutorial", "MainTopic"}));
         ctl<QAction>(app.form, "About")->trigger();
         QVERIFY(appWindows().aboutBox->isVisible());
         QVERIFY(appWindows().aboutBox->isModal());

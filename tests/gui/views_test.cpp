@@ -128,6 +128,28 @@ private slots:
         QVERIFY(ctl<QMenu>(f, "PopupMenu3")->actions()[12]->isSeparator());
     }
 
+    void theViewMenuSortsFromTheKeyboardToo() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        auto* sort = ctl<QMenu>(f, "SortMenu");
+        QVERIFY(ctl<QMenu>(f, "View1")->actions().contains(sort->menuAction()));
+        QStringList mnemonics;
+        for (QAction* a : sort->actions()) {
+            if (a->isSeparator()) continue;
+            const QString text = a->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0, qPrintable(text));
+            mnemonics << text.mid(amp + 1, 1).toUpper();
+        }
+        QCOMPARE(mnemonics.size(), 13);
+        QCOMPARE(QSet<QString>(mnemonics.begin(), mnemonics.end()).size(), 13); // all different
+        ctl<QAction>(f, "SortYear1")->trigger();
+        QCOMPARE(f->titles().indexOrd(), f->titles().tagArea("YR"));
+        ctl<QAction>(f, "SortNaturalOrder1")->trigger();
+        QCOMPARE(f->titles().indexOrd(), 0);
+    }
+
     void theStartOrderIsByTitle() {
         GuiFixture app;
         QVERIFY(app.start());
@@ -364,7 +386,7 @@ private slots:
         row("Save1", "Save", "Ctrl+S", true);
         row("PrintReport1", "&Print Report...", "Ctrl+P", false);
         row("ReportBuilder1", "Report Builder...", "", false);
-        row("CreateVideoLabels1", "Create Video Labels...", "", false);
+        row("CreateVideoLabels1", "Create Video Labels...", "", true);
         row("ImportExport1", "Import/Export...", "", false);
         row("PackDatabase1", "Pack &Database", "", false);
         row("ReIndexDatabase1", "Re-Index Database", "Ctrl+I", false);
@@ -391,7 +413,7 @@ private slots:
         row("TipoftheDay1", "Tip of the Day...", "", true);
         row("Preferences", "&Preferences...", "Ctrl+R", false);
         row("ModifyCategories2", "User Defined Settings...", "Ctrl+U", false);
-        row("SearchtheNet1", "Search the Net...", "Ctrl+G", false);
+        row("SearchtheNet1", "Search the Net...", "Ctrl+G", true);
         row("CalculateCosts1", "Calculate Costs...", "", false);
         row("Contents1", "Help Topics", "F1", true);
         row("Tutorial1", "Tutorial", "", true);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <poll.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -20,7 +21,9 @@ struct KillResult {
 };
 
 // `writer` runs in the child with the descriptor to report on; it must not return (it is
-// killed, or it ends with _exit). The child is killed `after` its start.
+// killed, or it ends with _exit). The child is killed `after` its first report (or after its
+// start, when it reports nothing within ten seconds), so that a slow start on a busy machine
+// does not leave nothing to check.
 inline KillResult runAndKill(const std::function<void(int reportFd)>& writer,
                              std::chrono::milliseconds after) {
     KillResult result;
@@ -38,6 +41,12 @@ inline KillResult runAndKill(const std::function<void(int reportFd)>& writer,
         _exit(0);
     }
     ::close(fds[1]);
+    pollfd first{fds[0], POLLIN, 0};
+    if (::poll(&first, 1, 10000) > 0 && (first.revents & POLLIN)) {
+        char buf[4096];
+        const ssize_t got = ::read(fds[0], buf, sizeof buf);
+        if (got > 0) result.reported.append(buf, size_t(got));
+    }
     std::this_thread::sleep_for(after);
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &result.waitStatus, 0);

@@ -144,14 +144,27 @@ private slots:
         QVERIFY(glyph(QChar(u' ')) == Glyph{});
     }
 
-    void accentedLettersShowTheirBaseLetter() {
+    void everyLetterOfTheCodePageShowsItsOwnMarks() {
         using namespace rk::dotmatrix;
-        QVERIFY(glyph(QChar(0x00E9)) == glyph(QChar(u'e')));  // é
-        QVERIFY(glyph(QChar(0x00C4)) == glyph(QChar(u'A')));  // Ä
+        for (char16_t c = 0x00C0; c <= 0x00FF; ++c)
+            if (QChar(c).isLetter()) QVERIFY2(hasGlyph(QChar(c)), qPrintable(QString(QChar(c))));
+        for (char16_t c : {0x0160, 0x0161, 0x017D, 0x017E, 0x0178, 0x0152, 0x0153})
+            QVERIFY2(hasGlyph(QChar(c)), qPrintable(QString(QChar(c))));
+        // é is e beneath a mark; É is distinct from E and from é.
+        const Glyph e = glyph(QChar(u'e')), eAcute = glyph(QChar(0x00E9));
+        QVERIFY(eAcute != e);
+        for (int row = 2; row < 7; ++row)
+            QCOMPARE(eAcute[size_t(row)], e[size_t(row)]);
+        QVERIFY(eAcute[0] || eAcute[1]);
+        QVERIFY(glyph(QChar(0x00C9)) != glyph(QChar(u'E')));
+        QVERIFY(glyph(QChar(0x00C9)) != eAcute);
+        // The cedilla hangs below.
+        const Glyph cCedilla = glyph(QChar(0x00E7));
+        QVERIFY(cCedilla[7] || cCedilla[8]);
         QVERIFY(glyph(QChar(0x2014)) == glyph(QChar(u'-')));  // em dash
         QVERIFY(glyph(QChar(0x2019)) == glyph(QChar(u'\''))); // right single quote
-        QVERIFY(!hasGlyph(QChar(0x20AC)));                    // €: the box
-        QVERIFY(glyph(QChar(0x20AC)) != Glyph{});
+        QVERIFY(hasGlyph(QChar(0x20AC)));                     // euro
+        QVERIFY(!hasGlyph(QChar(0x4E2D)));                    // a character it lacks: the box
     }
 };
 
