@@ -54,11 +54,14 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
 }
 
 void DBNavigator::bind(Dataset* dataset) {
+    if (dataset_) disconnect(dataset_, nullptr, this, nullptr);
     dataset_ = dataset;
-    connect(dataset, &Dataset::stateChanged, this, &DBNavigator::updateButtons);
-    connect(dataset, &Dataset::recordMoved, this, &DBNavigator::updateButtons);
-    connect(dataset, &Dataset::dataChanged, this, &DBNavigator::updateButtons);
-    connect(dataset, &Dataset::setChanged, this, &DBNavigator::updateButtons);
+    if (dataset_) {
+        connect(dataset_, &Dataset::stateChanged, this, &DBNavigator::updateButtons);
+        connect(dataset_, &Dataset::recordMoved, this, &DBNavigator::updateButtons);
+        connect(dataset_, &Dataset::dataChanged, this, &DBNavigator::updateButtons);
+        connect(dataset_, &Dataset::setChanged, this, &DBNavigator::updateButtons);
+    }
     updateButtons();
 }
 
@@ -91,9 +94,7 @@ void DBNavigator::click(Button b) {
         s = dataset_->insert();
         break;
     case Delete:
-        if (prompt().message(window(), QStringLiteral("Delete record?"), QString(), Icon::Question,
-                             Buttons::OkCancel) == fw::Button::Ok)
-            s = dataset_->deleteCurrent();
+        if (confirm(window(), QStringLiteral("Delete record?"))) s = dataset_->deleteCurrent();
         break;
     case Edit:
         s = dataset_->edit();

@@ -4,6 +4,7 @@
 
 #include "dataset.h"
 
+#include <QPointer>
 #include <QToolButton>
 #include <QWidget>
 
@@ -18,14 +19,16 @@ public:
     enum Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh, Count };
 
     explicit DBNavigator(QWidget* parent = nullptr);
+    // Works on `dataset` from now on; nullptr leaves every button disabled.
     void bind(Dataset* dataset);
+    Dataset* dataset() const { return dataset_; }
     void setVisibleButtons(std::initializer_list<Button> buttons);
     QToolButton* button(Button b) const { return buttons_[size_t(b)]; }
     void click(Button b);
 
 private:
     void updateButtons();
-    Dataset* dataset_ = nullptr;
+    QPointer<Dataset> dataset_;
     std::array<QToolButton*, Count> buttons_{};
 };
 

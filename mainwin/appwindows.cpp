@@ -1,11 +1,16 @@
 #include "appwindows.h"
 
 #include "aboutwindow.h"
+#include "appearance.h"
 #include "findform.h"
 #include "form1.h"
 #include "frmlabels.h"
+#include "importexport.h"
 #include "navform.h"
 #include "newgrid.h"
+#include "masterform.h"
+#include "modcats.h"
+#include "prefform.h"
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -16,7 +21,14 @@ TForm1* createWindows(const QString& dataFolder) {
     AppWindows& w = appWindows();
     w.form1 = new TForm1(dataFolder);
     if (!w.form1->isReady()) return w.form1;
-    // TModCats, TPrefForm, TReportForm: created here when they are built.
+    w.modCats = new TModCats(w.form1->listsHost(), w.form1);
+    w.prefForm = new TPrefForm(
+        w.form1->dataFolder(),
+        [form1 = w.form1](const rk::prefs::Appearance& a) {
+            if (form1) form1->applyAppearance(a);
+        },
+        w.form1);
+    // TReportForm: created here when it is built.
     w.navForm = new TNavForm(w.form1);
     // TPrintDiag: created here when it is built.
     auto* about = new rk::AboutWindow(w.form1);
@@ -25,17 +37,24 @@ TForm1* createWindows(const QString& dataFolder) {
     w.newGrid = new TNewGrid(w.form1);
     w.findForm = new TFindForm(w.form1);
     w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
-    // TImportExport, TfrmPlayer, TColPrtForm, TMasterForm: created here when they are built.
+    w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
+                                       w.form1->dataFolder(), w.form1);
+    // TfrmPlayer, TColPrtForm: created here when they are built.
+    w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.masterForm;
+    delete w.importExport;
     delete w.frmLabels;
     delete w.findForm;
     delete w.newGrid;
     delete w.aboutBox;
     delete w.navForm;
+    delete w.prefForm;
+    delete w.modCats;
     delete w.form1;
     w = AppWindows{};
 }

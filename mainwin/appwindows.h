@@ -8,17 +8,25 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TImportExport;
+class TMasterForm;
+class TModCats;
 class TNavForm;
 class TNewGrid;
 class TfrmLabels;
+class TPrefForm;
 
 struct AppWindows {
     QPointer<TForm1> form1;
+    QPointer<TModCats> modCats;
+    QPointer<TPrefForm> prefForm;
     QPointer<TNavForm> navForm;
     QPointer<QWidget> aboutBox;
     QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
     QPointer<TfrmLabels> frmLabels;
+    QPointer<TMasterForm> masterForm;
+    QPointer<TImportExport> importExport;
 };
 
 AppWindows& appWindows();

@@ -1,6 +1,6 @@
-// Connections of the category list, marking, search and maintenance commands, and the mouse
-// handling of the four lists (category pick on release, drags that begin once the mouse
-// moves and that nothing accepts).
+// Connections of the category list, marking, search, import/export and maintenance commands,
+// and the mouse handling of the four lists (category pick on release, drags that begin once
+// the mouse moves and that nothing accepts).
 #include "form1.h"
 
 #include "datacontrols.h"
@@ -136,8 +136,7 @@ void TForm1::connectCollectionCommands() {
             [this](const QPoint& pos) { PopupMenu1->popup(DBLookupListBox1->mapToGlobal(pos)); });
     on(AddNewCategory1, &TForm1::AddNewCategory1Click);
     on(AddNewCategory2, &TForm1::AddNewCategory2Click);
-    // "Modify Categories..." and "User Defined Settings..." stay disabled until the lists
-    // window exists.
+    // "Modify Categories...": listcommands.cpp.
 
     // Marking and value
     click(MarkBut, &TForm1::MarkButClick);
@@ -153,6 +152,9 @@ void TForm1::connectCollectionCommands() {
     // Search
     click(FindBut, &TForm1::FindButClick);
     on(Find1, &TForm1::FindButClick);
+
+    // Import and export
+    on(ImportExport1, &TForm1::ImportClick);
 
     // Maintenance
     on(PackDatabase1, &TForm1::PackDatabase1Click);

@@ -117,8 +117,10 @@ void TForm1::Table1PostError(const rk::Status& status) {
     for (const auto& f : titles().fields())
         if (reason.endsWith(QLatin1String(" in ") + QString::fromStdString(f.name)))
             reason = reason.left(reason.size() - qsizetype(f.name.size())) + fieldCaption(f.name);
+    // Told over the window that posted: the master editor, when it is open.
+    QWidget* owner = QApplication::activeModalWidget();
     rk::fw::prompt().message(
-        this,
+        owner ? owner : this,
         QStringLiteral("This entry could not be saved:\n%1\n\nIt is still being edited. Correct "
                        "it and save again, or discard the changes with Cancel on the Navigator "
                        "(View menu).")

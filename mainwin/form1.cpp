@@ -96,6 +96,8 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectCollectionCommands();
     connectLabelCommands();
     connectNetCommands();
+    connectListCommands();
+    connectPrefCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);

@@ -11,8 +11,11 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   exchange.cpp         the import/export window
 //   labelcommands.cpp    the label printer
 //   netcommands.cpp      the internet search and the web site command
+//   listcommands.cpp     the list editor and the master editor
+//   prefcommands.cpp     the preferences and what their Save changes
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -55,6 +58,12 @@ class PictureTabWidget;
 class SpinButton;
 class SpinEdit;
 } // namespace rk
+
+namespace rk::prefs {
+struct Appearance;
+}
+
+struct ListsHost;
 
 namespace rk::fw {
 class DBCheckBox;
@@ -227,6 +236,24 @@ public:
     // --- Internet (netcommands.cpp)
     void FormButClick();
     void WebsiteClick();
+    // --- The list editor and the master editor (listcommands.cpp)
+    void ModifyCategories1Click();
+    void ModifyCategories2Click();
+    void MasterEditor1Click();
+    // What the list editor acts on and changes in this window.
+    ListsHost listsHost();
+    // The choices of the title editor's format and rating drop-downs.
+    void setChoiceLists(const QStringList& formats, const QStringList& ratings);
+    // Closes the categories table and opens it again, in its order, on its first record.
+    rk::Status reopenCategories();
+    // --- Preferences (prefcommands.cpp)
+    void PreferencesClick();
+    // What a Save of the preferences changes at once.
+    void applyAppearance(const rk::prefs::Appearance& appearance);
+    void setCustomLabels(const QStringList& labels);
+
+    // --- Import and export (exchange.cpp)
+    void ImportClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -361,6 +388,10 @@ private:
     // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
     class ListMouse;
     void connectCollectionCommands();
+    // The list editor, master editor and preferences commands (listcommands.cpp,
+    // prefcommands.cpp)
+    void connectListCommands();
+    void connectPrefCommands();
     ListMouse* listMouse_ = nullptr;
     // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
     void connectLabelCommands();

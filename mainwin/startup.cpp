@@ -258,13 +258,11 @@ void TForm1::readSettings() {
     setCategoryListHeight(82);
 
     const QString custom = QStringLiteral("Custom");
-    QLabel* labels[] = {lblUser1, lblUser2, lblUser3, lblUser4};
-    for (int i = 0; i < 4; ++i) {
-        const QString text = key.readString(custom, QStringLiteral("Custom%1").arg(i + 1),
-                                            QStringLiteral("Custom-%1").arg(i + 1));
-        labels[i]->setText(text);
-        labels[i]->buddy()->setAccessibleName(text);
-    }
+    QStringList labels;
+    for (int i = 0; i < 4; ++i)
+        labels << key.readString(custom, QStringLiteral("Custom%1").arg(i + 1),
+                                 QStringLiteral("Custom-%1").arg(i + 1));
+    setCustomLabels(labels);
 
     const QString settings = QStringLiteral("Settings");
     if (key.readInteger(settings, QStringLiteral("BoldLists"), 0) == 1) {

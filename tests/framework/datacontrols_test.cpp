@@ -257,10 +257,10 @@ private slots:
         nav.bind(&ds);
         ScriptedPrompt prompt;
         const uint32_t visible = cat.titles->count();
-        prompt.answer(Button::Cancel);
+        prompt.answer(Button::No);
         nav.click(DBNavigator::Delete);
         QCOMPARE(cat.titles->count(), visible);
-        prompt.answer(Button::Ok);
+        prompt.answer(Button::Yes);
         nav.click(DBNavigator::Delete);
         QCOMPARE(cat.titles->count(), visible - 1);
         QCOMPARE(prompt.count("Delete record?"), 2);

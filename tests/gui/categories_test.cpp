@@ -264,15 +264,6 @@ private slots:
         QCOMPARE(collection::stored(f->titles(), recno, "MARKED"), QString(was ? "F" : "T"));
         QCOMPARE(ctl<rk::LitCheckBox>(f, "BitCheck")->isChecked(), !was);
     }
-
-    void modifyingTheListsWaitsForItsWindow() {
-        GuiFixture app;
-        QVERIFY(collection::start(app));
-        QVERIFY(!ctl<QAction>(app.form, "ModifyCategories1")->isEnabled());
-        QVERIFY(!ctl<QAction>(app.form, "ModifyCategories2")->isEnabled());
-        QVERIFY(ctl<QAction>(app.form, "AddNewCategory1")->isEnabled());
-        QVERIFY(ctl<QAction>(app.form, "AddNewCategory2")->isEnabled());
-    }
 };
 
 QTEST_MAIN(CategoriesTest)

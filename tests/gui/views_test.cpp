@@ -401,7 +401,7 @@ private slots:
         row("AddNewCategory2", "&Add New Category...", "Ctrl+A", false);
         row("Find1", "&Find...", "Ctrl+F", false);
         row("Navigator1", "&Navigator", "Ctrl+F1", true);
-        row("MasterEditor1", "Master Editor...", "", false);
+        row("MasterEditor1", "Master Editor...", "", true);
         row("Category2", "&Category", "F5", true);
         row("ViewAll1", "View &All", "F6", true);
         row("Marked1", "&Marked", "F7", true);
@@ -411,8 +411,8 @@ private slots:
         row("Stars1", "Stars", "F11", true);
         row("ToolTips1", "&Display ToolTips", "", true);
         row("TipoftheDay1", "Tip of the Day...", "", true);
-        row("Preferences", "&Preferences...", "Ctrl+R", false);
-        row("ModifyCategories2", "User Defined Settings...", "Ctrl+U", false);
+        row("Preferences", "&Preferences...", "Ctrl+R", true);
+        row("ModifyCategories2", "User Defined Settings...", "Ctrl+U", true);
         row("SearchtheNet1", "Search the Net...", "Ctrl+G", true);
         row("CalculateCosts1", "Calculate Costs...", "", false);
         row("Contents1", "Help Topics", "F1", true);

@@ -1,5 +1,6 @@
 // The catalogue's schema, choice lists and sample.
 #include "catalogue.h"
+#include "faultenv.h"
 #include "record.h"
 #include "table.h"
 #include "test_util.h"
@@ -69,6 +70,15 @@ TEST_F(ChoiceLists, WriteEndsEveryEntryAndReadsBack) {
     EXPECT_EQ(*readChoiceList(dir.file("Rats.dat"), builtinRatings()), entries);
     ASSERT_TRUE(writeChoiceList(dir.file("Rats.dat"), {}).isOk());
     EXPECT_EQ(*readChoiceList(dir.file("Rats.dat"), builtinRatings()), L{});
+}
+
+TEST_F(ChoiceLists, AFailedWriteLeavesTheOldListWhole) {
+    ASSERT_TRUE(writeChoiceList(dir.file("Formats.dat"), {"VHS", "DVD"}).isOk());
+    test::FaultEnv env;
+    env.failWrites = true;
+    EXPECT_FALSE(writeChoiceList(dir.file("Formats.dat"), {"Blu-ray"}, &env).isOk());
+    EXPECT_EQ(test::readAll(dir.file("Formats.dat")), "VHS\r\nDVD\r\n");
+    EXPECT_FALSE(Env::standard()->exists(dir.file("Formats.dat.tmp")));
 }
 
 TEST(Sample, CatalogueHoldsRealTitlesAndRefusesToOverwrite) {

@@ -1,0 +1,56 @@
+// Opens one of the program's dialogs over the main window, as its command does, for looking
+// at it by eye (screenshots under Xvfb):
+//   gui_window_demo --data DIR --settings FILE --window lists|prefs|master [--page N]
+// The program stays open until it is ended.
+#include "appwindows.h"
+#include "errorpolicy.h"
+#include "form1.h"
+#include "masterform.h"
+#include "modcats.h"
+#include "prefform.h"
+#include "settings.h"
+
+#include <QCommandLineParser>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    rk::fw::RkApplication app(argc, argv);
+    QCommandLineParser options;
+    const QCommandLineOption data(QStringLiteral("data"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption settings(QStringLiteral("settings"), QString(),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption window(QStringLiteral("window"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("N"));
+    options.addOptions({data, settings, window, page});
+    options.process(app);
+    rk::fw::SettingsKey::setFilePath(options.value(settings));
+
+    TForm1* form1 = createWindows(options.value(data));
+    if (!form1->isReady()) return 1;
+    form1->show();
+    form1->activateWindow();
+    const QString name = options.value(window);
+    const int pageIndex = options.value(page).toInt();
+    QTimer::singleShot(500, form1, [form1, name, pageIndex] {
+        if (name == QLatin1String("lists")) {
+            appWindows().modCats->PageControl1->setCurrentIndex(pageIndex);
+            form1->ModifyCategories2Click();
+        } else if (name == QLatin1String("prefs")) {
+            appWindows().prefForm->PageControl1->setCurrentIndex(pageIndex);
+            form1->PreferencesClick();
+        } else if (name == QLatin1String("master")) {
+            // Without a window manager nobody maximises the window: it is given the screen.
+            QTimer::singleShot(300, [] {
+                TMasterForm* m = appWindows().masterForm;
+                if (m && m->geometry() != m->screen()->availableGeometry())
+                    m->setGeometry(m->screen()->availableGeometry());
+            });
+            form1->MasterEditor1Click();
+        }
+    });
+    const int result = app.exec();
+    destroyWindows();
+    return result;
+}
