@@ -2,15 +2,19 @@
 
 #include "aboutwindow.h"
 #include "appearance.h"
+#include "colprtform.h"
 #include "findform.h"
 #include "form1.h"
 #include "frmlabels.h"
 #include "importexport.h"
-#include "navform.h"
-#include "newgrid.h"
 #include "masterform.h"
 #include "modcats.h"
+#include "navform.h"
+#include "newgrid.h"
+#include "playerform.h"
 #include "prefform.h"
+#include "printdiag.h"
+#include "reportform.h"
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -28,9 +32,15 @@ TForm1* createWindows(const QString& dataFolder) {
             if (form1) form1->applyAppearance(a);
         },
         w.form1);
-    // TReportForm: created here when it is built.
+    w.reportForm = new rk::print::TReportForm(w.form1);
     w.navForm = new TNavForm(w.form1);
-    // TPrintDiag: created here when it is built.
+    TForm1* form = w.form1;
+    w.printDiag = new rk::print::TPrintDiag(w.reportForm, form);
+    w.printDiag->setContext({form->titlesData(), form->dataFolder(),
+                             [form] { return form->userFieldCaptions(); },
+                             [] {
+                                 if (appWindows().colPrtForm) appWindows().colPrtForm->execute();
+                             }});
     auto* about = new rk::AboutWindow(w.form1);
     about->setObjectName(QStringLiteral("AboutBox"));
     w.aboutBox = about;
@@ -39,7 +49,9 @@ TForm1* createWindows(const QString& dataFolder) {
     w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
     w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
                                        w.form1->dataFolder(), w.form1);
-    // TfrmPlayer, TColPrtForm: created here when they are built.
+    w.player = new TfrmPlayer(w.form1);
+    w.colPrtForm = new rk::print::TColPrtForm(form);
+    w.colPrtForm->setContext({form->titlesData(), form->dataFolder()});
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     return w.form1;
 }
@@ -48,11 +60,15 @@ void destroyWindows() {
     AppWindows& w = appWindows();
     delete w.masterForm;
     delete w.importExport;
+    delete w.player; // no parent: it stays on the screen while the program is minimized
+    delete w.colPrtForm;
     delete w.frmLabels;
     delete w.findForm;
     delete w.newGrid;
     delete w.aboutBox;
+    delete w.printDiag;
     delete w.navForm;
+    delete w.reportForm;
     delete w.prefForm;
     delete w.modCats;
     delete w.form1;

@@ -13,8 +13,14 @@ class TMasterForm;
 class TModCats;
 class TNavForm;
 class TNewGrid;
-class TfrmLabels;
 class TPrefForm;
+class TfrmLabels;
+class TfrmPlayer;
+namespace rk::print {
+class TColPrtForm;
+class TPrintDiag;
+class TReportForm;
+} // namespace rk::print
 
 struct AppWindows {
     QPointer<TForm1> form1;
@@ -25,8 +31,12 @@ struct AppWindows {
     QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
     QPointer<TfrmLabels> frmLabels;
+    QPointer<TfrmPlayer> player;
     QPointer<TMasterForm> masterForm;
     QPointer<TImportExport> importExport;
+    QPointer<rk::print::TColPrtForm> colPrtForm;
+    QPointer<rk::print::TReportForm> reportForm;
+    QPointer<rk::print::TPrintDiag> printDiag;
 };
 
 AppWindows& appWindows();

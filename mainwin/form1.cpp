@@ -94,10 +94,12 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     bindControls();
     connectCommands();
     connectCollectionCommands();
+    connectClipCommands();
     connectLabelCommands();
     connectNetCommands();
     connectListCommands();
     connectPrefCommands();
+    connectPrintCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);

@@ -12,10 +12,12 @@
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
 //   exchange.cpp         the import/export window
+//   clips.cpp            the title's clip: the AV page's clip group and the player
 //   labelcommands.cpp    the label printer
 //   netcommands.cpp      the internet search and the web site command
 //   listcommands.cpp     the list editor and the master editor
 //   prefcommands.cpp     the preferences and what their Save changes
+//   printcommands.cpp    the print request dialog and the report builder
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -32,6 +34,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 
 class QAbstractItemView;
@@ -109,6 +112,9 @@ public:
     void setNewTitlePending(bool pending) { newTitlePending_ = pending; }
     // The navigator window was closed by its own close box: the View menu follows.
     void navigatorClosed();
+
+    // The names the window shows for the four user fields (settings section "Custom").
+    std::array<QString, 4> userFieldCaptions() const;
 
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
@@ -224,11 +230,22 @@ public:
     bool UseTitles(bool rebuild = false);
     void NotFound();
 
+    // --- Printing (printcommands.cpp)
+    void BitBtn1Click();        // "Print": the print request dialog
+    void ReportBuilder1Click(); // "Reports": the custom report builder
+
     // --- Database maintenance (maintenance.cpp)
     void PackDatabase1Click();
     void ReIndexDatabase1Click();
     // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
     void FormKeyDown(int& key);
+
+    // --- The title's clip (clips.cpp)
+    void chkClipClick();
+    void DBEditClipChange();
+    void DBEditClipMouseMove();
+    void BitBtn5Click();
+    void butPlayClick();
 
     // --- Labels (labelcommands.cpp)
     void butLabelsClick();
@@ -331,6 +348,17 @@ private:
     QStatusBar* StatusBar1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr; // the splash timer
+    // The file dialog that chooses a clip; the browse command changes its filter and
+    // title, and they stay for the next use.
+    struct FileDialog {
+        QString title;
+        QString filter; // "description|patterns|..."
+        QString fileName;
+    } OpenDialog1{QStringLiteral("Locate a Video or Audio file"),
+                  QStringLiteral("AVI Video clips (*.avi)|*.avi|MPEG Video clips|*.mpg|"
+                                 "Audio Files (*.wav)|*.wav|Midi Files (*.mid)|*.mid|"
+                                 "All Audio/Video types|*.wav;*.mid;*.avi;*.mpg|All Files|*.*"),
+                  QString()};
 
     // --- Menu items
     QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Special1 = nullptr,
@@ -385,6 +413,8 @@ private:
     void readChoiceLists();
     // Tells, once and without waiting, what the start-up found wrong and repaired.
     void tellStartupRepairs();
+    // The clip group's connections (clips.cpp)
+    void connectClipCommands();
     // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
     class ListMouse;
     void connectCollectionCommands();
@@ -396,6 +426,7 @@ private:
     // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
     void connectLabelCommands();
     void connectNetCommands();
+    void connectPrintCommands();
 
     QString dataFolder_;
     QString ftsPath_;
