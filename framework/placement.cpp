@@ -2,7 +2,9 @@
 
 #include "settings.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -125,6 +127,16 @@ void FormStorage::save() {
 
 void FormStorage::saveIfUnsaved() {
     if (!saved_ && restored_) save();
+}
+
+int captionWidth(const QString& caption) {
+    // Qt puts the display name after every other caption, behind a dash.
+    const QString name = QGuiApplication::applicationDisplayName();
+    const QString shown =
+        name.isEmpty() || caption == name ? caption : caption + QStringLiteral(" \u2014 ") + name;
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(shown) + 160;
 }
 
 } // namespace rk::fw

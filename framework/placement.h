@@ -35,6 +35,11 @@ class SettingsKey;
 // "%d,%d,%d,%d" with exactly four whole numbers; nothing otherwise.
 std::optional<std::array<int, 4>> parseFourNumbers(const QString& text);
 
+// The width a window needs to show `caption` whole in its title bar: the caption as the
+// title bar shows it (with the program's display name after it), in the title font, with
+// room for the window manager's icon and buttons.
+int captionWidth(const QString& caption);
+
 class FormStorage : public QObject {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "prompt.h"
 
 #include "helpviewer.h"
+#include "placement.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -46,14 +47,7 @@ void clearTheWay() {
         if (w->isVisible() && w->windowType() == Qt::SplashScreen) w->close();
 }
 
-// A box as wide as its caption needs in a title bar (the caption, with room for the window
-// manager's icon and buttons), so that the caption is never cut.
-int captionWidth(const QString& caption) {
-    QFont font = QApplication::font("QMdiSubWindowTitleBar");
-    font.setBold(true);
-    return QFontMetrics(font).horizontalAdvance(caption) + 160;
-}
-
+// A box is as wide as its caption needs in a title bar, so that the caption is never cut.
 void fitCaption(QMessageBox& box) {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid) return;
@@ -128,7 +122,12 @@ std::optional<QString> QtPrompt::inputText(QWidget* owner, const QString& captio
     box.setWindowTitle(caption);
     box.setLabelText(label);
     box.setTextValue(value);
-    box.setMinimumWidth(captionWidth(caption));
+    // The dialog takes the size of its layout, so the caption's room is an item of it. The
+    // layout is made when the dialog is first sized.
+    box.adjustSize();
+    if (QLayout* layout = box.layout())
+        layout->addItem(
+            new QSpacerItem(captionWidth(caption), 0, QSizePolicy::Minimum, QSizePolicy::Fixed));
     if (box.exec() != QDialog::Accepted) return std::nullopt;
     return box.textValue();
 }

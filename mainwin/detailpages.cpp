@@ -3,6 +3,7 @@
 // caption, hint, width and tab order.
 #include "form1.h"
 
+#include "catalogue.h"
 #include "datacontrols.h"
 #include "dotmatrixbanner.h"
 #include "picturetabbar.h"
@@ -10,16 +11,27 @@
 #include "spinedit.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kBannerGap = 8;
+// The longest category of the sample catalogue.
+const char* const kLongCategory = "Science Fiction";
+// A run time as the run-time panel writes it.
+const char* const kWidestRunTime = "00:00";
 
 // A caption above its control; the caption names the control for screen readers too.
 QLabel* captionFor(QWidget* control, const QString& caption, QWidget* parent) {
@@ -54,6 +66,68 @@ int charsWide(const QWidget* w, int chars) {
     return w->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 16;
 }
 
+// The width of the widest of `texts` in the control's font.
+int widestText(const QWidget* w, const QStringList& texts) {
+    const QFontMetricsF metrics(w->font());
+    qreal widest = 0;
+    for (const QString& t : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(t));
+    return qCeil(widest);
+}
+
+// What a line edit keeps beside its text: a margin of 2 on either side, its text margins,
+// the cursor, and room for letters that reach beyond their advance.
+int lineEditPadding(const QLineEdit* e) {
+    const QFontMetrics metrics = e->fontMetrics();
+    const QMargins m = e->textMargins();
+    return 2 * 2 + 1 + m.left() + m.right() + std::max(0, -metrics.minLeftBearing()) +
+           std::max(0, -metrics.minRightBearing());
+}
+
+// The edit is never narrower than it must be to show each of `texts` whole, at any window
+// size; its frame is the style's.
+void roomFor(QLineEdit* e, const QStringList& texts) {
+    QStyleOptionFrame opt;
+    opt.initFrom(e);
+    opt.lineWidth =
+        e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e) : 0;
+    const QSize contents(widestText(e, texts) + lineEditPadding(e), e->fontMetrics().height());
+    e->setMinimumWidth(
+        e->style()->sizeFromContents(QStyle::CT_LineEdit, &opt, contents, e).width());
+}
+
+// The same for a drop-down: the text, its edit's room when it is editable, the arrow.
+void roomFor(QComboBox* c, const QStringList& texts) {
+    QStyleOptionComboBox opt;
+    opt.initFrom(c);
+    opt.editable = c->isEditable();
+    opt.frame = c->hasFrame();
+    const int padding = c->lineEdit() ? lineEditPadding(c->lineEdit()) : 0;
+    const QSize contents(widestText(c, texts) + padding, c->fontMetrics().height());
+    c->setMinimumWidth(
+        c->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, contents, c).width());
+}
+
+// Text of the width of `chars` average characters, for fields of free text.
+QString typicalText(int chars) {
+    return QString(chars, QLatin1Char('n'));
+}
+
+// The items of a drop-down.
+QStringList itemsOf(const QComboBox* c) {
+    QStringList items;
+    for (int i = 0; i < c->count(); ++i)
+        items << c->itemText(i);
+    return items;
+}
+
+QStringList toStrings(const std::vector<std::string>& list) {
+    QStringList out;
+    for (const auto& s : list)
+        out << QString::fromStdString(s);
+    return out;
+}
+
 void chain(std::initializer_list<QWidget*> order) {
     QWidget* previous = nullptr;
     for (QWidget* w : order) {
@@ -68,6 +142,7 @@ void TForm1::buildDetailPages() {
     PageControl2 = new rk::PictureTabWidget(this);
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
     PageControl2->setTabSize(QSize(75, 28));
+    PageControl2->setUsesScrollButtons(false);
     PageControl2->addTab(buildCommonPage(), QStringLiteral("Common"));
     PageControl2->addTab(buildDetailsPage(), QStringLiteral("Details"));
     PageControl2->addTab(buildAvPage(), QStringLiteral("AV"));
@@ -78,7 +153,9 @@ void TForm1::buildDetailPages() {
     BannerLab->setInterval(150);
     BannerLab->setAccessibleName(QStringLiteral("Now showing"));
     BannerLab->hide();
-    PageControl2->installEventFilter(this);
+    // The banner follows the size of the page it is on.
+    for (int i = 0; i < PageControl2->count(); ++i)
+        PageControl2->widget(i)->installEventFilter(this);
 }
 
 void TForm1::placeBanner() {
@@ -101,16 +178,19 @@ QWidget* TForm1::buildCommonPage() {
 
     DBEdit1 = new rk::fw::DBEdit(page);
     DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
+    roomFor(DBEdit1, {typicalText(30)});
     grid->addWidget(withCaption(captionFor(DBEdit1, QStringLiteral("Title"), page), DBEdit1), 0, 0,
                     1, 4);
 
     DBEdit3 = new rk::fw::DBEdit(page);
     DBEdit3->setObjectName(QStringLiteral("DBEdit3"));
+    roomFor(DBEdit3, {typicalText(24)});
     grid->addWidget(withCaption(captionFor(DBEdit3, QStringLiteral("Director(s)"), page), DBEdit3),
                     1, 0, 1, 4);
 
     DBEdit13 = new rk::fw::DBEdit(page);
     DBEdit13->setObjectName(QStringLiteral("DBEdit13"));
+    roomFor(DBEdit13, {QString::fromLatin1(kLongCategory)});
     DBLookupComboBox1 = new rk::fw::DBLookupCombo(page);
     DBLookupComboBox1->setObjectName(QStringLiteral("DBLookupComboBox1"));
     DBLookupComboBox1->setArrowOnly(true);
@@ -127,6 +207,7 @@ QWidget* TForm1::buildCommonPage() {
 
     DBComboBox1 = new rk::fw::DBComboBox(page);
     DBComboBox1->setObjectName(QStringLiteral("DBComboBox1"));
+    roomFor(DBComboBox1, toStrings(rk::catalogue::builtinFormats()));
     grid->addWidget(
         withCaption(captionFor(DBComboBox1, QStringLiteral("Media Format"), page), DBComboBox1), 2,
         2, 1, 2);
@@ -135,6 +216,7 @@ QWidget* TForm1::buildCommonPage() {
     DBEditRunTime->setObjectName(QStringLiteral("DBEditRunTime"));
     DBEditRunTime->setAlignment(Qt::AlignRight);
     DBEditRunTime->setMaximumWidth(charsWide(DBEditRunTime, 9));
+    roomFor(DBEditRunTime, {QString::fromLatin1(kWidestRunTime)});
     butZoom = new QPushButton(QStringLiteral("..."), page);
     butZoom->setObjectName(QStringLiteral("butZoom"));
     butZoom->setAccessibleName(QStringLiteral("Set the run time in hours and minutes"));
@@ -153,22 +235,25 @@ QWidget* TForm1::buildCommonPage() {
     grid->addWidget(
         withCaption(captionFor(DBComboBox3, QStringLiteral("Rated (MPAA)"), page), DBComboBox3), 3,
         1);
-    DBComboBox3->setMinimumWidth(charsWide(DBComboBox3, 7));
+    roomFor(DBComboBox3, itemsOf(DBComboBox3));
 
     DBComboBox2 = new rk::fw::DBComboBox(page);
     DBComboBox2->setObjectName(QStringLiteral("DBComboBox2"));
+    roomFor(DBComboBox2, toStrings(rk::catalogue::builtinRatings()));
     grid->addWidget(
         withCaption(captionFor(DBComboBox2, QStringLiteral("Personal Rating"), page), DBComboBox2),
         3, 2, 1, 2);
 
     DBEdit7 = new rk::fw::DBEdit(page);
     DBEdit7->setObjectName(QStringLiteral("DBEdit7"));
+    roomFor(DBEdit7, {typicalText(12)});
     lblUser1 = captionFor(DBEdit7, QStringLiteral("Custom-1"), page);
     lblUser1->setObjectName(QStringLiteral("lblUser1"));
     grid->addWidget(withCaption(lblUser1, DBEdit7), 4, 0, 1, 2);
 
     DBEdit11 = new rk::fw::DBEdit(page);
     DBEdit11->setObjectName(QStringLiteral("DBEdit11"));
+    roomFor(DBEdit11, {typicalText(12)});
     DBEdit11->setToolTip(QStringLiteral("Press Enter for Details Tab"));
     lblUser2 = captionFor(DBEdit11, QStringLiteral("Custom-2"), page);
     lblUser2->setObjectName(QStringLiteral("lblUser2"));
@@ -182,6 +267,7 @@ QWidget* TForm1::buildCommonPage() {
     DBEditTapes = new rk::fw::DBEdit(page);
     DBEditTapes->setObjectName(QStringLiteral("DBEditTapes"));
     DBEditTapes->setMaximumWidth(charsWide(DBEditTapes, 5));
+    roomFor(DBEditTapes, {QStringLiteral("000")});
     UpDown1 = new rk::SpinButton(page);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setFocusPolicy(Qt::NoFocus);
@@ -288,16 +374,20 @@ QWidget* TForm1::buildDetailsPage() {
         return e;
     };
     DBEdit6 = edit("DBEdit6");
+    roomFor(DBEdit6, {typicalText(24)});
     grid->addWidget(withCaption(captionFor(DBEdit6, QStringLiteral("Produced by"), page), DBEdit6),
                     0, 0, 1, 3);
     DBEdit12 = edit("DBEdit12");
     DBEdit12->setMaximumWidth(charsWide(DBEdit12, 6));
+    roomFor(DBEdit12, {QStringLiteral("0000")});
     grid->addWidget(
         withCaption(captionFor(DBEdit12, QStringLiteral("Release Year"), page), DBEdit12), 1, 0);
     DBEdit14 = edit("DBEdit14");
+    roomFor(DBEdit14, {typicalText(8)});
     grid->addWidget(withCaption(captionFor(DBEdit14, QStringLiteral("ID"), page), DBEdit14), 1, 1);
     DBEdit5 = edit("DBEdit5");
     DBEdit5->setMaximumWidth(charsWide(DBEdit5, 8));
+    roomFor(DBEdit5, {QStringLiteral("000.00")});
     grid->addWidget(withCaption(captionFor(DBEdit5, QStringLiteral("Price"), page), DBEdit5), 1, 2);
 
     RadioGroupContent = new rk::fw::DBRadioGroup(
@@ -319,9 +409,11 @@ QWidget* TForm1::buildDetailsPage() {
     grid->addWidget(RadioGroupPicture, 2, 2, Qt::AlignTop);
 
     DBEdit8 = edit("DBEdit8");
+    roomFor(DBEdit8, {typicalText(12)});
     lblUser3 = captionFor(DBEdit8, QStringLiteral("Custom-3"), page);
     lblUser3->setObjectName(QStringLiteral("lblUser3"));
     DBEdit9 = edit("DBEdit9");
+    roomFor(DBEdit9, {typicalText(12)});
     lblUser4 = captionFor(DBEdit9, QStringLiteral("Custom-4"), page);
     lblUser4->setObjectName(QStringLiteral("lblUser4"));
     auto* users = new QHBoxLayout;
@@ -376,6 +468,7 @@ QWidget* TForm1::buildAvPage() {
     DBComboBox4->addItems({QStringLiteral("SP - 120 Minutes"), QStringLiteral("LP - 240 Minutes"),
                            QStringLiteral("SLP - 360 Minutes"), QStringLiteral("Not Sure"),
                            QStringLiteral("N/A")});
+    roomFor(DBComboBox4, itemsOf(DBComboBox4));
     auto* speed = withCaption(
         captionFor(DBComboBox4, QStringLiteral("Record/Playback Speed"), page), DBComboBox4);
     speed->setMaximumWidth(320);
@@ -391,6 +484,7 @@ QWidget* TForm1::buildAvPage() {
     clip->setHorizontalSpacing(8);
     DBEditClip = new rk::fw::DBEdit(avGroup);
     DBEditClip->setObjectName(QStringLiteral("DBEditClip"));
+    roomFor(DBEditClip, {typicalText(20)});
     BitBtn5 = new QPushButton(QStringLiteral("..."), avGroup);
     BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
     BitBtn5->setFixedWidth(30);
@@ -432,6 +526,7 @@ QWidget* TForm1::buildStarsPage() {
         auto* e = new rk::fw::DBEdit(page);
         e->setObjectName(QStringLiteral("DBEditStar%1").arg(i + 1));
         e->setMaximumWidth(charsWide(e, 34));
+        roomFor(e, {typicalText(20)});
         *stars[i] = e;
         v->addWidget(withCaption(captionFor(e, QStringLiteral("Star %1").arg(i + 1), page), e));
     }

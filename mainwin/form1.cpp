@@ -340,6 +340,7 @@ void TForm1::buildViewPages() {
     ExtPageControl1 = new rk::PictureTabWidget(this);
     ExtPageControl1->setObjectName(QStringLiteral("ExtPageControl1"));
     ExtPageControl1->setTabSize(QSize(80, 28));
+    ExtPageControl1->setUsesScrollButtons(false); // the window is never narrower than its tabs
 
     auto listFor = [this](const char* name, QWidget* parent) {
         auto* list = new rk::fw::DBLookupList(parent);
@@ -442,14 +443,17 @@ void TForm1::setStatusPanelText(int panel, const QString& text) {
     (panel == 0 ? statusPanel0_ : statusPanel1_)->setText(text);
 }
 
-// Without a stored placement: a comfortable size, centred on the screen.
+// Without a stored placement: a comfortable size, centred on the screen. On a screen smaller
+// than the window's least size the window starts at the screen's top left, so that its menu
+// and tool bar stay in reach.
 void TForm1::placeOnFirstRun() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QSize size(std::min(1040, area.width() * 9 / 10), std::min(680, area.height() * 9 / 10));
     resize(size.expandedTo(minimumSizeHint()).boundedTo(area.size()));
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    const QPoint centred = area.center() - QPoint(width() / 2, height() / 2);
+    move(std::max(centred.x(), area.left()), std::max(centred.y(), area.top()));
 }
 
 int TForm1::categoryListHeight() const {
@@ -635,7 +639,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, this, [this] {
                 if (pendingCategoryHeight_ >= 0) setCategoryListHeight(pendingCategoryHeight_);
             });
-        else if (watched == PageControl2)
+        else if (PageControl2 && watched == PageControl2->currentWidget())
             placeBanner();
         break;
     default:

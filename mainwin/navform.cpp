@@ -2,6 +2,7 @@
 
 #include "form1.h"
 #include "inifile.h"
+#include "placement.h"
 #include "settings.h"
 
 #include <QAction>
@@ -30,6 +31,7 @@ TNavForm::TNavForm(TForm1* form1)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(DBNavigator1);
+    setMinimumWidth(rk::fw::captionWidth(windowTitle())); // a title bar that shows "Navigator"
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("NavPlacement"),
                                        rk::fw::FormStorage::Keep::Position);
     FormCreate();

@@ -49,25 +49,36 @@ private slots:
     }
 
     // The real boxes: opened (and answered) from the event loop, as the user would see them.
+    // The title bar shows the caption with the program's name after it.
     void realBoxesShowTheirWholeCaptionAndNeverOpenUnderTheSplash() {
-        QWidget splash(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint);
-        splash.show();
-        const QString caption = QStringLiteral("Add New Category to the Reelkeeper catalogue");
-        int boxWidth = 0;
-        bool splashShown = true;
-        QTimer::singleShot(0, [&] {
-            QWidget* box = QApplication::activeModalWidget();
-            QVERIFY(box);
-            boxWidth = box->width();
-            splashShown = splash.isVisible();
-            box->close();
-        });
-        QtPrompt qt;
-        qt.message(nullptr, "Short.", caption, Icon::Information, Buttons::Ok);
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Reelkeeper"));
+        const QString caption = QStringLiteral("Add New Category");
         QFont title = QApplication::font("QMdiSubWindowTitleBar");
         title.setBold(true);
-        QVERIFY(boxWidth > QFontMetrics(title).horizontalAdvance(caption));
-        QVERIFY(!splashShown);
+        const int shown =
+            QFontMetrics(title).horizontalAdvance(caption + QStringLiteral(" \u2014 Reelkeeper"));
+        QtPrompt qt;
+        const std::function<void()> boxes[] = {
+            [&] { qt.message(nullptr, "Short.", caption, Icon::Information, Buttons::Ok); },
+            [&] { qt.inputText(nullptr, caption, "Name", ""); },
+        };
+        for (const auto& open : boxes) {
+            QWidget splash(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+            splash.show();
+            int boxWidth = 0;
+            bool splashShown = true;
+            QTimer::singleShot(0, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                QVERIFY(box);
+                boxWidth = box->width();
+                splashShown = splash.isVisible();
+                box->close();
+            });
+            open();
+            // Room for the title and for the window manager's icon and buttons beside it.
+            QVERIFY2(boxWidth >= shown + 80, qPrintable(QString::number(boxWidth)));
+            QVERIFY(!splashShown);
+        }
     }
 
     void nestedPromptsGiveTheirPredecessorBack() {

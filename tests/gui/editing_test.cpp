@@ -632,6 +632,32 @@ private slots:
         QCOMPARE(seen[7], ctl<rk::fw::DBEdit>(f, "DBEdit8"));
     }
 
+    void theTabOrderOfTheAvPageWithAClip() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        f->Other1Click();
+        auto* clip = ctl<rk::fw::DBCheckBox>(f, "chkClip");
+        QVERIFY(!clip->isChecked());
+        clip->setFocus();
+        QTest::keyClick(clip, Qt::Key_Space);
+        QVERIFY(clip->isChecked());
+        QTest::keyClicks(ctl<rk::fw::DBEdit>(f, "DBEditClip"), "/films/trailer.avi");
+        // With a clip, the file, its browse button, the clip type and Play follow the box in
+        // the order they are laid out.
+        clip->setFocus();
+        QList<QWidget*> seen{clip};
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << QApplication::focusWidget();
+        }
+        QCOMPARE(seen[1], ctl<rk::fw::DBEdit>(f, "DBEditClip"));
+        QCOMPARE(seen[2], ctl<QPushButton>(f, "BitBtn5"));
+        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupClip")->isAncestorOf(seen[3]));
+        QCOMPARE(seen[4], ctl<QPushButton>(f, "butPlay"));
+        f->titlesData()->cancel();
+    }
+
     void theChoicesOfTheLists() {
         GuiFixture app;
         QVERIFY(app.start(false));

@@ -1,6 +1,8 @@
 // Opens one of the program's dialogs over the main window, as its command does, for looking
 // at it by eye (screenshots under Xvfb):
 //   gui_window_demo --data DIR --settings FILE --window lists|prefs|master [--page N]
+// or one of the main window's detail pages on a title, optionally at the window's minimum size:
+//   gui_window_demo --data DIR --settings FILE --window detail --page N [--title T] [--minimum]
 // The program stays open until it is ended.
 #include "appwindows.h"
 #include "errorpolicy.h"
@@ -23,7 +25,9 @@ int main(int argc, char** argv) {
                                       QStringLiteral("FILE"));
     const QCommandLineOption window(QStringLiteral("window"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("N"));
-    options.addOptions({data, settings, window, page});
+    const QCommandLineOption title(QStringLiteral("title"), QString(), QStringLiteral("T"));
+    const QCommandLineOption minimum(QStringLiteral("minimum"));
+    options.addOptions({data, settings, window, page, title, minimum});
     options.process(app);
     rk::fw::SettingsKey::setFilePath(options.value(settings));
 
@@ -33,6 +37,18 @@ int main(int argc, char** argv) {
     form1->activateWindow();
     const QString name = options.value(window);
     const int pageIndex = options.value(page).toInt();
+    if (name == QLatin1String("detail")) {
+        rk::fw::Dataset* titles = form1->titlesData();
+        const QString wanted = options.value(title);
+        if (!wanted.isEmpty() && titles->first().isOk())
+            while (titles->text("TITLE") != wanted && !titles->eof())
+                if (!titles->next().isOk()) break;
+        form1->findChild<QTabWidget*>(QStringLiteral("PageControl2"))->setCurrentIndex(pageIndex);
+        if (options.isSet(minimum)) {
+            form1->resize(form1->minimumSize().expandedTo(form1->minimumSizeHint()));
+            form1->move(0, 0);
+        }
+    }
     QTimer::singleShot(500, form1, [form1, name, pageIndex] {
         if (name == QLatin1String("lists")) {
             appWindows().modCats->PageControl1->setCurrentIndex(pageIndex);
