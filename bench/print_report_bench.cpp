@@ -95,6 +95,45 @@ void BM_LayoutAndPdf(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * rows);
 }
 
+// One row whose Title cell holds `n` characters of words, wrapped into its 2.2-inch column
+// over many lines and pages: the cost must grow with the text, not with its square.
+class LongCellRow : public ReportRows {
+public:
+    explicit LongCellRow(int chars) {
+        static const char* const kWords[] = {"night", "return", "summer", "lost",  "river",
+                                             "star",  "garden", "empire", "secret"};
+        for (int w = 0; text_.size() < chars; ++w)
+            text_ += QLatin1String(kWords[w % 9]) + QLatin1Char(' ');
+        text_.truncate(chars);
+    }
+    int count() override { return 1; }
+    void first() override {}
+    QStringList row() override {
+        return {text_, QStringLiteral("Drama"), QStringLiteral("Director"), QStringLiteral("1999"),
+                QStringLiteral("9.99")};
+    }
+    void next() override {}
+
+private:
+    QString text_;
+};
+
+void BM_WrapLongCell(benchmark::State& state) {
+    const int chars = static_cast<int>(state.range(0));
+    auto device = std::make_shared<PdfDevice>(pdfPath());
+    int pages = 0;
+    for (auto _ : state) {
+        PageEngine engine(device);
+        setupReportEngine(engine);
+        LongCellRow source(chars);
+        buildColumnReport(engine, layoutFor(), source);
+        pages = engine.PageCount();
+    }
+    state.counters["pages"] = pages;
+    state.SetItemsProcessed(state.iterations() * chars);
+}
+
+BENCHMARK(BM_WrapLongCell)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LayoutPages)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LayoutAndPdf)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

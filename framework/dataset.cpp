@@ -241,8 +241,12 @@ Status Dataset::post() {
     }
     if (!unstored_.empty()) {
         const auto& [index, typed] = *unstored_.begin();
-        return fail(Status::invalid("\"" + typed.toStdString() + "\" cannot be stored in " +
-                                    fields()[size_t(index)].name));
+        const dbf::FieldDef& f = fields()[size_t(index)];
+        // A text with a control character says which; any other refusal names the value.
+        Status why = dbf::checkFieldText(f, toCp1252(typed));
+        if (why.isOk())
+            why = Status::invalid("\"" + typed.toStdString() + "\" cannot be stored in " + f.name);
+        return fail(why);
     }
     if (state_ == State::Edit) {
         RK_RETURN_IF_ERROR(fail(table_->putRecord(buffer_)));
@@ -331,16 +335,17 @@ bool Dataset::storeText(int index, const QString& value, Status* status) {
     std::string image = buffer_;
     const std::string bytes = toCp1252(value);
     if (f.type == 'C') {
-        dbf::setString(image, f, bytes);
+        *status = dbf::checkFieldText(f, bytes);
+        if (status->isOk()) dbf::setString(image, f, bytes);
     } else if (value.trimmed().isEmpty()) {
         dbf::setBlank(image, f);
     } else {
         *status = dbf::setFromText(image, f, bytes);
-        if (!status->isOk()) {
-            const bool changed = unstored_[index] != value;
-            unstored_[index] = value;
-            return changed;
-        }
+    }
+    if (!status->isOk()) {
+        const bool changed = unstored_[index] != value;
+        unstored_[index] = value;
+        return changed;
     }
     const bool wasUnstored = unstored_.erase(index) > 0;
     if (image == buffer_) return wasUnstored;

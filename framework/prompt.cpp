@@ -183,6 +183,14 @@ bool QtPrompt::openUrl(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
+void QtPrompt::notify(QWidget* owner, const QString& text, const QString& caption, Icon icon) {
+    auto* box = new QMessageBox(qtIcon(icon), boxCaption(caption), text, QMessageBox::Ok, owner);
+    box->setObjectName(QStringLiteral("NoticeBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 void QtPrompt::showHelp(QWidget* owner, const QString& topic) {
     HelpViewer::instance(owner)->showTopic(topic);
 }

@@ -58,6 +58,9 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
     // Shows a topic of the program's help ("MainTopic", "Tutorial", ...).
     virtual void showHelp(QWidget* owner, const QString& topic) = 0;
+    // A message that does not wait: a box beside `owner` that the user closes when done with
+    // it, while the program goes on.
+    virtual void notify(QWidget* owner, const QString& text, const QString& caption, Icon icon) = 0;
 };
 
 // The prompt in force.
@@ -95,6 +98,7 @@ public:
     bool printerSetup(QWidget* owner, QPrinter* printer) override;
     bool openUrl(const QUrl& url) override;
     void showHelp(QWidget* owner, const QString& topic) override;
+    void notify(QWidget* owner, const QString& text, const QString& caption, Icon icon) override;
 };
 
 } // namespace rk::fw

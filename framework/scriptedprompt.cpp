@@ -42,6 +42,13 @@ QStringList ScriptedPrompt::helpTopics() const {
     return out;
 }
 
+QStringList ScriptedPrompt::notices() const {
+    QStringList out;
+    for (const Asked& a : asked)
+        if (a.kind == QLatin1String("notice")) out << a.text;
+    return out;
+}
+
 QList<QUrl> ScriptedPrompt::urls() const {
     QList<QUrl> out;
     for (const Asked& a : asked)
@@ -133,6 +140,10 @@ bool ScriptedPrompt::openUrl(const QUrl& url) {
 
 void ScriptedPrompt::showHelp(QWidget*, const QString& topic) {
     asked << Asked{QStringLiteral("help"), topic, QString(), Icon::None, Buttons::Ok, {}};
+}
+
+void ScriptedPrompt::notify(QWidget*, const QString& text, const QString& caption, Icon icon) {
+    asked << Asked{QStringLiteral("notice"), text, caption, icon, Buttons::Ok, {}};
 }
 
 } // namespace rk::fw

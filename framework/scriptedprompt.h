@@ -17,7 +17,7 @@ class ScriptedPrompt : public Prompt {
 public:
     struct Asked {
         QString kind; // "message", "choose", "input", "open", "save", "color", "font",
-                      // "print", "printerSetup", "url", "help"
+                      // "print", "printerSetup", "url", "help", "notice"
         QString text; // message text, input label, file filter, address or help topic
         QString caption;
         Icon icon = Icon::None;
@@ -40,6 +40,8 @@ public:
     // The texts of the messages asked, in order.
     QStringList messages() const;
     QStringList helpTopics() const;
+    // The texts of the notices given (they wait for no answer).
+    QStringList notices() const;
     QList<QUrl> urls() const;
     int count(const QString& text) const;
     void clear();
@@ -64,6 +66,7 @@ public:
     bool printerSetup(QWidget* owner, QPrinter* printer) override;
     bool openUrl(const QUrl& url) override;
     void showHelp(QWidget* owner, const QString& topic) override;
+    void notify(QWidget* owner, const QString& text, const QString& caption, Icon icon) override;
 
 private:
     // The next scripted answer, or nothing when the script has run out.

@@ -79,6 +79,10 @@ bool SettingsKey::removeValue(const QString& section, const QString& name) {
     d_->reg.remove(Impl::key(section, name));
     return had;
 }
+
+QString SettingsKey::problem() const {
+    return QString();
+}
 #else
 struct SettingsKey::Impl {
     IniFile ini{SettingsKey::filePath()};
@@ -100,6 +104,10 @@ void SettingsKey::writeString(const QString& section, const QString& name, const
 
 bool SettingsKey::removeValue(const QString& section, const QString& name) {
     return d_->ini.remove(section, name);
+}
+
+QString SettingsKey::problem() const {
+    return d_->ini.problem();
 }
 #endif
 

@@ -45,6 +45,9 @@ public:
         writeInteger(section, name, value ? 1 : 0);
     }
     bool removeValue(const QString& section, const QString& name);
+    // Why the settings cannot be read whole or saved (the INI file is too large, or is no
+    // file); empty when they can.
+    QString problem() const;
 
     // Where the INI file lives (not used on Windows). Tests point it at a temporary file;
     // an empty path restores the default, RKP98.ini in the user's configuration folder.

@@ -225,8 +225,9 @@ public:
 
     // --- Full-text search (titlesearch.cpp)
     void FindButClick();
-    // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
-    bool UseTitles();
+    // Builds Titles.ia when it is missing (or anew when `rebuild`: it no longer matches the
+    // titles) and leaves it open in Fts1; false when it failed.
+    bool UseTitles(bool rebuild = false);
     void NotFound();
 
     // --- Printing (printcommands.cpp)
@@ -410,6 +411,8 @@ private:
     bool offerNewCatalogue();
     void readSettings();
     void readChoiceLists();
+    // Tells, once and without waiting, what the start-up found wrong and repaired.
+    void tellStartupRepairs();
     // The clip group's connections (clips.cpp)
     void connectClipCommands();
     // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
@@ -428,6 +431,7 @@ private:
     QString dataFolder_;
     QString ftsPath_;
     bool ready_ = false;
+    QStringList startupRepairs_; // told at the first show, in plain words
     bool hintsShown_ = true;
     bool tutorialChecked_ = false;
     bool firstShown_ = false;

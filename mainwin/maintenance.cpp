@@ -2,6 +2,8 @@
 // and therefore rebuilds the full-text index) and re-indexing the titles table.
 #include "progresskeys.h"
 
+#include "catalogue.h"
+#include "cdx.h"
 #include "form1.h"
 #include "hourglass.h"
 #include "prompt.h"
@@ -28,6 +30,20 @@ void settle(QWidget* window) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     window->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// Re-indexes a table; an index that could not even be opened (the table then opened in record
+// order) is made anew with the catalogue's tags, and its first tag becomes the order.
+rk::Status reindexTable(rk::store::Table& t, const std::vector<rk::catalogue::TagDef>& defs,
+                        const rk::store::Progress& progress) {
+    if (t.index() || !t.dbf() || !t.dbf()->hasStructuralIndex()) return t.reindex(progress);
+    std::vector<rk::store::TagSpec> tags;
+    for (const auto& d : defs)
+        tags.push_back({d.name, d.key, d.forExpr});
+    RK_RETURN_IF_ERROR(t.createIndex(tags, progress));
+    // The order the table opens in at start-up (TITIT, CAT), which it could not have then.
+    t.setOrder(t.tagArea(defs.front().name));
+    return t.goTop();
 }
 
 } // namespace
@@ -97,12 +113,17 @@ void TForm1::ReIndexDatabase1Click() {
     ProgressBar1->show();
     settle(this);
     // The window takes the engine's progress as key-downs (FormKeyDown).
-    const rk::Status reindexed = titles().reindex([this](int percent) {
+    const auto progress = [this](int percent) {
         QKeyEvent key(QEvent::KeyPress, rk::store::progressKeyCode(percent), Qt::NoModifier);
         QCoreApplication::sendEvent(this, &key);
         ProgressBar1->repaint();
-    });
+    };
+    rk::Status reindexed = reindexTable(titles(), rk::catalogue::titleTags(), progress);
+    // The categories' index is re-made only when it could not be opened at all.
+    if (reindexed.isOk() && !categories().index())
+        reindexed = reindexTable(categories(), rk::catalogue::categoryTags(), {});
     Table1->refresh();
+    Table2->refresh();
     ProgressBar1->hide();
     ProgressBar1->setValue(0);
 

@@ -4,6 +4,7 @@
 
 #include "appwindows.h"
 #include "catalogue.h"
+#include "cdx.h"
 #include "datacontrols.h"
 #include "defaulttips.h"
 #include "dotmatrixbanner.h"
@@ -24,10 +25,12 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace {
@@ -44,10 +47,14 @@ QString explainOpenFailure(const QString& file, const QString& folder, const rk:
     switch (s.code()) {
     case rk::Status::Code::NotFound:
         return QStringLiteral("The catalogue file %1 is missing from %2.").arg(file, folder);
-    case rk::Status::Code::Locked:
+    case rk::Status::Code::Locked: {
+        // The file held may be the table's index rather than the table.
+        const qsizetype inUse = detail.indexOf(QLatin1String(" is in use"));
+        const QString held = inUse > 0 ? QFileInfo(detail.left(inUse)).fileName() : file;
         return QStringLiteral("%1 in %2 is in use by another program.\n\nClose that program, "
                               "then start Reelkeeper again.")
-            .arg(file, folder);
+            .arg(held, folder);
+    }
     case rk::Status::Code::Corruption:
         return QStringLiteral("%1 in %2 is damaged and cannot be opened:\n%3")
             .arg(file, folder, detail);
@@ -57,6 +64,43 @@ QString explainOpenFailure(const QString& file, const QString& folder, const rk:
     default:
         return QStringLiteral("%1 in %2 cannot be opened:\n%3").arg(file, folder, detail);
     }
+}
+
+// What opening a table found wrong and did about it, in plain words; empty when it opened
+// sound. `what` names the table's contents ("titles").
+QStringList repairsOf(rk::store::Table& t, const QString& what) {
+    QStringList out;
+    const QString file = QFileInfo(QString::fromStdString(t.path())).fileName();
+    rk::dbf::DbfFile* dbf = t.dbf();
+    if (!dbf) return out;
+    const uint32_t counted = dbf->countedAtOpen(), kept = t.recCount();
+    if (kept < counted)
+        out << QStringLiteral("%1, the file of the %2, had been cut short: it counted %3 records "
+                              "but held only %4 whole ones. These %4 are kept; what was left of "
+                              "the one after them could not be.")
+                   .arg(file, what)
+                   .arg(counted)
+                   .arg(kept);
+    else if (kept > counted)
+        out << QStringLiteral("%1, the file of the %2, held %3 records more than it counted (an "
+                              "addition that was interrupted). They are kept.")
+                   .arg(file, what)
+                   .arg(kept - counted);
+    const QString index =
+        QFileInfo(
+            QString::fromStdString(rk::store::structuralIndexPath(t.path(), rk::Env::standard())))
+            .fileName();
+    const bool indexNoticed = t.notices().size() > dbf->diagnostics().size();
+    if (dbf->hasStructuralIndex() && (!t.index() || !t.index()->usable()))
+        out << QStringLiteral("%1, the index of the %2, cannot be used. Until the catalogue is "
+                              "re-indexed (File menu, Re-Index Database), the %2 are listed in "
+                              "the order they were entered and cannot be sorted.")
+                   .arg(index, what);
+    else if (indexNoticed)
+        out << QStringLiteral("%1, the index of the %2, was damaged or did not match them. It "
+                              "has been made again from the %2.")
+                   .arg(index, what);
+    return out;
 }
 
 } // namespace
@@ -169,6 +213,8 @@ bool TForm1::openCatalogue() {
     for (auto* t : {titlesTable_.get(), catsTable_.get()})
         for (const std::string& notice : t->notices())
             MyException(QString::fromStdString(t->path()), QString::fromStdString(notice));
+    startupRepairs_ = repairsOf(*titlesTable_, QStringLiteral("titles")) +
+                      repairsOf(*catsTable_, QStringLiteral("categories"));
     // setActive() below reads the first records again; a table whose index cannot be walked
     // shows no current record.
     titlesTable_->setOrder(titlesTable_->tagArea("TITIT"));
@@ -204,6 +250,10 @@ bool TForm1::offerNewCatalogue() {
 
 void TForm1::readSettings() {
     rk::fw::SettingsKey key;
+    if (!key.problem().isEmpty()) {
+        MyException(QStringLiteral("readSettings"), key.problem());
+        startupRepairs_ << key.problem();
+    }
     BannerLab->hide();
     setCategoryListHeight(82);
 
@@ -258,11 +308,26 @@ void TForm1::FormShow() {
                               QString::fromStdString(titles().baseDate()));
     rk::copyLookToAll(*SaveBut, TB97);
     if (pendingCategoryHeight_ >= 0) setCategoryListHeight(pendingCategoryHeight_);
+    tellStartupRepairs();
     // The tip window shows when the tip file's first character is "1".
     QFile tips(dataFolder_ + kTipFile);
     char flag = 0;
     if (tips.open(QIODevice::ReadOnly) && tips.getChar(&flag) && flag == '1')
         QTimer::singleShot(0, this, &TForm1::TipoftheDay1Click);
+}
+
+void TForm1::tellStartupRepairs() {
+    if (startupRepairs_.isEmpty()) return;
+    const QString text =
+        QStringLiteral("Reelkeeper found problems in the catalogue when it started:\n\n") +
+        QStringLiteral("\u2022 ") + startupRepairs_.join(QStringLiteral("\n\n\u2022 ")) +
+        QStringLiteral("\n\nThe details are in the log file %1.")
+            .arg(QDir::toNativeSeparators(rk::fw::ErrorLog::path()));
+    startupRepairs_.clear();
+    StatusBar1->showMessage(QStringLiteral("Problems were found in the catalogue at start-up and "
+                                           "repaired where possible."),
+                            60000);
+    rk::fw::prompt().notify(this, text, kCaption, rk::fw::Icon::Warning);
 }
 
 void TForm1::Timer1Timer() {
@@ -277,9 +342,10 @@ void TForm1::FormActivate() {
     if (TNavForm* nav = appWindows().navForm) nav->setVisible(Navigator1->isChecked());
     rk::fw::SettingsKey key;
     const QString startup = QStringLiteral("Startup");
-    if (key.readInteger(startup, QStringLiteral("StartTut"), 1) == 1)
-        rk::fw::prompt().showHelp(this, QStringLiteral("Tutorial"));
-    key.writeInteger(startup, QStringLiteral("StartTut"), 0);
+    const int tutorial = key.readInteger(startup, QStringLiteral("StartTut"), 1);
+    if (tutorial == 1) rk::fw::prompt().showHelp(this, QStringLiteral("Tutorial"));
+    // Written only when it changes: the settings file is not rewritten at every start.
+    if (tutorial != 0) key.writeInteger(startup, QStringLiteral("StartTut"), 0);
 }
 
 // --- Close

@@ -31,12 +31,13 @@ void say(QWidget* owner, const QString& text) {
 // when it does; either way the index is left open in Fts1 for the caller to close. The main
 // titles table is closed meanwhile and a second table object reads the file; reopened, the
 // main table takes up its query and order again.
-bool TForm1::UseTitles() {
+bool TForm1::UseTitles(bool rebuild) {
     if (!Table1->checkBrowseMode().isOk()) return false; // the post's failure was reported
     const std::string path = ftsPath_.toStdString();
-    const bool exists = rk::search::indexFileExists(path);
+    const bool missing = !rk::search::indexFileExists(path);
+    const bool exists = !missing && !rebuild;
     // Told while the window still shows the titles.
-    if (!exists)
+    if (missing)
         say(this, QStringLiteral("Need to create a Titles Index for the Database. This only "
                                  "needs to be done for new database files or Packing the "
                                  "database."));
@@ -110,10 +111,22 @@ void TForm1::FindButClick() {
     query.resize(std::min<size_t>(query.size(), TFindForm::kMaxSearchText));
 
     const std::string path = ftsPath_.toStdString();
-    if (!rk::search::indexFileExists(path)) {
-        say(this, QStringLiteral("Need to build the search index. You can begin searching after "
-                                 "it's complete."));
-        if (!UseTitles()) say(this, QStringLiteral("Index file not created yet."));
+    const bool exists = rk::search::indexFileExists(path);
+    // An index that no longer belongs to the titles (a change it missed, a pack by another
+    // program) would answer wrongly: it is made anew instead.
+    rk::Status fits;
+    if (exists && Fts1.FtsOpen(path) > 0) fits = rk::search::checkTitlesIndex(Fts1, titles());
+    Fts1.FtsClose();
+    if (!exists || !fits.isOk()) {
+        if (!exists)
+            say(this, QStringLiteral("Need to build the search index. You can begin searching "
+                                     "after it's complete."));
+        else
+            say(this, QStringLiteral("The search index no longer matches the catalogue:\n%1\n\n"
+                                     "It is built again now. You can begin searching after "
+                                     "it's complete.")
+                          .arg(QString::fromStdString(fits.message())));
+        if (!UseTitles(exists)) say(this, QStringLiteral("Index file not created yet."));
         Fts1.FtsClose();
         return;
     }

@@ -26,6 +26,7 @@
 #include "previewgeometry.h"
 #include "printerdevice.h"
 #include "printprogress.h"
+#include "textwrap.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -269,9 +270,11 @@ private:
     void writeFlow(const QString& text);
     void ensureLineFits();
     void writeRow(const QString& row, const std::vector<Column>& cols);
+    // A row's cells, as many as there are columns.
+    std::vector<CellText> cellTexts(const QString& row, size_t columns) const;
     // One line of a row: the part of each cell that fits its column, placed; the rest is
     // left in `cells`. `more` tells whether some cell has text left.
-    std::vector<Piece> layoutRowLine(QStringList& cells, const std::vector<Column>& cols,
+    std::vector<Piece> layoutRowLine(std::vector<CellText>& cells, const std::vector<Column>& cols,
                                      const FontState& font, bool* more) const;
     void drawGridLines(const std::vector<Column>& cols, int y, bool top, bool sides, bool bottom);
     void drawText(qreal x, int y, const QString& text, const FontState& font);

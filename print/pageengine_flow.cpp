@@ -18,6 +18,14 @@ QString withoutCarriageReturn(QString s) {
 }
 } // namespace
 
+std::vector<CellText> PageEngine::cellTexts(const QString& row, size_t columns) const {
+    std::vector<CellText> cells;
+    cells.reserve(columns);
+    for (QString& cell : splitCells(row, separator_, static_cast<int>(columns)))
+        cells.emplace_back(std::move(cell));
+    return cells;
+}
+
 const std::vector<PageEngine::Column>& PageEngine::columnsFor(const QString& format) const {
     const QString key = format + QLatin1Char('\x1f') + QString::number(unit_) + QLatin1Char(',') +
                         QString::number(metrics_.dpiX) + QLatin1Char(',') +
@@ -101,7 +109,7 @@ void PageEngine::startPage() {
 void PageEngine::writeHeaderBlock(const QString& text, const QString& format, const FontState& font,
                                   bool top) {
     const std::vector<Column> cols = columnsFor(format);
-    QStringList cells = splitCells(text, separator_, static_cast<int>(cols.size()));
+    std::vector<CellText> cells = cellTexts(text, cols.size());
     std::vector<std::vector<Piece>> lines;
     for (bool more = true; more;)
         lines.push_back(layoutRowLine(cells, cols, font, &more));
@@ -177,11 +185,11 @@ void PageEngine::WriteLine(const QString& text) {
             writeAligned(cutToWidth(t, width, m));
             return;
         }
-        QString rest = t;
+        QStringView rest(t);
         do {
-            TextSplit s = wrapToWidth(rest, width, m);
-            writeAligned(s.part);
-            rest = std::move(s.rest);
+            const LineBreak b = breakLine(rest, width, m);
+            writeAligned(rest.left(b.length).toString());
+            rest = rest.mid(b.next);
         } while (!rest.isEmpty());
         return;
     }
@@ -213,30 +221,27 @@ void PageEngine::Write(const QString& text) {
 
 void PageEngine::writeFlow(const QString& text) {
     const TextMeasure m = measureWith(textFont_);
-    QString rest = text;
+    QStringView rest(text);
     while (!rest.isEmpty()) {
         ensureLineFits();
         const qreal avail = area_.width() - x_;
-        const qreal w = measure(rest);
-        if (w <= avail) {
-            drawText(x_, y_, rest, textFont_);
-            x_ += static_cast<int>(std::lround(w));
-            return;
-        }
-        if (!wordWrap_) {
-            const QString part = cutToWidth(rest, avail, m);
+        qreal w = -1;
+        const int fit = fittingLength(rest, avail, m, &w);
+        if (fit == rest.size() || !wordWrap_) {
+            // All of it fits, or the part that fits is all there is without wrapping.
+            const QString part = rest.left(fit).toString();
             drawText(x_, y_, part, textFont_);
-            x_ += static_cast<int>(std::lround(measure(part)));
+            x_ += static_cast<int>(std::lround(w >= 0 ? w : measure(part)));
             return;
         }
-        if (x_ > 0 && fittingLength(rest, avail, m) == 0) {
+        if (x_ > 0 && fit == 0) {
             NewLine(); // nothing fits after the pen: start at the left margin
             continue;
         }
-        TextSplit s = wrapToWidth(rest, avail, m);
-        drawText(x_, y_, s.part, textFont_);
+        const LineBreak b = breakAt(rest, fit);
+        drawText(x_, y_, rest.left(b.length).toString(), textFont_);
         NewLine();
-        rest = std::move(s.rest);
+        rest = rest.mid(b.next);
     }
 }
 
@@ -257,7 +262,7 @@ void PageEngine::WriteLines(bool asTable) {
     }
 }
 
-std::vector<PageEngine::Piece> PageEngine::layoutRowLine(QStringList& cells,
+std::vector<PageEngine::Piece> PageEngine::layoutRowLine(std::vector<CellText>& cells,
                                                          const std::vector<Column>& cols,
                                                          const FontState& font, bool* more) const {
     std::vector<Piece> pieces;
@@ -268,37 +273,31 @@ std::vector<PageEngine::Piece> PageEngine::layoutRowLine(QStringList& cells,
     bool valuesReady = false;
     PlaceholderValues values;
     for (size_t i = 0; i < cols.size(); ++i) {
-        QString& cell = cells[static_cast<qsizetype>(i)];
-        if (cell.isEmpty()) continue;
-        if (!valuesReady && cell.contains(QLatin1String("{$"))) {
-            const QDateTime t = now();
-            values = {lineNo_, pageNo_, shortDateText(t.date()), longTimeText(t.time()), title_};
-            valuesReady = true;
+        CellText& cell = cells[i];
+        if (cell.done()) continue;
+        if (cell.hasPlaceholders()) {
+            if (!valuesReady) {
+                const QDateTime t = now();
+                values = {lineNo_, pageNo_, shortDateText(t.date()), longTimeText(t.time()),
+                          title_};
+                valuesReady = true;
+            }
+            cell.setRest(replacePlaceholders(cell.rest().toString(), values));
         }
         const Column& col = cols[i];
-        QString text = valuesReady ? replacePlaceholders(cell, values) : cell;
-        if (!text.contains(QLatin1Char('\n'))) {
-            // Most cells fit their column: measured once, placed whole.
-            const qreal width = font.width(text);
-            if (width <= col.width) {
-                pieces.push_back(
-                    {cellTextX(col.align, col.left, col.width, width, gap), std::move(text)});
-                cell.clear();
-                continue;
-            }
-        }
-        TextSplit s = splitCell(text, col.width, wordWrap_, m);
-        if (!s.part.isEmpty())
-            pieces.push_back({cellTextX(col.align, col.left, col.width, font.width(s.part), gap),
-                              std::move(s.part)});
-        cell = std::move(s.rest);
-        if (!cell.isEmpty()) *more = true;
+        // Most cells fit their column: measured once, placed whole.
+        qreal width = 0;
+        QString part = cell.takeLine(col.width, wordWrap_, m, &width);
+        if (!part.isEmpty())
+            pieces.push_back(
+                {cellTextX(col.align, col.left, col.width, width, gap), std::move(part)});
+        if (!cell.done()) *more = true;
     }
     return pieces;
 }
 
 void PageEngine::writeRow(const QString& row, const std::vector<Column>& cols) {
-    QStringList cells = splitCells(row, separator_, static_cast<int>(cols.size()));
+    std::vector<CellText> cells = cellTexts(row, cols.size());
     for (bool first = true;; first = false) {
         ensureLineFits();
         bool more = false;

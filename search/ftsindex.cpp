@@ -6,11 +6,23 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 
 namespace rk::search {
 
 namespace {
+
+// A build that finds the lock taken tries again every 10 ms, for two seconds at most.
+constexpr int kClaimAttempts = 200;
+// Builds of one index at the same time, each with its own temporary file.
+constexpr int kMaxBuilds = 64;
+
+constexpr const char* kLastEntryKey = "last_entry";
+constexpr const char* kTableStampKey = "table_stamp";
+constexpr const char* kStaleKey = "stale";
 
 const char* const kMetaSql =
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID";
@@ -88,6 +100,7 @@ Result<sqlite3*> openDb(const std::string& path, int flags) {
 FtsIndex::~FtsIndex() {
     closeDb();
     if (!buildPath_.empty()) removeWithJournal(buildPath_);
+    buildFile_.reset(); // the temporary name is free again
 }
 
 void FtsIndex::closeDb() {
@@ -117,7 +130,7 @@ Status FtsIndex::prepareStatements() {
     } const list[] = {
         {"INSERT INTO entries(rowid, words) VALUES(?1, ?2)", &insert_},
         {"DELETE FROM entries WHERE rowid = ?1", &delete_},
-        {"INSERT OR REPLACE INTO meta(key, value) VALUES('last_entry', ?1)", &setMeta_},
+        {"INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)", &setMeta_},
     };
     for (const auto& p : list) {
         int rc = sqlite3_prepare_v3(db_, p.sql, -1, SQLITE_PREPARE_PERSISTENT, p.stmt, nullptr);
@@ -126,11 +139,44 @@ Status FtsIndex::prepareStatements() {
     return Status::ok();
 }
 
+Status FtsIndex::claimBuildPath() {
+    Env* env = Env::standard();
+    const std::string lockPath = path_ + ".lock";
+    std::unique_ptr<File> lock;
+    // The lock is held only while a name is chosen; another build waits that long at most.
+    for (int attempt = 0; !lock; ++attempt) {
+        auto f = env->open(lockPath, env->exists(lockPath) ? OpenMode::ReadWrite : OpenMode::Create,
+                           LockMode::Exclusive);
+        if (f) {
+            lock = std::move(*f);
+        } else if (f.status().code() != Status::Code::Locked || attempt >= kClaimAttempts) {
+            return f.status();
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    for (int k = 1; k <= kMaxBuilds; ++k) {
+        const std::string name = path_ + ".new" + (k > 1 ? std::to_string(k) : std::string());
+        if (env->exists(name)) {
+            auto held = env->open(name, OpenMode::ReadWrite, LockMode::Exclusive);
+            if (!held && held.status().code() == Status::Code::Locked) continue; // being built
+            if (!held) return held.status();
+            // Left by a build that never finished: nobody holds it any more.
+            removeWithJournal(name);
+        }
+        auto f = env->open(name, OpenMode::Create, LockMode::Exclusive);
+        if (!f) return f.status();
+        buildFile_ = std::move(*f);
+        buildPath_ = name;
+        return Status::ok();
+    }
+    return Status::locked("too many full-text index builds of " + path_ + " are running");
+}
+
 Result<std::unique_ptr<FtsIndex>> FtsIndex::create(const std::string& path) {
     std::unique_ptr<FtsIndex> ix(new FtsIndex);
     ix->path_ = path;
-    ix->buildPath_ = path + ".new";
-    removeWithJournal(ix->buildPath_);
+    RK_RETURN_IF_ERROR(ix->claimBuildPath());
     auto db = openDb(ix->buildPath_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (!db) return db.status();
     ix->db_ = *db;
@@ -153,6 +199,12 @@ Result<std::unique_ptr<FtsIndex>> FtsIndex::create(const std::string& path) {
 }
 
 Result<std::unique_ptr<FtsIndex>> FtsIndex::open(const std::string& path) {
+    // SQLite would wait for ever on a named pipe: only a file is opened.
+    std::error_code ec;
+    const auto kind = std::filesystem::status(path, ec).type();
+    if (!ec && kind != std::filesystem::file_type::regular &&
+        kind != std::filesystem::file_type::not_found)
+        return Status::ioError(path + " is not a regular file, so it is not a full-text index");
     std::unique_ptr<FtsIndex> ix(new FtsIndex);
     ix->path_ = path;
     auto db = openDb(path, SQLITE_OPEN_READWRITE);
@@ -204,26 +256,12 @@ Status FtsIndex::validate() {
     if (!found || v < 0 || v > kMaxEntry)
         return Status::corruption(path_ + ": the entry count of the index is damaged");
     lastEntry_ = static_cast<uint32_t>(v);
+    RK_RETURN_IF_ERROR(
+        queryInt(db_, "SELECT value FROM meta WHERE key = 'table_stamp'", &v, &found));
+    tableStamp_ = found ? std::optional<int64_t>(v) : std::nullopt;
+    RK_RETURN_IF_ERROR(queryInt(db_, "SELECT value FROM meta WHERE key = 'stale'", &v, &found));
+    stale_ = found && v != 0;
     return Status::ok();
-}
-
-Status FtsIndex::writeLastEntry(uint32_t value) {
-    sqlite3_reset(setMeta_);
-    sqlite3_bind_int64(setMeta_, 1, value);
-    int rc = sqlite3_step(setMeta_);
-    sqlite3_reset(setMeta_);
-    return rc == SQLITE_DONE ? Status::ok() : fail("cannot write the index file");
-}
-
-Status FtsIndex::insertWords(uint32_t entry, std::string_view text) {
-    const std::string words = joinedWords(text);
-    sqlite3_reset(insert_);
-    sqlite3_bind_int64(insert_, 1, entry);
-    sqlite3_bind_text(insert_, 2, words.data(), static_cast<int>(words.size()), SQLITE_STATIC);
-    int rc = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
-    sqlite3_clear_bindings(insert_);
-    return rc == SQLITE_DONE ? Status::ok() : fail("cannot add to the index file");
 }
 
 namespace {
@@ -256,6 +294,52 @@ private:
     bool open_ = false;
 };
 } // namespace
+
+Status FtsIndex::writeMeta(const char* key, int64_t value) {
+    sqlite3_reset(setMeta_);
+    sqlite3_bind_text(setMeta_, 1, key, -1, SQLITE_STATIC);
+    sqlite3_bind_int64(setMeta_, 2, value);
+    int rc = sqlite3_step(setMeta_);
+    sqlite3_reset(setMeta_);
+    sqlite3_clear_bindings(setMeta_);
+    return rc == SQLITE_DONE ? Status::ok() : fail("cannot write the index file");
+}
+
+Status FtsIndex::writeLastEntry(uint32_t value) {
+    return writeMeta(kLastEntryKey, value);
+}
+
+Status FtsIndex::setTableStamp(int64_t stamp) {
+    if (!db_) return Status::invalid("the index is closed");
+    Change change(db_, buildPath_.empty());
+    RK_RETURN_IF_ERROR(change.begin());
+    RK_RETURN_IF_ERROR(writeMeta(kTableStampKey, stamp));
+    RK_RETURN_IF_ERROR(change.commit());
+    tableStamp_ = stamp;
+    return Status::ok();
+}
+
+Status FtsIndex::markStale() {
+    if (!db_) return Status::invalid("the index is closed");
+    if (stale_) return Status::ok();
+    Change change(db_, buildPath_.empty());
+    RK_RETURN_IF_ERROR(change.begin());
+    RK_RETURN_IF_ERROR(writeMeta(kStaleKey, 1));
+    RK_RETURN_IF_ERROR(change.commit());
+    stale_ = true;
+    return Status::ok();
+}
+
+Status FtsIndex::insertWords(uint32_t entry, std::string_view text) {
+    const std::string words = joinedWords(text);
+    sqlite3_reset(insert_);
+    sqlite3_bind_int64(insert_, 1, entry);
+    sqlite3_bind_text(insert_, 2, words.data(), static_cast<int>(words.size()), SQLITE_STATIC);
+    int rc = sqlite3_step(insert_);
+    sqlite3_reset(insert_);
+    sqlite3_clear_bindings(insert_);
+    return rc == SQLITE_DONE ? Status::ok() : fail("cannot add to the index file");
+}
 
 Result<uint32_t> FtsIndex::add(std::string_view text) {
     if (!db_) return Status::invalid("the index is closed");
@@ -388,6 +472,7 @@ Status FtsIndex::finish() {
     Status s = env->rename(buildPath_, path_);
     if (!s) return s; // the destructor removes the temporary file
     buildPath_.clear();
+    buildFile_.reset();
     return Status::ok();
 }
 

@@ -18,19 +18,28 @@
 //
 // Writing comes in two kinds:
 //   - create() fills a new file in one transaction, without journal or syncing, under a
-//     temporary name beside the path (path + ".new"); finish() commits, syncs and renames it
-//     over the path. Until then the path keeps whatever it held; a FtsIndex destroyed before
-//     finish() removes its temporary file.
+//     temporary name beside the path (path + ".new", or ".new2", ".new3" ... while other
+//     builds of the same index run: each build chooses its own name under the lock file
+//     path + ".lock" and holds a lock on it until it is done, so that a name left by a killed
+//     build is told from one in use); finish() commits, syncs and renames it over the path.
+//     Until then the path keeps whatever it held; a FtsIndex destroyed before finish()
+//     removes its temporary file.
+//
+// Besides the entries, meta keeps what tells whether the index still belongs to its table
+// (titleindex.h): "table_stamp", a stamp of the table's layout set by the build, and "stale",
+// set once a change of the table could not be carried into the index.
 //   - open() changes an existing file one entry at a time, each change its own journalled
 //     transaction, so that a change that returned survives a crash; or, between begin() and
 //     commit(), many changes as one transaction (an import), which a crash loses whole.
 #pragma once
 
+#include "env.h"
 #include "query.h"
 #include "status.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -86,24 +95,36 @@ public:
     // object is closed afterwards.
     Status finish();
 
+    // The stamp of the table the index was built from; nothing for an index that has none.
+    std::optional<int64_t> tableStamp() const { return tableStamp_; }
+    Status setTableStamp(int64_t stamp);
+    // Whether a change of the table was missed: the index needs a rebuild.
+    bool stale() const { return stale_; }
+    Status markStale();
+
 private:
     FtsIndex() = default;
     Status exec(const char* sql);
     Status prepareStatements();
     Status validate();
+    Status claimBuildPath();
+    Status writeMeta(const char* key, int64_t value);
     Status writeLastEntry(uint32_t value);
     Status insertWords(uint32_t entry, std::string_view text);
     Status fail(const char* what);
     void closeDb();
 
     std::string path_;
-    std::string buildPath_; // create(): the temporary file, "" for open()
+    std::string buildPath_;           // create(): the temporary file, "" for open()
+    std::unique_ptr<File> buildFile_; // holds the temporary file's lock while building
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
     sqlite3_stmt* delete_ = nullptr;
     sqlite3_stmt* setMeta_ = nullptr;
     sqlite3_stmt* query_ = nullptr;
     uint32_t lastEntry_ = 0;
+    std::optional<int64_t> tableStamp_;
+    bool stale_ = false;
     uint32_t pending_ = 0; // the candidate that start() or next() stepped to
     bool inQuery_ = false;
     bool batch_ = false;          // between begin() and commit()

@@ -74,6 +74,11 @@ public:
     int32_t FtsCommit(); // 0 or a negative error (the changes are then dropped)
     void FtsRollback();
 
+    // The open index itself, for what the eight operations do not cover; null when closed.
+    FtsIndex* index() { return index_.get(); }
+    // Records why a caller's step on the index failed, for lastStatus(); returns `code`.
+    int32_t refuse(Status s, int32_t code) { return failed(std::move(s), code); }
+
     // The handle of the open index (> 0), or the negative result of the last open or create.
     int32_t handle() const { return handle_; }
     bool isOpen() const { return index_ != nullptr; }

@@ -135,9 +135,58 @@ Result<BuildReport> buildTitlesIndex(TFts& fts, store::Table& titles, const std:
             }
         }
     }
+    if (Status s = fts.index()->setTableStamp(tableStamp(titles)); !s) {
+        fts.FtsAbandon();
+        return s;
+    }
     if (fts.FtsClose() < 0) return fts.lastStatus();
     if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.lastStatus();
     return report;
+}
+
+int64_t tableStamp(const store::Table& titles) {
+    // FNV-1a over the layout, kept to 62 bits so that it is stored as a positive integer.
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](std::string_view bytes) {
+        for (unsigned char c : bytes) {
+            h ^= c;
+            h *= 1099511628211ull;
+        }
+    };
+    mix(std::to_string(titles.recSize()));
+    for (const auto& f : titles.fields())
+        mix(f.name + ':' + f.type + std::to_string(f.length) + '.' + std::to_string(f.decimals) +
+            ';');
+    return static_cast<int64_t>(h >> 2);
+}
+
+namespace {
+
+// Why the index does not belong to the table when it should hold `entries` entry numbers;
+// ok when it does.
+Status mismatch(FtsIndex& ix, const store::Table& titles, uint32_t entries) {
+    std::string why;
+    if (ix.stale())
+        why = "a change of the titles was not carried into it";
+    else if (!ix.tableStamp())
+        why = "it was made by an earlier version of the program";
+    else if (*ix.tableStamp() != tableStamp(titles))
+        why = "it was made from a table with other fields";
+    else if (ix.lastEntry() != entries)
+        why = "it has entries for " + std::to_string(ix.lastEntry()) +
+              " records, and the titles table has " + std::to_string(entries);
+    if (why.empty()) return Status::ok();
+    const std::string name = ix.path().substr(ix.path().find_last_of('/') + 1);
+    return Status::corruption(name + " does not match the titles table (" + why +
+                              "), so it needs to be rebuilt");
+}
+
+} // namespace
+
+Status checkTitlesIndex(TFts& fts, const store::Table& titles) {
+    FtsIndex* ix = fts.index();
+    if (!ix) return Status::invalid("no search index is open");
+    return mismatch(*ix, titles, titles.recCount());
 }
 
 namespace {
@@ -228,7 +277,13 @@ Result<SearchResult> searchTitles(store::Table& titles, const std::string& index
         return result;
     }
     TFts fts;
-    fts.FtsOpen(indexPath, 20, 1);
+    if (fts.FtsOpen(indexPath, 20, 1) > 0) {
+        if (Status fits = checkTitlesIndex(fts, titles); !fits) {
+            result.outcome = SearchOutcome::NeedsRebuild;
+            result.detail = fits;
+            return result;
+        }
+    }
     RK_RETURN_IF_ERROR(titles.query(""));
     const int32_t set = fts.FtsSet(query);
     if (set == kFtsNotUsable) {
@@ -250,8 +305,17 @@ int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& tit
     if (!indexFileExists(indexPath)) return 0;
     if (titles.eof() || titles.recNo() == 0) return kFtsBadArgument;
     if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.handle();
-    const int32_t r = fts.FtsPut(static_cast<int32_t>(titles.recNo()),
-                                 entryText(titles.record(), titles.fields()));
+    const uint32_t count = titles.recCount(), recno = titles.recNo();
+    // A new last record goes into an index that holds every record before it.
+    const bool newLast = recno == count && fts.index()->lastEntry() + 1 == count;
+    const Status fits = mismatch(*fts.index(), titles, newLast ? count - 1 : count);
+    if (!fits) {
+        ignore(fts.index()->markStale(), "the mismatch is reported either way");
+        fts.FtsClose();
+        return fts.refuse(fits, kFtsNotUsable);
+    }
+    const int32_t r =
+        fts.FtsPut(static_cast<int32_t>(recno), entryText(titles.record(), titles.fields()));
     const int32_t closed = fts.FtsClose();
     return r < 0 ? r : closed < 0 ? closed : r;
 }
@@ -276,6 +340,13 @@ Status importOldTitles(TFts& fts, store::Table& titles, const std::string& dataF
         return Status::invalid("the search index " + indexPath + " cannot be used (" +
                                fts.lastStatus().message() +
                                "); nothing was imported. Packing the database rebuilds it.");
+    if (!checkTitlesIndex(fts, titles)) {
+        // Entries added now would hide the ones it lacks: it stays wanting a rebuild, and the
+        // titles are imported without it.
+        ignore(fts.index()->markStale(), "the next search reports the index either way");
+        fts.FtsClose();
+        return store::importOldDataFile(titles, dataFile, counts, hooks, report);
+    }
     const auto fields = titles.fields();
     std::string text;
     uint32_t lastPut = 0;

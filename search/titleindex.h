@@ -28,6 +28,12 @@ namespace rk::search {
 inline constexpr const char* kTitlesIndexFile = "Titles.ia";
 inline constexpr char kFieldBreak = '\x1F';
 
+// An index belongs to its table while it was built from a table of the same layout (the
+// stamp below), holds an entry number for every record (the highest number given is the
+// table's record count) and has missed no change of the table since (it is not marked
+// stale). An index that does not is reported as needing a rebuild, never searched: its
+// numbers would point at the wrong records, or leave titles out.
+//
 // The data folder's index file: an existing "Titles.ia" in any case of letters, or the
 // folder followed by "Titles.ia".
 std::string titlesIndexPath(const std::string& dataDir);
@@ -59,6 +65,14 @@ private:
     bool whole_ = false;
     std::string buf_;
 };
+
+// The layout stamp of a table: its record length and each field's name, type, width and
+// decimals.
+int64_t tableStamp(const store::Table& titles);
+
+// Whether the open index belongs to the table (see above): ok, or Corruption saying why not
+// and that the index needs a rebuild.
+Status checkTitlesIndex(TFts& fts, const store::Table& titles);
 
 // Called after each record of a build with the add's result: the entry number (the record
 // number), or a negative error code for a record that could not be added. Returning false
@@ -97,6 +111,7 @@ Result<MarkReport> markMatches(TFts& fts, store::Table& titles, std::string_view
 enum class SearchOutcome {
     IndexMissing, // no index file: build one first
     NotUsable,    // FtsSet gave kFtsNotUsable
+    NeedsRebuild, // the index does not belong to the table (checkTitlesIndex)
     NothingFound, // no candidate, or none verified
     Found,
 };
@@ -104,7 +119,7 @@ enum class SearchOutcome {
 struct SearchResult {
     SearchOutcome outcome = SearchOutcome::NothingFound;
     MarkReport report;
-    Status detail; // why the index is not usable
+    Status detail; // why the index is not usable or needs a rebuild
 };
 
 // FindButClick without its window, steps 2 to 12: the deleted filter off for the search and on
@@ -113,9 +128,11 @@ Result<SearchResult> searchTitles(store::Table& titles, const std::string& index
                                   std::string_view query, int fieldChoice);
 
 // Table1AfterPost's index step: when the index file exists, opens it, stores the current
-// record's entry text as the entry numbered by the record (replacing the entry's earlier
-// text), and closes it. Returns the entry
-// number, 0 when there is no index file, or a negative error code.
+// record's entry text as the entry numbered by the record (adding it, or replacing the text
+// of a record already there), and closes it. Returns the entry number, 0 when there is no
+// index file, or a negative error code. An index that does not belong to the table, or that
+// would not after this step (the record is new but another record before it was never
+// added), is not changed but marked stale, and kFtsNotUsable is returned.
 int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& titles);
 
 // TrashButClick's index step: when the index file exists, opens it, removes entry `recno`

@@ -75,6 +75,17 @@ Result<CheckReport> checkTable(const std::string& path, Env* env) {
     auto t = dbf::DbfFile::open(path, o, env);
     if (!t) return t.status();
     dbf::DbfFile& d = **t;
+    if (d.hasStructuralIndex()) {
+        // An index held by another program, or no file at all, cannot be checked: that is no
+        // finding about its contents.
+        const std::string cdx = structuralIndexPath(path, env);
+        if (env->exists(cdx)) {
+            auto held = env->open(cdx, OpenMode::ReadOnly, LockMode::Shared);
+            if (!held && (held.status().code() == Status::Code::Locked ||
+                          held.status().code() == Status::Code::IOError))
+                return held.status();
+        }
+    }
     CheckReport report;
     for (const auto& diag : d.diagnostics())
         report.problems.push_back(diag);

@@ -16,7 +16,8 @@ struct CheckReport {
 };
 
 // Opens the table for reading only and checks its header, every record and its indexes.
-// The Status is an error only when the table cannot be read at all.
+// The Status is an error only when the table cannot be read at all, or its index cannot be
+// opened (held by another program, not a file).
 Result<CheckReport> checkTable(const std::string& path, Env* env = Env::standard());
 
 } // namespace rk::store

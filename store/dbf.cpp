@@ -97,7 +97,7 @@ Status DbfFile::readHeader() {
         return Status::notSupported(path_ + " is not a FoxPro or dBase III table (version byte " +
                                     hex2(version_) + ")");
     lastUpdate_ = Date{yearFromByte(h[1]), h[2], h[3]};
-    recordCount_ = u32(h + 4);
+    recordCount_ = countedAtOpen_ = u32(h + 4);
     headerLength_ = u16(h + 8);
     recordLength_ = u16(h + 10);
     flags_ = h[28];
@@ -120,10 +120,10 @@ Status DbfFile::readHeader() {
 
     uint32_t offset = 1;
     size_t pos = 0;
-    bool terminated = false;
+    bool terminated = false, marked = false;
     while (pos < desc.size()) {
         if (desc[pos] == kFieldTerminator) {
-            terminated = true;
+            terminated = marked = true;
             break;
         }
         if (pos + kFieldDescSize > desc.size()) {
@@ -162,6 +162,10 @@ Status DbfFile::readHeader() {
             return Status::corruption(path_ + ": date " + which + " is not 8 bytes wide");
         if ((f.type == 'N' || f.type == 'F') && f.length > 20)
             return Status::corruption(path_ + ": numeric " + which + " is wider than 20");
+        for (const FieldDef& other : fields_)
+            if (other.name == f.name)
+                return Status::corruption(path_ + ": " + which +
+                                          " has the name of an earlier field");
         offset += f.length;
         fields_.push_back(std::move(f));
         pos += kFieldDescSize;
@@ -169,6 +173,18 @@ Status DbfFile::readHeader() {
     if (!terminated)
         return Status::corruption(path_ + ": the field list has no end mark within the header");
     if (fields_.empty()) return Status::corruption(path_ + ": the table has no fields");
+    // The records start at the header length, so the field list must end right there: with its
+    // end mark in the last byte of the header (or followed only by zero bytes that a writer
+    // reserved), or, without one, with a single byte left where the mark belongs. A header
+    // length pointing anywhere else would place every record at a wrong offset.
+    const size_t listEnd = kHeaderSize + pos + 1;
+    const bool padded = marked && std::all_of(desc.begin() + long(pos) + 1, desc.end(),
+                                              [](unsigned char c) { return c == 0; });
+    if (marked ? !padded : pos + 1 != desc.size())
+        return Status::corruption(
+            path_ + ": the header is damaged: its field list ends at byte " +
+            std::to_string(listEnd) + " but its header length says the records start at byte " +
+            std::to_string(headerLength_) + "; the table is not opened, so nothing is changed");
     if (offset != recordLength_)
         return Status::corruption(path_ + ": the record length " + std::to_string(recordLength_) +
                                   " disagrees with the fields, which need " +

@@ -4,7 +4,8 @@
 //   0      version: 0x03 (0xF5 FoxPro with memo and 0x30 Visual FoxPro are refused)
 //   1..3   last update Y, M, D; Y read >= 100 as 1900 + Y, < 100 with a century pivot
 //   4..7   record count (u32)
-//   8..9   header length = offset of the first record (u16); always used, never computed
+//   8..9   header length = offset of the first record (u16); always used, never computed, and
+//          proven against the field list, which must end right there (see readHeader)
 //   10..11 record length including the deletion flag (u16)
 //   28     flags: 0x01 the table has a structural CDX
 //   29     code page mark: 0x03 Windows-1252 (0 is read as Windows-1252 too)
@@ -91,6 +92,8 @@ public:
     // What the open found wrong and repaired or worked around (a cut file, a header count
     // that disagreed with the size). Empty for a sound file.
     const std::vector<std::string>& diagnostics() const { return diagnostics_; }
+    // The record count the header held when the file was opened (before any repair).
+    uint32_t countedAtOpen() const { return countedAtOpen_; }
 
     // A blank record image: live flag and every field blank (spaces).
     std::string blankRecord() const;
@@ -128,6 +131,7 @@ private:
     std::unique_ptr<File> file_;
     std::vector<FieldDef> fields_;
     uint32_t recordCount_ = 0;
+    uint32_t countedAtOpen_ = 0;
     uint16_t recordLength_ = 0;
     uint16_t headerLength_ = 0;
     uint8_t version_ = 0;

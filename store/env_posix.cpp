@@ -94,6 +94,14 @@ private:
     uint64_t size_;
 };
 
+std::string kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "something else";
+}
+
 class PosixFile : public File {
 public:
     PosixFile(std::string path, int fd) : File(std::move(path)), fd_(fd) {}
@@ -196,10 +204,25 @@ public:
             flags |= O_RDWR | O_CREAT | O_TRUNC;
             break;
         }
-        int fd = ::open(path.c_str(), flags, 0644);
+        // Opened without blocking, so that a named pipe in a file's place cannot hold the
+        // program up before it is refused below; reads and writes block again after.
+        int fd = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
         if (fd < 0) {
             if (errno == ENOENT) return Status::notFound("no such file: " + path);
             return Status::ioError(errnoText("cannot open", path));
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 ||
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+            int err = errno;
+            ::close(fd);
+            errno = err;
+            return Status::ioError(errnoText("cannot open", path));
+        }
+        if (!S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return Status::ioError(path + " is not a regular file but " + kindOf(st.st_mode) +
+                                   "; only a file can be opened as a table or an index");
         }
         if (lock != LockMode::None) {
             // flock locks belong to the open file description: a second open of the same

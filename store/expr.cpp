@@ -81,7 +81,7 @@ int64_t julianDay(int y, int m, int d) {
 }
 
 dbf::Date fromJulianDay(int64_t jd) {
-    if (jd <= 0) return {};
+    if (jd <= 0 || jd > kMaxJulianDay) return {};
     int64_t a = jd + 32044;
     int64_t b = (4 * a + 3) / 146097;
     int64_t c = a - 146097 * b / 4;
@@ -692,6 +692,30 @@ Value dateValue(double jd) {
     return v;
 }
 
+// The Julian days of 0001-01-01 and 9999-12-31: the dates a date field can hold.
+constexpr double kFirstDay = 1721426;
+constexpr double kLastDay = 5373484;
+
+bool inCalendar(double jd) {
+    return jd >= kFirstDay && jd <= kLastDay; // false for NaN too
+}
+
+// Keeps the first fault of an evaluation.
+void outsideCalendar(Status* fault) {
+    if (fault && fault->isOk())
+        *fault = Status::invalid("expression error: a date outside the years 1 to 9999");
+}
+
+// A date plus a number of days. An empty date stays empty; a result outside the calendar is a
+// fault, and an empty date.
+Value addDays(double date, double days, Status* fault) {
+    if (date == 0) return dateValue(0);
+    const double jd = date + days;
+    if (inCalendar(jd)) return dateValue(jd);
+    outsideCalendar(fault);
+    return dateValue(0);
+}
+
 // SET EXACT OFF: equal when the left side begins with the right side.
 bool looseEqual(std::string_view a, std::string_view b) {
     if (b.size() > a.size()) return false;
@@ -720,10 +744,10 @@ std::string strOf(double v, int width, int dec) {
     return buf;
 }
 
-Value evalNode(const Node& n, std::string_view img, uint32_t recno);
+Value evalNode(const Node& n, std::string_view img, uint32_t recno, Status* fault);
 
-Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
-    auto arg = [&](size_t i) { return evalNode(*n.args[i], img, recno); };
+Value evalFunc(const Node& n, std::string_view img, uint32_t recno, Status* fault) {
+    auto arg = [&](size_t i) { return evalNode(*n.args[i], img, recno, fault); };
     switch (n.fn) {
     case Fn::Upper:
         return charValue(cp1252::upper(arg(0).s));
@@ -750,13 +774,13 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
     case Fn::Left: {
         std::string s = arg(0).s;
         double k = arg(1).n;
-        size_t len = k <= 0 ? 0 : k >= double(s.size()) ? s.size() : size_t(k);
+        size_t len = !(k > 0) ? 0 : k >= double(s.size()) ? s.size() : size_t(k);
         return charValue(s.substr(0, len));
     }
     case Fn::Right: {
         std::string s = arg(0).s;
         double k = arg(1).n;
-        size_t len = k <= 0 ? 0 : k >= double(s.size()) ? s.size() : size_t(k);
+        size_t len = !(k > 0) ? 0 : k >= double(s.size()) ? s.size() : size_t(k);
         return charValue(s.substr(s.size() - len));
     }
     case Fn::Substr: {
@@ -767,7 +791,7 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
         size_t len = s.size() - from;
         if (n.args.size() > 2) {
             double k = arg(2).n;
-            len = k <= 0 ? 0 : std::min(len, k >= double(len) ? len : size_t(k));
+            len = !(k > 0) ? 0 : std::min(len, k >= double(len) ? len : size_t(k));
         }
         return charValue(s.substr(from, len));
     }
@@ -788,8 +812,12 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
         return numValue(end == p || !std::isfinite(v) ? 0 : v);
     }
     case Fn::Dtos: {
-        double jd = arg(0).n;
-        if (jd <= 0) return charValue(std::string(8, ' '));
+        const double jd = arg(0).n;
+        if (jd == 0) return charValue(std::string(8, ' '));
+        if (!inCalendar(jd)) {
+            outsideCalendar(fault);
+            return charValue(std::string(8, ' '));
+        }
         dbf::Date d = fromJulianDay(static_cast<int64_t>(jd));
         char buf[16];
         std::snprintf(buf, sizeof buf, "%04d%02d%02d", d.year % 10000, d.month, d.day);
@@ -818,7 +846,7 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno) {
     return boolValue(false);
 }
 
-Value evalNode(const Node& n, std::string_view img, uint32_t recno) {
+Value evalNode(const Node& n, std::string_view img, uint32_t recno, Status* fault) {
     switch (n.op) {
     case Op::Literal:
         return n.literal;
@@ -842,24 +870,27 @@ Value evalNode(const Node& n, std::string_view img, uint32_t recno) {
     case Op::FieldEqText:
         return boolValue(looseEqual(dbf::rawField(img, n.field), n.literal.s));
     case Op::Neg:
-        return numValue(-evalNode(*n.args[0], img, recno).n);
+        return numValue(-evalNode(*n.args[0], img, recno, fault).n);
     case Op::Not:
-        return boolValue(!evalNode(*n.args[0], img, recno).b);
+        return boolValue(!evalNode(*n.args[0], img, recno, fault).b);
     case Op::And:
-        return boolValue(evalNode(*n.args[0], img, recno).b && evalNode(*n.args[1], img, recno).b);
+        return boolValue(evalNode(*n.args[0], img, recno, fault).b &&
+                         evalNode(*n.args[1], img, recno, fault).b);
     case Op::Or:
-        return boolValue(evalNode(*n.args[0], img, recno).b || evalNode(*n.args[1], img, recno).b);
+        return boolValue(evalNode(*n.args[0], img, recno, fault).b ||
+                         evalNode(*n.args[1], img, recno, fault).b);
     case Op::Func:
-        return evalFunc(n, img, recno);
+        return evalFunc(n, img, recno, fault);
     default:
         break;
     }
-    Value a = evalNode(*n.args[0], img, recno);
-    Value b = evalNode(*n.args[1], img, recno);
+    Value a = evalNode(*n.args[0], img, recno, fault);
+    Value b = evalNode(*n.args[1], img, recno, fault);
     switch (n.op) {
     case Op::Add:
         if (a.type == Type::Char) return charValue(a.s + b.s);
-        if (n.type == Type::Date) return dateValue(a.n + b.n);
+        if (n.type == Type::Date)
+            return a.type == Type::Date ? addDays(a.n, b.n, fault) : addDays(b.n, a.n, fault);
         return numValue(a.n + b.n);
     case Op::Sub:
         if (a.type == Type::Char) { // trailing blanks of the left move to the end
@@ -867,7 +898,7 @@ Value evalNode(const Node& n, std::string_view img, uint32_t recno) {
             std::string head = k == std::string::npos ? std::string() : a.s.substr(0, k + 1);
             return charValue(head + b.s + std::string(a.s.size() - head.size(), ' '));
         }
-        if (n.type == Type::Date) return dateValue(a.n - b.n);
+        if (n.type == Type::Date) return addDays(a.n, -b.n, fault);
         return numValue(a.n - b.n);
     case Op::Mul:
         return numValue(a.n * b.n);
@@ -935,12 +966,12 @@ Type Expr::type() const {
     return root_ ? root_->type : Type::Logical;
 }
 
-Value Expr::eval(std::string_view image, uint32_t recno) const {
+Value Expr::eval(std::string_view image, uint32_t recno, Status* fault) const {
     if (!root_) return Value{};
-    return evalNode(*root_, image, recno);
+    return evalNode(*root_, image, recno, fault);
 }
 
-bool Expr::test(std::string_view image, uint32_t recno) const {
+bool Expr::test(std::string_view image, uint32_t recno, Status* fault) const {
     if (!root_) return false;
     const Node& n = *root_;
     switch (n.op) {
@@ -949,7 +980,7 @@ bool Expr::test(std::string_view image, uint32_t recno) const {
     case Op::LogicalField:
         return dbf::getLogical(image, n.field);
     default:
-        return evalNode(n, image, recno).b;
+        return evalNode(n, image, recno, fault).b;
     }
 }
 

@@ -54,16 +54,21 @@ public:
     Type type() const;
     const std::string& text() const { return text_; }
 
-    Value eval(std::string_view image, uint32_t recno = 0) const;
+    // Evaluation never fails outright: a date that date arithmetic carries outside the years
+    // 1 to 9999 becomes an empty date, and `fault`, when given and still ok, receives an
+    // expression error saying so.
+    Value eval(std::string_view image, uint32_t recno = 0, Status* fault = nullptr) const;
     // For a Logical expression.
-    bool test(std::string_view image, uint32_t recno = 0) const;
+    bool test(std::string_view image, uint32_t recno = 0, Status* fault = nullptr) const;
 
 private:
     std::shared_ptr<const Node> root_;
     std::string text_;
 };
 
-// Julian day number of a calendar date (1999-12-31 is 2451544), and back.
+// Julian day number of a calendar date (1999-12-31 is 2451544), and back. Days up to
+// kMaxJulianDay (some five million years) convert; any other gives the empty date.
+inline constexpr int64_t kMaxJulianDay = 2000000000;
 int64_t julianDay(int year, int month, int day);
 dbf::Date fromJulianDay(int64_t jd);
 

@@ -98,6 +98,9 @@ Status fillRecord(const Line& line, const std::vector<dbf::FieldDef>& fields, st
                                        " in column 6 does not fit the field " + f->name + " (" +
                                        std::to_string(f->length) + " characters)");
         } else {
+            // The rule of every way into a table: a field is one line without control
+            // characters.
+            RK_RETURN_IF_ERROR(dbf::checkFieldText(*f, line.text[size_t(column)]));
             dbf::setString(*image, *f, line.text[size_t(column)]);
         }
     }

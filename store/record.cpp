@@ -130,7 +130,29 @@ void setBlank(std::string& image, const FieldDef& f) {
     setString(image, f, "");
 }
 
+bool isControlByte(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+Status checkFieldText(const FieldDef& f, std::string_view text) {
+    for (unsigned char c : text) {
+        if (!isControlByte(c)) continue;
+        static const char* const names[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                            "BS",  "TAB", "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                            "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                            "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+        char code[8];
+        std::snprintf(code, sizeof code, "0x%02X", c);
+        const std::string name =
+            c < 0x20 ? std::string(names[c]) + " (" + code + ")" : std::string(code);
+        return Status::invalid("a field holds one line of text, so the control character " + name +
+                               " cannot be stored in " + f.name);
+    }
+    return Status::ok();
+}
+
 Status setFromText(std::string& image, const FieldDef& f, std::string_view text) {
+    RK_RETURN_IF_ERROR(checkFieldText(f, text));
     switch (f.type) {
     case 'C':
         setString(image, f, text);

@@ -35,8 +35,16 @@ Status setNumber(std::string& image, const FieldDef& f, double value);
 void setDate(std::string& image, const FieldDef& f, const Date& d);
 void setBlank(std::string& image, const FieldDef& f);
 
-// Parses text as a value of the field's type and stores it: any text for C; a number for
-// N and F (empty stores blank); T/F/Y/N/true/false for L; YYYYMMDD or YYYY-MM-DD for D.
+// A byte that no field may hold: the C0 controls (TAB, CR and LF among them), DEL, and the
+// five bytes that Windows-1252 leaves undefined, which read as C1 controls. A field is one line
+// of text; every way into a table (rkdb, the windows, the import) refuses these.
+bool isControlByte(unsigned char c);
+// InvalidArgument naming the character and the field when `text` holds a control byte.
+Status checkFieldText(const FieldDef& f, std::string_view text);
+
+// Parses text as a value of the field's type and stores it: any text without control bytes
+// for C; a number for N and F (empty stores blank); T/F/Y/N/true/false for L; YYYYMMDD or
+// YYYY-MM-DD for D.
 Status setFromText(std::string& image, const FieldDef& f, std::string_view text);
 // The value as text for listing: trimmed character text, the number as stored without
 // padding, T or F, YYYYMMDD.

@@ -439,10 +439,12 @@ Status Table::query(std::string_view expression) {
     q->expr = *e;
     q->bits.assign(size_t(recCount()) + 1, 0);
     std::vector<bool> deleted(size_t(recCount()) + 1, false);
+    Status fault;
     RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
-        q->bits[r] = q->expr.test(img, r) ? 1 : 0;
+        q->bits[r] = q->expr.test(img, r, &fault) ? 1 : 0;
         deleted[r] = img[0] == dbf::kDeletedFlag;
     }));
+    if (!fault) return fault;
     deletedBits_ = std::move(deleted);
     deletedKnown_ = true;
     query_ = std::move(q);

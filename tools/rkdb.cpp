@@ -1,5 +1,6 @@
 #include "rkdb.h"
 
+#include "cdx.h"
 #include "cp1252.h"
 #include "record.h"
 #include "status.h"
@@ -84,11 +85,51 @@ rk::store::TableOptions readOptions() {
     return o;
 }
 
+int setOrderByName(rk::store::Table& t, const std::string& tag) {
+    const int order = t.tagArea(tag);
+    if (order == 0 && !tag.empty()) {
+        if (t.dbf()->hasStructuralIndex() && (!t.index() || !t.index()->usable()))
+            return fail(kFileError, "the order " + tag + " cannot be used: the index of " +
+                                        t.path() +
+                                        " is missing or damaged (see the note above); rebuild "
+                                        "it with: rkdb index " +
+                                        t.path());
+        return fail(kUsage, "the table has no tag '" + tag + "'");
+    }
+    t.setOrder(order);
+    return kOk;
+}
+
+namespace {
+std::string escaped(std::string_view text, bool (*control)(unsigned char)) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (control(c)) {
+            static const char hex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+} // namespace
+
+std::string escapeControls(std::string_view text) {
+    return escaped(text, [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+}
+
+std::string terminalText(std::string_view cp1252) {
+    return rk::cp1252::toUtf8(escaped(cp1252, rk::dbf::isControlByte));
+}
+
 int openTable(rk::store::Table& t) {
     rk::Status s = t.open();
     if (!s) return fail(exitFor(s), s.message());
     for (const auto& n : t.notices())
-        std::cerr << "rkdb: note: " << n << "\n";
+        std::cerr << "rkdb: note: " << escapeControls(n) << "\n";
     return kOk;
 }
 
@@ -119,7 +160,7 @@ int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*
         out += std::to_string(r);
         for (const auto* f : fields) {
             out += '\t';
-            out += rk::cp1252::toUtf8(rk::dbf::displayText(img, *f));
+            out += terminalText(rk::dbf::displayText(img, *f));
         }
         if (markDeleted && rk::dbf::isDeleted(img)) out += "\t*";
         out += '\n';

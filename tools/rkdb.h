@@ -5,11 +5,20 @@
 // without Qt.
 //
 // Text on the command line and on standard output is UTF-8; the tables hold
-// Windows-1252. Exit codes: 0 success, 1 the command ran and found a problem (check),
-// 2 bad arguments, 3 a file could not be opened or written.
+// Windows-1252. Exit codes, one rule for every command (the README lists it too):
+//   0 done;
+//   1 the command ran and found or refused something: check found problems, a value was
+//     refused (a character Windows-1252 cannot hold, a control character, a number too wide,
+//     a bad date), or the full-text index could not be kept current (the change is made);
+//   2 the command line is wrong: unknown command or option, missing or extra arguments, no
+//     such field, tag or record, a query that is not an expression;
+//   3 a file cannot be used: missing, locked by another program, damaged (the table, its
+//     index or Titles.ia), not a regular file, or a write failed.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rk {
@@ -58,6 +67,26 @@ rk::store::TableOptions readOptions();
 // Opens the table, printing what the open repaired as notes on standard error; kOk or the
 // exit code after a message.
 int openTable(rk::store::Table& t);
+
+// Makes the tag named `tag` the table's order ("" is record order). kOk, kUsage for a tag the
+// index does not have, or kFileError when the table's index is missing or unusable.
+int setOrderByName(rk::store::Table& t, const std::string& tag);
+
+// Titles.ia beside a titles table (VIDEO.DBF) when it exists; "" for any other table or when
+// there is none.
+std::string titlesIndexOf(const std::string& tablePath);
+// Carries a change of the titles table into Titles.ia when it exists: the current record's
+// entry is put, or the entry of the deleted record `deleted` is removed. kOk, or kProblem
+// after a note (the change of the table stays made).
+int keepTitlesIndexCurrent(rk::store::Table& t, uint32_t deleted = 0);
+// Builds Titles.ia anew from the table; kOk or the exit code after a message.
+int buildTitlesIndex(rk::store::Table& t, const std::string& indexPath);
+
+// Text of a table for the terminal: UTF-8, with control characters written as \xNN so
+// that no stored byte can move the cursor, change colours or start a line of its own.
+std::string terminalText(std::string_view cp1252);
+// The same for messages that are UTF-8 already: only the ASCII control characters.
+std::string escapeControls(std::string_view text);
 
 // "a,b,c" into its items; empty items are dropped unless asked for.
 std::vector<std::string> splitList(const std::string& s, bool keepEmpty = false);

@@ -82,7 +82,9 @@ int runPack(const Args& a) {
     if (!s) return fail(exitFor(s), s.message());
     std::cout << "packed " << baseName(path) << ": " << t.recCount() << " records kept, "
               << before - t.recCount() << " removed\n";
-    return kOk;
+    // The records are numbered anew: the full-text index is made anew too.
+    const std::string indexPath = titlesIndexOf(path);
+    return indexPath.empty() ? kOk : buildTitlesIndex(t, indexPath);
 }
 
 } // namespace

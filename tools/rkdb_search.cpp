@@ -34,7 +34,9 @@ std::string dataDirOf(const std::string& table) {
     return dir.empty() ? "." : dir;
 }
 
-int build(Table& t, const std::string& indexPath) {
+} // namespace
+
+int buildTitlesIndex(Table& t, const std::string& indexPath) {
     search::TFts fts;
     uint32_t failed = 0;
     auto report = search::buildTitlesIndex(fts, t, indexPath, [&](int32_t r) {
@@ -52,6 +54,28 @@ int build(Table& t, const std::string& indexPath) {
     std::cerr << "\n";
     return report->failed ? kProblem : kOk;
 }
+
+std::string titlesIndexOf(const std::string& table) {
+    const std::string name = std::filesystem::path(table).filename().string();
+    if (rk::cp1252::upper(name) != rk::catalogue::kTitlesFile) return "";
+    const std::string path = search::titlesIndexPath(dataDirOf(table));
+    return search::indexFileExists(path) ? path : "";
+}
+
+int keepTitlesIndexCurrent(Table& t, uint32_t deleted) {
+    const std::string indexPath = titlesIndexOf(t.path());
+    if (indexPath.empty()) return kOk;
+    search::TFts fts;
+    const int32_t r = deleted ? search::deleteTitleEntry(fts, indexPath, deleted)
+                              : search::addTitleEntry(fts, indexPath, t);
+    if (r >= 0) return kOk;
+    std::cerr << "rkdb: note: the change is made, but " << indexPath
+              << " could not be kept current: " << fts.lastStatus().message()
+              << "; rebuild it with: rkdb index-text " << t.path() << "\n";
+    return kProblem;
+}
+
+namespace {
 
 // --field: an item index 0..11 or a caption of the Find dialog's list ("Stars").
 int fieldChoice(const Args& a, int* out) {
@@ -79,7 +103,7 @@ int runIndexText(const Args& a) {
     const std::string table = tablePath(a.positional[0]);
     Table t(table, readOptions());
     if (int rc = openTable(t)) return rc;
-    return build(t, search::titlesIndexPath(dataDirOf(table)));
+    return buildTitlesIndex(t, search::titlesIndexPath(dataDirOf(table)));
 }
 
 int runSearch(const Args& a) {
@@ -98,22 +122,20 @@ int runSearch(const Args& a) {
     if (int rc = openTable(t)) return rc;
     std::vector<const rk::dbf::FieldDef*> fields;
     if (int rc = fieldList(t, a.get("fields", "TITLE"), &fields)) return rc;
-    if (a.has("order")) {
-        const int order = t.tagArea(a.get("order"));
-        if (order == 0) return fail(kUsage, "the table has no tag '" + a.get("order") + "'");
-        t.setOrder(order);
-    }
+    if (a.has("order"))
+        if (int rc = setOrderByName(t, a.get("order"))) return rc;
 
     const std::string indexPath = search::titlesIndexPath(dataDirOf(table));
     if (!search::indexFileExists(indexPath)) {
         std::cerr << "rkdb: " << indexPath << " does not exist yet: building it first\n";
-        if (int rc = build(t, indexPath); rc == kFileError) return rc;
+        if (int rc = buildTitlesIndex(t, indexPath); rc == kFileError) return rc;
     }
     auto result = search::searchTitles(t, indexPath, *query, choice);
     if (!result) return fail(exitFor(result.status()), result.status().message());
-    if (result->outcome == search::SearchOutcome::NotUsable)
-        return fail(kUsage, "no usable search index: " + result->detail.message() +
-                                "; rebuild it with: rkdb index-text " + a.positional[0]);
+    if (result->outcome == search::SearchOutcome::NotUsable ||
+        result->outcome == search::SearchOutcome::NeedsRebuild)
+        return fail(kFileError, "no usable search index: " + result->detail.message() +
+                                    "; rebuild it with: rkdb index-text " + a.positional[0]);
     if (result->outcome != search::SearchOutcome::Found) {
         std::cerr << "Text not found!\n";
         return kOk;

@@ -24,7 +24,7 @@ using rk::store::Table;
 bool toTable(const std::string& utf8, std::string* out) {
     auto r = rk::cp1252::fromUtf8(utf8);
     if (!r) {
-        fail(kUsage, r.status().message());
+        fail(kProblem, r.status().message());
         return false;
     }
     *out = *r;
@@ -33,15 +33,11 @@ bool toTable(const std::string& utf8, std::string* out) {
 
 // Applies --order and --query; returns kOk or an exit code.
 int applyView(Table& t, const Args& a) {
-    if (a.has("order")) {
-        std::string tag = a.get("order");
-        int order = t.tagArea(tag);
-        if (order == 0 && !tag.empty()) return fail(kUsage, "the table has no tag '" + tag + "'");
-        t.setOrder(order);
-    }
+    if (a.has("order"))
+        if (int rc = setOrderByName(t, a.get("order"))) return rc;
     if (a.has("query")) {
         std::string q;
-        if (!toTable(a.get("query"), &q)) return kUsage;
+        if (!toTable(a.get("query"), &q)) return kProblem;
         Status s = t.query(q);
         if (!s) return fail(kUsage, s.message());
     }
@@ -106,11 +102,9 @@ int runCheck(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb check TABLE.dbf");
     auto r = rk::store::checkTable(a.positional[0]);
     if (!r) {
-        std::cout << "unsound: " << r.status().message() << "\n";
-        return r.status().code() == Status::Code::NotFound ||
-                       r.status().code() == Status::Code::Locked
-                   ? kFileError
-                   : kProblem;
+        // Not even opened: nothing was checked.
+        std::cout << "unsound: " << escapeControls(r.status().message()) << "\n";
+        return kFileError;
     }
     for (const auto& n : r->notes)
         std::cout << "ok: " << n << "\n";
@@ -147,7 +141,7 @@ int assign(Table& t, std::string& img, const std::vector<std::string>& pairs, si
         const auto* f = t.field(name);
         if (!f) return fail(kUsage, "the table has no field '" + name + "'");
         std::string value;
-        if (!toTable(pairs[i].substr(eq + 1), &value)) return kUsage;
+        if (!toTable(pairs[i].substr(eq + 1), &value)) return kProblem;
         Status s = rk::dbf::setFromText(img, *f, value);
         if (!s) return fail(kProblem, s.message());
     }
@@ -221,7 +215,7 @@ int runAppend(const Args& a) {
     auto r = t.appendRecord(img);
     if (!r) return fail(exitFor(r.status()), r.status().message());
     std::cout << *r << "\n";
-    return kOk;
+    return keepTitlesIndexCurrent(t);
 }
 
 // Positions on RECNO for update, delete and recall.
@@ -245,15 +239,16 @@ int runUpdate(const Args& a) {
     if (int rc = assign(t, img, a.positional, 2)) return rc;
     Status s = t.putRecord(img);
     if (!s) return fail(exitFor(s), s.message());
-    return kOk;
+    return keepTitlesIndexCurrent(t);
 }
 
 int runDelete(const Args& a) {
     Table t(a.positional.empty() ? "" : a.positional[0]);
     if (int rc = openAt(t, a, "delete TABLE.dbf RECNO")) return rc;
+    const uint32_t recno = t.recNo();
     Status s = t.deleteRecord();
     if (!s) return fail(exitFor(s), s.message());
-    return kOk;
+    return keepTitlesIndexCurrent(t, recno);
 }
 
 int runRecall(const Args& a) {
@@ -261,7 +256,7 @@ int runRecall(const Args& a) {
     if (int rc = openAt(t, a, "recall TABLE.dbf RECNO")) return rc;
     Status s = t.recall();
     if (!s) return fail(exitFor(s), s.message());
-    return kOk;
+    return keepTitlesIndexCurrent(t);
 }
 
 } // namespace

@@ -141,6 +141,24 @@ private slots:
         QCOMPARE(ds.text("TAPES"), QString("3"));
     }
 
+    void aControlCharacterIsRefusedAndTheRecordStaysInEdit() {
+        TestCatalogue cat;
+        Dataset ds(cat.titles.get());
+        const QString before = ds.text("TITLE");
+        for (const QString& typed : {QString("two\nlines"), QString("bell\a"),
+                                     QString("esc\x1b[2J"), QString("tab\there")}) {
+            QVERIFY(!ds.setText("TITLE", typed).isOk());
+            QCOMPARE(ds.text("TITLE"), typed); // what was typed stays visible
+            const rk::Status s = ds.post();
+            QVERIFY(!s.isOk());
+            QVERIFY(QString::fromStdString(s.message()).endsWith(" in TITLE"));
+            QCOMPARE(ds.state(), State::Edit);
+        }
+        ds.cancel();
+        QCOMPARE(ds.text("TITLE"), before);
+        QCOMPARE(storedTitle(*cat.titles, 1), before);
+    }
+
     void aNumberTooWideForItsFieldIsRefusedAtPost() {
         TestCatalogue cat;
         Dataset ds(cat.titles.get());

@@ -4,8 +4,11 @@
 #include "settings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace rk::fw;
 
@@ -14,6 +17,20 @@ class SettingsTest : public QObject {
 
     QTemporaryDir dir_;
     QString file_;
+
+    void writeFile(const QByteArray& bytes) {
+        QFile f(file_);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray readFile() const {
+        QFile f(file_);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    static ino_t inodeOf(const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+    }
 
 private slots:
     void init() {
@@ -134,6 +151,96 @@ private slots:
         SettingsKey key;
         QCOMPARE(key.readString("Custom", "Custom1", ""), QString("two lines"));
         QCOMPARE(key.readString("Custom", "Custom2", ""), QString("after"));
+    }
+
+    void aFileIsKeptAsItWasExceptTheValueThatChanged() {
+        // Windows-1252 text (an "é" that is not UTF-8), CR LF, a comment, a line that is no
+        // value, a value before any section, a section named twice.
+        const QByteArray original = "; Reelkeeper settings \xE9"
+                                    "dit\xE9"
+                                    "es\r\n"
+                                    "Loose=1\r\n"
+                                    "[Custom]\r\n"
+                                    "Custom1=Caf\xE9\r\n"
+                                    "this line is no value\r\n"
+                                    "\r\n"
+                                    "[Startup]\r\n"
+                                    "StartTut=0\r\n"
+                                    "[custom]\r\n"
+                                    "Custom2=Shelf\r\n";
+        writeFile(original);
+        const auto inode = inodeOf(file_);
+        {
+            SettingsKey key;
+            QCOMPARE(key.readString("Custom", "Custom1", ""), QString::fromUtf8("Caf\u00e9"));
+            key.writeInteger("Startup", "StartTut", 0); // the value it has
+            key.writeString("Custom", "Custom2", "Shelf");
+        }
+        QCOMPARE(readFile(), original);
+        QCOMPARE(inodeOf(file_), inode); // not written at all
+
+        {
+            SettingsKey key;
+            key.writeString("Custom", "Custom2", QString::fromUtf8("B\u00fccher"));
+            key.writeString("Custom", "Custom3", "new");
+            key.writeString("Settings", "BoldLists", "1");
+        }
+        QByteArray expected = original;
+        expected.replace("Custom2=Shelf\r\n", "Custom2=B\xFC"
+                                              "cher\r\nCustom3=new\r\n");
+        expected += "\r\n[Settings]\r\nBoldLists=1\r\n";
+        QCOMPARE(readFile(), expected);
+
+        // A character Windows-1252 cannot hold turns the file into UTF-8, losing nothing.
+        {
+            SettingsKey key;
+            key.writeString("Custom", "Custom4", QString::fromUtf8("\u2603"));
+        }
+        IniFile ini(file_);
+        QCOMPARE(ini.encoding(), IniFile::Encoding::Utf8);
+        QCOMPARE(ini.value("Custom", "Custom1").value_or(""), QString::fromUtf8("Caf\u00e9"));
+        QCOMPARE(ini.value("Custom", "Custom4").value_or(""), QString::fromUtf8("\u2603"));
+        QVERIFY(ini.text().startsWith(QString::fromUtf8("; Reelkeeper settings \u00e9dit")));
+        QVERIFY(ini.text().contains("this line is no value\r\n"));
+    }
+
+    void aUtf8FileStaysUtf8AndRemovingTakesOnlyTheValue() {
+        const QByteArray original = "\xEF\xBB\xBF[Custom]\nCustom1=Caf\xC3\xA9\n; note\nCustom2=x";
+        writeFile(original);
+        {
+            SettingsKey key;
+            QCOMPARE(key.readString("Custom", "Custom1", ""), QString::fromUtf8("Caf\u00e9"));
+            QVERIFY(key.removeValue("Custom", "Custom2"));
+        }
+        QCOMPARE(readFile(), QByteArray("\xEF\xBB\xBF[Custom]\nCustom1=Caf\xC3\xA9\n; note\n"));
+    }
+
+    void aHugeFileIsReadOnlyInPartAndNeverWritten() {
+        QByteArray junk = "[Startup]\nStartTut=0\n";
+        junk += QByteArray(3 * IniFile::kMaxBytes, 'j');
+        junk += "\n[Custom]\nCustom1=beyond the limit\n";
+        writeFile(junk);
+        SettingsKey key;
+        QCOMPARE(key.readInteger("Startup", "StartTut", 1), 0);
+        QVERIFY(!key.value("Custom", "Custom1")); // not read
+        QVERIFY(!key.problem().isEmpty());
+        key.writeString("Custom", "Custom1", "changed");
+        IniFile ini(file_);
+        ini.setValue("Custom", "Custom2", "x");
+        QVERIFY(!ini.save());
+        QCOMPARE(readFile().size(), junk.size());
+        QCOMPARE(readFile(), junk);
+    }
+
+    void somethingElseThanAFileIsNeitherReadNorReplaced() {
+        QVERIFY(::mkfifo(QFile::encodeName(file_).constData(), 0644) == 0);
+        {
+            SettingsKey key; // would wait for ever reading a pipe
+            QCOMPARE(key.readInteger("Startup", "StartTut", 1), 1);
+            QVERIFY(!key.problem().isEmpty());
+            key.writeInteger("Startup", "StartTut", 0);
+        }
+        QVERIFY(!QFileInfo(file_).isFile()); // still the pipe
     }
 
     void theProfileFolderIsTheSettingsFolder() {

@@ -311,6 +311,31 @@ private slots:
         QVERIFY(f->titlesData()->eof());
     }
 
+    void anIndexThatNoLongerMatchesIsReportedAndBuiltAgain() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        buildIndex(app);
+        // Titles added by another program while this one was not running: the index has no
+        // entries for them.
+        app.stop();
+        {
+            rk::store::Table t(rk::findFileNoCase(app.data.toStdString(), "VIDEO.DBF"));
+            QVERIFY(t.open().isOk());
+            std::string img = t.dbf()->blankRecord();
+            rk::dbf::setString(img, *t.field("TITLE"), "Night of the Quokka");
+            QVERIFY(t.appendRecord(img).isOk());
+        }
+        QVERIFY(collection::start(app));
+        f = app.form;
+        const QStringList told = search(app, "Quokka", 1);
+        QCOMPARE(told.size(), 2);
+        QVERIFY2(told.value(0).contains("no longer matches"), qPrintable(told.join('|')));
+        QCOMPARE(told.value(1), kComplete);
+        QCOMPARE(search(app, "Quokka", 1), QStringList{"1 Matches Found."});
+        QVERIFY(!f->fts().isOpen());
+    }
+
     void anUnusableIndexIsReported() {
         GuiFixture app;
         QVERIFY(collection::start(app));

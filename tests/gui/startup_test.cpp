@@ -5,6 +5,8 @@
 
 #include "aboutwindow.h"
 #include "datacontrols.h"
+#include "dbf.h"
+#include "env.h"
 #include "gradienttoolbutton.h"
 #include "picturetabbar.h"
 
@@ -278,6 +280,87 @@ private slots:
         QCOMPARE(app.prompt.asked.size(), 1);
         QVERIFY2(app.prompt.asked[0].text.contains("in use by another program"),
                  qPrintable(app.prompt.asked[0].text));
+    }
+
+    void aHeldIndexIsNamedAsTheFileInUse() {
+        GuiFixture app;
+        auto held =
+            rk::Env::standard()->open(rk::findFileNoCase(app.data.toStdString(), "VIDEO.CDX"),
+                                      rk::OpenMode::ReadOnly, rk::LockMode::Exclusive);
+        QVERIFY(held.isOk());
+        QVERIFY(!app.start());
+        QVERIFY2(app.prompt.asked.value(0).text.startsWith("VIDEO.CDX in "),
+                 qPrintable(app.prompt.asked.value(0).text));
+    }
+
+    void repairsAtStartUpAreToldOnceWithoutWaiting() {
+        GuiFixture app;
+        const std::string titles = rk::findFileNoCase(app.data.toStdString(), "VIDEO.DBF");
+        // A table cut inside its last record, as a power cut can leave it.
+        {
+            QFile f(QString::fromStdString(titles));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.resize(f.size() - 100));
+        }
+        QVERIFY(app.start());
+        QCOMPARE(app.prompt.messages(), QStringList()); // nothing that waits
+        QCOMPARE(app.prompt.notices().size(), 1);
+        QString told = app.prompt.notices().value(0);
+        QVERIFY2(told.contains("VIDEO.DBF") && told.contains("cut short") &&
+                     told.contains("71 whole ones"),
+                 qPrintable(told));
+        QVERIFY(!app.form->statusBar()->currentMessage().isEmpty());
+        app.restart(); // repaired: nothing more to tell
+        QCOMPARE(app.prompt.notices(), QStringList());
+        app.stop();
+
+        // A title added behind the index's back: the index is made again.
+        {
+            auto t = rk::dbf::DbfFile::open(titles, rk::dbf::OpenOptions{});
+            QVERIFY(t.isOk());
+            QVERIFY((*t)->appendRecord((*t)->blankRecord()).isOk());
+        }
+        app.prompt.clear();
+        QVERIFY(app.start());
+        told = app.prompt.notices().value(0);
+        QVERIFY2(told.contains("VIDEO.CDX") && told.contains("made again"), qPrintable(told));
+        app.stop();
+
+        // An index that cannot be read at all: record order until it is re-indexed.
+        QFile::remove(app.data + "VIDEO.CDX");
+        QFile cdx(app.data + "VIDEO.CDX");
+        QVERIFY(cdx.open(QIODevice::WriteOnly));
+        cdx.write("not an index");
+        cdx.close();
+        app.prompt.clear();
+        QVERIFY(app.start());
+        told = app.prompt.notices().value(0);
+        QVERIFY2(told.contains("cannot be used") && told.contains("Re-Index"), qPrintable(told));
+        QCOMPARE(app.form->titles().indexOrd(), 0);
+        app.prompt.answer(Button::Yes);
+        ctl<QAction>(app.form, "ReIndexDatabase1")->trigger();
+        QVERIFY2(app.prompt.messages().last().contains("successfully"),
+                 qPrintable(app.prompt.messages().join('|')));
+        QCOMPARE(app.form->titles().orderName(), std::string("TITIT"));
+        app.prompt.clear();
+        app.restart();
+        QCOMPARE(app.prompt.notices(), QStringList());
+    }
+
+    void aStartDoesNotRewriteTheSettingsFile() {
+        GuiFixture app;
+        QDir().mkpath(QFileInfo(app.settings).absolutePath());
+        QFile f(app.settings);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("; my notes\r\n[Startup]\r\nStartTut=0\r\n[Custom]\r\nCustom1=Caf\xE9\r\n");
+        f.close();
+        const QByteArray before = app.settingsBytes();
+        const QDateTime written = QFileInfo(app.settings).lastModified();
+        QTest::qWait(20);
+        QVERIFY(app.start());
+        QCOMPARE(ctl<QLabel>(app.form, "lblUser1")->text(), QString::fromUtf8("Caf\u00e9"));
+        QCOMPARE(app.settingsBytes(), before);
+        QCOMPARE(QFileInfo(app.settings).lastModified(), written);
     }
 
     void aDamagedTableIsExplained() {

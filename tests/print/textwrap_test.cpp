@@ -31,15 +31,41 @@ TEST(TextWrap, FittingLengthIsTheLongestPrefixWithinTheWidth) {
     EXPECT_EQ(fittingLength(QString(), 0, kTen), 0);
 }
 
-TEST(TextWrap, FittingLengthCountsMeasuresLikeHalving) {
-    int calls = 0;
+TEST(TextWrap, WrappingMeasuresEachLineNotWhatFollowsIt) {
+    qsizetype measured = 0;
     const TextMeasure counting = [&](const QString& s) {
-        ++calls;
+        measured += s.size();
         return 10.0 * s.size();
     };
-    const QString s(1000, QLatin1Char('x'));
-    EXPECT_EQ(fittingLength(s, 4005, counting), 400);
-    EXPECT_LE(calls, 12); // one for the whole text, then about log2(1000)
+    // A short text is measured whole, once.
+    EXPECT_EQ(fittingLength(QString(200, QLatin1Char('x')), 4005, counting), 200);
+    EXPECT_EQ(measured, 200);
+    // A long one costs measurements of about the part that fits.
+    measured = 0;
+    EXPECT_EQ(fittingLength(QString(100000, QLatin1Char('x')), 4005, counting), 400);
+    EXPECT_LE(measured, 400 * 12);
+
+    // A whole cell, line by line: the cost grows with the text, not with its square.
+    auto wrapCost = [&](int chars) {
+        QString text;
+        for (int w = 0; text.size() < chars; ++w)
+            text += QStringLiteral("word%1 ").arg(w % 97);
+        text.chop(1);
+        measured = 0;
+        QString rest = text, joined;
+        while (!rest.isEmpty()) {
+            TextSplit s = splitCell(rest, 305, true, counting);
+            EXPECT_LE(s.part.size(), 30);
+            joined += s.part + QLatin1Char(' ');
+            rest = s.rest;
+        }
+        joined.chop(1);
+        EXPECT_EQ(joined, text);
+        return measured;
+    };
+    const qsizetype small = wrapCost(4000), large = wrapCost(16000);
+    EXPECT_LE(large, 10 * 16000);
+    EXPECT_LE(large, 5 * small);
 }
 
 struct WrapCase {

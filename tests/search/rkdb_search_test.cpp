@@ -76,7 +76,7 @@ TEST_F(RkdbSearch, FieldChoicesByNumberOrName) {
 TEST_F(RkdbSearch, AnUnusableIndexIsExplainedAndRebuiltOnRequest) {
     writeFile(d_.file("Titles.ia"), "an index of another program");
     Output o = rkdb(d_, "search " + table() + " jaws");
-    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.status, 3); // a damaged file
     EXPECT_NE(o.err.find("no usable search index"), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("index-text"), std::string::npos);
     EXPECT_EQ(readFile(d_.file("Titles.ia")), "an index of another program");
@@ -96,6 +96,39 @@ TEST_F(RkdbSearch, DeletedTitlesAreNotListedAndResultsFollowTheOrder) {
     EXPECT_EQ(o.out, "11\tClose Encounters of the Third Kind\n10\tJaws\n53\tJurassic Park\n"
                      "8\tRaiders of the Lost Ark\n47\tSchindler's List\n");
     EXPECT_NE(o.err.find("5 Matches Found."), std::string::npos);
+}
+
+TEST_F(RkdbSearch, CommandsThatChangeTitlesKeepTheIndexCurrent) {
+    ASSERT_EQ(rkdb(d_, "index-text " + table()).status, 0);
+    // A pack renumbers every title after the first removed one.
+    ASSERT_EQ(rkdb(d_, "delete " + table() + " 2").status, 0);
+    Output o = rkdb(d_, "pack " + table());
+    ASSERT_EQ(o.status, 0) << o.err;
+    o = rkdb(d_, "search " + table() + " jaws --fields ID");
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "9\tRK-010\n");
+    o = rkdb(d_, "search " + table() + " \"jurassic park\"");
+    EXPECT_EQ(o.out, "52\tJurassic Park\n");
+
+    ASSERT_EQ(rkdb(d_, "append " + table() + " \"TITLE=Night of the Quokka\"").out, "72\n");
+    o = rkdb(d_, "search " + table() + " quokka");
+    EXPECT_EQ(o.out, "72\tNight of the Quokka\n") << o.err;
+    ASSERT_EQ(rkdb(d_, "update " + table() + " 72 \"TITLE=Day of the Wombat\"").status, 0);
+    EXPECT_EQ(rkdb(d_, "search " + table() + " wombat").out, "72\tDay of the Wombat\n");
+    EXPECT_EQ(rkdb(d_, "search " + table() + " quokka").out, "");
+}
+
+TEST_F(RkdbSearch, AnIndexThatMissedAChangeIsReportedNotSearched) {
+    ASSERT_EQ(rkdb(d_, "index-text " + table()).status, 0);
+    const std::string index = readFile(d_.file("Titles.ia"));
+    ASSERT_EQ(rkdb(d_, "delete " + table() + " 2").status, 0);
+    ASSERT_EQ(rkdb(d_, "pack " + table()).status, 0);
+    writeFile(d_.file("Titles.ia"), index); // the index of before the pack
+    Output o = rkdb(d_, "search " + table() + " jaws");
+    EXPECT_EQ(o.status, 3);
+    EXPECT_EQ(o.out, "");
+    EXPECT_NE(o.err.find("rebuilt"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("index-text"), std::string::npos) << o.err;
 }
 
 TEST_F(RkdbSearch, ImportPrintsTheCountsAndKeepsTheIndexCurrent) {

@@ -300,6 +300,26 @@ TEST(TFtsCreate, TheNewIndexTakesItsPlaceOnlyWhenComplete) {
     EXPECT_FALSE(std::filesystem::exists(path + ".new"));
 }
 
+TEST(TFtsCreate, BuildsAtTheSameTimeEachUseTheirOwnTemporaryFile) {
+    TestDir d;
+    const std::string path = d.file("Titles.ia");
+    writeFile(path + ".new", "left by a build that was killed");
+    TFts first, second;
+    ASSERT_GT(first.FtsCreate(path, 20, 2, 1, 1), 0) << first.lastStatus().message();
+    ASSERT_GT(second.FtsCreate(path, 20, 2, 1, 1), 0) << second.lastStatus().message();
+    EXPECT_EQ(first.FtsAdd("first"), 1);
+    EXPECT_EQ(second.FtsAdd("second"), 1);
+    EXPECT_EQ(second.FtsClose(), 0) << second.lastStatus().message();
+    EXPECT_EQ(first.FtsClose(), 0) << first.lastStatus().message();
+    // The build that finished last is the index; no temporary file is left.
+    TFts reader;
+    ASSERT_GT(reader.FtsOpen(path, 20, 1), 0);
+    EXPECT_EQ(run(reader, "first").candidates, (V{1}));
+    EXPECT_EQ(run(reader, "second").set, 0);
+    for (const auto& e : std::filesystem::directory_iterator(d.dir()))
+        EXPECT_EQ(e.path().filename().string().find(".new"), std::string::npos) << e.path();
+}
+
 TEST(TFtsCreate, FailuresAreNegativeResults) {
     TestDir d;
     TFts fts;

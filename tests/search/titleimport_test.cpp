@@ -141,6 +141,17 @@ TEST_F(TitleImport, AnUnusableIndexStopsTheImportBeforeAnything) {
     EXPECT_EQ(table_->recCount(), before);
 }
 
+TEST_F(TitleImport, AnIndexThatNoLongerMatchesIsLeftWantingARebuild) {
+    // A title added behind the index's back: entries added now would hide the gap.
+    ASSERT_TRUE(table_->appendBlank().isOk());
+    const uint32_t before = table_->recCount();
+    ASSERT_TRUE(import(lines("Quodlibet", 1, 3), *table_).isOk());
+    EXPECT_EQ(table_->recCount(), before + 3);
+    auto r = searchTitles(*table_, indexPath_, "quodlibet", 1);
+    ASSERT_TRUE(r.isOk());
+    EXPECT_EQ(r->outcome, SearchOutcome::NeedsRebuild);
+}
+
 // An import killed at some moment: every record it wrote is whole, the table and its index
 // check sound at the next open, and every written record has its entry in Titles.ia.
 TEST_F(TitleImport, AKilledImportLeavesWholeRecordsThatAreIndexed) {

@@ -185,15 +185,28 @@ TEST_F(TitleIndexTest, ANewTitleIsAddedAsTheEntryOfItsRecord) {
     EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), int32_t(before + 1));
     EXPECT_EQ(search("quokka", kTitles), V{before + 1});
 
-    // A record appended while the index was not kept current (an add that never happened)
-    // does not shift the numbers of the next ones.
+    // A changed title replaces its entry.
+    setField(before + 1, "TITLE", "Night of the Wombat");
+    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), int32_t(before + 1));
+    EXPECT_EQ(search("wombat", kTitles), V{before + 1});
+
+    // A record appended while the index was not kept current (an add that never happened):
+    // the next add does not paper over the gap; the index wants a rebuild from then on, even
+    // once the count would agree again.
     ASSERT_TRUE(table_->appendBlank().isOk());
     ASSERT_TRUE(table_->appendBlank().isOk());
     img = table_->record();
     rk::dbf::setString(img, *table_->field("TITLE"), "Return of the Quokka");
     ASSERT_TRUE(table_->putRecord(img).isOk());
-    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), int32_t(before + 3));
-    EXPECT_EQ(search("quokka", kTitles), (V{before + 1, before + 3}));
+    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), kFtsNotUsable);
+    SearchOutcome outcome;
+    EXPECT_EQ(search("quokka", kTitles, &outcome), V{});
+    EXPECT_EQ(outcome, SearchOutcome::NeedsRebuild);
+    ASSERT_TRUE(table_->dbf()->truncateRecords(before + 1).isOk());
+    table_->close();
+    ASSERT_TRUE(table_->open().isOk());
+    EXPECT_EQ(search("quokka", kTitles, &outcome), V{});
+    EXPECT_EQ(outcome, SearchOutcome::NeedsRebuild);
 
     // No index file: the title is left for the next build.
     std::remove(indexPath_.c_str());
@@ -243,16 +256,45 @@ TEST_F(TitleIndexTest, SearchOutcomesAndTheTableAfterwards) {
     EXPECT_FALSE(searchTitles(*table_, indexPath_, "jaws", -1).isOk());
 }
 
-TEST_F(TitleIndexTest, AnIndexOlderThanAPackIsHarmless) {
+TEST_F(TitleIndexTest, AnIndexThatNoLongerBelongsToItsTableIsReportedNotSearched) {
+    SearchOutcome outcome;
+    auto expectRebuild = [&](const char* what) {
+        auto r = searchTitles(*table_, indexPath_, "casablanca", kAll);
+        ASSERT_TRUE(r.isOk()) << what;
+        EXPECT_EQ(r->outcome, SearchOutcome::NeedsRebuild) << what;
+        EXPECT_NE(r->detail.message().find("rebuilt"), std::string::npos) << what;
+    };
     build();
-    // The table loses its last records (as a pack would) while the index keeps their entries.
+    // The table loses records (as a pack by another program would): every number after the
+    // first removed record points at the wrong title.
     const uint32_t n = table_->recCount();
     ASSERT_TRUE(table_->dbf()->truncateRecords(n - 5).isOk());
     table_->close();
     ASSERT_TRUE(table_->open().isOk());
-    EXPECT_EQ(candidates(idOf(n)), V{n});
-    EXPECT_EQ(search(idOf(n), kAll), V{});
-    EXPECT_EQ(search(idOf(1), kAll), V{1});
+    expectRebuild("records removed");
+    build();
+    EXPECT_EQ(search(idOf(1), kAll, &outcome), V{1});
+
+    // Records appended that never reached the index.
+    ASSERT_TRUE(table_->appendBlank().isOk());
+    expectRebuild("a record appended");
+
+    // An index made before tables were stamped, or from a table of another layout.
+    build();
+    {
+        TFts fts;
+        ASSERT_GT(fts.FtsOpen(indexPath_, 20, 1), 0);
+        ASSERT_TRUE(fts.index()->setTableStamp(tableStamp(*table_) + 1).isOk());
+    }
+    expectRebuild("another layout");
+    {
+        TFts fts; // an index of the right entries, made without the table's stamp
+        ASSERT_GT(fts.FtsCreate(indexPath_, 20, 2, 1, 1), 0);
+        for (uint32_t rec = 1; rec <= table_->recCount(); ++rec)
+            ASSERT_EQ(fts.FtsPut(int32_t(rec), "words"), int32_t(rec));
+        ASSERT_EQ(fts.FtsClose(), 0);
+    }
+    expectRebuild("no stamp");
 }
 
 TEST_F(TitleIndexTest, AFailedRebuildLeavesTheOldIndex) {

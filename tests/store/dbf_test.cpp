@@ -1,6 +1,8 @@
 // DBF files: layout, header bookkeeping, damaged and foreign files, locking.
+#include "catalogue.h"
 #include "dbf.h"
 #include "record.h"
+#include "table.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -232,6 +234,58 @@ TEST_F(DamagedDbf, BadHeadersAreRefusedWithTheReasonAndNothingWritten) {
         EXPECT_EQ(s.code(), c.code) << c.what << ": " << s.message();
         EXPECT_NE(s.message().find(c.says), std::string::npos) << c.what << ": " << s.message();
         EXPECT_EQ(test::readAll(path), bytes) << c.what;
+    }
+}
+
+TEST_F(DamagedDbf, HeaderThatDisagreesWithItsFieldListIsRefused) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<size_t, char>> bytes;
+        const char* says;
+    } cases[] = {
+        // The records would be read one record too far on: the count looks cut short.
+        {"header length one record longer", {{8, char(hdrLen + recLen)}}, "field list ends"},
+        {"header length one byte longer", {{8, char(hdrLen + 1)}}, "field list ends"},
+        {"header length one byte shorter", {{8, char(hdrLen - 1)}}, "end mark"},
+        {"a field named twice", {{64, 'N'}, {65, 'A'}, {66, 'M'}, {67, 'E'}, {68, 0}}, "earlier"},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = good;
+        for (auto [at, value] : c.bytes)
+            bytes[at] = value;
+        test::writeAll(path, bytes);
+        Status s = openStatus();
+        EXPECT_EQ(s.code(), Status::Code::Corruption) << c.what << ": " << s.message();
+        EXPECT_NE(s.message().find(c.says), std::string::npos) << c.what << ": " << s.message();
+        EXPECT_EQ(test::readAll(path), bytes) << c.what;
+    }
+}
+
+TEST(DbfDamagedCatalogue, FlippedHeaderLengthOfTheTitlesIsRefusedWithoutWriting) {
+    test::TempDir dir;
+    ASSERT_TRUE(catalogue::createSample(dir.path()).isOk());
+    const std::string path = dir.file(catalogue::kTitlesFile);
+    const std::string good = test::readAll(path);
+    ASSERT_EQ(uint8_t(good[9]), 0x04); // 1089 bytes of header, 72 titles after it
+    struct Case {
+        const char* what;
+        size_t offset;
+        std::string bytes;
+    } cases[] = {
+        {"bit flip 0x04 -> 0x0C", 9, "\x0C"},
+        {"header length 0xFFFF", 8, "\xFF\xFF"},
+        {"the second field named TITLE", 64, std::string("TITLE\0\0\0\0\0\0", 11)},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = good;
+        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        test::writeAll(path, bytes);
+        // The program's open and every rkdb command that writes go through a table.
+        store::Table t(path);
+        Status s = t.open();
+        EXPECT_EQ(s.code(), Status::Code::Corruption) << c.what << ": " << s.message();
+        t.close();
+        EXPECT_EQ(test::readAll(path), bytes) << c.what << ": something was written";
     }
 }
 

@@ -128,6 +128,35 @@ TEST(Expressions, DatesAsJulianDays) {
     EXPECT_DOUBLE_EQ(r.eval("BORN").n, 0); // an empty date
 }
 
+// Not a number: infinity less infinity.
+#define NAN_TEXT "(VAL(\"1E308\") * 10 - VAL(\"1E308\") * 10)"
+
+TEST(Expressions, DatesBeyondTheCalendarAreAnExpressionError) {
+    Rec r;
+    r.set("BORN", "19991231");
+    auto fault = [&](const std::string& text) {
+        auto e = Expr::parse(text, r.fields);
+        EXPECT_TRUE(e.isOk()) << text;
+        Status s;
+        const Value v = e.isOk() ? e->eval(r.img, 1, &s) : Value{};
+        return s.isOk() ? std::string("no fault, ") + v.s : s.message();
+    };
+    for (const char* text :
+         {"DTOS(BORN + 9000000000000000000)", "DTOS(BORN - 9000000000000000000)",
+          "DTOS(BORN + VAL(\"1E300\"))", "DTOS(BORN + " NAN_TEXT ")", "DTOS(BORN + 3000000)",
+          "DTOS(9000000000000000000 + BORN)", "DTOS(BORN - 730119)"})
+        EXPECT_NE(fault(text).find("outside the years 1 to 9999"), std::string::npos) << text;
+    EXPECT_EQ(fault("DTOS(BORN + 1)"), "no fault, 20000101");
+    EXPECT_EQ(fault("DTOS(BORN - 730118)"), "no fault, 00010101");
+    r.set("BORN", "");
+    EXPECT_EQ(fault("DTOS(BORN + 9000000000000000000)"), "no fault,         ");
+    // Counts beyond the text never reach a conversion.
+    EXPECT_EQ(r.eval("LEFT(\"abc\", " NAN_TEXT ")").s, "");
+    EXPECT_EQ(r.eval("RIGHT(\"abc\", " NAN_TEXT ")").s, "");
+    EXPECT_EQ(r.eval("SUBSTR(\"abc\", 1, " NAN_TEXT ")").s, "");
+    EXPECT_EQ(fromJulianDay(INT64_MAX).year, 0);
+}
+
 TEST(Expressions, ErrorsNameThePosition) {
     Rec r;
     EXPECT_NE(r.error("TITLE = ").find("position 9"), std::string::npos);

@@ -143,6 +143,14 @@ TEST_F(OldImport, ALineThatCannotBeStoredIsFoundBeforeAnythingIsAppended) {
     EXPECT_NE(counts.status().message().find("line 3"), std::string::npos);
     EXPECT_EQ(titles->recCount(), before);
 
+    // A control character (an escape sequence in a title) is refused like everywhere else.
+    test::writeAll(dir.file("old.dat"), "a\nGood,VHS,Drama,Red \x1B[31m Alert\n");
+    counts = store::countOldDataFile(dir.file("old.dat"), titles->fields());
+    ASSERT_FALSE(counts.isOk());
+    EXPECT_NE(counts.status().message().find("line 2"), std::string::npos);
+    EXPECT_NE(counts.status().message().find("ESC"), std::string::npos);
+    EXPECT_EQ(titles->recCount(), before);
+
     auto missing = store::countOldDataFile(dir.file("none.dat"), titles->fields());
     EXPECT_EQ(missing.status().code(), Status::Code::NotFound);
 }

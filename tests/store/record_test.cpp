@@ -115,6 +115,20 @@ TEST(FieldRules, SetFromTextParsesEachType) {
     EXPECT_FALSE(setFromText(dimg, d, "19990231").isOk());
 }
 
+TEST(FieldRules, AFieldIsOneLineWithoutControlCharacters) {
+    const std::string before = blankTitle();
+    for (const char* text :
+         {"two\nlines", "cr\r", "\x1B[2J", "bell\a", "tab\t", "del\x7F", "undefined \x81", "nul"}) {
+        std::string img = before;
+        const std::string t = std::string(text) == "nul" ? std::string("a\0b", 3) : text;
+        EXPECT_FALSE(setFromText(img, titleField("TITLE"), t).isOk()) << text;
+        EXPECT_FALSE(setFromText(img, titleField("TAPES"), t).isOk()) << text;
+        EXPECT_EQ(img, before) << text;
+    }
+    std::string img = before;
+    EXPECT_TRUE(setFromText(img, titleField("TITLE"), "Am\xE9lie \x80 \xFF ~").isOk());
+}
+
 TEST(Cp1252, RoundTripsAndRefusesWhatItCannotHold) {
     auto r = cp1252::fromUtf8("Fran\xC3\xA7ois \xE2\x82\xAC \xC5\xA1");
     ASSERT_TRUE(r.isOk());

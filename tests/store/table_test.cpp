@@ -371,3 +371,20 @@ TEST_F(TableTest, EqualsQuerySelectsNamesWithAnyDelimiter) {
     }
     EXPECT_EQ(catalogue::equalsQuery("CATEGORY", "Drama"), "CATEGORY = \"Drama\"");
 }
+
+TEST(TableQuery, AnExpressionErrorWhileEvaluatingRefusesTheQuery) {
+    test::TempDir dir;
+    const std::string path = dir.file("T.DBF");
+    ASSERT_TRUE(dbf::DbfFile::create(path, {{"BORN", 'D', 8, 0, 0}}).isOk());
+    Table t(path);
+    ASSERT_TRUE(t.open().isOk());
+    std::string img = t.dbf()->blankRecord();
+    ASSERT_TRUE(dbf::setFromText(img, *t.field("BORN"), "19991231").isOk());
+    ASSERT_TRUE(t.appendRecord(img).isOk());
+    ASSERT_TRUE(t.query("DTOS(BORN) = \"1999\"").isOk());
+    const Status s = t.query("DTOS(BORN + 9000000000000000000) = \"x\"");
+    EXPECT_EQ(s.code(), Status::Code::InvalidArgument);
+    EXPECT_NE(s.message().find("expression error"), std::string::npos) << s.message();
+    EXPECT_EQ(t.queryText(), "DTOS(BORN) = \"1999\""); // the query in force stays
+    EXPECT_EQ(t.count(), 1u);
+}
