@@ -7,7 +7,7 @@ PACKAGES="qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-tools-dev qt6-tools-de
 qt6-l10n-tools qt6-translations-l10n gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev cmake make g++ xvfb xauth
 imagemagick poppler-utils fonts-dejavu-core python3 python3-dbf libdbd-xbase-perl
-clang-format"
+clang-format nodejs"
 
 missing=""
 for p in $PACKAGES; do
