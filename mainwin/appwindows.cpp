@@ -5,10 +5,12 @@
 #include "findform.h"
 #include "form1.h"
 #include "frmlabels.h"
-#include "navform.h"
-#include "newgrid.h"
+#include "importexport.h"
 #include "masterform.h"
 #include "modcats.h"
+#include "navform.h"
+#include "newgrid.h"
+#include "playerform.h"
 #include "prefform.h"
 
 AppWindows& appWindows() {
@@ -36,7 +38,10 @@ TForm1* createWindows(const QString& dataFolder) {
     w.newGrid = new TNewGrid(w.form1);
     w.findForm = new TFindForm(w.form1);
     w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
-    // TImportExport, TfrmPlayer, TColPrtForm: created here when they are built.
+    w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
+                                       w.form1->dataFolder(), w.form1);
+    w.player = new TfrmPlayer(w.form1);
+    // TColPrtForm: created here when it is built.
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     return w.form1;
 }
@@ -44,6 +49,8 @@ TForm1* createWindows(const QString& dataFolder) {
 void destroyWindows() {
     AppWindows& w = appWindows();
     delete w.masterForm;
+    delete w.importExport;
+    delete w.player; // no parent: it stays on the screen while the program is minimized
     delete w.frmLabels;
     delete w.findForm;
     delete w.newGrid;

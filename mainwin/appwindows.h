@@ -8,12 +8,14 @@
 class QWidget;
 class TFindForm;
 class TForm1;
+class TImportExport;
 class TMasterForm;
 class TModCats;
 class TNavForm;
 class TNewGrid;
-class TfrmLabels;
 class TPrefForm;
+class TfrmLabels;
+class TfrmPlayer;
 
 struct AppWindows {
     QPointer<TForm1> form1;
@@ -24,7 +26,9 @@ struct AppWindows {
     QPointer<TNewGrid> newGrid;
     QPointer<TFindForm> findForm;
     QPointer<TfrmLabels> frmLabels;
+    QPointer<TfrmPlayer> player;
     QPointer<TMasterForm> masterForm;
+    QPointer<TImportExport> importExport;
 };
 
 AppWindows& appWindows();

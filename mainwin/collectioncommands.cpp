@@ -1,6 +1,6 @@
-// Connections of the category list, marking, search and maintenance commands, and the mouse
-// handling of the four lists (category pick on release, drags that begin once the mouse
-// moves and that nothing accepts).
+// Connections of the category list, marking, search, import/export and maintenance commands,
+// and the mouse handling of the four lists (category pick on release, drags that begin once
+// the mouse moves and that nothing accepts).
 #include "form1.h"
 
 #include "datacontrols.h"
@@ -152,6 +152,9 @@ void TForm1::connectCollectionCommands() {
     // Search
     click(FindBut, &TForm1::FindButClick);
     on(Find1, &TForm1::FindButClick);
+
+    // Import and export
+    on(ImportExport1, &TForm1::ImportClick);
 
     // Maintenance
     on(PackDatabase1, &TForm1::PackDatabase1Click);

@@ -94,6 +94,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     bindControls();
     connectCommands();
     connectCollectionCommands();
+    connectClipCommands();
     connectLabelCommands();
     connectNetCommands();
     connectListCommands();

@@ -11,6 +11,8 @@
 //   marking.cpp          marking, un-marking all, the collection's value
 //   titlesearch.cpp      Find and the build of the full-text index
 //   maintenance.cpp      pack and re-index
+//   exchange.cpp         the import/export window
+//   clips.cpp            the title's clip: the AV page's clip group and the player
 //   labelcommands.cpp    the label printer
 //   netcommands.cpp      the internet search and the web site command
 //   listcommands.cpp     the list editor and the master editor
@@ -228,6 +230,13 @@ public:
     // Takes the engine's progress keys (0x7000 bits) and sets key to 0 for them.
     void FormKeyDown(int& key);
 
+    // --- The title's clip (clips.cpp)
+    void chkClipClick();
+    void DBEditClipChange();
+    void DBEditClipMouseMove();
+    void BitBtn5Click();
+    void butPlayClick();
+
     // --- Labels (labelcommands.cpp)
     void butLabelsClick();
 
@@ -249,6 +258,9 @@ public:
     // What a Save of the preferences changes at once.
     void applyAppearance(const rk::prefs::Appearance& appearance);
     void setCustomLabels(const QStringList& labels);
+
+    // --- Import and export (exchange.cpp)
+    void ImportClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -326,6 +338,17 @@ private:
     QStatusBar* StatusBar1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr; // the splash timer
+    // The file dialog that chooses a clip; the browse command changes its filter and
+    // title, and they stay for the next use.
+    struct FileDialog {
+        QString title;
+        QString filter; // "description|patterns|..."
+        QString fileName;
+    } OpenDialog1{QStringLiteral("Locate a Video or Audio file"),
+                  QStringLiteral("AVI Video clips (*.avi)|*.avi|MPEG Video clips|*.mpg|"
+                                 "Audio Files (*.wav)|*.wav|Midi Files (*.mid)|*.mid|"
+                                 "All Audio/Video types|*.wav;*.mid;*.avi;*.mpg|All Files|*.*"),
+                  QString()};
 
     // --- Menu items
     QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Special1 = nullptr,
@@ -378,6 +401,8 @@ private:
     bool offerNewCatalogue();
     void readSettings();
     void readChoiceLists();
+    // The clip group's connections (clips.cpp)
+    void connectClipCommands();
     // Category list, marking, search and maintenance (mainwin/collectioncommands.cpp)
     class ListMouse;
     void connectCollectionCommands();

@@ -91,6 +91,7 @@ FtsIndex::~FtsIndex() {
 }
 
 void FtsIndex::closeDb() {
+    rollback();
     for (sqlite3_stmt** s : {&insert_, &delete_, &setMeta_, &query_}) {
         sqlite3_finalize(*s);
         *s = nullptr;
@@ -269,11 +270,12 @@ Status FtsIndex::put(uint32_t entry, std::string_view text) {
     if (entry == 0 || entry > kMaxEntry)
         return Status::invalid("entry number " + std::to_string(entry) + " is out of range");
     inQuery_ = false;
-    Change change(db_, buildPath_.empty());
+    const bool single = buildPath_.empty() && !batch_;
+    Change change(db_, single);
     RK_RETURN_IF_ERROR(change.begin());
     if (entry <= lastEntry_) RK_RETURN_IF_ERROR(remove(entry));
     RK_RETURN_IF_ERROR(insertWords(entry, text));
-    if (entry > lastEntry_ && buildPath_.empty()) RK_RETURN_IF_ERROR(writeLastEntry(entry));
+    if (entry > lastEntry_ && single) RK_RETURN_IF_ERROR(writeLastEntry(entry));
     RK_RETURN_IF_ERROR(change.commit());
     if (entry > lastEntry_) lastEntry_ = entry;
     return Status::ok();
@@ -290,6 +292,39 @@ Status FtsIndex::remove(uint32_t entry, bool* removed) {
     if (rc != SQLITE_DONE) return fail("cannot remove from the index file");
     if (removed) *removed = sqlite3_changes(db_) > 0;
     return Status::ok();
+}
+
+Status FtsIndex::begin() {
+    if (!db_) return Status::invalid("the index is closed");
+    if (!buildPath_.empty() || batch_) return Status::ok();
+    RK_RETURN_IF_ERROR(exec("BEGIN IMMEDIATE"));
+    batch_ = true;
+    batchLastEntry_ = lastEntry_;
+    // Larger in-memory batches while the transaction lasts: fewer, larger segments to merge.
+    Status s = exec("INSERT INTO entries(entries, rank) VALUES('hashsize', 16777216);");
+    if (!s) rollback();
+    return s;
+}
+
+Status FtsIndex::commit() {
+    if (!batch_) return Status::ok();
+    Status s = lastEntry_ != batchLastEntry_ ? writeLastEntry(lastEntry_) : Status::ok();
+    // The default again for the single changes that come later (stored with the index).
+    if (s) s = exec("INSERT INTO entries(entries, rank) VALUES('hashsize', 1048576);");
+    if (s) s = exec("COMMIT");
+    if (!s) {
+        rollback();
+        return s;
+    }
+    batch_ = false;
+    return Status::ok();
+}
+
+void FtsIndex::rollback() {
+    if (!batch_) return;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    lastEntry_ = batchLastEntry_;
+    batch_ = false;
 }
 
 Status FtsIndex::start(const Query& q, bool* any) {

@@ -22,7 +22,8 @@
 //     over the path. Until then the path keeps whatever it held; a FtsIndex destroyed before
 //     finish() removes its temporary file.
 //   - open() changes an existing file one entry at a time, each change its own journalled
-//     transaction, so that a change that returned survives a crash.
+//     transaction, so that a change that returned survives a crash; or, between begin() and
+//     commit(), many changes as one transaction (an import), which a crash loses whole.
 #pragma once
 
 #include "query.h"
@@ -66,6 +67,14 @@ public:
     // Removes an entry; *removed tells whether it was there.
     Status remove(uint32_t entry, bool* removed = nullptr);
 
+    // The changes from begin() to commit() make one transaction; rollback() (or closing
+    // before commit) drops them. A file made by create() is one transaction already: there
+    // both do nothing.
+    Status begin();
+    Status commit();
+    void rollback();
+    bool inBatch() const { return batch_; }
+
     // Starts a query; *any is false when no entry can match. Candidates then come from
     // next() in increasing order; a candidate holds every term of the query (or, for a query
     // of exclusions only, none of them) in its indexed text.
@@ -97,6 +106,8 @@ private:
     uint32_t lastEntry_ = 0;
     uint32_t pending_ = 0; // the candidate that start() or next() stepped to
     bool inQuery_ = false;
+    bool batch_ = false;          // between begin() and commit()
+    uint32_t batchLastEntry_ = 0; // lastEntry_ at begin()
 };
 
 } // namespace rk::search

@@ -78,6 +78,22 @@ int32_t TFts::FtsPut(int32_t entry, std::string_view text) {
     return entry;
 }
 
+int32_t TFts::FtsBegin() {
+    if (!index_) return failed(Status::invalid("no index is open"), kFtsNotOpen);
+    Status s = index_->begin();
+    return s ? 0 : failed(s, kFtsWriteError);
+}
+
+int32_t TFts::FtsCommit() {
+    if (!index_) return failed(Status::invalid("no index is open"), kFtsNotOpen);
+    Status s = index_->commit();
+    return s ? 0 : failed(s, kFtsWriteError);
+}
+
+void TFts::FtsRollback() {
+    if (index_) index_->rollback();
+}
+
 int32_t TFts::FtsDelete(int32_t entry) {
     if (!index_) return failed(Status::invalid("no index is open"), kFtsNotOpen);
     if (entry <= 0) return 0;

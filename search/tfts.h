@@ -31,8 +31,9 @@
 // separate words like any other non-letter. Paths are used whole, never cut.
 //
 // Beyond the eight: FtsPut sets the text of a given entry number (see FtsIndex::put),
-// FtsAbandon drops an index started with FtsCreate, and lastStatus() explains the last
-// negative result.
+// FtsAbandon drops an index started with FtsCreate, FtsBegin and FtsCommit make the changes
+// between them one transaction (FtsRollback or FtsClose before FtsCommit drops them), and
+// lastStatus() explains the last negative result.
 #pragma once
 
 #include "ftsindex.h"
@@ -69,6 +70,9 @@ public:
 
     int32_t FtsPut(int32_t entry, std::string_view text);
     void FtsAbandon();
+    int32_t FtsBegin();  // 0 or a negative error
+    int32_t FtsCommit(); // 0 or a negative error (the changes are then dropped)
+    void FtsRollback();
 
     // The handle of the open index (> 0), or the negative result of the last open or create.
     int32_t handle() const { return handle_; }

@@ -264,4 +264,46 @@ int32_t deleteTitleEntry(TFts& fts, const std::string& indexPath, uint32_t recno
     return r;
 }
 
+Status importOldTitles(TFts& fts, store::Table& titles, const std::string& dataFile,
+                       const store::OldFileCounts& counts, const std::string& indexPath,
+                       store::OldImportHooks hooks, store::OldImportReport* report) {
+    *report = {};
+    if (!titles.isOpen()) return Status::invalid("the titles table is not open");
+    if (!indexFileExists(indexPath))
+        return store::importOldDataFile(titles, dataFile, counts, hooks, report);
+
+    if (fts.FtsOpen(indexPath, 20, 1) <= 0)
+        return Status::invalid("the search index " + indexPath + " cannot be used (" +
+                               fts.lastStatus().message() +
+                               "); nothing was imported. Packing the database rebuilds it.");
+    const auto fields = titles.fields();
+    std::string text;
+    uint32_t lastPut = 0;
+    auto indexError = [&] {
+        return Status::ioError("the search index could not take the title: " +
+                               fts.lastStatus().message());
+    };
+    hooks.record = [&](uint32_t recno, std::string_view image) {
+        if (fts.FtsBegin() < 0) return indexError();
+        entryText(image, fields, &text);
+        if (fts.FtsPut(static_cast<int32_t>(recno), text) < 0) return indexError();
+        lastPut = recno;
+        return Status::ok();
+    };
+    hooks.commit = [&] { return fts.FtsCommit() < 0 ? indexError() : Status::ok(); };
+    hooks.abandon = [&](uint32_t from) {
+        // The entries of records that did not reach the table; what stays is harmless.
+        fts.FtsRollback();
+        if (from > lastPut || fts.FtsBegin() < 0) return;
+        for (uint32_t e = from; e <= lastPut; ++e)
+            fts.FtsDelete(static_cast<int32_t>(e));
+        fts.FtsCommit();
+    };
+    Status s = store::importOldDataFile(titles, dataFile, counts, hooks, report);
+    fts.FtsRollback();
+    const int32_t closed = fts.FtsClose();
+    if (s && closed < 0) return fts.lastStatus();
+    return s;
+}
+
 } // namespace rk::search

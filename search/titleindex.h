@@ -12,6 +12,7 @@
 #pragma once
 
 #include "dbf.h"
+#include "oldimport.h"
 #include "status.h"
 #include "table.h"
 #include "tfts.h"
@@ -121,5 +122,19 @@ int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& tit
 // (the deleted record's number, taken before the delete) and closes it. Returns FtsDelete's
 // result, 0 when there is no index file, or a negative error code.
 int32_t deleteTitleEntry(TFts& fts, const std::string& indexPath, uint32_t recno);
+
+// The import of an earlier version's data file (store/oldimport.h) with the index kept current.
+// When the index file exists, every imported record is stored as the entry numbered by its
+// record, as a typed new title is, a group of records in one transaction that is committed
+// before the group reaches the table: a process killed during the import leaves an entry for
+// every record written. Entries of records that never came (a failed write) are removed again;
+// any that a kill leaves lie beyond the table's end, where searches pass them over and the
+// next title of that number replaces them. An index file that cannot be opened stops the
+// import before anything is appended. `hooks` may carry the progress callbacks (the index
+// hooks are set here); `report` tells how many records were added, also when the import
+// stopped.
+Status importOldTitles(TFts& fts, store::Table& titles, const std::string& dataFile,
+                       const store::OldFileCounts& counts, const std::string& indexPath,
+                       store::OldImportHooks hooks, store::OldImportReport* report);
 
 } // namespace rk::search

@@ -550,9 +550,15 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (!dbf_) return Status::invalid("the table is not open");
     std::vector<uint32_t> recs;
     RK_RETURN_IF_ERROR(visibleRecords(&recs));
+    // Written under a temporary name and renamed into place when complete, so that a failure
+    // leaves no partial file under the chosen name (and an older file there as it was).
     const std::string tmp = path + ".tmp";
+    auto failed = [&](const Status& why) {
+        const std::string m = "the table could not be written to " + path + ": " + why.message();
+        return why.code() == Status::Code::Locked ? Status::locked(m) : Status::ioError(m);
+    };
     auto file = env_->open(tmp, OpenMode::Create, LockMode::Exclusive);
-    if (!file) return file.status();
+    if (!file) return failed(file.status());
     std::string out, img;
     uint64_t offset = 0;
     Status s;
@@ -598,7 +604,10 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (s) s = (*file)->sync();
     file->reset();
     if (s) s = env_->rename(tmp, path);
-    if (!s) ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
+    if (!s) {
+        ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
+        return failed(s);
+    }
     return s;
 }
 

@@ -88,6 +88,15 @@ public:
     Result<uint32_t> appendBlank();
     // Appends the image and makes it current.
     Result<uint32_t> appendRecord(std::string_view image);
+    // Appends `count` images (count * recSize() bytes) with one write of the table, and makes
+    // the last one current; returns its number. Keep: the index takes them in one change.
+    // Defer: the index is only marked as being changed, and reindex() after the last group
+    // brings it up to date at once (faster when the records are many); until then orders do
+    // not show them. Either way a process killed meanwhile leaves whole records and an index
+    // marked as being changed, which the next open rebuilds. (table_append.cpp)
+    enum class IndexUpkeep { Keep, Defer };
+    Result<uint32_t> appendRecords(std::string_view images, uint32_t count,
+                                   IndexUpkeep upkeep = IndexUpkeep::Keep);
     Status deleteRecord(); // marks the current record deleted
     Status recall();
 

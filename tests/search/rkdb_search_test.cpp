@@ -97,3 +97,20 @@ TEST_F(RkdbSearch, DeletedTitlesAreNotListedAndResultsFollowTheOrder) {
                      "8\tRaiders of the Lost Ark\n47\tSchindler's List\n");
     EXPECT_NE(o.err.find("5 Matches Found."), std::string::npos);
 }
+
+TEST_F(RkdbSearch, ImportPrintsTheCountsAndKeepsTheIndexCurrent) {
+    ASSERT_EQ(rkdb(d_, "index-text " + table()).status, 0);
+    writeFile(d_.file("old.dat"), "Good,VHS,,Zanzibar Nights\r\nnodat,nodat\r\n\r\n");
+    Output o = rkdb(d_, "import " + table() + " " + d_.file("old.dat"));
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.substr(0, o.out.find('\n', o.out.find('\n') + 1) + 1),
+              "3 Records\n2 Fields in this File.\n");
+    o = rkdb(d_, "search " + table() + " zanzibar");
+    EXPECT_EQ(o.out, "73\tZanzibar Nights\n");
+    EXPECT_EQ(rkdb(d_, "check " + table()).status, 0);
+
+    o = rkdb(d_, "import " + table() + " " + d_.file("missing.dat"));
+    EXPECT_EQ(o.status, 3);
+    EXPECT_NE(o.err.find("does not exist"), std::string::npos) << o.err;
+    EXPECT_EQ(rkdb(d_, "count " + table()).out, "75\n");
+}

@@ -1,0 +1,10 @@
+// The main window's File menu item "Import/Export...": the window that appends an earlier
+// version's data file to the titles and writes the titles to a text file.
+#include "form1.h"
+
+#include "appwindows.h"
+#include "importexport.h"
+
+void TForm1::ImportClick() {
+    if (TImportExport* window = appWindows().importExport) window->execute();
+}

@@ -1,0 +1,59 @@
+// Appending many records at once (an import): one write of the table, one index change.
+#include "table.h"
+
+#include "cdx.h"
+#include "record.h"
+
+namespace rk::store {
+
+Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, IndexUpkeep upkeep) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    const size_t size = recSize();
+    if (images.size() != size_t(count) * size)
+        return Status::invalid("a record of " + path_ + " has " + std::to_string(size) +
+                               " bytes: " + std::to_string(images.size()) + " bytes are not " +
+                               std::to_string(count) + " records");
+    if (count == 0) return recCount();
+    const bool defer = index_ && upkeep == IndexUpkeep::Defer;
+    if (defer) {
+        // Marked once; an index already marked or damaged is rebuilt by reindex() anyway.
+        if (!index_->changing() && index_->usable() && !index_->broken())
+            RK_RETURN_IF_ERROR(index_->beginChange());
+    } else if (index_) {
+        RK_RETURN_IF_ERROR(indexBegin());
+    }
+    const uint32_t first = recCount() + 1;
+    Status s = dbf_->appendRecords(images.data(), count);
+    if (!s) {
+        if (index_) index_->abandonChange();
+        return s;
+    }
+    const uint32_t last = first + count - 1;
+    auto image = [&](uint32_t i) { return images.substr(size_t(i) * size, size); };
+    if (deletedKnown_) {
+        deletedBits_.resize(size_t(last) + 1, false);
+        for (uint32_t i = 0; i < count; ++i)
+            deletedBits_[first + i] = dbf::isDeleted(image(i));
+    }
+    // New records are visible under any query.
+    for (uint32_t r = first; query_ && r <= last; ++r)
+        RK_RETURN_IF_ERROR(setQueryBit(r, true));
+    setPosition(last);
+    current_.assign(image(count - 1));
+    loaded_ = true;
+    if (!index_) return last;
+    cursorRecno_ = 0;
+    if (defer) {
+        // Left behind on purpose: any other change rebuilds it first (see indexBegin).
+        index_->abandonChange();
+        return last;
+    }
+    for (uint32_t i = 0; i < count && s; ++i)
+        s = index_->recordAdded(image(i), first + i);
+    if (s) s = index_->endChange();
+    // The records are written; on failure the index is rebuilt from the table, which holds them.
+    if (!s) RK_RETURN_IF_ERROR(repairIndex(s));
+    return last;
+}
+
+} // namespace rk::store

@@ -1,0 +1,199 @@
+// An import of an earlier version's data file keeps Titles.ia current: each imported title is
+// the entry of its record, found by a search, and an import that stops leaves no entry beyond
+// the records that were written.
+#include "titleindex.h"
+
+#include "catalogue.h"
+#include "check.h"
+#include "faultenv.h"
+#include "record.h"
+#include "testdir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace rk::search;
+using rk::search::test::TestDir;
+using rk::search::test::writeFile;
+using rk::store::Table;
+
+namespace {
+
+using V = std::vector<uint32_t>;
+
+class TitleImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(rk::catalogue::createSample(dir_.dir()).isOk());
+        table_ = std::make_unique<Table>(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
+        ASSERT_TRUE(table_->open().isOk());
+        indexPath_ = titlesIndexPath(dir_.dir());
+        TFts fts;
+        ASSERT_TRUE(buildTitlesIndex(fts, *table_, indexPath_).isOk());
+        fts.FtsClose();
+    }
+
+    // Lines "Good,VHS,Drama,<word> <i>,..." for i in [from, to].
+    static std::string lines(const std::string& word, int from, int to) {
+        std::string text;
+        for (int i = from; i <= to; ++i)
+            text += "Good,VHS,Drama," + word + " " + std::to_string(i) + ",ID,1\r\n";
+        return text;
+    }
+
+    rk::Status import(const std::string& text, Table& table, rk::Env* env = rk::Env::standard(),
+                      const std::string& countedText = "") {
+        writeFile(dir_.file("old.dat"), countedText.empty() ? text : countedText);
+        auto counts = rk::store::countOldDataFile(dir_.file("old.dat"), table.fields(), env);
+        EXPECT_TRUE(counts.isOk());
+        writeFile(dir_.file("old.dat"), text);
+        TFts fts;
+        return importOldTitles(fts, table, dir_.file("old.dat"), *counts, indexPath_, {}, &report_);
+    }
+
+    V search(const std::string& query) {
+        auto r = searchTitles(*table_, indexPath_, query, 1);
+        EXPECT_TRUE(r.isOk());
+        V recs;
+        if (r && r->outcome == SearchOutcome::Found) {
+            EXPECT_TRUE(table_->visibleRecords(&recs).isOk());
+        }
+        return recs;
+    }
+
+    V candidates(const std::string& query) {
+        TFts fts;
+        EXPECT_GT(fts.FtsOpen(indexPath_, 20, 1), 0);
+        V out;
+        if (fts.FtsSet(query) <= 0) return out;
+        for (int32_t n; (n = fts.FtsNextRec()) > 0;)
+            out.push_back(uint32_t(n));
+        return out;
+    }
+
+    TestDir dir_;
+    std::unique_ptr<Table> table_;
+    std::string indexPath_;
+    rk::store::OldImportReport report_;
+};
+
+} // namespace
+
+// A large import (the table's index rebuilt once) and a small one (its index kept group by
+// group) both reach the index under their record numbers.
+TEST_F(TitleImport, ImportedTitlesAreFoundUnderTheirRecordNumbers) {
+    const uint32_t before = table_->recCount();
+    ASSERT_TRUE(import(lines("Quodlibet", 1, 1200), *table_).isOk());
+    ASSERT_TRUE(import("Fair,Hi8,Com\xE9"
+                       "die,Am\xE9lie Poulain,,,,,,,,,Jean-Pierre Jeunet\n",
+                       *table_)
+                    .isOk());
+    EXPECT_EQ(search("quodlibet 777"), V{before + 777});
+    EXPECT_EQ(search("am\xE9lie poulain"), V{before + 1201});
+    EXPECT_EQ(candidates("quodlibet").size(), 1200u);
+    EXPECT_EQ(search("casablanca"), V{1});
+}
+
+TEST_F(TitleImport, AnImportThatStopsLeavesNoEntryBeyondItsRecords) {
+    const uint32_t before = table_->recCount();
+    // A line that cannot be stored, in a file changed after it was counted.
+    const std::string good = lines("Quodlibet", 1, 1500);
+    std::string bad = lines("Quodlibet", 1, 699) + "Good,VHS,Drama,Bad,ID,123456\r\n" +
+                      lines("Quodlibet", 701, 1500);
+    rk::Status s = import(bad, *table_, rk::Env::standard(), good);
+    ASSERT_FALSE(s.isOk());
+    EXPECT_NE(s.message().find("line 700"), std::string::npos) << s.message();
+    EXPECT_EQ(report_.added, 699u);
+    EXPECT_EQ(table_->recCount(), before + 699);
+    EXPECT_EQ(search("quodlibet 699"), V{before + 699});
+    EXPECT_EQ(candidates("quodlibet").size(), 699u);
+
+    // A disk that fails part-way: entries of the group that could not be written go again.
+    table_->close();
+    rk::test::FaultEnv env;
+    Table faulty(table_->path(), {}, &env);
+    ASSERT_TRUE(faulty.open().isOk());
+    env.writesLeft = 3;
+    s = import(lines("Zyzzyva", 1, 10000), faulty, &env);
+    ASSERT_FALSE(s.isOk());
+    EXPECT_GT(report_.added, 0u);
+    EXPECT_LT(report_.added, 10000u);
+    faulty.close();
+    ASSERT_TRUE(table_->open().isOk());
+    const V found = candidates("zyzzyva");
+    EXPECT_EQ(found.size(), report_.added);
+    EXPECT_EQ(found.back(), table_->recCount());
+}
+
+TEST_F(TitleImport, AnUnusableIndexStopsTheImportBeforeAnything) {
+    writeFile(indexPath_, "not an index");
+    const uint32_t before = table_->recCount();
+    rk::Status s = import(lines("Quodlibet", 1, 3), *table_);
+    ASSERT_FALSE(s.isOk());
+    EXPECT_NE(s.message().find("nothing was imported"), std::string::npos) << s.message();
+    EXPECT_EQ(table_->recCount(), before);
+}
+
+// An import killed at some moment: every record it wrote is whole, the table and its index
+// check sound at the next open, and every written record has its entry in Titles.ia.
+TEST_F(TitleImport, AKilledImportLeavesWholeRecordsThatAreIndexed) {
+    const uint32_t before = table_->recCount();
+    writeFile(dir_.file("old.dat"), lines("Quodlibet", 1, 20000));
+    table_->close();
+    uint32_t imported = 0;
+    // Killed when the import has read a given line, or a little after.
+    const std::pair<uint32_t, int> moments[] = {{4000, 0}, {11000, 3}, {20000, 30}};
+    for (const auto& [atLine, delayMs] : moments) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(fds[0]);
+            Table t(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
+            if (!t.open()) _exit(2);
+            auto counts = rk::store::countOldDataFile(dir_.file("old.dat"), t.fields());
+            rk::store::OldImportHooks hooks;
+            hooks.progress = [&](uint32_t line) {
+                if (line % 1000 == 0 && ::write(fds[1], &line, sizeof line) < 0) _exit(4);
+            };
+            TFts fts;
+            rk::store::OldImportReport report;
+            if (!counts ||
+                !importOldTitles(fts, t, dir_.file("old.dat"), *counts, indexPath_, hooks, &report))
+                _exit(3);
+            _exit(0);
+        }
+        close(fds[1]);
+        for (uint32_t line = 0; line < atLine;)
+            if (read(fds[0], &line, sizeof line) != sizeof line) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(fds[0]);
+
+        ASSERT_TRUE(table_->open().isOk());
+        const uint32_t total = table_->recCount();
+        for (uint32_t r = before + imported + 1; r <= total; ++r) {
+            ASSERT_TRUE(table_->go(r).isOk());
+            ASSERT_EQ(rk::dbf::trimmedField(table_->record(), *table_->field("TITLE")),
+                      "Quodlibet " + std::to_string(r - before - imported));
+        }
+        const V found = candidates("quodlibet");
+        for (uint32_t r = before + 1; r <= total; ++r)
+            ASSERT_TRUE(std::binary_search(found.begin(), found.end(), r)) << r;
+        table_->close();
+        auto check = rk::store::checkTable(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
+        ASSERT_TRUE(check.isOk());
+        EXPECT_TRUE(check->sound()) << check->problems.front();
+        imported = total - before;
+    }
+}
