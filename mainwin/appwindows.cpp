@@ -12,6 +12,9 @@
 #include "newgrid.h"
 #include "playerform.h"
 #include "prefform.h"
+#include "statsform.h"
+
+#include <QApplication>
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -43,11 +46,13 @@ TForm1* createWindows(const QString& dataFolder) {
     w.player = new TfrmPlayer(w.form1);
     // TColPrtForm: created here when it is built.
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
+    w.statsForm = new TStatsForm(w.form1);
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.statsForm;
     delete w.masterForm;
     delete w.importExport;
     delete w.player; // no parent: it stays on the screen while the program is minimized
@@ -60,4 +65,26 @@ void destroyWindows() {
     delete w.modCats;
     delete w.form1;
     w = AppWindows{};
+}
+
+TForm1* switchCatalogue(const QString& dataFolder) {
+    const QString left = appWindows().form1 ? appWindows().form1->dataFolder() : QString();
+    // The program goes on while no window shows.
+    const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    destroyWindows();
+    TForm1* form = createWindows(dataFolder);
+    if (!form->isReady() && !left.isEmpty()) {
+        destroyWindows();
+        form = createWindows(left);
+    }
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
+    if (!form->isReady()) {
+        destroyWindows();
+        QCoreApplication::exit(1);
+        return nullptr;
+    }
+    form->show();
+    form->activateWindow();
+    return form;
 }

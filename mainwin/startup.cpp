@@ -84,6 +84,7 @@ void TForm1::FormCreate() {
     readSettings();
     // 15. The choice lists.
     readChoiceLists();
+    rememberCatalogue();
     chkMultiSetClick();
 }
 
