@@ -13,6 +13,7 @@
 #include "recordlistmodel.h"
 #include "text.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -65,6 +66,9 @@ void TForm1::connectQuickFilter() {
     titleWordsTimer_ = new QTimer(this);
     titleWordsTimer_->setInterval(0);
     connect(titleWordsTimer_, &QTimer::timeout, this, [this] {
+        // Not inside a long run (pack, the full-text build), which shows the hourglass and may
+        // have the table closed: the next idle moment reads on.
+        if (QApplication::overrideCursor() || !titles().isOpen()) return;
         bool done = true;
         if (!ready_ || !titleWords_.readMore(titles(), kSlice, &done).isOk() || done)
             titleWordsTimer_->stop(); // a failed read is read again, and told, at the next key
@@ -124,7 +128,7 @@ void TForm1::QuickFilterClear() {
 // titles, the full-text build reopens the table): the count follows, and a filter the table
 // dropped is set again.
 void TForm1::quickFilterSetChanged() {
-    if (!ready_ || closing_) return;
+    if (!ready_ || closing_ || !titles().isOpen()) return;
     if (titles().recCount() < titleWords_.size()) {
         titleWords_.clear();
         quickFilter_.reset();

@@ -1,6 +1,7 @@
 // Opens one of the program's dialogs over the main window, as its command does, for looking
 // at it by eye (screenshots under Xvfb):
-//   gui_window_demo --data DIR --settings FILE --window lists|prefs|master [--page N]
+//   gui_window_demo --data DIR --settings FILE --window lists|prefs|master|stats|filter
+//                   [--page N] [--text FILTER]
 // The program stays open until it is ended.
 #include "appwindows.h"
 #include "errorpolicy.h"
@@ -11,6 +12,7 @@
 #include "settings.h"
 
 #include <QCommandLineParser>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -23,7 +25,8 @@ int main(int argc, char** argv) {
                                       QStringLiteral("FILE"));
     const QCommandLineOption window(QStringLiteral("window"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("N"));
-    options.addOptions({data, settings, window, page});
+    const QCommandLineOption text(QStringLiteral("text"), QString(), QStringLiteral("FILTER"));
+    options.addOptions({data, settings, window, page, text});
     options.process(app);
     rk::fw::SettingsKey::setFilePath(options.value(settings));
 
@@ -33,7 +36,8 @@ int main(int argc, char** argv) {
     form1->activateWindow();
     const QString name = options.value(window);
     const int pageIndex = options.value(page).toInt();
-    QTimer::singleShot(500, form1, [form1, name, pageIndex] {
+    const QString filter = options.value(text);
+    QTimer::singleShot(500, form1, [form1, name, pageIndex, filter] {
         if (name == QLatin1String("lists")) {
             appWindows().modCats->PageControl1->setCurrentIndex(pageIndex);
             form1->ModifyCategories2Click();
@@ -48,6 +52,12 @@ int main(int argc, char** argv) {
                     m->setGeometry(m->screen()->availableGeometry());
             });
             form1->MasterEditor1Click();
+        } else if (name == QLatin1String("stats")) {
+            form1->ViewAll1Click();
+            form1->Statistics1Click();
+        } else if (name == QLatin1String("filter")) {
+            form1->ViewAll1Click();
+            form1->findChild<QLineEdit*>(QStringLiteral("QuickFilter"))->setText(filter);
         }
     });
     const int result = app.exec();
