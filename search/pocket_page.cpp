@@ -116,7 +116,8 @@ var RK = (function () {
       if (inWord) out.push(w.length > MAX_WORD ? w.slice(0, MAX_WORD) : w);
       return out;
     }
-    // The words of a text, each after one space: ' star wars'.
+    // The words of a text, each after one space: ' star wars'. Joined from the list, so
+    // that the browser holds it as one flat string, which searches fast.
     function joined(text) {
       var w = words(text);
       return w.length ? ' ' + w.join(' ') : '';

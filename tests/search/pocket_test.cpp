@@ -191,15 +191,25 @@ TEST(PocketJson, EscapesWhatCouldEndTheScriptAndKeepsTheRest) {
 
 TEST(PocketFolding, TheScriptSplitsAndFoldsEveryByteAsTheTokenizerDoes) {
     TestDir d;
-    // Every byte of the code page between letters, and a word longer than the cut.
+    // Every byte of the code page between letters (a line of words of ordinary lengths, as
+    // titles have), and on a line of its own a word longer than the cut.
     std::string text;
     for (int b = 1; b < 256; ++b)
         text += std::string("x") + char(b) + "Y ";
-    text += std::string(300, 'W') + "\xC9 end";
-    std::string expected;
+    text += "\xC6sop's Stra\xDF"
+            "e \x8Cuvre\n" +
+            std::string(300, 'W') + "\xC9 end";
+    std::string words;
     rk::search::forEachWord(text, [&](std::string_view w, size_t, size_t) {
-        expected += "word\t" + rk::cp1252::toUtf8(w) + "\n";
+        words += "\t" + rk::cp1252::toUtf8(w) + "\n";
     });
+    // Both ways of the script: word by word (queries) and the faster one (titles).
+    std::string expected;
+    for (const char* way : {"word", "joined"}) {
+        std::istringstream in(words);
+        for (std::string line; std::getline(in, line);)
+            expected += way + line + "\n";
+    }
     writeFile(d.file("words.txt"), rk::cp1252::toUtf8(text));
     writeFile(d.file("queries.txt"), "");
     writeFile(d.file("page.html"), rk::search::pocketHtml({}, {}));
