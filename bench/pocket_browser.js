@@ -87,7 +87,7 @@ async function main() {
     };
     const out = { domContentLoaded: +nav.domContentLoadedEventEnd.toFixed(1),
                   load: +nav.loadEventEnd.toFixed(1), listed: count.textContent,
-                  bytes: nav.decodedBodySize };
+                  bytes: nav.decodedBodySize, title: document.title };
     out.firstKeyAtLoad = await key('s');
     await key('');
     await new Promise((r) => setTimeout(r, 2000)); // the idle folding of the titles

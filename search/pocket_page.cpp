@@ -41,6 +41,7 @@ main { flex: 1; min-height: 0; display: flex; }
 .row { position: absolute; left: 0; right: 0; top: 0; height: 58px; padding: 8px 12px;
        border-bottom: 1px solid var(--line); color: inherit; text-decoration: none;
        display: block; overflow: hidden; }
+.row[hidden] { display: none; }
 .row:hover, .row:focus { background: #f3f5f8; outline: none; }
 .row.current { background: var(--pick); }
 .row .t { font-weight: 600; white-space: nowrap; overflow: hidden; text-overflow: ellipsis;
