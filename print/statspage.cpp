@@ -50,7 +50,12 @@ void layOutStatistics(PageEngine& engine, const QString& title, const QString& s
                               .arg(kBarWidth)
                               .arg(kFigureWidth)
                               .arg(kSeparator));
-    const QFont base = engine.Font();
+    // A face that has the block characters itself, so that bars are not drawn from another.
+    QFont base = engine.Font();
+    base.setFamilies(
+        {QStringLiteral("DejaVu Sans"), QStringLiteral("Segoe UI"), QStringLiteral("Helvetica")});
+    base.setPointSize(10);
+    engine.SetFont(base);
 
     engine.BeginDoc();
     engine.WriteRuns({TextRun{title, sized(base, 16, true), Qt::black}});
