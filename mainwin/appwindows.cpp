@@ -2,6 +2,7 @@
 
 #include "aboutwindow.h"
 #include "appearance.h"
+#include "colprtform.h"
 #include "findform.h"
 #include "form1.h"
 #include "frmlabels.h"
@@ -12,6 +13,8 @@
 #include "newgrid.h"
 #include "playerform.h"
 #include "prefform.h"
+#include "printdiag.h"
+#include "reportform.h"
 #include "statsform.h"
 
 #include <QApplication>
@@ -32,9 +35,15 @@ TForm1* createWindows(const QString& dataFolder) {
             if (form1) form1->applyAppearance(a);
         },
         w.form1);
-    // TReportForm: created here when it is built.
+    w.reportForm = new rk::print::TReportForm(w.form1);
     w.navForm = new TNavForm(w.form1);
-    // TPrintDiag: created here when it is built.
+    TForm1* form = w.form1;
+    w.printDiag = new rk::print::TPrintDiag(w.reportForm, form);
+    w.printDiag->setContext({form->titlesData(), form->dataFolder(),
+                             [form] { return form->userFieldCaptions(); },
+                             [] {
+                                 if (appWindows().colPrtForm) appWindows().colPrtForm->execute();
+                             }});
     auto* about = new rk::AboutWindow(w.form1);
     about->setObjectName(QStringLiteral("AboutBox"));
     w.aboutBox = about;
@@ -44,7 +53,8 @@ TForm1* createWindows(const QString& dataFolder) {
     w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
                                        w.form1->dataFolder(), w.form1);
     w.player = new TfrmPlayer(w.form1);
-    // TColPrtForm: created here when it is built.
+    w.colPrtForm = new rk::print::TColPrtForm(form);
+    w.colPrtForm->setContext({form->titlesData(), form->dataFolder()});
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     w.statsForm = new TStatsForm(w.form1);
     return w.form1;
@@ -56,11 +66,14 @@ void destroyWindows() {
     delete w.masterForm;
     delete w.importExport;
     delete w.player; // no parent: it stays on the screen while the program is minimized
+    delete w.colPrtForm;
     delete w.frmLabels;
     delete w.findForm;
     delete w.newGrid;
     delete w.aboutBox;
+    delete w.printDiag;
     delete w.navForm;
+    delete w.reportForm;
     delete w.prefForm;
     delete w.modCats;
     delete w.form1;

@@ -17,6 +17,11 @@ class TPrefForm;
 class TStatsForm;
 class TfrmLabels;
 class TfrmPlayer;
+namespace rk::print {
+class TColPrtForm;
+class TPrintDiag;
+class TReportForm;
+} // namespace rk::print
 
 struct AppWindows {
     QPointer<TForm1> form1;
@@ -30,6 +35,9 @@ struct AppWindows {
     QPointer<TfrmPlayer> player;
     QPointer<TMasterForm> masterForm;
     QPointer<TImportExport> importExport;
+    QPointer<rk::print::TColPrtForm> colPrtForm;
+    QPointer<rk::print::TReportForm> reportForm;
+    QPointer<rk::print::TPrintDiag> printDiag;
     QPointer<TStatsForm> statsForm;
 };
 

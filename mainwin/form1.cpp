@@ -99,6 +99,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectNetCommands();
     connectListCommands();
     connectPrefCommands();
+    connectPrintCommands();
     connectCatalogueCommands();
     connectStatsCommands();
     connectQuickFilter();

@@ -17,6 +17,7 @@
 //   netcommands.cpp      the internet search and the web site command
 //   listcommands.cpp     the list editor and the master editor
 //   prefcommands.cpp     the preferences and what their Save changes
+//   printcommands.cpp    the print request dialog and the report builder
 //   catalogues.cpp       another catalogue folder, the recent ones, the pocket catalogue
 //   statscommands.cpp    the collection's statistics
 //   quickfilter.cpp      the quick filter over the title lists
@@ -37,6 +38,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 
 class QAbstractItemView;
@@ -115,6 +117,9 @@ public:
     void setNewTitlePending(bool pending) { newTitlePending_ = pending; }
     // The navigator window was closed by its own close box: the View menu follows.
     void navigatorClosed();
+
+    // The names the window shows for the four user fields (settings section "Custom").
+    std::array<QString, 4> userFieldCaptions() const;
 
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
@@ -228,6 +233,10 @@ public:
     // Builds Titles.ia when it is missing and leaves it open in Fts1; false when it failed.
     bool UseTitles();
     void NotFound();
+
+    // --- Printing (printcommands.cpp)
+    void BitBtn1Click();        // "Print": the print request dialog
+    void ReportBuilder1Click(); // "Reports": the custom report builder
 
     // --- Database maintenance (maintenance.cpp)
     void PackDatabase1Click();
@@ -435,6 +444,7 @@ private:
     // Labels and internet commands (labelcommands.cpp, netcommands.cpp)
     void connectLabelCommands();
     void connectNetCommands();
+    void connectPrintCommands();
 
     QString dataFolder_;
     QString ftsPath_;

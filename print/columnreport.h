@@ -5,6 +5,7 @@
 #pragma once
 
 #include "pageengine.h"
+#include "reportfont.h"
 
 #include <QColor>
 #include <QFont>
@@ -24,11 +25,6 @@ public:
     // Display text of each chosen field of the current record, in column order.
     virtual QStringList row() = 0;
     virtual void next() = 0;
-};
-
-struct ReportFont {
-    QFont font;
-    QColor color = Qt::black;
 };
 
 struct ColumnReportLayout {

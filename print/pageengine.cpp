@@ -334,6 +334,13 @@ void PageEngine::Clear() {
     notifyView(ViewChange::Relayout);
 }
 
+void PageEngine::SetPages(TPageList pages) {
+    refuseWhilePrinting("Can't replace the pages while printing");
+    pages_.adopt(std::move(pages));
+    currentPage_ = 1;
+    notifyView(ViewChange::Relayout);
+}
+
 void PageEngine::SetCurrentPage(int page) {
     if (pages_.isEmpty()) return;
     if (page < 1 || page > pages_.count())

@@ -60,6 +60,7 @@ public:
     // Replaces the printer (nullptr: none answers, the fallback page is used) and re-reads it.
     void SetPrinter(std::shared_ptr<PrinterDevice> printer);
     PrinterDevice* Printer() const { return printer_.get(); }
+    const std::shared_ptr<PrinterDevice>& SharedPrinter() const { return printer_; }
     // Where dates and times come from (tests fix it).
     void SetClock(std::function<QDateTime()> clock);
     // Makes the print progress window (none by default; the widget makes TPPPrnPrgDlg).
@@ -202,6 +203,11 @@ public:
     int PageNumber() const { return pageNo_; }
     QPoint PenPosition() const { return {x_, y_}; }
     const TPageList& Pages() const { return pages_; }
+    // Pages laid out elsewhere on this engine's page (the banded report): they replace the
+    // recorded pages and page 1 is shown. Refused while a document is open.
+    void SetPages(TPageList pages);
+    // The time that dates and times on the pages are taken from (the clock of SetClock).
+    QDateTime CurrentTime() const { return now(); }
     const PrinterMetrics& Metrics() const { return metrics_; }
     bool UsingFallbackPage() const { return fallback_; }
     // Recorded page size in dots: the paper less the right and bottom offsets.

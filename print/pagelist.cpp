@@ -1,5 +1,7 @@
 #include "pagelist.h"
 
+#include <utility>
+
 namespace rk::print {
 
 void TPageList::append(const QPicture& page) {
@@ -21,6 +23,14 @@ QPicture TPageList::page(int index) const {
 void TPageList::clear() {
     pages_.clear();
     bytes_ = 0;
+    ++generation_;
+}
+
+void TPageList::adopt(TPageList&& other) {
+    pages_ = std::move(other.pages_);
+    bytes_ = other.bytes_;
+    other.pages_.clear();
+    other.bytes_ = 0;
     ++generation_;
 }
 

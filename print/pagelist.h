@@ -18,6 +18,8 @@ public:
     // Page `index` from 0; an empty picture outside the list.
     QPicture page(int index) const;
     void clear();
+    // Takes the pages of another list; views see a new generation.
+    void adopt(TPageList&& other);
     // Bytes held for all pages (compressed).
     qint64 byteSize() const { return bytes_; }
     // Changes whenever pages are added or dropped (for views that cache a page).

@@ -15,8 +15,8 @@ class HelpTest : public QObject {
 
 private slots:
     void theTopicsTheProgramOpensExist() {
-        for (const char* topic :
-             {"MainTopic", "Tutorial", "Print_Labels", "User_Lists", "Preferences"})
+        for (const char* topic : {"MainTopic", "Tutorial", "Print_Labels", "User_Lists",
+                                  "Preferences", "Printing", "Custom_Reports"})
             QVERIFY2(!helpPagePath(topic).isEmpty(), topic);
         QVERIFY(helpPagePath("NoSuchTopic").isEmpty());
     }

@@ -1,0 +1,35 @@
+// Printing: the print request dialog with the standard report, and the custom report
+// builder. Both windows are created at start-up (appwindows.cpp) and handed the titles.
+#include "form1.h"
+
+#include "appwindows.h"
+#include "colprtform.h"
+#include "gradienttoolbutton.h"
+#include "printdiag.h"
+
+#include <QAction>
+
+// "Print" and "&Print Report..." open the print request dialog; "Reports" and "Report
+// Builder..." the custom report builder.
+void TForm1::connectPrintCommands() {
+    connect(PrintBut, &QAbstractButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(PrintReport1, &QAction::triggered, this, &TForm1::BitBtn1Click);
+    connect(ReportsBut, &QAbstractButton::clicked, this, &TForm1::ReportBuilder1Click);
+    connect(ReportBuilder1, &QAction::triggered, this, &TForm1::ReportBuilder1Click);
+    for (QAction* a : {PrintReport1, ReportBuilder1})
+        a->setEnabled(true);
+    PrintBut->setEnabled(true);
+    ReportsBut->setEnabled(true);
+}
+
+void TForm1::BitBtn1Click() {
+    if (rk::print::TPrintDiag* dialog = appWindows().printDiag) dialog->execute();
+}
+
+void TForm1::ReportBuilder1Click() {
+    if (rk::print::TColPrtForm* builder = appWindows().colPrtForm) builder->execute();
+}
+
+std::array<QString, 4> TForm1::userFieldCaptions() const {
+    return {lblUser1->text(), lblUser2->text(), lblUser3->text(), lblUser4->text()};
+}

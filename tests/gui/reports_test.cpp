@@ -1,0 +1,255 @@
+// Printing from the main window: the print request dialog with its scopes, the standard
+// report's preview saved as PDF, and the custom report builder (fields, widths, totals,
+// layout files, its saved settings).
+#include "collectionhelpers.h"
+
+#include "collection.h"
+#include "colprtform.h"
+#include "duallistdialog.h"
+#include "modal.h"
+#include "previewcommands.h"
+#include "printdiag.h"
+#include "reportform.h"
+#include "tpageprinter.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+
+using rk::print::TColPrtForm;
+using rk::print::TPrintDiag;
+using rk::print::TReportPreview;
+
+namespace {
+
+QString pdfText(const QString& file) {
+    QProcess p;
+    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+            {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The titles the table shows, in its order.
+QStringList visibleTitles(rk::store::Table& t) {
+    std::vector<uint32_t> records;
+    if (!t.visibleRecords(&records).isOk()) return {};
+    QStringList out;
+    for (uint32_t r : records)
+        out << collection::stored(t, r, "TITLE");
+    return out;
+}
+
+// Works the modal windows that open, each kind with its function, for as long as it lives.
+struct Runners {
+    std::function<void(TPrintDiag&)> printDiag;
+    std::function<void(TReportPreview&)> preview;
+    std::function<void(TColPrtForm&)> builder;
+    Runners() {
+        rk::fw::setModalRunner([this](QDialog& d) {
+            d.show();
+            if (auto* p = qobject_cast<TPrintDiag*>(&d); p && printDiag) printDiag(*p);
+            if (auto* p = qobject_cast<TReportPreview*>(&d); p && preview) preview(*p);
+            if (auto* b = qobject_cast<TColPrtForm*>(&d); b && builder) builder(*b);
+        });
+    }
+    ~Runners() { rk::fw::setModalRunner(nullptr); }
+};
+
+} // namespace
+
+class ReportsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed");
+    }
+
+    void theStandardReportPrintsTheChosenScopeAndKeepsItsQuery() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        const QString category = f->titlesData()->text("CATEGORY");
+        const QString pdf = app.root.filePath(QStringLiteral("category.pdf"));
+        Runners runners;
+        QString request, previewed;
+        runners.printDiag = [&](TPrintDiag& d) {
+            d.Edit1->setText(QStringLiteral("Our Films"));
+            d.setPrintItem(1); // Selected Category
+            d.Radio2->setChecked(true);
+            d.BitBtn3->click();
+        };
+        runners.preview = [&](TReportPreview& p) {
+            app.prompt.answer(pdf);
+            p.butSavePdf->click();
+            previewed = p.lblPage->text();
+        };
+        ctl<QAbstractButton>(f, "PrintBut")->click();
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("Print Request: CATEGORY")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Our Films")));
+        QVERIFY(text.contains(QStringLiteral("Printed at ")));
+        // Exactly the category's titles, in the view's order; the query stays.
+        const QStringList titles = visibleTitles(f->titles());
+        QVERIFY(!titles.isEmpty());
+        QCOMPARE(int(titles.size()),
+                 int(collection::recordsWhere(f->titles(), "CATEGORY", category).size()));
+        for (const QString& t : titles)
+            QVERIFY2(text.contains(t.left(20)), qPrintable(t));
+        QVERIFY(previewed.startsWith(QStringLiteral("1 of ")));
+
+        // "All Entries" next: the plain request label, every title, no date.
+        runners.printDiag = [&](TPrintDiag& d) {
+            QCOMPARE(d.Edit1->text(), QStringLiteral("Our Films")); // kept from the last use
+            d.setPrintItem(3);
+            d.Radio3->setChecked(true);
+            d.BitBtn3->click();
+        };
+        ctl<QAction>(f, "PrintReport1")->trigger();
+        const QString all = pdfText(pdf);
+        QVERIFY(all.contains(QStringLiteral("Print Request")));
+        QVERIFY(!all.contains(QStringLiteral("Print Request:")));
+        QVERIFY(!all.contains(QStringLiteral("Printed at")));
+        QVERIFY(f->titles().queryText().empty());
+        QCOMPARE(int(visibleTitles(f->titles()).size()), int(f->titles().count()));
+    }
+
+    void noMarkedTitlesIsToldAndNothingChanges() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        QVERIFY(rk::store::clearMarks(f->titles()).isOk());
+        f->titlesData()->refresh();
+        const std::string before = f->titles().queryText();
+        Runners runners;
+        bool stayedOpen = false;
+        int previews = 0;
+        runners.preview = [&](TReportPreview&) { ++previews; };
+        runners.printDiag = [&](TPrintDiag& d) {
+            d.setPrintItem(2); // Marked Entries
+            d.BitBtn3->click();
+            stayedOpen = d.result() != QDialog::Accepted;
+            d.BitBtn2->click(); // Cancel
+        };
+        app.prompt.clear();
+        f->BitBtn1Click();
+        QCOMPARE(app.prompt.messages(), QStringList{"There are no Marked entries to print!"});
+        QVERIFY(stayedOpen);
+        QCOMPARE(previews, 0);
+        QCOMPARE(f->titles().queryText(), before);
+        QCOMPARE(appWindows().printDiag->printItem(), 2); // the choice stays for next time
+    }
+
+    void theBuilderBuildsTheViewWithItsColumnsAndTotals() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        const QString pdf = app.root.filePath(QStringLiteral("custom.pdf"));
+        const int visible = int(f->titles().count());
+        const rk::Result<double> value = rk::store::collectionValue(f->titles(), '.');
+        QVERIFY(value.isOk());
+        f->titlesData()->refresh();
+        Runners runners;
+        QString pages;
+        QList<int> widths;
+        runners.builder = [&](TColPrtForm& b) {
+            pages = b.lblPage->text();
+            // Five fields after two: the first two keep their widths, the others are new.
+            QTimer::singleShot(0, b.DualListDialog1, [&] {
+                b.DualListDialog1->setDestinationItems(
+                    {"Title", "Category", "Year", "Price", "Close_Capt"});
+                b.DualListDialog1->accept();
+            });
+            b.butSelect->click();
+            for (int i = 0; i < b.HC1->count(); ++i)
+                widths << b.HC1->sectionSize(i);
+            b.chkPriceTotal->setChecked(true);
+            b.butPreview->click();
+            app.prompt.answer(pdf);
+            rk::print::savePagesAsPdf(*b.Prn, &b, app.root.path());
+            b.Prn->Clear();
+            b.butPrint->click();
+        };
+        app.prompt.clear();
+        ctl<QAbstractButton>(f, "ReportsBut")->click();
+        QCOMPARE(app.prompt.helpTopics(), QStringList{"Custom_Reports"}); // on the first use
+        QVERIFY(pages.endsWith(QStringLiteral(" of ") + pages.section(' ', -1)));
+        QCOMPARE(widths, (QList<int>{50, 150, 125, 50, 50, 50}));
+        QCOMPARE(app.prompt.messages().last(),
+                 QStringLiteral("There is nothing to print.  Click Preview first."));
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("Entries Printed:%1").arg(visible)),
+                 qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Total Value is $") +
+                              QString::number(value.value(), 'f', 2)));
+        // Closed captions show as Yes and No in the builder.
+        QVERIFY2(text.contains(QRegularExpression(QStringLiteral("\\b(Yes|No)\\s*$"),
+                                                  QRegularExpression::MultilineOption)),
+                 qPrintable(text));
+        // The settings are kept; the help opens by itself only once.
+        QCOMPARE(app.readSetting("CustReport", "chkPriceTotal_Checked"), QStringLiteral("True"));
+        QCOMPARE(app.readSetting("CustReport", "StartHelp"), QStringLiteral("0"));
+    }
+
+    void layoutFilesOpenWhatWasSavedAndRefuseOtherFiles() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        const QString file = app.root.filePath(QStringLiteral("westerns.rkr"));
+        const QString other = app.root.filePath(QStringLiteral("notes.txt"));
+        QFile junk(other);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("just some notes\n");
+        junk.close();
+        Runners runners;
+        runners.builder = [&](TColPrtForm& b) {
+            b.editTitle->setText(QStringLiteral("Westerns"));
+            b.spinLeft->setValue(0.75);
+            b.HC1->resizeSection(1, 240);
+            b.butLandscape->click();
+            app.prompt.answer(QString(file).chopped(4)); // the extension is added
+            b.Save1->trigger();
+            QCOMPARE(b.windowTitle(), QStringLiteral("Custom Report Builder - westerns.rkr"));
+
+            b.editTitle->setText(QStringLiteral("Something else"));
+            b.HC1->resizeSection(1, 90);
+            b.butPortrait->click();
+            app.prompt.answer(other);
+            b.Open1->trigger();
+            QCOMPARE(b.editTitle->text(), QStringLiteral("Something else"));
+            QCOMPARE(b.HC1->sectionSize(1), 90);
+
+            app.prompt.answer(file);
+            b.Open1->trigger();
+            QCOMPARE(b.editTitle->text(), QStringLiteral("Westerns"));
+            QCOMPARE(b.HC1->sectionSize(1), 240);
+            QVERIFY(b.butLandscape->isChecked());
+            QCOMPARE(b.HC1->width(), 1055);
+            QCOMPARE(b.Prn->Orientation(), rk::print::poLandscape);
+            QVERIFY(b.Prn->PageCount() > 0);
+
+            b.ZoomList->setEditText(QStringLiteral("abc%"));
+            b.ZoomListKeyPress();
+        };
+        app.prompt.clear();
+        f->ReportBuilder1Click();
+        QVERIFY(app.prompt.messages().contains(
+            QStringLiteral("notes.txt is not a report layout file.")));
+        QCOMPARE(app.prompt.messages().last(),
+                 QStringLiteral("'abc%' is not a valid integer value"));
+        QCOMPARE(app.readSetting("CustReport", "spinLeft_Value"), QStringLiteral("0.75"));
+    }
+};
+
+QTEST_MAIN(ReportsTest)
+#include "reports_test.moc"
