@@ -3,6 +3,8 @@
 #   make test   install, build (warnings are errors), run every test through ctest, then the
 #               engine tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench  build and run the benchmarks (release build)
+#   make install build, then put reelkeeper, rkdb, the icon, the desktop file and the
+#               AppStream description under PREFIX (default /usr/local; DESTDIR is honoured)
 
 BUILD     ?= build
 SANBUILD  ?= build-san
@@ -10,8 +12,9 @@ BENCHBUILD ?= build-bench
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BIN        = $(BUILD)/bin
 DATA      ?= $(BIN)
+PREFIX    ?= /usr/local
 
-.PHONY: all deps build run test test-main test-san bench format format-check clean
+.PHONY: all deps build run test test-main test-san bench install format format-check clean
 
 all: build
 
@@ -50,6 +53,9 @@ $(BENCHBUILD)/CMakeCache.txt:
 bench: deps $(BENCHBUILD)/CMakeCache.txt
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	sh bench/run.sh $(BENCHBUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

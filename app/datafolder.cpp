@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace rk::app {
 
@@ -14,13 +13,21 @@ QString withSeparator(const QString& dir) {
 }
 } // namespace
 
-QString chooseDataFolder(const QString& dataOption, const QString& programFolder) {
+bool isInstalled(const QString& programFolder) {
+    const QDir bin(programFolder);
+    return bin.dirName() == QLatin1String("bin") &&
+           QFileInfo::exists(bin.filePath(
+               QStringLiteral("../share/metainfo/%1.metainfo.xml").arg(QLatin1String(kAppId))));
+}
+
+QString chooseDataFolder(const QString& dataOption, const QString& programFolder,
+                         const QString& userFolder) {
     if (!dataOption.isEmpty()) return withSeparator(dataOption);
     const QFileInfo program(programFolder);
-    if (program.isDir() && program.isWritable()) return withSeparator(programFolder);
-    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(user);
-    return withSeparator(user);
+    if (program.isDir() && program.isWritable() && !isInstalled(programFolder))
+        return withSeparator(programFolder);
+    QDir().mkpath(userFolder);
+    return withSeparator(userFolder);
 }
 
 } // namespace rk::app

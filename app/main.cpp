@@ -3,7 +3,8 @@
 //   reelkeeper [--data DIR] [--settings FILE]
 //
 // --data DIR       the folder of the catalogue (default: the program's folder, or the
-//                  user's application data folder when that cannot be written)
+//                  user's application data folder for an installed program and when the
+//                  program's folder cannot be written)
 // --settings FILE  the settings file to use instead of the user's (a portable setup)
 #include "appwindows.h"
 #include "datafolder.h"
@@ -13,12 +14,16 @@
 #include "splashwindow.h"
 
 #include <QCommandLineParser>
+#include <QIcon>
+#include <QStandardPaths>
 
 int main(int argc, char** argv) {
     rk::fw::RkApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Reelkeeper"));
     QApplication::setApplicationDisplayName(QStringLiteral("Reelkeeper"));
     QApplication::setApplicationVersion(QStringLiteral("3.01"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(rk::app::kAppId));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.reelkeeper.Reelkeeper.svg")));
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("A catalogue of a home video collection."));
@@ -41,8 +46,9 @@ int main(int argc, char** argv) {
                                                        QStringLiteral("Version 3.01")));
     splash.showCentered();
 
-    const QString folder =
-        rk::app::chooseDataFolder(options.value(data), QApplication::applicationDirPath());
+    const QString folder = rk::app::chooseDataFolder(
+        options.value(data), QApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     TForm1* form1 = createWindows(folder);
     if (!form1->isReady()) {
         destroyWindows();

@@ -183,6 +183,19 @@ Status Dataset::setQuery(const std::string& expression) {
     return s;
 }
 
+Status Dataset::setFilter(std::shared_ptr<const std::vector<uint8_t>> flags) {
+    if (!isActive()) return Status::ok();
+    RK_RETURN_IF_ERROR(checkBrowseMode());
+    table_->setFilter(std::move(flags));
+    const Status s = table_->goTop();
+    load();
+    bof_ = true;
+    eof_ = !hasRecord_;
+    emitSetChanged();
+    showRecord(true);
+    return s;
+}
+
 Status Dataset::setOrder(int order) {
     if (!isActive()) return Status::ok();
     RK_RETURN_IF_ERROR(checkBrowseMode());

@@ -82,6 +82,9 @@ public:
     Status prior();
     Status goTo(uint32_t recno);
     Status setQuery(const std::string& expression);
+    // Sets the table's filter beside the query (Table::setFilter; nullptr clears it) and
+    // moves to the first record, as setQuery does.
+    Status setFilter(std::shared_ptr<const std::vector<uint8_t>> flags);
     // Makes `order` the controlling order (0: record order) and moves to the first record.
     Status setOrder(int order);
 

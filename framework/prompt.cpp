@@ -144,6 +144,11 @@ QString QtPrompt::saveFileName(QWidget* owner, const QString& caption, const QSt
     return QFileDialog::getSaveFileName(owner, caption, dir, filter);
 }
 
+QString QtPrompt::folderName(QWidget* owner, const QString& caption, const QString& dir) {
+    clearTheWay();
+    return QFileDialog::getExistingDirectory(owner, caption, dir);
+}
+
 std::optional<QColor> QtPrompt::chooseColor(QWidget* owner, const QColor& initial,
                                             const QString& caption) {
     clearTheWay();

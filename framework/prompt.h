@@ -46,6 +46,8 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
                                  const QString& filter) = 0;
+    // A folder dialog; an empty text when cancelled.
+    virtual QString folderName(QWidget* owner, const QString& caption, const QString& dir) = 0;
     virtual std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial,
                                               const QString& caption) = 0;
     virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial,
@@ -90,6 +92,7 @@ public:
                          const QString& filter) override;
     QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
+    QString folderName(QWidget* owner, const QString& caption, const QString& dir) override;
     std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial,
                                       const QString& caption) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial, const QString& caption,

@@ -105,6 +105,12 @@ QString ScriptedPrompt::saveFileName(QWidget*, const QString& caption, const QSt
     return v ? v->toString() : QString();
 }
 
+QString ScriptedPrompt::folderName(QWidget*, const QString& caption, const QString& dir) {
+    const auto v =
+        next({QStringLiteral("folder"), dir, caption, Icon::None, Buttons::OkCancel, {dir}});
+    return v ? v->toString() : QString();
+}
+
 std::optional<QColor> ScriptedPrompt::chooseColor(QWidget*, const QColor& initial,
                                                   const QString& caption) {
     const auto v =

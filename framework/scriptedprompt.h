@@ -16,8 +16,8 @@ namespace rk::fw {
 class ScriptedPrompt : public Prompt {
 public:
     struct Asked {
-        QString kind; // "message", "choose", "input", "open", "save", "color", "font",
-                      // "print", "printerSetup", "url", "help", "notice"
+        QString kind; // "message", "choose", "input", "open", "save", "folder", "color",
+                      // "font", "print", "printerSetup", "url", "help", "notice"
         QString text; // message text, input label, file filter, address or help topic
         QString caption;
         Icon icon = Icon::None;
@@ -58,6 +58,7 @@ public:
                          const QString& filter) override;
     QString saveFileName(QWidget* owner, const QString& caption, const QString& dir,
                          const QString& filter) override;
+    QString folderName(QWidget* owner, const QString& caption, const QString& dir) override;
     std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial,
                                       const QString& caption) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial, const QString& caption,

@@ -15,6 +15,9 @@
 #include "prefform.h"
 #include "printdiag.h"
 #include "reportform.h"
+#include "statsform.h"
+
+#include <QApplication>
 
 AppWindows& appWindows() {
     static AppWindows windows;
@@ -53,11 +56,13 @@ TForm1* createWindows(const QString& dataFolder) {
     w.colPrtForm = new rk::print::TColPrtForm(form);
     w.colPrtForm->setContext({form->titlesData(), form->dataFolder()});
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
+    w.statsForm = new TStatsForm(w.form1);
     return w.form1;
 }
 
 void destroyWindows() {
     AppWindows& w = appWindows();
+    delete w.statsForm;
     delete w.masterForm;
     delete w.importExport;
     delete w.player; // no parent: it stays on the screen while the program is minimized
@@ -73,4 +78,26 @@ void destroyWindows() {
     delete w.modCats;
     delete w.form1;
     w = AppWindows{};
+}
+
+TForm1* switchCatalogue(const QString& dataFolder) {
+    const QString left = appWindows().form1 ? appWindows().form1->dataFolder() : QString();
+    // The program goes on while no window shows.
+    const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    destroyWindows();
+    TForm1* form = createWindows(dataFolder);
+    if (!form->isReady() && !left.isEmpty()) {
+        destroyWindows();
+        form = createWindows(left);
+    }
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
+    if (!form->isReady()) {
+        destroyWindows();
+        QCoreApplication::exit(1);
+        return nullptr;
+    }
+    form->show();
+    form->activateWindow();
+    return form;
 }

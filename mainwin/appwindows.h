@@ -14,6 +14,7 @@ class TModCats;
 class TNavForm;
 class TNewGrid;
 class TPrefForm;
+class TStatsForm;
 class TfrmLabels;
 class TfrmPlayer;
 namespace rk::print {
@@ -37,6 +38,7 @@ struct AppWindows {
     QPointer<rk::print::TColPrtForm> colPrtForm;
     QPointer<rk::print::TReportForm> reportForm;
     QPointer<rk::print::TPrintDiag> printDiag;
+    QPointer<TStatsForm> statsForm;
 };
 
 AppWindows& appWindows();
@@ -45,8 +47,13 @@ AppWindows& appWindows();
 // main window and later windows may read what it set up), then the list editor, the
 // preferences, the report form, the navigator, the print dialog, the about window, the
 // internet search, the find dialog, the label printer, import/export, the player, the
-// report builder and the master editor. Returns the main window; when it could not open its
-// catalogue (the user has been told why) no other window is created.
+// report builder and the master editor; then the windows that the old program did not have
+// (the statistics). Returns the main window; when it could not open its catalogue (the user
+// has been told why) no other window is created.
 TForm1* createWindows(const QString& dataFolder);
 // Deletes them, the main window last.
 void destroyWindows();
+// Makes the windows again on the catalogue in `dataFolder`, after the main window has left
+// its own (TForm1::leaveCatalogue); when that one cannot be opened, on the folder left. Shows
+// the main window; ends the program when neither opens.
+TForm1* switchCatalogue(const QString& dataFolder);

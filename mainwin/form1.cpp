@@ -87,7 +87,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     row->setSpacing(6);
     buildViewPages();
     buildDetailPages();
-    row->addWidget(ExtPageControl1, 2);
+    row->addWidget(buildQuickFilter(), 2);
     row->addWidget(PageControl2, 3);
     setCentralWidget(central);
     buildStatusBar();
@@ -100,6 +100,9 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectListCommands();
     connectPrefCommands();
     connectPrintCommands();
+    connectCatalogueCommands();
+    connectStatsCommands();
+    connectQuickFilter();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);
@@ -663,18 +666,23 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (ready_ && !closing_) {
-        // A changed entry is saved, as any move would save it; one that cannot be saved is
-        // not dropped without asking.
-        if (!Table1->checkBrowseMode().isOk() &&
-            !rk::fw::confirm(this, QStringLiteral("The current entry could not be saved. "
-                                                  "Close Reelkeeper anyway and lose its "
-                                                  "changes?"))) {
-            event->ignore();
-            return;
-        }
-        closing_ = true;
-        FormClose();
+    if (!leaveCatalogue()) {
+        event->ignore();
+        return;
     }
     event->accept();
+}
+
+bool TForm1::leaveCatalogue() {
+    if (!ready_ || closing_) return true;
+    // A changed entry is saved, as any move would save it; one that cannot be saved is not
+    // dropped without asking.
+    if (!Table1->checkBrowseMode().isOk() &&
+        !rk::fw::confirm(this, QStringLiteral("The current entry could not be saved. "
+                                              "Close Reelkeeper anyway and lose its "
+                                              "changes?")))
+        return false;
+    closing_ = true;
+    FormClose();
+    return true;
 }

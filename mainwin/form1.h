@@ -18,6 +18,9 @@
 //   listcommands.cpp     the list editor and the master editor
 //   prefcommands.cpp     the preferences and what their Save changes
 //   printcommands.cpp    the print request dialog and the report builder
+//   catalogues.cpp       another catalogue folder, the recent ones, the pocket catalogue
+//   statscommands.cpp    the collection's statistics
+//   quickfilter.cpp      the quick filter over the title lists
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -25,6 +28,7 @@
 
 #include "dataset.h"
 #include "placement.h"
+#include "quickfilter.h"
 #include "table.h"
 #include "tfts.h"
 
@@ -43,6 +47,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLineEdit;
 class QLocalServer;
 class QLockFile;
 class QMenu;
@@ -272,6 +277,22 @@ public:
     // --- Import and export (exchange.cpp)
     void ImportClick();
 
+    // --- Catalogues (catalogues.cpp)
+    void OpenCatalogue1Click();
+    void RecentCatalogues1Show();
+    // Leaves this catalogue for the one in `folder` (unless that one is in use): the windows
+    // are made again on it; when it cannot be opened, on this one.
+    void openCatalogueFolder(const QString& folder);
+    // Ends the work on this catalogue as closing the window does: a changed title is saved,
+    // or the user says to drop it; false when the user keeps it.
+    bool leaveCatalogue();
+    void ExportPocket1Click();
+    // --- Statistics (statscommands.cpp)
+    void Statistics1Click();
+    // --- The quick filter (quickfilter.cpp)
+    void QuickFilterChange();
+    void QuickFilterClear();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -456,4 +477,23 @@ private:
     EditRules rules_;
     bool newTitlePending_ = false;
     QList<QWidget*> enterPageControls_; // Enter always consumed; may move to the next page
+
+    // Catalogues, statistics and the quick filter (catalogues.cpp, statscommands.cpp,
+    // quickfilter.cpp)
+    QAction *OpenCatalogue1 = nullptr, *ExportPocket1 = nullptr, *Statistics1 = nullptr;
+    QMenu* RecentCatalogues1 = nullptr;
+    QLineEdit* QuickFilter = nullptr;
+    QWidget* buildQuickFilter(); // the box above the view pages, holding them
+    void connectCatalogueCommands();
+    void connectStatsCommands();
+    void connectQuickFilter();
+    void rememberCatalogue();
+    void readTitleWordsLater();
+    bool finishTitleWords();
+    void quickFilterSetChanged();
+    void showFilterCount();
+    rk::search::TitleWords titleWords_;
+    rk::search::QuickFilter quickFilter_{titleWords_};
+    QTimer* titleWordsTimer_ = nullptr;
+    QString statusBeforeFilter_;
 };

@@ -3,10 +3,12 @@
 #include "record.h"
 #include "table.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 namespace rk::store {
@@ -141,6 +143,112 @@ Result<double> collectionValue(Table& titles, char decimalSeparator, const Recor
         RK_RETURN_IF_ERROR(titles.skip(1));
     }
     return total;
+}
+
+Status forEachVisibleRecord(Table& titles,
+                            const std::function<void(uint32_t, std::string_view)>& fn) {
+    std::vector<uint32_t> records;
+    RK_RETURN_IF_ERROR(titles.visibleRecords(&records));
+    std::sort(records.begin(), records.end());
+    constexpr uint32_t kBatch = 256;
+    const size_t length = titles.recSize();
+    std::vector<char> buf(size_t(kBatch) * length);
+    for (size_t i = 0; i < records.size();) {
+        // A run of consecutive record numbers, read at once.
+        size_t j = i + 1;
+        while (j < records.size() && j - i < kBatch && records[j] == records[j - 1] + 1)
+            ++j;
+        const auto count = uint32_t(j - i);
+        RK_RETURN_IF_ERROR(titles.dbf()->readRecords(records[i], count, buf.data()));
+        for (uint32_t k = 0; k < count; ++k)
+            fn(records[i + k], std::string_view(buf.data() + k * length, length));
+        i = j;
+    }
+    return Status::ok();
+}
+
+namespace {
+
+// Counts and sums by the stored value of one field.
+class Tally {
+public:
+    explicit Tally(const dbf::FieldDef* field) : field_(field) {}
+    void addRecord(std::string_view image, std::optional<double> price) {
+        add(field_ ? dbf::trimmedField(image, *field_) : std::string_view(), price);
+    }
+    void add(std::string_view key, std::optional<double> price) {
+        FigureRow& row = rows_[std::string(key)];
+        ++row.titles;
+        if (price) row.value += *price;
+    }
+    // Most titles first, then by key.
+    std::vector<FigureRow> byCount() const {
+        std::vector<FigureRow> out = rows();
+        std::stable_sort(out.begin(), out.end(), [](const FigureRow& a, const FigureRow& b) {
+            return a.titles > b.titles;
+        });
+        return out;
+    }
+    // In key order, the empty key last.
+    std::vector<FigureRow> byKey() const {
+        std::vector<FigureRow> out = rows();
+        if (!out.empty() && out.front().key.empty())
+            std::rotate(out.begin(), out.begin() + 1, out.end());
+        return out;
+    }
+
+private:
+    std::vector<FigureRow> rows() const {
+        std::vector<FigureRow> out;
+        out.reserve(rows_.size());
+        for (const auto& [key, row] : rows_) {
+            out.push_back(row);
+            out.back().key = key;
+        }
+        return out;
+    }
+    const dbf::FieldDef* field_;
+    std::map<std::string, FigureRow> rows_;
+};
+
+// "1990" for a year of the nineties; empty for a year that is not four digits.
+std::string decadeOf(std::string_view year) {
+    while (!year.empty() && year.front() == ' ')
+        year.remove_prefix(1);
+    while (!year.empty() && (year.back() == ' ' || year.back() == '\0'))
+        year.remove_suffix(1);
+    if (year.size() != 4) return {};
+    for (char c : year)
+        if (!isDigit(c)) return {};
+    return std::string(year.substr(0, 3)) + "0";
+}
+
+} // namespace
+
+Result<CollectionFigures> collectionFigures(Table& titles, char decimalSeparator) {
+    const dbf::FieldDef* price = titles.field("PRICE");
+    const dbf::FieldDef* year = titles.field("YEAR");
+    Tally category(titles.field("CATEGORY")), format(titles.field("FORMAT")),
+        rating(titles.field("RATING")), decade(nullptr);
+    CollectionFigures f;
+    RK_RETURN_IF_ERROR(forEachVisibleRecord(titles, [&](uint32_t, std::string_view image) {
+        std::optional<double> value;
+        if (price) value = readPrice(dbf::rawField(image, *price), decimalSeparator);
+        ++f.titles;
+        if (value) {
+            ++f.priced;
+            f.value += *value;
+        }
+        category.addRecord(image, value);
+        format.addRecord(image, value);
+        rating.addRecord(image, value);
+        decade.add(year ? decadeOf(dbf::rawField(image, *year)) : std::string(), value);
+    }));
+    f.byCategory = category.byCount();
+    f.byFormat = format.byCount();
+    f.byRating = rating.byCount();
+    f.byDecade = decade.byKey();
+    return f;
 }
 
 Result<uint32_t> clearMarks(Table& titles, const RecordStep& step) {

@@ -1,6 +1,6 @@
 // Figures over the titles in view: the collection's value (how a title's price text is read
 // as a number and how the total is written for the user, both in the user's decimal
-// separator), and clearing the marks of the titles in view.
+// separator), the collection's statistics, and clearing the marks of the titles in view.
 #pragma once
 
 #include "status.h"
@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rk::store {
 
@@ -32,6 +33,36 @@ using RecordStep = std::function<void(uint32_t recno)>;
 // The sum of the prices (field PRICE, read by readPrice) of the visible titles, walked in the
 // active order. Prices that are not numbers count nothing. The cursor is left at the end.
 Result<double> collectionValue(Table& titles, char decimalSeparator, const RecordStep& step = {});
+
+// Calls fn(recno, image) for every visible title in record order, reading the file several
+// records at a time. The cursor does not move.
+Status forEachVisibleRecord(Table& titles,
+                            const std::function<void(uint32_t recno, std::string_view image)>& fn);
+
+// One line of a statistic: a value of a field as stored (trailing blanks trimmed, empty for
+// none), how many titles hold it and the sum of their prices.
+struct FigureRow {
+    std::string key;
+    uint32_t titles = 0;
+    double value = 0;
+};
+
+// The statistics of the titles in view. Values are grouped as stored (case counts), most
+// titles first and then by key, except the decades, which run in time order with the
+// titles without a usable year last. A decade's key is its first year ("1990"); a usable
+// year is four digits after blanks are trimmed.
+struct CollectionFigures {
+    uint32_t titles = 0;
+    uint32_t priced = 0; // titles whose price is a number (readPrice)
+    double value = 0;    // the sum of those prices
+    std::vector<FigureRow> byCategory;
+    std::vector<FigureRow> byFormat;
+    std::vector<FigureRow> byRating; // the personal rating (RATING)
+    std::vector<FigureRow> byDecade;
+};
+
+// One pass over the visible titles. A field the table lacks counts every title as blank.
+Result<CollectionFigures> collectionFigures(Table& titles, char decimalSeparator);
 
 // Clears MARKED in every visible title, in the active order, and returns how many were
 // written. The query is left as it is, so the titles stay visible until the next query. On a

@@ -80,6 +80,9 @@ void Table::close() {
     index_.reset();
     dbf_.reset();
     query_.reset();
+    filter_.reset();
+    ++indexEpoch_;
+    orderCache_.clear();
     deletedBits_.clear();
     deletedKnown_ = false;
     cacheFirst_ = cacheCount_ = 0;
@@ -194,6 +197,7 @@ Status Table::ensureDeletedBits() {
 bool Table::isVisible(uint32_t recno) {
     if (recno < 1 || recno > recCount()) return false;
     if (query_ && (recno >= query_->bits.size() || !query_->bits[recno])) return false;
+    if (filter_ && recno < filter_->size() && !(*filter_)[recno]) return false;
     if (!opts_.hideDeleted) return true;
     if (deletedKnown_) return !deletedBits_[recno];
     std::string img;
@@ -452,6 +456,14 @@ Status Table::query(std::string_view expression) {
     return goTop();
 }
 
+const std::vector<uint8_t>* Table::queryBits() const {
+    return query_ ? &query_->bits : nullptr;
+}
+
+void Table::setFilter(std::shared_ptr<const std::vector<uint8_t>> flags) {
+    filter_ = std::move(flags);
+}
+
 Status Table::setQueryBit(uint32_t recno, bool visible) {
     if (!dbf_) return Status::invalid("the table is not open");
     if (recno < 1 || recno > recCount())
@@ -470,11 +482,12 @@ uint32_t Table::count() {
     if (!dbf_) return 0;
     uint32_t n = recCount();
     bool hideDeleted = opts_.hideDeleted;
-    if (!query_ && !hideDeleted) return n;
+    if (!query_ && !filter_ && !hideDeleted) return n;
     if (hideDeleted && !ensureDeletedBits()) return 0;
     uint32_t c = 0;
     for (uint32_t r = 1; r <= n; ++r) {
         if (query_ && (r >= query_->bits.size() || !query_->bits[r])) continue;
+        if (filter_ && r < filter_->size() && !(*filter_)[r]) continue;
         if (hideDeleted && deletedBits_[r]) continue;
         ++c;
     }
@@ -568,6 +581,7 @@ Status Table::pack(const Progress& progress) {
         return Status::invalid("packing " + path_ + " needs it open exclusively");
     // Live records go to a new file that replaces the table only once it is complete, so that
     // a pack interrupted at any moment leaves either the old table or the new one.
+    ++indexEpoch_; // the records are renumbered
     const std::string tmp = path_ + ".pack";
     dbf::CreateOptions co;
     co.structuralIndex = dbf_->hasStructuralIndex();
@@ -642,6 +656,7 @@ Status Table::pack(const Progress& progress) {
             return Status::ioError("the table was packed but its index could not be rebuilt: " +
                                    r.message());
     }
+    filter_.reset(); // its flags name the records as they were numbered
     if (query_ && query_->expr.valid()) {
         std::string text = queryText_;
         RK_RETURN_IF_ERROR(query(text));

@@ -145,6 +145,13 @@ public:
     using RecordVisitor = std::function<bool(uint32_t recno, std::string_view image)>;
     Status walk(const RecordVisitor& fn);
 
+    // A filter beside the query (the quick filter): one flag per record number, and a record
+    // whose flag is 0 is not visible. Records beyond its end are visible (titles added after
+    // it was set). It stays until it is set again or cleared (nullptr); close and pack, which
+    // forget or renumber the records, drop it.
+    void setFilter(std::shared_ptr<const std::vector<uint8_t>> flags);
+    bool filtered() const { return filter_ != nullptr; }
+
     // Whole-table passes.
     bool flock();
     void unlock();
@@ -180,6 +187,7 @@ private:
     Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
     Status orderedWalk(const RecordVisitor& fn, bool* started);
     bool isVisible(uint32_t recno);
+    const std::vector<uint8_t>* queryBits() const; // nullptr without a query
     Status ensureDeletedBits();
     uint32_t nextVisible(uint32_t from, int direction); // 0 when there is none
     void setPosition(uint32_t recno);
@@ -217,6 +225,13 @@ private:
     std::string orderTag_;  // remembered across close/open
     std::string queryText_; // remembered across close/open
     std::unique_ptr<QueryState> query_;
+    std::shared_ptr<const std::vector<uint8_t>> filter_;
+    // Every entry of the active order, as its last walk found them; walked again when the
+    // order changes or the index may have changed (indexEpoch_ counts the changes).
+    std::vector<uint32_t> orderCache_;
+    int orderCacheOrder_ = 0;
+    uint64_t orderCacheEpoch_ = 0;
+    uint64_t indexEpoch_ = 1;
 
     uint32_t recno_ = 0;
     bool eof_ = true, bof_ = true;

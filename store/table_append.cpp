@@ -14,6 +14,7 @@ Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, I
                                " bytes: " + std::to_string(images.size()) + " bytes are not " +
                                std::to_string(count) + " records");
     if (count == 0) return recCount();
+    ++indexEpoch_; // the order's entries as last walked no longer hold every record
     const bool defer = index_ && upkeep == IndexUpkeep::Defer;
     if (defer) {
         // Marked once; an index already marked or damaged is rebuilt by reindex() anyway.

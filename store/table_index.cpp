@@ -59,6 +59,7 @@ void checkStructuralIndex(dbf::DbfFile* table, const std::string& tablePath, Env
 }
 
 Status Table::openIndex() {
+    ++indexEpoch_;
     cursor_.reset();
     cursorTag_ = -1;
     cursorRecno_ = 0;
@@ -92,6 +93,7 @@ Status Table::createIndex(const std::vector<TagSpec>& tags, const Progress& prog
     if (!dbf_) return Status::invalid("the table is not open");
     if (opts_.readOnly || !opts_.exclusive)
         return Status::invalid("making the index of " + path_ + " needs it open exclusively");
+    ++indexEpoch_;
     cursor_.reset();
     cursorTag_ = -1;
     cursorRecno_ = 0;
@@ -163,6 +165,23 @@ Status Table::currentKey(std::string* key) {
 Status Table::orderedEdge(bool last) {
     RK_RETURN_IF_ERROR(index_->applyPending());
     if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    if (orderCacheOrder_ == order_ && orderCacheEpoch_ == indexEpoch_) {
+        // The order as last walked: no cursor walk past every hidden entry. The cursor is
+        // left unplaced; a skip finds its place again by the record's key.
+        const auto visible = [this](uint32_t r) { return isVisible(r); };
+        const auto it = last
+                            ? std::find_if(orderCache_.rbegin(), orderCache_.rend(), visible).base()
+                            : std::find_if(orderCache_.begin(), orderCache_.end(), visible);
+        const bool none = last ? it == orderCache_.begin() : it == orderCache_.end();
+        cursorRecno_ = 0;
+        if (none) {
+            setEof();
+            bof_ = true;
+        } else {
+            setPosition(last ? *(it - 1) : *it);
+        }
+        return Status::ok();
+    }
     cdx::Cursor& c = cursor();
     RK_RETURN_IF_ERROR(last ? c.last() : c.first());
     while (c.valid() && !isVisible(c.recno()))
@@ -222,11 +241,31 @@ Status Table::orderedRecords(std::vector<uint32_t>* out) {
     RK_RETURN_IF_ERROR(index_->applyPending());
     out->clear();
     if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    if (orderCacheOrder_ != order_ || orderCacheEpoch_ != indexEpoch_) {
+        orderCache_.clear();
+        orderCacheOrder_ = 0;
+        RK_RETURN_IF_ERROR(index_->walk(order_ - 1, [&](uint32_t r) {
+            orderCache_.push_back(r);
+            return true;
+        }));
+        orderCacheOrder_ = order_;
+        orderCacheEpoch_ = indexEpoch_;
+    }
+    // isVisible, without its calls: this loop runs over every title at each keystroke of
+    // the quick filter.
     const uint32_t n = recCount();
-    return index_->walk(order_ - 1, [&](uint32_t r) {
-        if (r <= n && isVisible(r)) out->push_back(r);
-        return true;
-    });
+    const std::vector<uint8_t>* bits = queryBits();
+    const uint8_t* q = bits ? bits->data() : nullptr;
+    const size_t qn = bits ? bits->size() : 0;
+    const uint8_t* f = filter_ ? filter_->data() : nullptr;
+    const size_t fn = filter_ ? filter_->size() : 0;
+    const bool hide = opts_.hideDeleted && deletedKnown_;
+    for (uint32_t r : orderCache_) {
+        if (r < 1 || r > n || (q && (r >= qn || !q[r])) || (f && r < fn && !f[r])) continue;
+        if (hide ? deletedBits_[r] : !isVisible(r)) continue;
+        out->push_back(r);
+    }
+    return Status::ok();
 }
 
 Status Table::seek(std::string_view key, bool soft, bool* found) {
@@ -267,6 +306,7 @@ Status Table::reindex(const Progress& progress) {
         if (progress) progress(100);
         return Status::ok();
     }
+    ++indexEpoch_;
     cursor_.reset();
     cursorRecno_ = 0;
     // The rebuild reports its own 100 %.
@@ -278,6 +318,7 @@ Status Table::reindex(const Progress& progress) {
 // Upkeep and repair
 
 Status Table::indexBegin() {
+    ++indexEpoch_; // the change may move records in every order
     if (index_->broken() || !index_->usable()) RK_RETURN_IF_ERROR(repairIndex(Status::ok()));
     Status s = index_->beginChange();
     if (s.code() == Status::Code::Corruption) {
@@ -298,6 +339,7 @@ Status Table::indexAfterWrite(uint32_t recno, std::string_view before, std::stri
 }
 
 Status Table::repairIndex(const Status& cause) {
+    ++indexEpoch_;
     cursor_.reset();
     cursorTag_ = -1;
     cursorRecno_ = 0;

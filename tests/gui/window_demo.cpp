@@ -1,6 +1,7 @@
 // Opens one of the program's dialogs over the main window, as its command does, for looking
 // at it by eye (screenshots under Xvfb):
-//   gui_window_demo --data DIR --settings FILE --window lists|prefs|master [--page N]
+//   gui_window_demo --data DIR --settings FILE --window lists|prefs|master|stats|filter
+//                   [--page N] [--text FILTER]
 // or one of the main window's detail pages on a title, optionally at the window's minimum size:
 //   gui_window_demo --data DIR --settings FILE --window detail --page N [--title T] [--minimum]
 // The program stays open until it is ended.
@@ -13,6 +14,7 @@
 #include "settings.h"
 
 #include <QCommandLineParser>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -27,7 +29,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("N"));
     const QCommandLineOption title(QStringLiteral("title"), QString(), QStringLiteral("T"));
     const QCommandLineOption minimum(QStringLiteral("minimum"));
-    options.addOptions({data, settings, window, page, title, minimum});
+    const QCommandLineOption text(QStringLiteral("text"), QString(), QStringLiteral("FILTER"));
+    options.addOptions({data, settings, window, page, title, minimum, text});
     options.process(app);
     rk::fw::SettingsKey::setFilePath(options.value(settings));
 
@@ -49,7 +52,8 @@ int main(int argc, char** argv) {
             form1->move(0, 0);
         }
     }
-    QTimer::singleShot(500, form1, [form1, name, pageIndex] {
+    const QString filter = options.value(text);
+    QTimer::singleShot(500, form1, [form1, name, pageIndex, filter] {
         if (name == QLatin1String("lists")) {
             appWindows().modCats->PageControl1->setCurrentIndex(pageIndex);
             form1->ModifyCategories2Click();
@@ -64,6 +68,12 @@ int main(int argc, char** argv) {
                     m->setGeometry(m->screen()->availableGeometry());
             });
             form1->MasterEditor1Click();
+        } else if (name == QLatin1String("stats")) {
+            form1->ViewAll1Click();
+            form1->Statistics1Click();
+        } else if (name == QLatin1String("filter")) {
+            form1->ViewAll1Click();
+            form1->findChild<QLineEdit*>(QStringLiteral("QuickFilter"))->setText(filter);
         }
     });
     const int result = app.exec();

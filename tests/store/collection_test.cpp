@@ -1,5 +1,5 @@
-// Figures over the titles in view: the value of the titles a query shows, and clearing the
-// marks of the titles in view, on a table with deleted and unpriced titles.
+// Figures over the titles in view: the value of the titles a query shows, clearing the marks
+// of the titles in view, and the statistics against rkdb count.
 #include "catalogue.h"
 #include "collection.h"
 #include "record.h"
@@ -7,6 +7,10 @@
 #include "test_util.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
 
 using namespace rk;
 
@@ -85,4 +89,112 @@ TEST_F(Collection, ClearMarksStopsAtAFailedWrite) {
     EXPECT_FALSE(cleared.isOk());
     env.failWrites = false;
     EXPECT_TRUE(markedOnDisk(2));
+}
+
+namespace {
+
+std::string output(const std::string& command) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// How many visible titles rkdb count finds for a query.
+uint32_t rkdbCount(const std::string& table, const std::string& query) {
+    return uint32_t(std::stoul(
+        output(std::string(RKDB_PATH) + " count " + table + " --query '" + query + "'")));
+}
+
+} // namespace
+
+// The statistics against counts that rkdb count makes by queries of its own, and values
+// summed from rkdb list, on the sample with odd titles added.
+TEST(CollectionFigures, AgreeWithRkdbCountAndList) {
+    test::TempDir dir;
+    ASSERT_TRUE(catalogue::createSample(dir.path()).isOk());
+    const std::string path = findFileNoCase(dir.path(), "VIDEO.DBF");
+    {
+        store::Table t(path);
+        ASSERT_TRUE(t.open().isOk());
+        auto add = [&](const char* category, const char* year, const char* price, bool del) {
+            std::string img = t.dbf()->blankRecord();
+            dbf::setString(img, *t.field("TITLE"), "Odd");
+            dbf::setString(img, *t.field("CATEGORY"), category);
+            dbf::setString(img, *t.field("YEAR"), year);
+            dbf::setString(img, *t.field("PRICE"), price);
+            ASSERT_TRUE(t.appendRecord(img).isOk());
+            if (del) {
+                ASSERT_TRUE(t.deleteRecord().isOk());
+            }
+        };
+        add("", "85", "$5", false);         // no category, no usable year, no price
+        add("drama", "2003", "1.5", false); // not the same as "Drama"
+        add("Drama", "2003", "99", true);   // deleted: not counted
+    }
+    store::TableOptions shared;
+    shared.readOnly = true;
+    shared.exclusive = false; // rkdb reads it alongside
+    store::Table t(path, shared);
+    ASSERT_TRUE(t.open().isOk());
+    auto f = store::collectionFigures(t, '.');
+    ASSERT_TRUE(f.isOk());
+    EXPECT_EQ(f->titles, rkdbCount(path, ".T."));
+
+    auto check = [&](const std::vector<store::FigureRow>& rows, const char* field) {
+        uint32_t sum = 0;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].titles, rkdbCount(path, std::string("ALLTRIM(") + field + ") == \"" +
+                                                          rows[i].key + "\""))
+                << field << " " << rows[i].key;
+            if (i > 0) {
+                EXPECT_GE(rows[i - 1].titles, rows[i].titles) << "most titles first";
+            }
+            sum += rows[i].titles;
+        }
+        EXPECT_EQ(sum, f->titles) << field;
+    };
+    check(f->byCategory, "CATEGORY");
+    check(f->byFormat, "FORMAT");
+    check(f->byRating, "RATING");
+    ASSERT_GE(f->byCategory.size(), 10u);
+
+    uint32_t dated = 0;
+    for (size_t i = 0; i < f->byDecade.size(); ++i) {
+        const std::string& key = f->byDecade[i].key;
+        if (key.empty()) {
+            EXPECT_EQ(i + 1, f->byDecade.size()) << "no usable year comes last";
+            EXPECT_EQ(f->byDecade[i].titles, 1u);
+            continue;
+        }
+        if (i > 0) {
+            EXPECT_LT(f->byDecade[i - 1].key, key);
+        }
+        EXPECT_EQ(f->byDecade[i].titles,
+                  rkdbCount(path, "LEFT(YEAR,3) == \"" + key.substr(0, 3) + "\""));
+        dated += f->byDecade[i].titles;
+    }
+    EXPECT_EQ(dated + 1, f->titles);
+
+    // Values by category from the listed prices.
+    std::map<std::string, double> value;
+    double total = 0;
+    std::istringstream listed(
+        output(std::string(RKDB_PATH) + " list " + path + " --fields CATEGORY,PRICE"));
+    for (std::string line; std::getline(listed, line);) {
+        const size_t a = line.find('\t'), b = line.find('\t', a + 1);
+        const std::string price = line.substr(b + 1);
+        if (price.empty() || price[0] == '$') continue;
+        value[line.substr(a + 1, b - a - 1)] += std::stod(price);
+        total += std::stod(price);
+    }
+    for (const auto& row : f->byCategory)
+        EXPECT_NEAR(row.value, value[row.key], 1e-9) << row.key;
+    EXPECT_NEAR(f->value, total, 1e-9);
+    EXPECT_GT(total, 100.0);
 }

@@ -1,0 +1,21 @@
+#!/bin/sh
+# make install's layout: the programs, the icon, the desktop file and the AppStream
+# description where a freedesktop desktop looks for them, each of them valid.
+#   install_test.sh BUILD_DIR
+set -e
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" > /dev/null
+id=org.reelkeeper.Reelkeeper
+for f in bin/reelkeeper bin/rkdb share/applications/$id.desktop \
+         share/icons/hicolor/scalable/apps/$id.svg share/metainfo/$id.metainfo.xml; do
+    [ -f "$prefix/$f" ] || { echo "missing: $f" >&2; exit 1; }
+done
+[ -x "$prefix/bin/reelkeeper" ] && [ -x "$prefix/bin/rkdb" ]
+"$prefix/bin/rkdb" create "$prefix/catalogue" > /dev/null
+desktop-file-validate "$prefix/share/applications/$id.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" > /dev/null
+# The icon is an SVG image.
+grep -q '<svg ' "$prefix/share/icons/hicolor/scalable/apps/$id.svg"
+echo "installed and valid"
