@@ -83,11 +83,16 @@ void TForm1::connectCatalogueCommands() {
     connect(ExportPocket1, &QAction::triggered, this, &TForm1::ExportPocket1Click);
 }
 
-// The data folder opened goes first in the recent list.
-void TForm1::rememberCatalogue() {
-    QStringList list = recentCatalogues();
+// The data folder opened goes first in the recent list. A start on the one catalogue a user
+// has ever opened writes nothing (a start leaves the settings file as it was): the list begins
+// when another folder is opened, with the folder left behind.
+void TForm1::rememberCatalogue(Remember when) {
+    const QStringList before = recentCatalogues();
+    if (when == Remember::IfListed && before.isEmpty()) return;
+    QStringList list = before;
     list.removeAll(dataFolder_);
     list.prepend(dataFolder_);
+    if (list == before) return;
     rk::fw::SettingsKey key;
     for (int i = 0; i < kRecentCount; ++i)
         key.writeString(kRecentSection, QStringLiteral("Recent%1").arg(i + 1), list.value(i));
@@ -128,6 +133,7 @@ void TForm1::openCatalogueFolder(const QString& chosen) {
         return;
     }
     if (!leaveCatalogue()) return;
+    rememberCatalogue(Remember::Always);
     // The windows go once this handler has returned.
     QTimer::singleShot(0, qApp, [folder] { switchCatalogue(folder); });
 }

@@ -487,7 +487,8 @@ private:
     void connectCatalogueCommands();
     void connectStatsCommands();
     void connectQuickFilter();
-    void rememberCatalogue();
+    enum class Remember { Always, IfListed };
+    void rememberCatalogue(Remember when);
     void readTitleWordsLater();
     bool finishTitleWords();
     void quickFilterSetChanged();

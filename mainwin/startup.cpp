@@ -128,7 +128,7 @@ void TForm1::FormCreate() {
     readSettings();
     // 15. The choice lists.
     readChoiceLists();
-    rememberCatalogue();
+    rememberCatalogue(Remember::IfListed);
     chkMultiSetClick();
 }
 
