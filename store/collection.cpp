@@ -24,6 +24,22 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// A sum of many prices without the rounding error of plain addition piling up (Neumaier's
+// compensated sum): 100,000 prices of two decimals add up to a total that prints with its two
+// decimals, not 2498538.74000001.
+class PriceSum {
+public:
+    void add(double x) {
+        const double t = sum_ + x;
+        compensation_ += std::fabs(sum_) >= std::fabs(x) ? (sum_ - t) + x : (x - t) + sum_;
+        sum_ = t;
+    }
+    double value() const { return sum_ + compensation_; }
+
+private:
+    double sum_ = 0, compensation_ = 0;
+};
+
 } // namespace
 
 std::optional<double> readPrice(std::string_view text, char decimalSeparator) {
@@ -131,18 +147,18 @@ std::string formatTotal(double total, char decimalSeparator) {
 
 Result<double> collectionValue(Table& titles, char decimalSeparator, const RecordStep& step) {
     const dbf::FieldDef* price = titles.field("PRICE");
-    double total = 0;
+    PriceSum total;
     RK_RETURN_IF_ERROR(titles.goTop());
     while (!titles.eof()) {
         if (price) {
             const std::string& image = titles.record();
             if (auto value = readPrice(dbf::rawField(image, *price), decimalSeparator))
-                total += *value;
+                total.add(*value);
         }
         if (step) step(titles.recNo());
         RK_RETURN_IF_ERROR(titles.skip(1));
     }
-    return total;
+    return total.value();
 }
 
 Status forEachVisibleRecord(Table& titles,
@@ -177,9 +193,9 @@ public:
         add(field_ ? dbf::trimmedField(image, *field_) : std::string_view(), price);
     }
     void add(std::string_view key, std::optional<double> price) {
-        FigureRow& row = rows_[std::string(key)];
-        ++row.titles;
-        if (price) row.value += *price;
+        Entry& entry = rows_[std::string(key)];
+        ++entry.titles;
+        if (price) entry.value.add(*price);
     }
     // Most titles first, then by key.
     std::vector<FigureRow> byCount() const {
@@ -201,14 +217,20 @@ private:
     std::vector<FigureRow> rows() const {
         std::vector<FigureRow> out;
         out.reserve(rows_.size());
-        for (const auto& [key, row] : rows_) {
-            out.push_back(row);
+        for (const auto& [key, entry] : rows_) {
+            out.emplace_back();
             out.back().key = key;
+            out.back().titles = entry.titles;
+            out.back().value = entry.value.value();
         }
         return out;
     }
+    struct Entry {
+        decltype(FigureRow::titles) titles = 0;
+        PriceSum value;
+    };
     const dbf::FieldDef* field_;
-    std::map<std::string, FigureRow> rows_;
+    std::map<std::string, Entry> rows_;
 };
 
 // "1990" for a year of the nineties; empty for a year that is not four digits.
@@ -231,13 +253,14 @@ Result<CollectionFigures> collectionFigures(Table& titles, char decimalSeparator
     Tally category(titles.field("CATEGORY")), format(titles.field("FORMAT")),
         rating(titles.field("RATING")), decade(nullptr);
     CollectionFigures f;
+    PriceSum total;
     RK_RETURN_IF_ERROR(forEachVisibleRecord(titles, [&](uint32_t, std::string_view image) {
         std::optional<double> value;
         if (price) value = readPrice(dbf::rawField(image, *price), decimalSeparator);
         ++f.titles;
         if (value) {
             ++f.priced;
-            f.value += *value;
+            total.add(*value);
         }
         category.addRecord(image, value);
         format.addRecord(image, value);
@@ -248,6 +271,7 @@ Result<CollectionFigures> collectionFigures(Table& titles, char decimalSeparator
     f.byFormat = format.byCount();
     f.byRating = rating.byCount();
     f.byDecade = decade.byKey();
+    f.value = total.value();
     return f;
 }
 

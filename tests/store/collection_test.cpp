@@ -61,6 +61,25 @@ TEST_F(Collection, ValueCountsVisiblePricedTitlesOnly) {
     EXPECT_EQ(steps, 2u);
 }
 
+// Plain addition of 1,000 prices of 0.10 gives 99.9999999999986, which the total's 15 digits
+// would show.
+TEST_F(Collection, ManyPricesAddUpWithoutRoundingErrorShowing) {
+    {
+        store::Batch batch(*table);
+        for (int i = 0; i < 1000; ++i)
+            add("Title " + std::to_string(i), "0.10", false);
+        ASSERT_TRUE(batch.finish().isOk());
+    }
+    auto value = store::collectionValue(*table, '.');
+    ASSERT_TRUE(value.isOk());
+    EXPECT_EQ(store::formatTotal(*value, '.'), "100");
+    auto figures = store::collectionFigures(*table, '.');
+    ASSERT_TRUE(figures.isOk());
+    EXPECT_EQ(store::formatTotal(figures->value, '.'), "100");
+    ASSERT_EQ(figures->byCategory.size(), 1u);
+    EXPECT_EQ(store::formatTotal(figures->byCategory[0].value, '.'), "100");
+}
+
 TEST_F(Collection, ClearMarksWritesOnlyVisibleTitlesAndKeepsTheQuery) {
     add("Alien", "", true);
     add("Brazil", "", true, true); // deleted: left as it is
