@@ -130,4 +130,17 @@ std::string catalogueOf(uint32_t n) {
     return dir;
 }
 
+std::string indexedTitles(uint32_t n) {
+    std::string path = findFileNoCase(catalogueOf(n), "VIDEO.DBF");
+    store::Table t(path);
+    if (!t.open()) std::abort();
+    if (t.tagNames().empty()) {
+        std::vector<store::TagSpec> tags;
+        for (const auto& d : catalogue::titleTags())
+            tags.push_back({d.name, d.key, d.forExpr});
+        if (!t.createIndex(tags)) std::abort();
+    }
+    return path;
+}
+
 } // namespace rk::bench

@@ -11,6 +11,9 @@ namespace rk::bench {
 // made when missing. Aborts the program with a message when it cannot be made.
 std::string catalogueOf(uint32_t n);
 
+// The VIDEO.DBF of catalogueOf(n), its index made when it has none.
+std::string indexedTitles(uint32_t n);
+
 // A title record image for number i (deterministic); `marked` about one in ten.
 std::string titleImage(uint32_t i);
 

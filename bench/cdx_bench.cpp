@@ -24,23 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The catalogue of n titles, with its index made when it has none.
-std::string indexedTitles(uint32_t n) {
-    std::string path = findFileNoCase(bench::catalogueOf(n), "VIDEO.DBF");
-    store::Table t(path);
-    if (!t.open()) std::abort();
-    if (t.tagNames().empty()) {
-        std::vector<store::TagSpec> tags;
-        for (const auto& d : catalogue::titleTags())
-            tags.push_back({d.name, d.key, d.forExpr});
-        if (!t.createIndex(tags)) std::abort();
-    }
-    return path;
-}
-
 // A copy of the catalogue's titles table and index to change.
 std::string scratchCopy(uint32_t n) {
-    std::string source = indexedTitles(n);
+    std::string source = bench::indexedTitles(n);
     fs::path dir =
         fs::path(source).parent_path().parent_path() / ("cdx-scratch-" + std::to_string(n));
     fs::create_directories(dir);
@@ -60,7 +46,7 @@ void fileSizes(benchmark::State& state, const std::string& table) {
 }
 
 void BM_CdxOpen(benchmark::State& state) {
-    std::string path = indexedTitles(uint32_t(state.range(0)));
+    std::string path = bench::indexedTitles(uint32_t(state.range(0)));
     for (auto _ : state) {
         store::Table t(path);
         if (!t.open()) state.SkipWithError("open failed");
@@ -73,7 +59,7 @@ void BM_CdxOpen(benchmark::State& state) {
 
 // A change of order and the list of every visible record in it (as a title list needs).
 void BM_CdxOrderWalk(benchmark::State& state) {
-    std::string path = indexedTitles(uint32_t(state.range(0)));
+    std::string path = bench::indexedTitles(uint32_t(state.range(0)));
     store::Table t(path);
     if (!t.open()) state.SkipWithError("open failed");
     std::vector<uint32_t> recs;
@@ -89,7 +75,7 @@ void BM_CdxOrderWalk(benchmark::State& state) {
 
 // The cursor through a whole order: goTop and skip(1) to the end, no record read.
 void BM_CdxOrderSkip(benchmark::State& state) {
-    std::string path = indexedTitles(uint32_t(state.range(0)));
+    std::string path = bench::indexedTitles(uint32_t(state.range(0)));
     store::Table t(path);
     if (!t.open()) state.SkipWithError("open failed");
     t.setOrder(t.tagArea("CATEGORY"));
@@ -107,7 +93,7 @@ void BM_CdxOrderSkip(benchmark::State& state) {
 // 1,000 seeks of title prefixes in TITIT.
 void BM_CdxSeek(benchmark::State& state) {
     uint32_t n = uint32_t(state.range(0));
-    std::string path = indexedTitles(n);
+    std::string path = bench::indexedTitles(n);
     store::Table t(path);
     if (!t.open()) state.SkipWithError("open failed");
     t.setOrder(t.tagArea("TITIT"));
@@ -230,7 +216,7 @@ void BM_CdxPostOneTitle(benchmark::State& state) {
 }
 
 void BM_CdxReindex(benchmark::State& state) {
-    std::string path = indexedTitles(uint32_t(state.range(0)));
+    std::string path = bench::indexedTitles(uint32_t(state.range(0)));
     store::Table t(path);
     if (!t.open()) state.SkipWithError("open failed");
     for (auto _ : state)

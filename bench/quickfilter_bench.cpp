@@ -19,22 +19,8 @@ using namespace rk;
 
 namespace {
 
-// The catalogue of n titles with its index.
-std::string indexedTitles(uint32_t n) {
-    std::string path = findFileNoCase(bench::catalogueOf(n), "VIDEO.DBF");
-    store::Table t(path);
-    if (!t.open()) std::abort();
-    if (t.tagNames().empty()) {
-        std::vector<store::TagSpec> tags;
-        for (const auto& d : catalogue::titleTags())
-            tags.push_back({d.name, d.key, d.forExpr});
-        if (!t.createIndex(tags)) std::abort();
-    }
-    return path;
-}
-
 void BM_QuickFilterRead(benchmark::State& state) {
-    store::Table t(indexedTitles(uint32_t(state.range(0))));
+    store::Table t(bench::indexedTitles(uint32_t(state.range(0))));
     if (!t.open()) return state.SkipWithError("open failed");
     search::TitleWords words;
     for (auto _ : state) {
@@ -58,7 +44,7 @@ constexpr Keystroke kKeys[] = {
 };
 
 void BM_QuickFilterKeystroke(benchmark::State& state) {
-    store::Table t(indexedTitles(uint32_t(state.range(0))));
+    store::Table t(bench::indexedTitles(uint32_t(state.range(0))));
     if (!t.open()) return state.SkipWithError("open failed");
     t.setOrder(t.tagArea("TITIT"));
     search::TitleWords words;
