@@ -2,6 +2,7 @@
 // caller (a window, rkdb, a test) decides how to tell the user.
 #pragma once
 
+#include <cassert>
 #include <optional>
 #include <string>
 #include <utility>
@@ -48,10 +49,17 @@ public:
     bool isOk() const { return status_.isOk(); }
     explicit operator bool() const { return isOk(); }
     const Status& status() const { return status_; }
-    T& value() { return *value_; }
-    const T& value() const { return *value_; }
-    T& operator*() { return *value_; }
-    T* operator->() { return &*value_; }
+    // Only on success (asserted in debug builds: the sanitizer build runs with them).
+    T& value() {
+        assert(value_.has_value());
+        return *value_;
+    }
+    const T& value() const {
+        assert(value_.has_value());
+        return *value_;
+    }
+    T& operator*() { return value(); }
+    T* operator->() { return &value(); }
 
 private:
     Status status_;
