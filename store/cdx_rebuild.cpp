@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
+#include <system_error>
+#include <thread>
 
 namespace rk::store {
 
@@ -165,6 +168,41 @@ private:
     std::vector<uint8_t> bytes_;
     std::vector<Ref> refs_;
 };
+
+// Sorts every arena, on two threads when the machine has them: the arenas are independent,
+// and the larger ones are shared out first so that both threads get about as many keys.
+void sortArenas(std::vector<KeyArena>& arenas) {
+    std::vector<size_t> order(arenas.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return arenas[a].size() > arenas[b].size(); });
+    std::vector<size_t> here, there;
+    size_t hereKeys = 0, thereKeys = 0;
+    for (size_t i : order) {
+        if (hereKeys <= thereKeys) {
+            here.push_back(i);
+            hereKeys += arenas[i].size();
+        } else {
+            there.push_back(i);
+            thereKeys += arenas[i].size();
+        }
+    }
+    std::thread helper;
+    if (std::thread::hardware_concurrency() > 1 && thereKeys > 0) {
+        try {
+            helper = std::thread([&arenas, &there] {
+                for (size_t i : there)
+                    arenas[i].sort();
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one sorts them all.
+        }
+    }
+    if (!helper.joinable()) here.insert(here.end(), there.begin(), there.end());
+    for (size_t i : here)
+        arenas[i].sort();
+    if (helper.joinable()) helper.join();
+}
 
 class ProgressMeter {
 public:
@@ -457,9 +495,9 @@ struct IndexBuilder::State {
 
     // Each tag's keys sorted and written to the run file; the gathering goes on.
     Status spill() {
+        sortArenas(arenas);
         for (size_t t = 0; t < tags.size(); ++t) {
             if (arenas[t].size() == 0) continue;
-            arenas[t].sort();
             auto run = runFile.write(arenas[t]);
             if (!run) return run.status();
             runs[t].push_back(*run);
@@ -511,6 +549,39 @@ Status IndexBuilder::add(uint32_t recno, std::string_view image) {
     return held >= st.budget ? st.spill() : Status::ok();
 }
 
+Status IndexBuilder::addRecords(uint32_t first, uint32_t count, const char* images,
+                                uint16_t length) {
+    State& st = *state_;
+    // Tags [from, to) for every record of the block, with `key` as scratch: each thread has its
+    // own tags, so their arenas are never shared.
+    auto makeKeys = [&st, first, count, images, length](size_t from, size_t to, std::string* key) {
+        for (uint32_t i = 0; i < count; ++i) {
+            std::string_view image(images + size_t(i) * length, length);
+            for (size_t t = from; t < to; ++t)
+                if (st.tags[t].key.make(image, first + i, key)) st.arenas[t].add(*key, first + i);
+        }
+    };
+    const size_t tags = st.tags.size();
+    const size_t half = tags / 2;
+    std::string helperKey;
+    std::thread helper;
+    if (std::thread::hardware_concurrency() > 1 && half > 0 && count >= 64) {
+        try {
+            helper = std::thread(makeKeys, half, tags, &helperKey);
+        } catch (const std::system_error&) {
+            // No thread to be had: this one makes every key.
+        }
+    }
+    makeKeys(0, helper.joinable() ? half : tags, &st.key);
+    if (helper.joinable()) helper.join();
+    st.count += count;
+    st.meter.advance(count);
+    size_t held = 0;
+    for (const KeyArena& a : st.arenas)
+        held += a.memory();
+    return held >= st.budget ? st.spill() : Status::ok();
+}
+
 Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t counter) {
     State& st = *state_;
     Pager& pager = *st.pager;
@@ -518,9 +589,9 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
     std::vector<uint32_t> roots(tags.size());
     // Each tag's tree, from its keys in memory, merged with its runs when it has any.
     const size_t merges = std::max<size_t>(1, st.budget / 4);
+    sortArenas(st.arenas);
     for (size_t t = 0; t < tags.size(); ++t) {
         KeyArena& arena = st.arenas[t];
-        arena.sort();
         TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill(), kLeafFillPercent);
         const bool unique = tags[t].header.unique();
         if (st.runs[t].empty()) {
@@ -620,9 +691,7 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
     for (uint32_t r = 1; r <= n; r += perRead) {
         uint32_t count = std::min(perRead, n - r + 1);
         RK_RETURN_IF_ERROR(table->readRecords(r, count, buf.data()));
-        for (uint32_t i = 0; i < count; ++i)
-            RK_RETURN_IF_ERROR(
-                (*builder)->add(r + i, std::string_view(buf.data() + size_t(i) * recLen, recLen)));
+        RK_RETURN_IF_ERROR((*builder)->addRecords(r, count, buf.data(), recLen));
     }
     return (*builder)->finish(table, counter);
 }

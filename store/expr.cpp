@@ -819,7 +819,7 @@ Value evalFunc(const Node& n, std::string_view img, uint32_t recno, Status* faul
             return charValue(std::string(8, ' '));
         }
         dbf::Date d = fromJulianDay(static_cast<int64_t>(jd));
-        char buf[16];
+        char buf[40]; // room for any int, which the compiler cannot rule out
         std::snprintf(buf, sizeof buf, "%04d%02d%02d", d.year % 10000, d.month, d.day);
         return charValue(buf);
     }

@@ -609,6 +609,13 @@ Status Table::pack(const Progress& progress) {
     std::string batch;
     uint32_t batchCount = 0, done = 0, kept = 0;
     Status written;
+    // The records gathered in `batch` go to the index builder (as their new numbers) and the copy.
+    auto copyKept = [&]() -> Status {
+        if (builder)
+            RK_RETURN_IF_ERROR(
+                builder->addRecords(kept - batchCount + 1, batchCount, batch.data(), recSize()));
+        return (*out)->appendRecords(batch.data(), batchCount);
+    };
     Status s = scan([&](uint32_t, std::string_view img) {
         ++done;
         if (!written) return;
@@ -616,10 +623,9 @@ Status Table::pack(const Progress& progress) {
             batch.append(img);
             ++batchCount;
             ++kept;
-            if (builder) written = builder->add(kept, img);
         }
         if (batch.size() >= kScanBytes && written) {
-            written = (*out)->appendRecords(batch.data(), batchCount);
+            written = copyKept();
             batch.clear();
             batchCount = 0;
         }
@@ -627,7 +633,7 @@ Status Table::pack(const Progress& progress) {
         if (!builder) report(index_ ? int(uint64_t(done) * 50 / n) : int(uint64_t(done) * 100 / n));
     });
     if (s) s = written;
-    if (s && batchCount) s = (*out)->appendRecords(batch.data(), batchCount);
+    if (s && batchCount) s = copyKept();
     // Verify the copy before it replaces the table.
     if (s && (*out)->recordCount() != kept)
         s = Status::ioError("the packed copy of " + path_ + " is incomplete");
