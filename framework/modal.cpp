@@ -1,6 +1,13 @@
 #include "modal.h"
 
+#include "helpviewer.h"
+#include "prompt.h"
+
+#include <QBoxLayout>
 #include <QDialog>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QShortcut>
 
 namespace rk::fw {
 
@@ -25,6 +32,23 @@ int execModal(QDialog* dialog) {
 
 void setModalRunner(ModalRunner r) {
     runner() = std::move(r);
+}
+
+void layOutDialog(QDialog* dialog, QWidget* body, std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : buttons)
+        row->addWidget(b);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(body, 1);
+    layout->addLayout(row);
+}
+
+void helpOnF1(QDialog* dialog, int context) {
+    auto* help = new QShortcut(QKeySequence::HelpContents, dialog);
+    QObject::connect(help, &QShortcut::activated, dialog, [dialog, context] {
+        prompt().showHelp(dialog, helpTopicForContext(context));
+    });
 }
 
 } // namespace rk::fw

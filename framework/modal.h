@@ -4,8 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 
 class QDialog;
+class QPushButton;
+class QWidget;
 
 namespace rk::fw {
 
@@ -15,5 +18,10 @@ int execModal(QDialog* dialog);
 using ModalRunner = std::function<void(QDialog& dialog)>;
 // Installs `runner` for the next modal dialogs; nullptr brings back the modal loop.
 void setModalRunner(ModalRunner runner);
+
+// The usual dialog: `body` takes the room, `buttons` stand right-aligned in a row below it.
+void layOutDialog(QDialog* dialog, QWidget* body, std::initializer_list<QPushButton*> buttons);
+// F1 in `dialog` opens the help topic of help context `context`.
+void helpOnF1(QDialog* dialog, int context);
 
 } // namespace rk::fw

@@ -34,11 +34,6 @@ namespace {
 // How often a long import lets the window repaint.
 constexpr int kRepaintMs = 15;
 
-TImportExport::Runner& runner() {
-    static TImportExport::Runner r;
-    return r;
-}
-
 // A group box of radio buttons in `columns` columns, the item `checked` chosen.
 QGroupBox* radioGroup(const char* name, const QString& caption, const QStringList& items,
                       int columns, int checked, QButtonGroup* buttons, QWidget* parent) {
@@ -164,20 +159,6 @@ TImportExport::TImportExport(rk::fw::Dataset* titles, rk::search::TFts* fts, QSt
     connect(butImport, &QPushButton::clicked, this, &TImportExport::butImportClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TImportExport::BitBtn1Click);
     connect(butClose, &QPushButton::clicked, this, &TImportExport::butCloseClick);
-}
-
-int TImportExport::execute() {
-    if (const Runner& r = runner()) {
-        setResult(0);
-        r(*this);
-        hide();
-        return result();
-    }
-    return exec();
-}
-
-void TImportExport::setRunner(Runner r) {
-    runner() = std::move(r);
 }
 
 // The dialog closes after the choice, whether or not a file was chosen (the button's modal

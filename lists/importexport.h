@@ -41,12 +41,6 @@ public:
     // True while an import runs (the window repaints; its controls wait).
     bool importing() const { return importing_; }
 
-    // Shows the dialog modally and returns when it closes. Tests replace the modal loop with
-    // a function that works the controls (setRunner); nullptr brings back the real one.
-    int execute();
-    using Runner = std::function<void(TImportExport&)>;
-    static void setRunner(Runner runner);
-
     // Handlers.
     void butLoadClick();
     void butImportClick();

@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "datacontrols.h"
 #include "helpviewer.h"
+#include "modal.h"
 #include "prompt.h"
 #include "recordlistmodel.h"
 #include "settings.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -128,18 +128,8 @@ void TModCats::buildControls() {
     connect(BitBtn1, &QPushButton::clicked, this, &TModCats::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn3, &QPushButton::clicked, this, &TModCats::BitBtn3Click);
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this,
-            [this] { rk::fw::prompt().showHelp(this, rk::fw::helpTopicForContext(130)); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1, 1);
-    layout->addLayout(buttons);
+    rk::fw::helpOnF1(this, 130);
+    rk::fw::layOutDialog(this, PageControl1, {BitBtn1, BitBtn2, BitBtn3});
     resize(440, 340);
 }
 

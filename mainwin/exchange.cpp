@@ -4,7 +4,8 @@
 
 #include "appwindows.h"
 #include "importexport.h"
+#include "modal.h"
 
 void TForm1::ImportClick() {
-    if (TImportExport* window = appWindows().importExport) window->execute();
+    if (TImportExport* window = appWindows().importExport) rk::fw::execModal(window);
 }

@@ -3,6 +3,7 @@
 #include "colorpickerbutton.h"
 #include "gradienttoolbutton.h"
 #include "helpviewer.h"
+#include "modal.h"
 #include "placement.h"
 #include "prompt.h"
 #include "settings.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -79,18 +79,8 @@ TPrefForm::TPrefForm(QString dataFolder, Apply apply, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TPrefForm::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TPrefForm::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TPrefForm::BitBtn3Click);
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this,
-            [this] { rk::fw::prompt().showHelp(this, rk::fw::helpTopicForContext(160)); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1, 1);
-    layout->addLayout(buttons);
+    rk::fw::helpOnF1(this, 160);
+    rk::fw::layOutDialog(this, PageControl1, {BitBtn1, BitBtn2, BitBtn3});
     resize(sizeHint().expandedTo(QSize(500, 380)));
 
     keepInStorage();

@@ -9,6 +9,7 @@
 #include "guifixture.h"
 
 #include "importexport.h"
+#include "modal.h"
 #include "titleindex.h"
 
 #include <QAbstractItemView>
@@ -39,12 +40,12 @@ QByteArray lines(int count) {
 // Runs the window from the File menu with `work` in place of the user.
 void run(GuiFixture& app, const std::function<void(TImportExport&)>& work) {
     bool ran = false;
-    TImportExport::setRunner([&](TImportExport& d) {
+    rk::fw::setModalRunner([&](QDialog& d) {
         ran = true;
-        work(d);
+        work(static_cast<TImportExport&>(d));
     });
     ctl<QAction>(app.form, "ImportExport1")->trigger();
-    TImportExport::setRunner(nullptr);
+    rk::fw::setModalRunner(nullptr);
     QVERIFY(ran);
 }
 
