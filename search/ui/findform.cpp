@@ -1,5 +1,6 @@
 #include "findform.h"
 
+#include "modal.h"
 #include "titleindex.h"
 
 #include <QComboBox>
@@ -16,11 +17,6 @@
 namespace {
 
 const char* const kTag = "Tag";
-
-TFindForm::Runner& runner() {
-    static TFindForm::Runner r;
-    return r;
-}
 
 } // namespace
 
@@ -85,17 +81,7 @@ int TFindForm::fieldChoice() const {
 }
 
 int TFindForm::execute() {
-    if (const Runner& r = runner()) {
-        setResult(0);
-        r(*this);
-        hide();
-        return result();
-    }
-    return exec();
-}
-
-void TFindForm::setRunner(Runner r) {
-    runner() = std::move(r);
+    return rk::fw::execModal(this);
 }
 
 // Each activation offers the last choice again and puts the cursor in the search field;

@@ -32,11 +32,8 @@ public:
     QString searchText() const;
     int fieldChoice() const; // 0 to 11, always one of the list's items
 
-    // Shows the dialog modally and returns when it closes. Tests replace the modal loop with
-    // a function that works the controls (setRunner); nullptr brings back the real one.
+    // Shows the dialog modally (execModal) and returns when it closes.
     int execute();
-    using Runner = std::function<void(TFindForm&)>;
-    static void setRunner(Runner runner);
 
     // Handlers.
     void FormActivate();

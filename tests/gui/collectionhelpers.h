@@ -9,6 +9,7 @@
 #include "findform.h"
 #include "gradienttoolbutton.h"
 #include "litcheckbox.h"
+#include "modal.h"
 #include "record.h"
 #include "recordlistmodel.h"
 #include "text.h"
@@ -93,7 +94,8 @@ inline uint32_t addTitle(TForm1* f, const QString& title, const QString& categor
 // Answers the next Find dialogs: the text, the field choice, and Go (or Cancel).
 struct FindAnswer {
     explicit FindAnswer(const QString& text, int choice = 0, bool go = true) {
-        TFindForm::setRunner([=](TFindForm& form) {
+        rk::fw::setModalRunner([=](QDialog& dialog) {
+            auto& form = static_cast<TFindForm&>(dialog);
             form.show();
             offered = form.searchText();
             offeredChoice = form.ComboBox1->currentIndex();
@@ -102,7 +104,7 @@ struct FindAnswer {
             (go ? form.butFindit : form.butCancel)->click();
         });
     }
-    ~FindAnswer() { TFindForm::setRunner(nullptr); }
+    ~FindAnswer() { rk::fw::setModalRunner(nullptr); }
     static inline QString offered;
     static inline int offeredChoice = -2;
 };
