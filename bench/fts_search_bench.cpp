@@ -10,6 +10,7 @@
 
 #include "record.h"
 #include "titleindex.h"
+#include "titletext.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,8 +55,7 @@ std::string prepared(uint32_t n) {
         search::titlesIndexPath(std::filesystem::path(table).parent_path().string());
     if (!search::indexFileExists(index)) {
         store::Table t(table, readOnly());
-        search::TFts fts;
-        if (!t.open() || !search::buildTitlesIndex(fts, t, index)) std::exit(1);
+        if (!t.open() || !catalogue::buildTitleText(t, index)) std::exit(1);
     }
     return table;
 }

@@ -10,6 +10,7 @@
 #include "fts_bench_data.h"
 
 #include "catalogue.h"
+#include "catalogue_engine.h"
 #include "oldimport.h"
 #include "table.h"
 #include "titleindex.h"
@@ -75,11 +76,8 @@ std::string sampleOf(bool withIndex) {
     fs::create_directories(dir);
     if (!catalogue::createSample(dir.string())) std::abort();
     if (withIndex) {
-        store::Table t((dir / "VIDEO.DBF").string());
-        search::TFts fts;
-        if (!t.open() || !search::buildTitlesIndex(fts, t, search::titlesIndexPath(dir.string())))
-            std::abort();
-        fts.FtsClose();
+        catalogue::Catalogue cat;
+        if (!cat.open(dir.string()) || !cat.buildTextIndex()) std::abort();
     }
     return dir.string();
 }
@@ -101,14 +99,12 @@ void BM_Import(benchmark::State& state) {
         fs::remove_all(work);
         fs::copy(sample, work);
         state.ResumeTiming();
-        store::Table t((work / "VIDEO.DBF").string());
-        if (!t.open()) state.SkipWithError("cannot open the sample");
-        auto counts = store::countOldDataFile(file, t.fields());
+        catalogue::Catalogue cat;
+        if (!cat.open(work.string())) state.SkipWithError("cannot open the sample");
+        auto counts = store::countOldDataFile(file, cat.titles().fields());
         if (!counts) state.SkipWithError(counts.status().message().c_str());
-        search::TFts fts;
         store::OldImportReport report;
-        Status s = search::importOldTitles(fts, t, file, *counts,
-                                           search::titlesIndexPath(work.string()), {}, &report);
+        Status s = cat.importOld(file, *counts, {}, &report);
         if (!s || report.added != n) state.SkipWithError(s.message().c_str());
     }
     fs::remove_all(work);

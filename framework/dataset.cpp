@@ -262,9 +262,9 @@ Status Dataset::post() {
         return fail(why);
     }
     if (state_ == State::Edit) {
-        RK_RETURN_IF_ERROR(fail(table_->putRecord(buffer_)));
+        RK_RETURN_IF_ERROR(fail(writer().update(*table_, buffer_)));
     } else {
-        auto added = table_->appendRecord(buffer_);
+        auto added = writer().append(*table_, buffer_);
         if (!added.isOk()) return fail(added.status());
     }
     modified_ = false;
@@ -300,7 +300,7 @@ Status Dataset::deleteCurrent() {
     }
     if (state_ == State::Edit) cancel();
     if (!isActive() || !hasRecord_) return Status::ok();
-    RK_RETURN_IF_ERROR(table_->deleteRecord());
+    RK_RETURN_IF_ERROR(writer().remove(*table_));
     // The deleted record has left the set: the next visible one becomes current, or the
     // last one when it was the last.
     // The record is deleted whatever the move gives: a failed move leaves no current record.

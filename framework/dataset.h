@@ -20,6 +20,10 @@
 //     Inactive: the table is closed (setActive(false)); setActive(true) re-reads it and
 //     enters Browse.
 //
+// Every write goes through the dataset's writer (store/recordwriter.h): the catalogue engine
+// for the catalogue's tables, which carries each change into what derives from the titles;
+// without one, the record is written to the table and nothing else.
+//
 // Before a post writes anything, the window's post check (setPostCheck) may let it go on,
 // abandon the edit as cancel() does, or refuse it (the record stays in edit).
 //
@@ -37,6 +41,7 @@
 // that names the field; nothing the user typed is dropped in silence.
 #pragma once
 
+#include "recordwriter.h"
 #include "status.h"
 #include "table.h"
 
@@ -59,6 +64,8 @@ public:
     explicit Dataset(store::Table* table, QObject* parent = nullptr);
 
     store::Table* table() const { return table_; }
+    // Who writes the dataset's changes (nullptr: straight to the table).
+    void setWriter(store::RecordWriter* writer) { writer_ = writer; }
 
     // Re-reads the table after it was opened, closed or changed outside the dataset (the
     // full-text build closes and reopens it; pack renumbers it). Ends any edit unposted.
@@ -153,7 +160,12 @@ private:
     void emitSetChanged();
     bool storeText(int field, const QString& value, Status* status);
 
+    store::RecordWriter& writer() const {
+        return writer_ ? *writer_ : *store::DirectWriter::instance();
+    }
+
     store::Table* table_;
+    store::RecordWriter* writer_ = nullptr;
     State state_ = State::Inactive;
     std::string buffer_;
     bool hasRecord_ = false;

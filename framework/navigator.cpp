@@ -112,10 +112,7 @@ void DBNavigator::click(Button b) {
         break;
     }
     if (b == Delete && !s.isOk())
-        prompt().message(window(),
-                         QStringLiteral("The record could not be deleted:\n%1")
-                             .arg(QString::fromStdString(s.message())),
-                         QString(), Icon::Error, Buttons::Ok);
+        showStatus(window(), QStringLiteral("The record could not be deleted."), s);
     else
         ignore(s, "a failed post is told through postFailed; a failed move changes nothing");
     updateButtons();

@@ -2,6 +2,7 @@
 
 #include "helpviewer.h"
 #include "placement.h"
+#include "status.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -60,6 +61,12 @@ void fitCaption(QMessageBox& box) {
 Prompt& prompt() {
     static QtPrompt qt;
     return installed ? *installed : qt;
+}
+
+void showStatus(QWidget* owner, const QString& what, const Status& why, const QString& caption) {
+    const QString reason = QString::fromStdString(why.message());
+    prompt().message(owner, reason.isEmpty() ? what : what + QStringLiteral("\n\n") + reason,
+                     caption, Icon::Warning, Buttons::Ok);
 }
 
 Prompt* setPrompt(Prompt* p) {

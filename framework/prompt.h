@@ -15,6 +15,10 @@
 class QPrinter;
 class QWidget;
 
+namespace rk {
+class Status;
+} // namespace rk
+
 namespace rk::fw {
 
 enum class Icon { None, Information, Warning, Question, Error };
@@ -78,6 +82,11 @@ inline void inform(QWidget* owner, const QString& text, const QString& caption =
 inline bool confirm(QWidget* owner, const QString& text, const QString& caption = QString()) {
     return prompt().message(owner, text, caption, Icon::Question, Buttons::YesNo) == Button::Yes;
 }
+
+// Tells the user that `what` could not be done, and why: the Status's own words on a line
+// of their own, with a warning.
+void showStatus(QWidget* owner, const QString& what, const Status& why,
+                const QString& caption = QString());
 
 // The implementation on Qt's dialogs.
 class QtPrompt : public Prompt {

@@ -3,6 +3,7 @@
 #include "cp1252.h"
 
 #include <QList>
+#include <QLocale>
 
 namespace rk::fw {
 
@@ -25,6 +26,11 @@ std::string toCp1252(const QString& text) {
 QString fromCp1252(std::string_view bytes) {
     const std::string utf8 = cp1252::toUtf8(bytes);
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+char decimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 && point[0].unicode() < 0x80 ? char(point[0].unicode()) : '.';
 }
 
 } // namespace rk::fw

@@ -11,6 +11,9 @@
 namespace rk::fw {
 
 std::string toCp1252(const QString& text);
+// The locale's decimal separator as the tables' prices are read and totals written: '.' where
+// the locale's is not one plain character.
+char decimalSeparator();
 QString fromCp1252(std::string_view bytes);
 
 } // namespace rk::fw

@@ -1,11 +1,10 @@
 #include "importexport.h"
 
+#include "catalogue_engine.h"
 #include "dataset.h"
 #include "oldimport.h"
 #include "prompt.h"
 #include "table.h"
-#include "tfts.h"
-#include "titleindex.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -82,10 +81,9 @@ public:
 
 } // namespace
 
-TImportExport::TImportExport(rk::fw::Dataset* titles, rk::search::TFts* fts, QString indexPath,
+TImportExport::TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* catalogue,
                              QString dataFolder, QWidget* parent)
-    : QDialog(parent), titles_(titles), fts_(fts), indexPath_(std::move(indexPath)),
-      dataFolder_(std::move(dataFolder)) {
+    : QDialog(parent), titles_(titles), catalogue_(catalogue), dataFolder_(std::move(dataFolder)) {
     setObjectName(QStringLiteral("ImportExport"));
     setWindowTitle(QStringLiteral("Import/Export"));
     setModal(true);
@@ -211,8 +209,7 @@ void TImportExport::butImportClick() {
     };
     hooks.indexing = [&repaint](int) { repaint(); };
     rk::store::OldImportReport report;
-    const rk::Status imported = rk::search::importOldTitles(*fts_, table, path, *counts,
-                                                            fileName(indexPath_), hooks, &report);
+    const rk::Status imported = catalogue_->importOld(path, *counts, hooks, &report);
     titles_->refresh();
     setBusy(false);
     if (!imported.isOk()) {

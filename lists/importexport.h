@@ -22,9 +22,9 @@ class QTabWidget;
 namespace rk::fw {
 class Dataset;
 } // namespace rk::fw
-namespace rk::search {
-class TFts;
-} // namespace rk::search
+namespace rk::catalogue {
+class Catalogue;
+} // namespace rk::catalogue
 
 class TImportExport : public QDialog {
     Q_OBJECT
@@ -33,8 +33,8 @@ public:
     // `titles`: the titles as the main window edits them; `fts` and `indexPath`: its full-text
     // index (Titles.ia, kept current when it exists); `dataFolder`: where the file dialogs
     // start.
-    TImportExport(rk::fw::Dataset* titles, rk::search::TFts* fts, QString indexPath,
-                  QString dataFolder, QWidget* parent = nullptr);
+    TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* catalogue, QString dataFolder,
+                  QWidget* parent = nullptr);
 
     // The import file chosen with "Open File...", empty until one is chosen.
     const QString& importPath() const { return importPath_; }
@@ -57,8 +57,7 @@ private:
     void setBusy(bool busy);
 
     rk::fw::Dataset* titles_;
-    rk::search::TFts* fts_;
-    QString indexPath_;
+    rk::catalogue::Catalogue* catalogue_;
     QString dataFolder_;
     QString importPath_;
     bool importing_ = false;

@@ -37,14 +37,6 @@ void removeSelected(QListWidget* list) {
     if (!selected.isEmpty()) delete list->takeItem(list->row(selected.first()));
 }
 
-void warn(QWidget* owner, const QString& text) {
-    rk::fw::prompt().message(owner, text, kCaption, rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
-}
-
-QString reason(const rk::Status& s) {
-    return QString::fromStdString(s.message());
-}
-
 } // namespace
 
 TModCats::TModCats(ListsHost host, QWidget* parent) : QDialog(parent), host_(std::move(host)) {
@@ -158,9 +150,11 @@ bool TModCats::saveList(const char* file, const QStringList& list) {
     const std::string path = rk::findFileNoCase(host_.dataFolder.toStdString(), file);
     const rk::Status saved = rk::catalogue::writeChoiceList(path, entries);
     if (saved.isOk()) return true;
-    warn(this, QStringLiteral("%1 could not be saved:\n%2\n\nYour lists stay in this window; OK "
-                              "saves them again.")
-                   .arg(QString::fromLatin1(file), reason(saved)));
+    rk::fw::showStatus(this,
+                       QStringLiteral("%1 could not be saved. Your lists stay in this window; OK "
+                                      "saves them again.")
+                           .arg(QString::fromLatin1(file)),
+                       saved, kCaption);
     return false;
 }
 
@@ -214,7 +208,8 @@ void TModCats::Button1Click() {
     }
     if (!added.isOk()) {
         cats->cancel();
-        warn(this, QStringLiteral("The category could not be added:\n%1").arg(reason(added)));
+        rk::fw::showStatus(this, QStringLiteral("The category could not be added."), added,
+                           kCaption);
     }
 }
 
@@ -225,14 +220,16 @@ void TModCats::Button2Click() {
         return;
     // The titles keep the name: they stay in the other views.
     if (const rk::Status deleted = cats->deleteCurrent(); !deleted.isOk()) {
-        warn(this, QStringLiteral("The category could not be deleted:\n%1").arg(reason(deleted)));
+        rk::fw::showStatus(this, QStringLiteral("The category could not be deleted."), deleted,
+                           kCaption);
         return;
     }
     if (!host_.reopenCategories) return;
     if (const rk::Status reopened = host_.reopenCategories(); !reopened.isOk())
-        warn(this, QStringLiteral("The categories could not be opened again:\n%1\n\nRestart "
-                                  "Reelkeeper to see them.")
-                       .arg(reason(reopened)));
+        rk::fw::showStatus(this,
+                           QStringLiteral("The categories could not be opened again. Restart "
+                                          "Reelkeeper to see them."),
+                           reopened, kCaption);
 }
 
 // --- Ratings and formats: lists of the dialog until OK

@@ -50,7 +50,7 @@ TForm1* createWindows(const QString& dataFolder) {
     w.newGrid = new TNewGrid(w.form1);
     w.findForm = new TFindForm(w.form1);
     w.frmLabels = new TfrmLabels(w.form1->titlesData(), w.form1);
-    w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->fts(), w.form1->ftsPath(),
+    w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->catalogue(),
                                        w.form1->dataFolder(), w.form1);
     w.player = new TfrmPlayer(w.form1);
     w.colPrtForm = new rk::print::TColPrtForm(form);

@@ -162,11 +162,8 @@ void TForm1::ExportPocket1Click() {
             rk::search::writePocketCatalogue(titles(), QFile::encodeName(file).toStdString(), page);
     }
     if (!written) {
-        rk::fw::prompt().message(this,
-                                 QStringLiteral("The pocket catalogue could not be written:\n%1")
-                                     .arg(QString::fromStdString(written.status().message())),
-                                 QStringLiteral("Export Pocket Catalogue"), rk::fw::Icon::Error,
-                                 rk::fw::Buttons::Ok);
+        rk::fw::showStatus(this, QStringLiteral("The pocket catalogue could not be written."),
+                           written.status(), QStringLiteral("Export Pocket Catalogue"));
         return;
     }
     rk::fw::prompt().message(

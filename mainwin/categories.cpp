@@ -12,20 +12,13 @@
 // Picking a category, on the release of any mouse button over the list (the press has made
 // the clicked category current; the right button leaves it as it was).
 void TForm1::DBLookupListBox1MouseUp(Qt::MouseButton) {
-    rk::store::Table& t = titles();
-    if (!t.flock()) return;
-    t.setTurboRead(true);
+    const rk::store::WholeTablePass pass(titles());
+    if (!pass.locked()) return;
     const std::string category = rk::fw::toCp1252(Table2->text("CATEGORY"));
-    // A name holding a double quote is delimited otherwise, so that it still selects.
-    if (!Table1->setQuery(rk::catalogue::equalsQuery("CATEGORY", category)).isOk()) {
-        // A changed title that could not be posted (told through postFailed) keeps the view.
-        t.setTurboRead(false);
-        t.unlock();
-        return;
-    }
-    setStatusPanelText(0, QStringLiteral("Category Entries: ") + QString::number(t.count()));
-    t.setTurboRead(false);
-    t.unlock();
+    // A name holding a double quote is delimited otherwise, so that it still selects; a changed
+    // title that could not be posted (told through postFailed) keeps the view.
+    if (!Table1->setQuery(rk::catalogue::equalsQuery("CATEGORY", category)).isOk()) return;
+    setStatusPanelText(0, QStringLiteral("Category Entries: ") + QString::number(titles().count()));
 }
 
 // A drag begins only once the mouse has moved with the left button held (ListMouse), so a
@@ -48,11 +41,8 @@ void TForm1::AddNewCategory1Click() {
     const rk::Status posted = Table2->post();
     if (!posted.isOk()) {
         Table2->cancel();
-        rk::fw::prompt().message(this,
-                                 QStringLiteral("The category could not be added:\n%1")
-                                     .arg(QString::fromStdString(posted.message())),
-                                 QStringLiteral("Add New Category"), rk::fw::Icon::Warning,
-                                 rk::fw::Buttons::Ok);
+        rk::fw::showStatus(this, QStringLiteral("The category could not be added."), posted,
+                           QStringLiteral("Add New Category"));
     }
 }
 

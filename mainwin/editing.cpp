@@ -1,6 +1,5 @@
 // Entry editing: New, Save and Trash, the title and Enter rules, multi-sets and tapes, the
-// run-time zoom panel, the clipboard commands, and the full-text hooks that follow a new
-// title's first post and a deletion.
+// run-time zoom panel and the clipboard commands.
 #include "form1.h"
 
 #include "datacontrols.h"
@@ -8,7 +7,6 @@
 #include "prompt.h"
 #include "spinbutton.h"
 #include "spinedit.h"
-#include "titleindex.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -78,32 +76,19 @@ void TForm1::TrashButClick() {
                                  rk::fw::Icon::Question,
                                  rk::fw::Buttons::YesNo) != rk::fw::Button::Yes)
         return;
-    // Taken before the delete: the table moves to another record when it deletes one.
-    const uint32_t recno = Table1->recNo();
-    if (!Table1->deleteCurrent().isOk() || recno == 0) return;
-    const int32_t removed = rk::search::deleteTitleEntry(Fts1, ftsPath_.toStdString(), recno);
-    if (removed < 0)
-        MyException(QStringLiteral("TrashButClick"),
-                    QStringLiteral("the full-text entry %1 could not be removed: %2")
-                        .arg(recno)
-                        .arg(QString::fromStdString(Fts1.lastStatus().message())));
+    // The catalogue removes the title's full-text entry with it.
+    if (const rk::Status s = Table1->deleteCurrent(); !s.isOk())
+        rk::fw::showStatus(this, QStringLiteral("The entry could not be deleted."), s);
 }
 
 void TForm1::Table1NewRecord() {
     newTitlePending_ = true;
 }
 
-// After a post: the title's entry in the full-text index (the one that bears its record
-// number) is added for a new title and replaced for a changed one, so that a search finds
-// what is stored.
+// After a post the new-title-pending flag is cleared. The catalogue has stored the title's
+// entry in the full-text index with it, so that a search finds what is stored.
 void TForm1::Table1AfterPost() {
     newTitlePending_ = false;
-    const int32_t added = rk::search::addTitleEntry(Fts1, ftsPath_.toStdString(), titles());
-    if (added < 0)
-        MyException(QStringLiteral("Table1AfterPost"),
-                    QStringLiteral("record %1 could not be added to the full-text index: %2")
-                        .arg(titles().recNo())
-                        .arg(QString::fromStdString(Fts1.lastStatus().message())));
 }
 
 // An abandoned insert takes its pending flag with it, so that the next post of another

@@ -69,12 +69,20 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     setWindowTitle(QStringLiteral("Reelkeeper98 3.0"));
     resize(940, 600);
 
-    titlesTable_ = std::make_unique<rk::store::Table>(std::string());
-    catsTable_ = std::make_unique<rk::store::Table>(std::string());
-    Table1 = new rk::fw::Dataset(titlesTable_.get(), this);
+    catalogue_ = std::make_unique<rk::catalogue::Catalogue>();
+    // A change whose full-text entry could not follow is logged; the index is rebuilt before
+    // the next search.
+    catalogue_->setTextIndexNotice([this](const rk::Status& why) {
+        MyException(QStringLiteral("Titles.ia"),
+                    QStringLiteral("the search index could not follow a change: ") +
+                        QString::fromStdString(why.message()));
+    });
+    Table1 = new rk::fw::Dataset(&catalogue_->titles(), this);
     Table1->setObjectName(QStringLiteral("Table1"));
-    Table2 = new rk::fw::Dataset(catsTable_.get(), this);
+    Table1->setWriter(catalogue_.get());
+    Table2 = new rk::fw::Dataset(&catalogue_->categories(), this);
     Table2->setObjectName(QStringLiteral("Table2"));
+    Table2->setWriter(catalogue_.get());
     titleModel_ = new rk::fw::RecordListModel(Table1, "TITLE", this);
     categoryModel_ = new rk::fw::RecordListModel(Table2, "CATEGORY", this);
 

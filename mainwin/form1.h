@@ -26,11 +26,11 @@
 // controls by their object names.
 #pragma once
 
+#include "catalogue_engine.h"
 #include "dataset.h"
 #include "placement.h"
 #include "quickfilter.h"
 #include "table.h"
-#include "tfts.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -96,14 +96,15 @@ public:
     // program then ends instead of showing a window without data.
     bool isReady() const { return ready_; }
     const QString& dataFolder() const { return dataFolder_; }
-    const QString& ftsPath() const { return ftsPath_; }
+    QString ftsPath() const { return QString::fromStdString(catalogue_->textIndexPath()); }
 
     // --- What the other windows work on
-    rk::store::Table& titles() { return *titlesTable_; }
-    rk::store::Table& categories() { return *catsTable_; }
+    // The catalogue engine: every change and search of the titles goes through it.
+    rk::catalogue::Catalogue& catalogue() { return *catalogue_; }
+    rk::store::Table& titles() { return catalogue_->titles(); }
+    rk::store::Table& categories() { return catalogue_->categories(); }
     rk::fw::Dataset* titlesData() const { return Table1; } // the titles as the window edits them
     rk::fw::Dataset* categoriesData() const { return Table2; } // the categories
-    rk::search::TFts& fts() { return Fts1; }
 
     // The editing rules that the preferences and the list editor set.
     struct EditRules {
@@ -230,9 +231,8 @@ public:
 
     // --- Full-text search (titlesearch.cpp)
     void FindButClick();
-    // Builds Titles.ia when it is missing (or anew when `rebuild`: it no longer matches the
-    // titles) and leaves it open in Fts1; false when it failed.
-    bool UseTitles(bool rebuild = false);
+    // Builds Titles.ia anew, with the progress in the status bar; false when it failed.
+    bool UseTitles();
     void NotFound();
 
     // --- Printing (printcommands.cpp)
@@ -303,7 +303,6 @@ private:
     // --- Data
     rk::fw::Dataset* Table1 = nullptr; // the titles, as the window edits them
     rk::fw::Dataset* Table2 = nullptr; // the categories
-    rk::search::TFts Fts1;
 
     // --- Controls named by the layout
     QToolBar* TB97 = nullptr;
@@ -450,15 +449,13 @@ private:
     void connectPrintCommands();
 
     QString dataFolder_;
-    QString ftsPath_;
     bool ready_ = false;
     QStringList startupRepairs_; // told at the first show, in plain words
     bool hintsShown_ = true;
     bool tutorialChecked_ = false;
     bool firstShown_ = false;
     bool closing_ = false;
-    std::unique_ptr<rk::store::Table> titlesTable_;
-    std::unique_ptr<rk::store::Table> catsTable_;
+    std::unique_ptr<rk::catalogue::Catalogue> catalogue_;
     std::unique_ptr<QLockFile> instanceLock_;
     QLocalServer* instanceServer_ = nullptr; // answers later starts on the same data folder
     rk::fw::RecordListModel* titleModel_ = nullptr;

@@ -56,10 +56,10 @@ void TForm1::setChoiceLists(const QStringList& formats, const QStringList& ratin
 
 rk::Status TForm1::reopenCategories() {
     Table2->setActive(false);
-    catsTable_->close();
-    RK_RETURN_IF_ERROR(catsTable_->open());
-    catsTable_->setOrder(catsTable_->tagArea("CAT"));
-    rk::ignore(catsTable_->goTop(), "the dataset reads its first record again");
+    categories().close();
+    RK_RETURN_IF_ERROR(categories().open());
+    categories().setOrder(categories().tagArea("CAT"));
+    rk::ignore(categories().goTop(), "the dataset reads its first record again");
     Table2->setActive(true);
     return rk::Status::ok();
 }

@@ -2,26 +2,20 @@
 // and therefore rebuilds the full-text index) and re-indexing the titles table.
 #include "progresskeys.h"
 
-#include "catalogue.h"
-#include "cdx.h"
 #include "form1.h"
 #include "hourglass.h"
 #include "prompt.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QProgressBar>
+#include <QStatusBar>
+
+#include <algorithm>
 
 using rk::mainwin::Hourglass;
 
 namespace {
-
-void failed(QWidget* owner, const QString& what, const rk::Status& status) {
-    rk::fw::prompt().message(
-        owner, what + QStringLiteral("\n\n") + QString::fromStdString(status.message()),
-        QStringLiteral("Reelkeeper98 Database"), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
-}
 
 // The window repaints where the question was before the long run begins, which lets no
 // other message through. The window manager's note that the area is uncovered may come late,
@@ -32,19 +26,7 @@ void settle(QWidget* window) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-// Re-indexes a table; an index that could not even be opened (the table then opened in record
-// order) is made anew with the catalogue's tags, and its first tag becomes the order.
-rk::Status reindexTable(rk::store::Table& t, const std::vector<rk::catalogue::TagDef>& defs,
-                        const rk::store::Progress& progress) {
-    if (t.index() || !t.dbf() || !t.dbf()->hasStructuralIndex()) return t.reindex(progress);
-    std::vector<rk::store::TagSpec> tags;
-    for (const auto& d : defs)
-        tags.push_back({d.name, d.key, d.forExpr});
-    RK_RETURN_IF_ERROR(t.createIndex(tags, progress));
-    // The order the table opens in at start-up (TITIT, CAT), which it could not have then.
-    t.setOrder(t.tagArea(defs.front().name));
-    return t.goTop();
-}
+const QString kDatabaseCaption = QStringLiteral("Reelkeeper98 Database");
 
 } // namespace
 
@@ -57,45 +39,51 @@ void TForm1::PackDatabase1Click() {
                                  rk::fw::Buttons::YesNo) != rk::fw::Button::Yes)
         return;
 
-    rk::Status titlesPacked, categoriesPacked;
+    if (!Table1->checkBrowseMode().isOk() || !Table2->checkBrowseMode().isOk())
+        return; // the post's failure was reported
     settle(this);
+    rk::Result<rk::catalogue::Catalogue::PackReport> packed =
+        rk::catalogue::Catalogue::PackReport{};
     {
         Hourglass wait;
-        if (!Table1->checkBrowseMode().isOk()) return; // the post's failure was reported
+        Table1->disableControls();
+        Table2->disableControls();
         ProgressBar1->setRange(0, 100);
         ProgressBar1->setValue(0);
         ProgressBar1->show();
-        const auto progress = [this](int percent) {
+        setStatusPanelText(1, QStringLiteral("Packing..."));
+        StatusBar1->repaint();
+        rk::catalogue::Catalogue::PackSteps steps;
+        steps.tables = [this](int percent) {
             ProgressBar1->setValue(percent);
             ProgressBar1->repaint();
         };
-        titlesPacked = titles().pack(progress);
+        // The record numbers change: the full-text index is built again from the packed table.
+        steps.buildTextIndex = true;
+        const uint32_t records = std::max<uint32_t>(titles().recCount(), 1);
+        steps.text = [this, records](int32_t result) {
+            if (result > 0) ProgressBar1->setValue(int(int64_t(result) * 100 / records));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        };
+        packed = catalogue().pack(steps);
         Table1->refresh();
-        if (titlesPacked.isOk() && Table2->checkBrowseMode().isOk()) {
-            ProgressBar1->setValue(0);
-            categoriesPacked = categories().pack(progress);
-            Table2->refresh();
-        }
+        Table2->refresh();
+        Table1->enableControls();
+        Table2->enableControls();
         ProgressBar1->hide();
         ProgressBar1->setValue(0);
+        setStatusPanelText(1, QStringLiteral("Ready..."));
     }
-    // A titles table that could not be packed keeps its record numbers, and its index.
-    if (!titlesPacked.isOk()) {
-        failed(this, QStringLiteral("The titles could not be packed."), titlesPacked);
+    if (!packed.isOk()) {
+        rk::fw::showStatus(this, QStringLiteral("The database could not be packed."),
+                           packed.status(), kDatabaseCaption);
         return;
     }
-
-    // The record numbers have changed: the index is built again from the packed table.
-    QFile::remove(ftsPath_);
-    if (!UseTitles())
-        rk::fw::prompt().message(this, QStringLiteral("Index file not created yet."), QString(),
-                                 rk::fw::Icon::None, rk::fw::Buttons::Ok);
-    Fts1.FtsClose();
-
-    if (!categoriesPacked.isOk()) {
-        failed(this, QStringLiteral("The categories could not be packed."), categoriesPacked);
-        return;
-    }
+    // The next search offers to build it again.
+    if (!packed->textFailure.isOk())
+        rk::fw::showStatus(this, QStringLiteral("Index file not created yet."),
+                           packed->textFailure);
     rk::fw::prompt().message(this, QStringLiteral("Database Packed successfully!"),
                              QStringLiteral("Information"), rk::fw::Icon::Information,
                              rk::fw::Buttons::Ok);
@@ -118,22 +106,19 @@ void TForm1::ReIndexDatabase1Click() {
         QCoreApplication::sendEvent(this, &key);
         ProgressBar1->repaint();
     };
-    rk::Status reindexed = reindexTable(titles(), rk::catalogue::titleTags(), progress);
-    // The categories' index is re-made only when it could not be opened at all.
-    if (reindexed.isOk() && !categories().index())
-        reindexed = reindexTable(categories(), rk::catalogue::categoryTags(), {});
+    const rk::Status reindexed = catalogue().reindex(progress);
     Table1->refresh();
     Table2->refresh();
     ProgressBar1->hide();
     ProgressBar1->setValue(0);
 
     if (!reindexed.isOk()) {
-        failed(this, QStringLiteral("The database could not be re-indexed."), reindexed);
+        rk::fw::showStatus(this, QStringLiteral("The database could not be re-indexed."), reindexed,
+                           kDatabaseCaption);
         return;
     }
     rk::fw::prompt().message(this, QStringLiteral("Re-Index completed successfully."),
-                             QStringLiteral("Reelkeeper98 Database"), rk::fw::Icon::Information,
-                             rk::fw::Buttons::Ok);
+                             kDatabaseCaption, rk::fw::Icon::Information, rk::fw::Buttons::Ok);
 }
 
 void TForm1::FormKeyDown(int& key) {

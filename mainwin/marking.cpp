@@ -1,6 +1,7 @@
 // Marking: the Mark command with its hidden check box and lit indicator, un-marking every
 // marked title, and the value of the titles in view.
 #include "form1.h"
+#include "text.h"
 
 #include "collection.h"
 #include "datacontrols.h"
@@ -18,11 +19,6 @@ using rk::mainwin::Hourglass;
 namespace {
 
 const QString kReady = QStringLiteral("Ready...");
-
-char decimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 0x80 ? char(point[0].unicode()) : '.';
-}
 
 } // namespace
 
@@ -71,17 +67,14 @@ void TForm1::UnMarkMarkedEntries1Click() {
     {
         Hourglass wait;
         Table1->disableControls();
-        if (const auto cleared = rk::store::clearMarks(titles()); !cleared.isOk())
+        if (const auto cleared = catalogue().unmarkAll(); !cleared.isOk())
             failure = cleared.status();
         Table1->refresh();
         Table1->enableControls();
     }
     setStatusPanelText(1, kReady);
     if (!failure.isOk()) {
-        rk::fw::prompt().message(this,
-                                 QStringLiteral("Not every mark could be cleared:\n%1")
-                                     .arg(QString::fromStdString(failure.message())),
-                                 QString(), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+        rk::fw::showStatus(this, QStringLiteral("Not every mark could be cleared."), failure);
         return;
     }
     rk::fw::inform(this, QStringLiteral("UnMark Completed!"));
@@ -93,44 +86,41 @@ void TForm1::CalcClick() {
     if (!Table1->checkBrowseMode().isOk()) return;
     rk::store::Table& t = titles();
     rk::Result<double> total = 0.0;
-    const bool locked = t.flock();
     uint32_t remembered = 0;
-    if (locked) {
-        ProgressBar1->setRange(0, int(std::min<uint32_t>(t.recCount(), INT32_MAX)));
-        ProgressBar1->setValue(0);
-        ProgressBar1->show();
-        setStatusPanelText(1, QStringLiteral("Calculating..."));
-        StatusBar1->repaint();
-        remembered = Table1->recNo();
-        {
+    bool locked = false;
+    {
+        const rk::store::WholeTablePass pass(t);
+        locked = pass.locked();
+        if (locked) {
+            ProgressBar1->setRange(0, int(std::min<uint32_t>(t.recCount(), INT32_MAX)));
+            ProgressBar1->setValue(0);
+            ProgressBar1->show();
+            setStatusPanelText(1, QStringLiteral("Calculating..."));
+            StatusBar1->repaint();
+            remembered = Table1->recNo();
             Hourglass wait;
-            t.setTurboRead(true);
             // The bar follows the record numbers, so it may jump about in other orders.
             const int step = ProgressBar1->maximum() / 100 + 1;
             int shown = -1;
-            total = rk::store::collectionValue(t, decimalSeparator(), [&](uint32_t recno) {
+            total = rk::store::collectionValue(t, rk::fw::decimalSeparator(), [&](uint32_t recno) {
                 ProgressBar1->setValue(int(recno));
                 if (int(recno) / step != shown) {
                     shown = int(recno) / step;
                     ProgressBar1->repaint();
                 }
             });
+            setStatusPanelText(1, kReady);
+            ProgressBar1->setValue(0);
+            ProgressBar1->hide();
         }
-        setStatusPanelText(1, kReady);
-        t.setTurboRead(false);
-        t.unlock();
-        ProgressBar1->setValue(0);
-        ProgressBar1->hide();
     }
     if (total.isOk())
         rk::fw::inform(this, QStringLiteral("Total Value is $") +
-                                 QString::fromStdString(
-                                     rk::store::formatTotal(total.value(), decimalSeparator())));
+                                 QString::fromStdString(rk::store::formatTotal(
+                                     total.value(), rk::fw::decimalSeparator())));
     else
-        rk::fw::prompt().message(this,
-                                 QStringLiteral("The value could not be calculated:\n%1")
-                                     .arg(QString::fromStdString(total.status().message())),
-                                 QString(), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+        rk::fw::showStatus(this, QStringLiteral("The value could not be calculated."),
+                           total.status());
     // The walk moved the table under the window: the remembered title is current again.
     if (locked) {
         if (remembered == 0 || !Table1->goTo(remembered).isOk()) Table1->refresh();

@@ -98,11 +98,8 @@ bool TForm1::finishTitleWords() {
     }
     if (read) return true;
     titleWords_.clear();
-    rk::fw::prompt().message(this,
-                             QStringLiteral("The titles could not be read for the filter:\n%1")
-                                 .arg(QString::fromStdString(read.message())),
-                             QStringLiteral("Reelkeeper"), rk::fw::Icon::Error,
-                             rk::fw::Buttons::Ok);
+    rk::fw::showStatus(this, QStringLiteral("The titles could not be read for the filter."), read,
+                       QStringLiteral("Reelkeeper"));
     return false;
 }
 

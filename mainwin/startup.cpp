@@ -19,7 +19,6 @@
 #include "text.h"
 #include "textlines.h"
 #include "tipwindow.h"
-#include "titleindex.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -171,7 +170,6 @@ bool TForm1::takeDataFolder() {
                 });
             }
         });
-    ftsPath_ = QString::fromStdString(rk::search::titlesIndexPath(dataFolder_.toStdString()));
     return true;
 }
 
@@ -199,29 +197,22 @@ bool TForm1::openCatalogue() {
         if (!offerNewCatalogue()) return false;
     }
     const QString folder = QDir::toNativeSeparators(dataFolder_);
-    titlesTable_->setPath(rk::findFileNoCase(dir, rk::catalogue::kTitlesFile));
-    catsTable_->setPath(rk::findFileNoCase(dir, rk::catalogue::kCategoriesFile));
-    if (const rk::Status s = titlesTable_->open(); !s.isOk()) {
-        tell(this, explainOpenFailure(QString::fromLatin1(rk::catalogue::kTitlesFile), folder, s));
+    std::string failedFile;
+    if (const rk::Status s = catalogue_->open(dir, {}, &failedFile); !s.isOk()) {
+        tell(this, explainOpenFailure(QString::fromStdString(failedFile), folder, s));
         return false;
     }
-    if (const rk::Status s = catsTable_->open(); !s.isOk()) {
-        titlesTable_->close();
-        tell(this,
-             explainOpenFailure(QString::fromLatin1(rk::catalogue::kCategoriesFile), folder, s));
-        return false;
-    }
-    for (auto* t : {titlesTable_.get(), catsTable_.get()})
+    for (auto* t : {&titles(), &categories()})
         for (const std::string& notice : t->notices())
             MyException(QString::fromStdString(t->path()), QString::fromStdString(notice));
-    startupRepairs_ = repairsOf(*titlesTable_, QStringLiteral("titles")) +
-                      repairsOf(*catsTable_, QStringLiteral("categories"));
+    startupRepairs_ = repairsOf(titles(), QStringLiteral("titles")) +
+                      repairsOf(categories(), QStringLiteral("categories"));
     // setActive() below reads the first records again; a table whose index cannot be walked
     // shows no current record.
-    titlesTable_->setOrder(titlesTable_->tagArea("TITIT"));
-    rk::ignore(titlesTable_->goTop(), "the datasets read their first record again");
-    catsTable_->setOrder(catsTable_->tagArea("CAT"));
-    rk::ignore(catsTable_->goTop(), "the datasets read their first record again");
+    titles().setOrder(titles().tagArea("TITIT"));
+    rk::ignore(titles().goTop(), "the datasets read their first record again");
+    categories().setOrder(categories().tagArea("CAT"));
+    rk::ignore(categories().goTop(), "the datasets read their first record again");
     Table1->setActive(true);
     Table2->setActive(true);
     return true;
@@ -339,7 +330,6 @@ void TForm1::Timer1Timer() {
 void TForm1::FormActivate() {
     if (!ready_) return;
     if (!QDir::setCurrent(dataFolder_)) return;
-    ftsPath_ = QString::fromStdString(rk::search::titlesIndexPath(dataFolder_.toStdString()));
     if (TNavForm* nav = appWindows().navForm) nav->setVisible(Navigator1->isChecked());
     rk::fw::SettingsKey key;
     const QString startup = QStringLiteral("Startup");
@@ -354,8 +344,7 @@ void TForm1::FormActivate() {
 void TForm1::FormClose() {
     Table1->setActive(false);
     Table2->setActive(false);
-    titlesTable_->close();
-    catsTable_->close();
+    catalogue_->close();
     if (instanceLock_) instanceLock_->unlock();
 }
 

@@ -1,6 +1,7 @@
 // View, "Statistics...": the figures of the titles in view, from one pass of the table
 // engine, shown in the statistics window.
 #include "form1.h"
+#include "text.h"
 
 #include "appwindows.h"
 #include "collection.h"
@@ -11,15 +12,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
-
-namespace {
-
-char decimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 0x80 ? char(point[0].unicode()) : '.';
-}
-
-} // namespace
 
 void TForm1::connectStatsCommands() {
     Statistics1 = new QAction(QStringLiteral("S&tatistics..."), this);
@@ -36,20 +28,17 @@ void TForm1::Statistics1Click() {
     rk::Result<rk::store::CollectionFigures> figures = rk::store::CollectionFigures{};
     {
         rk::mainwin::Hourglass wait;
-        figures = rk::store::collectionFigures(titles(), decimalSeparator());
+        figures = rk::store::collectionFigures(titles(), rk::fw::decimalSeparator());
     }
     if (!figures) {
-        rk::fw::prompt().message(this,
-                                 QStringLiteral("The statistics could not be gathered:\n%1")
-                                     .arg(QString::fromStdString(figures.status().message())),
-                                 QStringLiteral("Collection Statistics"), rk::fw::Icon::Error,
-                                 rk::fw::Buttons::Ok);
+        rk::fw::showStatus(this, QStringLiteral("The statistics could not be gathered."),
+                           figures.status(), QStringLiteral("Collection Statistics"));
         return;
     }
     QString view = QStringLiteral("Titles in view");
     if (titles().filtered())
         view += QStringLiteral(" (quick filter \"%1\")").arg(QuickFilter->text().trimmed());
-    form->showFigures(*figures, view, decimalSeparator());
+    form->showFigures(*figures, view, rk::fw::decimalSeparator());
     form->show();
     form->raise();
     form->activateWindow();

@@ -1,5 +1,5 @@
 // The main window's full-text search: the Find command, the build of Titles.ia when it is
-// missing, and the ending of a search that found nothing.
+// missing or no longer matches the titles, and the ending of a search that found nothing.
 #include "form1.h"
 
 #include "appwindows.h"
@@ -15,6 +15,7 @@
 #include <QStatusBar>
 
 using rk::mainwin::Hourglass;
+using rk::search::SearchOutcome;
 
 namespace {
 
@@ -27,72 +28,49 @@ void say(QWidget* owner, const QString& text) {
 
 } // namespace
 
-// Builds Titles.ia from every record of the titles file when it does not exist, or opens it
-// when it does; either way the index is left open in Fts1 for the caller to close. The main
-// titles table is closed meanwhile and a second table object reads the file; reopened, the
-// main table takes up its query and order again.
-bool TForm1::UseTitles(bool rebuild) {
+// Builds Titles.ia anew from every record of the titles table, the progress in the status bar.
+bool TForm1::UseTitles() {
     if (!Table1->checkBrowseMode().isOk()) return false; // the post's failure was reported
-    const std::string path = ftsPath_.toStdString();
-    const bool missing = !rk::search::indexFileExists(path);
-    const bool exists = !missing && !rebuild;
-    // Told while the window still shows the titles.
-    if (missing)
+    if (!catalogue().hasTextIndex())
         say(this, QStringLiteral("Need to create a Titles Index for the Database. This only "
                                  "needs to be done for new database files or Packing the "
                                  "database."));
+    ProgressBar1->setRange(0, int(std::min<uint32_t>(titles().recCount(), INT32_MAX)));
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    setStatusPanelText(1, QStringLiteral("Indexing..."));
+    StatusBar1->repaint();
     rk::Status failure;
     {
-        // Every physical record, deleted ones too, has its entry in the index.
-        titles().close();
-        Table1->setActive(false);
-        rk::store::TableOptions options;
-        options.hideDeleted = false;
-        rk::store::Table table4(titles().path(), options);
-        failure = table4.open();
-        if (failure.isOk() && exists) {
-            Fts1.FtsOpen(path);
-        } else if (failure.isOk()) {
-            ProgressBar1->setRange(0, int(std::min<uint32_t>(table4.recCount(), INT32_MAX)));
-            ProgressBar1->setValue(0);
-            ProgressBar1->show();
-            setStatusPanelText(1, QStringLiteral("Indexing..."));
-            StatusBar1->repaint();
-            Hourglass wait;
-            int32_t last = 0;
-            QElapsedTimer sinceRepaint;
-            sinceRepaint.start();
-            const auto built = rk::search::buildTitlesIndex(
-                Fts1, table4, path, [this, &last, &sinceRepaint](int32_t result) {
-                    if (result < 0)
-                        say(this, QStringLiteral("Error Adding Key: ") + QString::number(result));
-                    else
-                        ProgressBar1->setValue(result);
-                    last = result;
-                    // The window repaints and the bar moves; the user's input waits, so that
-                    // no command runs while the titles table is closed.
-                    if (sinceRepaint.elapsed() >= kRepaintMs) {
-                        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                        sinceRepaint.restart();
-                    }
-                    return true;
-                });
-            if (!built.isOk()) failure = built.status();
-            if (last > 0) ProgressBar1->setValue(last);
-            ProgressBar1->hide();
-            ProgressBar1->setValue(0);
-            setStatusPanelText(1, QStringLiteral("Ready..."));
-        }
-        table4.close();
+        Hourglass wait;
+        // The lists read nothing while the build runs: the user's input waits, so that no
+        // command changes the titles meanwhile.
+        Table1->disableControls();
+        int32_t last = 0;
+        QElapsedTimer sinceRepaint;
+        sinceRepaint.start();
+        const auto built = catalogue().buildTextIndex([this, &last, &sinceRepaint](int32_t result) {
+            if (result < 0)
+                say(this, QStringLiteral("Error Adding Key: ") + QString::number(result));
+            else
+                ProgressBar1->setValue(result);
+            last = result;
+            if (sinceRepaint.elapsed() >= kRepaintMs) {
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                sinceRepaint.restart();
+            }
+            return true;
+        });
+        if (!built.isOk()) failure = built.status();
+        if (last > 0) ProgressBar1->setValue(last);
+        Table1->enableControls();
     }
-    const rk::Status reopened = titles().open();
-    Table1->setActive(true);
-    if (!reopened.isOk())
-        MyException(QStringLiteral("UseTitles"),
-                    QStringLiteral("the titles table could not be opened again: ") +
-                        QString::fromStdString(reopened.message()));
+    ProgressBar1->hide();
+    ProgressBar1->setValue(0);
+    setStatusPanelText(1, QStringLiteral("Ready..."));
     if (!failure.isOk()) {
         MyException(QStringLiteral("UseTitles"), QString::fromStdString(failure.message()));
+        rk::fw::showStatus(this, QStringLiteral("Index file not created yet."), failure);
         return false;
     }
     say(this, QStringLiteral("Indexing Complete!"));
@@ -110,70 +88,50 @@ void TForm1::FindButClick() {
     if (query.empty()) return;
     query.resize(std::min<size_t>(query.size(), TFindForm::kMaxSearchText));
 
-    const std::string path = ftsPath_.toStdString();
-    const bool exists = rk::search::indexFileExists(path);
-    // An index that no longer belongs to the titles (a change it missed, a pack by another
-    // program) would answer wrongly: it is made anew instead.
-    rk::Status fits;
-    if (exists && Fts1.FtsOpen(path) > 0) fits = rk::search::checkTitlesIndex(Fts1, titles());
-    Fts1.FtsClose();
-    if (!exists || !fits.isOk()) {
-        if (!exists)
-            say(this, QStringLiteral("Need to build the search index. You can begin searching "
-                                     "after it's complete."));
-        else
-            say(this, QStringLiteral("The search index no longer matches the catalogue:\n%1\n\n"
-                                     "It is built again now. You can begin searching after "
-                                     "it's complete.")
-                          .arg(QString::fromStdString(fits.message())));
-        if (!UseTitles(exists)) say(this, QStringLiteral("Index file not created yet."));
-        Fts1.FtsClose();
-        return;
-    }
-
-    // Any category or marked view ends here.
-    if (!Table1->setQuery(std::string()).isOk()) return;
-    int32_t set = 0;
-    bool marked = false;
-    rk::search::MarkReport found;
-    rk::Status failure;
+    // A changed title is posted first. A search that runs ends any category or marked view;
+    // one that cannot run (no index, or one to rebuild) leaves the view as it was.
+    if (!Table1->checkBrowseMode().isOk()) return;
+    rk::Result<rk::search::SearchResult> result = rk::search::SearchResult{};
     {
-        // Deleted titles take part while the matches are marked (they are counted, not
-        // shown); the filter is back as it was on every way out.
-        rk::store::ShowDeleted deleted(titles());
-        Fts1.FtsOpen(path);
-        set = Fts1.FtsSet(query);
-        if (set != rk::search::kFtsNotUsable && set != 0) {
-            Hourglass wait;
-            Table1->disableControls();
-            marked = true;
-            const auto result = rk::search::markMatches(Fts1, titles(), query, find->fieldChoice());
-            if (result.isOk())
-                found = result.value();
-            else
-                failure = result.status();
-            // The lists read the result once the deleted titles are hidden again (below).
-        }
-        Fts1.FtsClose();
-    }
-    if (marked) {
+        Hourglass wait;
+        Table1->disableControls();
+        result = catalogue().find(query, find->fieldChoice());
         Table1->refresh();
         Table1->enableControls();
     }
-
-    if (set == rk::search::kFtsNotUsable) {
+    if (!result.isOk()) {
+        MyException(QStringLiteral("FindButClick"),
+                    QString::fromStdString(result.status().message()));
+        rk::fw::showStatus(this, QStringLiteral("The search could not be completed."),
+                           result.status());
+        return;
+    }
+    switch (result->outcome) {
+    case SearchOutcome::IndexMissing:
+        say(this, QStringLiteral("Need to build the search index. You can begin searching "
+                                 "after it's complete."));
+        UseTitles();
+        break;
+    case SearchOutcome::NotUsable:
         say(this, QStringLiteral("No Search Index created yet. Select Pack Database from the File "
                                  "menu."));
-    } else if (!failure.isOk()) {
-        MyException(QStringLiteral("FindButClick"), QString::fromStdString(failure.message()));
-        rk::fw::prompt().message(this,
-                                 QStringLiteral("The search could not be completed:\n%1")
-                                     .arg(QString::fromStdString(failure.message())),
-                                 QString(), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
-    } else if (found.matches == 0) {
+        break;
+    case SearchOutcome::NeedsRebuild:
+        // An index that no longer belongs to the titles (a change it missed, a pack by another
+        // program) would answer wrongly: it is made anew instead.
+        say(this, QStringLiteral("The search index no longer matches the catalogue:\n%1\n\n"
+                                 "It is built again now. You can begin searching after "
+                                 "it's complete.")
+                      .arg(QString::fromStdString(result->detail.message())));
+        UseTitles();
+        break;
+    case SearchOutcome::NothingFound:
         NotFound();
-    } else {
-        rk::fw::inform(this, QString::number(found.matches) + QStringLiteral(" Matches Found."));
+        break;
+    case SearchOutcome::Found:
+        rk::fw::inform(this,
+                       QString::number(result->report.matches) + QStringLiteral(" Matches Found."));
+        break;
     }
 }
 

@@ -22,9 +22,6 @@ constexpr std::array<const char*, kFieldChoiceCount> kFieldOf = {
 
 constexpr std::array<const char*, 4> kStars = {"STAR1", "STAR2", "STAR3", "STAR4"};
 
-// Records read per batch while building.
-constexpr uint32_t kBatch = 256;
-
 const dbf::FieldDef* findField(const std::vector<dbf::FieldDef>& fields, std::string_view name) {
     for (const auto& f : fields)
         if (cp1252::upper(f.name) == name) return &f;
@@ -103,47 +100,6 @@ std::string_view FieldText::of(std::string_view image) {
     return buf_;
 }
 
-Result<BuildReport> buildTitlesIndex(TFts& fts, store::Table& titles, const std::string& indexPath,
-                                     const BuildStep& step) {
-    if (!titles.isOpen() || !titles.dbf()) return Status::invalid("the titles table is not open");
-    if (fts.FtsCreate(indexPath, 20, 2, 1, 1) <= 0) return fts.lastStatus();
-
-    dbf::DbfFile* file = titles.dbf();
-    const auto& fields = titles.fields();
-    const uint32_t total = titles.recCount();
-    const size_t size = titles.recSize();
-    BuildReport report;
-    std::string batch, text;
-    for (uint32_t first = 1; first <= total; first += kBatch) {
-        const uint32_t n = std::min(kBatch, total - first + 1);
-        batch.resize(size_t(n) * size);
-        Status s = file->readRecords(first, n, batch.data());
-        if (!s) {
-            fts.FtsAbandon();
-            return s;
-        }
-        for (uint32_t i = 0; i < n; ++i) {
-            const std::string_view image(batch.data() + size_t(i) * size, size);
-            entryText(image, fields, &text);
-            const int32_t r = fts.FtsPut(static_cast<int32_t>(first + i), text);
-            ++report.records;
-            if (r < 0) ++report.failed;
-            report.lastResult = r;
-            if (step && !step(r)) {
-                fts.FtsAbandon();
-                return Status::invalid("the index build was stopped");
-            }
-        }
-    }
-    if (Status s = fts.index()->setTableStamp(tableStamp(titles)); !s) {
-        fts.FtsAbandon();
-        return s;
-    }
-    if (fts.FtsClose() < 0) return fts.lastStatus();
-    if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.lastStatus();
-    return report;
-}
-
 int64_t tableStamp(const store::Table& titles) {
     // FNV-1a over the layout, kept to 62 bits so that it is stored as a positive integer.
     uint64_t h = 1469598103934665603ull;
@@ -187,6 +143,10 @@ Status checkTitlesIndex(TFts& fts, const store::Table& titles) {
     FtsIndex* ix = fts.index();
     if (!ix) return Status::invalid("no search index is open");
     return mismatch(*ix, titles, titles.recCount());
+}
+
+Status checkTitlesIndex(FtsIndex& ix, const store::Table& titles, uint32_t entries) {
+    return mismatch(ix, titles, entries);
 }
 
 namespace {
@@ -299,82 +259,6 @@ Result<SearchResult> searchTitles(store::Table& titles, const std::string& index
     result.outcome = result.report.matches > 0 ? SearchOutcome::Found : SearchOutcome::NothingFound;
     fts.FtsClose();
     return result;
-}
-
-int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& titles) {
-    if (!indexFileExists(indexPath)) return 0;
-    if (titles.eof() || titles.recNo() == 0) return kFtsBadArgument;
-    if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.handle();
-    const uint32_t count = titles.recCount(), recno = titles.recNo();
-    // A new last record goes into an index that holds every record before it.
-    const bool newLast = recno == count && fts.index()->lastEntry() + 1 == count;
-    const Status fits = mismatch(*fts.index(), titles, newLast ? count - 1 : count);
-    if (!fits) {
-        ignore(fts.index()->markStale(), "the mismatch is reported either way");
-        fts.FtsClose();
-        return fts.refuse(fits, kFtsNotUsable);
-    }
-    const int32_t r =
-        fts.FtsPut(static_cast<int32_t>(recno), entryText(titles.record(), titles.fields()));
-    const int32_t closed = fts.FtsClose();
-    return r < 0 ? r : closed < 0 ? closed : r;
-}
-
-int32_t deleteTitleEntry(TFts& fts, const std::string& indexPath, uint32_t recno) {
-    if (!indexFileExists(indexPath)) return 0;
-    if (fts.FtsOpen(indexPath, 20, 1) <= 0) return fts.handle();
-    const int32_t r = fts.FtsDelete(static_cast<int32_t>(recno));
-    fts.FtsClose();
-    return r;
-}
-
-Status importOldTitles(TFts& fts, store::Table& titles, const std::string& dataFile,
-                       const store::OldFileCounts& counts, const std::string& indexPath,
-                       store::OldImportHooks hooks, store::OldImportReport* report) {
-    *report = {};
-    if (!titles.isOpen()) return Status::invalid("the titles table is not open");
-    if (!indexFileExists(indexPath))
-        return store::importOldDataFile(titles, dataFile, counts, hooks, report);
-
-    if (fts.FtsOpen(indexPath, 20, 1) <= 0)
-        return Status::invalid("the search index " + indexPath + " cannot be used (" +
-                               fts.lastStatus().message() +
-                               "); nothing was imported. Packing the database rebuilds it.");
-    if (!checkTitlesIndex(fts, titles)) {
-        // Entries added now would hide the ones it lacks: it stays wanting a rebuild, and the
-        // titles are imported without it.
-        ignore(fts.index()->markStale(), "the next search reports the index either way");
-        fts.FtsClose();
-        return store::importOldDataFile(titles, dataFile, counts, hooks, report);
-    }
-    const auto fields = titles.fields();
-    std::string text;
-    uint32_t lastPut = 0;
-    auto indexError = [&] {
-        return Status::ioError("the search index could not take the title: " +
-                               fts.lastStatus().message());
-    };
-    hooks.record = [&](uint32_t recno, std::string_view image) {
-        if (fts.FtsBegin() < 0) return indexError();
-        entryText(image, fields, &text);
-        if (fts.FtsPut(static_cast<int32_t>(recno), text) < 0) return indexError();
-        lastPut = recno;
-        return Status::ok();
-    };
-    hooks.commit = [&] { return fts.FtsCommit() < 0 ? indexError() : Status::ok(); };
-    hooks.abandon = [&](uint32_t from) {
-        // The entries of records that did not reach the table; what stays is harmless.
-        fts.FtsRollback();
-        if (from > lastPut || fts.FtsBegin() < 0) return;
-        for (uint32_t e = from; e <= lastPut; ++e)
-            fts.FtsDelete(static_cast<int32_t>(e));
-        fts.FtsCommit();
-    };
-    Status s = store::importOldDataFile(titles, dataFile, counts, hooks, report);
-    fts.FtsRollback();
-    const int32_t closed = fts.FtsClose();
-    if (s && closed < 0) return fts.lastStatus();
-    return s;
 }
 
 } // namespace rk::search

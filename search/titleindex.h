@@ -1,8 +1,7 @@
-// The full-text index of the titles table, in the steps of the main window's handlers:
-// UseTitles builds it (buildTitlesIndex), FindButClick searches (TFts::FtsSet, then
-// markMatches), Table1AfterPost stores a new or changed title (addTitleEntry) and TrashButClick
-// removes a deleted one (deleteTitleEntry). searchTitles runs a whole search without a window, for
-// rkdb and tests.
+// The full-text index of the titles table as it is read: its file, its entry texts, whether it
+// belongs to the table, and the search (searchTitles: the whole of a search, markMatches: the
+// verification of the candidates). Only the catalogue engine (catalogue/) writes the index:
+// it builds it and keeps each title's entry current.
 //
 // Entry n of the index holds the text of physical record n of the titles table. The entry
 // text is the record's stored image with a word break (kFieldBreak) after every field and a
@@ -12,7 +11,6 @@
 #pragma once
 
 #include "dbf.h"
-#include "oldimport.h"
 #include "status.h"
 #include "table.h"
 #include "tfts.h"
@@ -73,6 +71,9 @@ int64_t tableStamp(const store::Table& titles);
 // Whether the open index belongs to the table (see above): ok, or Corruption saying why not
 // and that the index needs a rebuild.
 Status checkTitlesIndex(TFts& fts, const store::Table& titles);
+// The same for an index that should hold `entries` entry numbers (one change before or after
+// the table's).
+Status checkTitlesIndex(FtsIndex& ix, const store::Table& titles, uint32_t entries);
 
 // Called after each record of a build with the add's result: the entry number (the record
 // number), or a negative error code for a record that could not be added. Returning false
@@ -84,14 +85,6 @@ struct BuildReport {
     uint32_t failed = 0;  // records whose add failed
     int32_t lastResult = 0;
 };
-
-// UseTitles, steps 6 and 7: makes a new index at indexPath from every physical record of the
-// open table, in record order, deleted records included, whatever order, query or deleted
-// filter is set. The new file replaces indexPath only when complete. Leaves `fts` open on it,
-// as the build hands the index to its caller. When the build fails or is abandoned, indexPath
-// is left as it was and `fts` is closed.
-Result<BuildReport> buildTitlesIndex(TFts& fts, store::Table& titles, const std::string& indexPath,
-                                     const BuildStep& step = {});
 
 struct MarkReport {
     uint32_t matches = 0;    // shown records that verified: their query bits are set
@@ -126,32 +119,5 @@ struct SearchResult {
 // again after, the table's query cleared, the matches marked by their query bits.
 Result<SearchResult> searchTitles(store::Table& titles, const std::string& indexPath,
                                   std::string_view query, int fieldChoice);
-
-// Table1AfterPost's index step: when the index file exists, opens it, stores the current
-// record's entry text as the entry numbered by the record (adding it, or replacing the text
-// of a record already there), and closes it. Returns the entry number, 0 when there is no
-// index file, or a negative error code. An index that does not belong to the table, or that
-// would not after this step (the record is new but another record before it was never
-// added), is not changed but marked stale, and kFtsNotUsable is returned.
-int32_t addTitleEntry(TFts& fts, const std::string& indexPath, store::Table& titles);
-
-// TrashButClick's index step: when the index file exists, opens it, removes entry `recno`
-// (the deleted record's number, taken before the delete) and closes it. Returns FtsDelete's
-// result, 0 when there is no index file, or a negative error code.
-int32_t deleteTitleEntry(TFts& fts, const std::string& indexPath, uint32_t recno);
-
-// The import of an earlier version's data file (store/oldimport.h) with the index kept current.
-// When the index file exists, every imported record is stored as the entry numbered by its
-// record, as a typed new title is, a group of records in one transaction that is committed
-// before the group reaches the table: a process killed during the import leaves an entry for
-// every record written. Entries of records that never came (a failed write) are removed again;
-// any that a kill leaves lie beyond the table's end, where searches pass them over and the
-// next title of that number replaces them. An index file that cannot be opened stops the
-// import before anything is appended. `hooks` may carry the progress callbacks (the index
-// hooks are set here); `report` tells how many records were added, also when the import
-// stopped.
-Status importOldTitles(TFts& fts, store::Table& titles, const std::string& dataFile,
-                       const store::OldFileCounts& counts, const std::string& indexPath,
-                       store::OldImportHooks hooks, store::OldImportReport* report);
 
 } // namespace rk::search

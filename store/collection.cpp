@@ -275,7 +275,7 @@ Result<CollectionFigures> collectionFigures(Table& titles, char decimalSeparator
     return f;
 }
 
-Result<uint32_t> clearMarks(Table& titles, const RecordStep& step) {
+Result<uint32_t> clearMarks(Table& titles, const RecordStep& step, const RecordChange& changed) {
     const dbf::FieldDef* marked = titles.field("MARKED");
     if (!marked) return Status::notFound("the table has no MARKED field");
     std::vector<uint32_t> records;
@@ -290,6 +290,7 @@ Result<uint32_t> clearMarks(Table& titles, const RecordStep& step) {
         if (dbf::getLogical(image, *marked)) {
             dbf::setLogical(image, *marked, false);
             RK_RETURN_IF_ERROR(titles.putRecord(image));
+            if (changed) RK_RETURN_IF_ERROR(changed(recno, image));
             ++cleared;
         }
         if (step) step(recno);

@@ -67,6 +67,10 @@ Result<CollectionFigures> collectionFigures(Table& titles, char decimalSeparator
 // Clears MARKED in every visible title, in the active order, and returns how many were
 // written. The query is left as it is, so the titles stay visible until the next query. On a
 // failure the titles before it are cleared and the rest keep their marks.
-Result<uint32_t> clearMarks(Table& titles, const RecordStep& step = {});
+// `changed`, when given, is told each cleared record with its new image before the next one
+// (the catalogue keeps its full-text entries with it); its error stops the run.
+using RecordChange = std::function<Status(uint32_t recno, std::string_view image)>;
+Result<uint32_t> clearMarks(Table& titles, const RecordStep& step = {},
+                            const RecordChange& changed = {});
 
 } // namespace rk::store

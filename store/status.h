@@ -33,6 +33,8 @@ public:
     bool isOk() const { return code_ == Code::Ok; }
     explicit operator bool() const { return isOk(); }
     Code code() const { return code_; }
+    // The same kind of failure, told in other words.
+    Status withMessage(std::string m) const { return Status(code_, std::move(m)); }
     const std::string& message() const { return message_; }
 
 private:

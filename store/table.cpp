@@ -33,6 +33,10 @@ void Table::setPath(std::string path) {
     if (!isOpen()) path_ = std::move(path);
 }
 
+void Table::setOptions(TableOptions opts) {
+    if (!isOpen()) opts_ = std::move(opts);
+}
+
 bool Table::isOpen() const {
     return dbf_ != nullptr;
 }

@@ -74,7 +74,8 @@ public:
     void close();
     bool isOpen() const;
     const std::string& path() const { return path_; }
-    void setPath(std::string path); // only while closed
+    void setPath(std::string path);     // only while closed
+    void setOptions(TableOptions opts); // only while closed
     // What open found and repaired (a cut file, a rebuilt index, ...).
     const std::vector<std::string>& notices() const { return notices_; }
 
@@ -115,6 +116,10 @@ public:
                                    IndexUpkeep upkeep = IndexUpkeep::Keep);
     Status deleteRecord(); // marks the current record deleted
     Status recall();
+    // Keeps the first `count` records and drops those after them (a batch of appends that
+    // could not be completed is taken back), rebuilding the index from what stays. The
+    // cursor goes to the top. (table_append.cpp)
+    Status dropRecordsAfter(uint32_t count);
 
     // Orders. Order numbers count the tags of the index file from 1 in their stored order.
     std::vector<std::string> tagNames() const;
@@ -271,6 +276,28 @@ private:
     Table& table_;
     Status begun_;
     bool finished_ = false;
+};
+
+// A pass over the whole table for as long as it lives: the table's lock is taken and reads go
+// ahead of the cursor; both end on every way out. locked() says whether the lock was had (a
+// pass without it should not begin).
+class WholeTablePass {
+public:
+    explicit WholeTablePass(Table& table) : table_(table), locked_(table.flock()) {
+        if (locked_) table_.setTurboRead(true);
+    }
+    ~WholeTablePass() {
+        if (!locked_) return;
+        table_.setTurboRead(false);
+        table_.unlock();
+    }
+    WholeTablePass(const WholeTablePass&) = delete;
+    WholeTablePass& operator=(const WholeTablePass&) = delete;
+    bool locked() const { return locked_; }
+
+private:
+    Table& table_;
+    bool locked_;
 };
 
 // Shows a table's deleted records for as long as it lives, and puts the deleted filter back

@@ -62,4 +62,27 @@ Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, I
     return last;
 }
 
+Status Table::dropRecordsAfter(uint32_t count) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    if (count >= recCount()) return Status::ok();
+    ++indexEpoch_;
+    cursor_.reset();
+    cursorRecno_ = 0;
+    cacheFirst_ = cacheCount_ = 0;
+    loaded_ = false;
+    if (deletedKnown_) deletedBits_.resize(size_t(count) + 1);
+    // Marked first: an interruption before the rebuild is found at the next open.
+    if (index_ && !index_->changing() && index_->usable() && !index_->broken())
+        RK_RETURN_IF_ERROR(index_->beginChange());
+    RK_RETURN_IF_ERROR(dbf_->truncateRecords(count));
+    if (index_)
+        if (Status s = index_->rebuild(); !s)
+            return s.withMessage("the records after " + std::to_string(count) +
+                                 " were dropped, but the index could not be rebuilt (" +
+                                 s.message() + "); the next open rebuilds it");
+    if (opts_.sync) RK_RETURN_IF_ERROR(dbf_->sync());
+    unsynced_ = false;
+    return goTop();
+}
+
 } // namespace rk::store

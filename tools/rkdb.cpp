@@ -7,6 +7,7 @@
 #include "table.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <dlfcn.h>
 #include <iostream>
@@ -44,6 +45,20 @@ void loadModule(const std::string& name, const char* argv0) {
 void loadModules(const std::string& command, const char* argv0) {
     for (const char* m : kModules)
         if (command.empty() || command == m) loadModule(m, argv0);
+}
+
+// The options a command takes are those its usage line names ("[--order TAG]", "--comma|--space").
+bool takesOption(const Command& c, const std::string& name) {
+    const std::string usage = c.usage;
+    for (size_t at = usage.find("--"); at != std::string::npos; at = usage.find("--", at + 2)) {
+        size_t end = at + 2;
+        while (end < usage.size() &&
+               (std::isalnum(static_cast<unsigned char>(usage[end])) || usage[end] == '-'))
+            ++end;
+        if (usage.compare(at + 2, end - at - 2, name) == 0 && end - at - 2 == name.size())
+            return true;
+    }
+    return false;
 }
 
 void usage() {
@@ -205,6 +220,9 @@ int main(int argc, char** argv) {
                 if (i + 1 >= argc) return fail(kUsage, "--" + name + " needs a value");
                 value = argv[++i];
             }
+            if (!takesOption(cmd, name))
+                return fail(kUsage, std::string("rkdb ") + cmd.name + " takes no option --" + name +
+                                        "; usage: rkdb " + cmd.usage);
             args.options.emplace_back(name, value);
         } else {
             args.positional.push_back(a);

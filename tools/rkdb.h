@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,9 @@ namespace store {
 class Table;
 struct TableOptions;
 } // namespace store
+namespace catalogue {
+class Catalogue;
+} // namespace catalogue
 } // namespace rk
 
 namespace rkdb {
@@ -72,15 +77,36 @@ int openTable(rk::store::Table& t);
 // index does not have, or kFileError when the table's index is missing or unusable.
 int setOrderByName(rk::store::Table& t, const std::string& tag);
 
-// Titles.ia beside a titles table (VIDEO.DBF) when it exists; "" for any other table or when
-// there is none.
-std::string titlesIndexOf(const std::string& tablePath);
-// Carries a change of the titles table into Titles.ia when it exists: the current record's
-// entry is put, or the entry of the deleted record `deleted` is removed. kOk, or kProblem
-// after a note (the change of the table stays made).
-int keepTitlesIndexCurrent(rk::store::Table& t, uint32_t deleted = 0);
-// Builds Titles.ia anew from the table; kOk or the exit code after a message.
-int buildTitlesIndex(rk::store::Table& t, const std::string& indexPath);
+// A table opened for changes through the catalogue engine (rkdb_catalogue.cpp), which keeps
+// Titles.ia beside a titles table current. A change that Titles.ia could not follow is noted on
+// standard error, and the command then ends with kProblem (the change itself is made).
+class OpenCatalogue {
+public:
+    OpenCatalogue();
+    ~OpenCatalogue();
+    // Opens TABLE.dbf, or the titles table of a data folder, printing what the open repaired
+    // as notes; kOk or the exit code after a message.
+    int open(const std::string& path, const rk::store::TableOptions& options);
+    int open(const std::string& path);
+    rk::catalogue::Catalogue& catalogue() { return *catalogue_; }
+    rk::store::Table& table();
+    // `rc`, or kProblem when rc is kOk and Titles.ia missed a change.
+    int done(int rc = kOk) const;
+
+private:
+    std::unique_ptr<rk::catalogue::Catalogue> catalogue_;
+    bool missed_ = false;
+};
+// TABLE.dbf, or a data folder holding VIDEO.DBF.
+std::string tablePath(const std::string& arg);
+// Builds Titles.ia anew from the catalogue's titles; kOk or the exit code after a message.
+int buildTextIndex(rk::catalogue::Catalogue& c);
+
+// Reads FILE line by line for the --from options: a regular file only (not a FIFO or a
+// device), lines of at most 1 MiB. fn gets each line (without its ending) and its number
+// and returns kOk to go on. kOk, or the exit code after a message.
+int forEachLine(const std::string& file,
+                const std::function<int(size_t number, const std::string& line)>& fn);
 
 // Text of a table for the terminal: UTF-8, with control characters written as \xNN so
 // that no stored byte can move the cursor, change colours or start a line of its own.

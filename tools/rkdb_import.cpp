@@ -2,11 +2,10 @@
 // full-text index Titles.ia kept current when it exists.
 #include "rkdb.h"
 
+#include "catalogue_engine.h"
 #include "oldimport.h"
 #include "table.h"
-#include "titleindex.h"
 
-#include <filesystem>
 #include <iostream>
 
 namespace rkdb {
@@ -17,25 +16,21 @@ using rk::Status;
 
 int runImport(const Args& a) {
     if (a.positional.size() != 2) return fail(kUsage, "usage: rkdb import TABLE.dbf FILE");
-    const std::string& table = a.positional[0];
     const std::string& file = a.positional[1];
-    rk::store::Table t(table);
-    if (int rc = openTable(t)) return rc;
+    OpenCatalogue c;
+    if (int rc = c.open(a.positional[0])) return rc;
 
-    auto counts = rk::store::countOldDataFile(file, t.fields());
+    auto counts = rk::store::countOldDataFile(file, c.table().fields());
     if (!counts) return fail(exitFor(counts.status()), counts.status().message());
     std::cout << counts->records << " Records\n" << counts->fields << " Fields in this File.\n";
 
-    std::string dir = std::filesystem::path(table).parent_path().string();
-    const std::string indexPath = rk::search::titlesIndexPath(dir.empty() ? "." : dir);
-    const bool indexed = rk::search::indexFileExists(indexPath);
-    rk::search::TFts fts;
+    const bool indexed = c.catalogue().hasTextIndex();
     rk::store::OldImportReport report;
-    Status s = rk::search::importOldTitles(fts, t, file, *counts, indexPath, {}, &report);
+    Status s = c.catalogue().importOld(file, *counts, {}, &report);
     if (!s) return fail(exitFor(s), s.message());
     std::cout << report.added << " records imported"
               << (indexed ? ", search index kept current" : "") << "\n";
-    return kOk;
+    return c.done();
 }
 
 } // namespace

@@ -1,12 +1,9 @@
 // rkdb commands of the structural index: index (re-index) and pack.
 #include "rkdb.h"
 
-#include "catalogue.h"
-#include "cdx.h"
+#include "catalogue_engine.h"
 #include "table.h"
 
-#include <algorithm>
-#include <cctype>
 #include <iostream>
 
 namespace rkdb {
@@ -19,27 +16,6 @@ using rk::store::Table;
 std::string baseName(const std::string& path) {
     size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool sameName(std::string a, std::string b) {
-    auto up = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return s;
-    };
-    return up(std::move(a)) == up(std::move(b));
-}
-
-// The catalogue's tags for its two tables, to make an index that is missing or unreadable.
-bool catalogueTags(const std::string& path, std::vector<rk::store::TagSpec>* tags) {
-    const std::vector<rk::catalogue::TagDef>* defs = nullptr;
-    if (sameName(baseName(path), rk::catalogue::kTitlesFile)) defs = &rk::catalogue::titleTags();
-    if (sameName(baseName(path), rk::catalogue::kCategoriesFile))
-        defs = &rk::catalogue::categoryTags();
-    if (!defs) return false;
-    for (const auto& d : *defs)
-        tags->push_back({d.name, d.key, d.forExpr});
-    return true;
 }
 
 // "re-indexing VIDEO.DBF  42%" on standard error, rewritten in place.
@@ -55,17 +31,13 @@ int runIndex(const Args& a) {
     const std::string& path = a.positional[0];
     rk::store::TableOptions o;
     o.rebuildProgress = progressLine("rebuilding " + baseName(path));
-    Table t(path, o);
-    if (int rc = openTable(t)) return rc;
-    Status s;
-    if (t.index()) {
-        s = t.reindex(progressLine("re-indexing " + baseName(path)));
-    } else {
-        std::vector<rk::store::TagSpec> tags;
-        if (!catalogueTags(path, &tags))
-            return fail(kProblem, baseName(path) + " has no structural index to rebuild");
-        s = t.createIndex(tags, progressLine("indexing " + baseName(path)));
-    }
+    OpenCatalogue c;
+    if (int rc = c.open(path, o)) return rc;
+    Table& t = c.table();
+    if (!t.index() && !rk::catalogue::catalogueTagsFor(path))
+        return fail(kProblem, baseName(path) + " has no structural index to rebuild");
+    Status s = c.catalogue().reindex(
+        progressLine((t.index() ? "re-indexing " : "indexing ") + baseName(path)));
     if (!s) return fail(exitFor(s), s.message());
     std::cout << "re-indexed " << baseName(path) << ": " << t.tagNames().size() << " tags, "
               << t.recCount() << " records\n";
@@ -75,16 +47,27 @@ int runIndex(const Args& a) {
 int runPack(const Args& a) {
     if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb pack TABLE.dbf");
     const std::string& path = a.positional[0];
-    Table t(path);
-    if (int rc = openTable(t)) return rc;
-    uint32_t before = t.recCount();
-    Status s = t.pack(progressLine("packing " + baseName(path)));
-    if (!s) return fail(exitFor(s), s.message());
-    std::cout << "packed " << baseName(path) << ": " << t.recCount() << " records kept, "
-              << before - t.recCount() << " removed\n";
-    // The records are numbered anew: the full-text index is made anew too.
-    const std::string indexPath = titlesIndexOf(path);
-    return indexPath.empty() ? kOk : buildTitlesIndex(t, indexPath);
+    OpenCatalogue c;
+    if (int rc = c.open(path)) return rc;
+    rk::catalogue::Catalogue::PackSteps steps;
+    steps.tables = progressLine("packing " + baseName(path));
+    auto packed = c.catalogue().pack(steps);
+    if (!packed) return fail(exitFor(packed.status()), packed.status().message());
+    std::cout << "packed " << baseName(path) << ": " << packed->titlesKept << " records kept, "
+              << packed->titlesBefore - packed->titlesKept << " removed\n";
+    // The records are numbered anew: the full-text index was made anew too.
+    if (!packed->textFailure.isOk()) {
+        std::cerr << "rkdb: note: the table is packed, but " << c.catalogue().textIndexPath()
+                  << " could not be built: " << packed->textFailure.message()
+                  << "; build it with: rkdb index-text " << path << "\n";
+        return kProblem;
+    }
+    if (packed->textIndexBuilt) {
+        std::cerr << "rkdb: indexed " << packed->text.records << " records into "
+                  << c.catalogue().textIndexPath() << "\n";
+        if (packed->text.failed) return kProblem;
+    }
+    return kOk;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "rkdb.h"
 
 #include "catalogue.h"
+#include "catalogue_engine.h"
 #include "check.h"
 #include "cp1252.h"
 #include "record.h"
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <sstream>
 
 namespace rkdb {
@@ -156,107 +158,157 @@ bool parseRecno(const std::string& s, uint32_t* out) {
     return true;
 }
 
+// A --from file's line as a record image: tab-separated FIELD=VALUE items (UTF-8), or a
+// line of the comma or space export layout (Windows-1252). `img` holds the record to change.
+int lineToImage(const Table& t, const Args& a, const std::string& from, size_t n,
+                const std::string& line, std::string* img) {
+    const bool assignments = !a.has("comma") && !a.has("space");
+    std::string text = line;
+    if (assignments) {
+        auto r = rk::cp1252::fromUtf8(line);
+        if (!r)
+            return fail(kProblem,
+                        from + " line " + std::to_string(n) + ": " + r.status().message());
+        text = *r;
+    }
+    Status s =
+        assignments
+            ? rk::store::recordFromAssignments(t.fields(), text, img)
+            : rk::store::recordFromTextLine(t.fields(), text,
+                                            a.has("comma") ? rk::store::TextFormat::CommaDelimited
+                                                           : rk::store::TextFormat::SpaceDelimited,
+                                            img);
+    if (!s) return fail(kProblem, from + " line " + std::to_string(n) + ": " + s.message());
+    return kOk;
+}
+
 // append --from FILE: every line of FILE a record, all appended in one batch, or none when a
-// line is refused (the file is read twice: checked whole, then appended).
+// line is refused or a write fails.
 int runAppendFrom(const Args& a) {
     if (a.positional.size() != 1 || (a.has("comma") && a.has("space")))
         return fail(kUsage, "usage: rkdb append TABLE.dbf --from FILE [--comma|--space]");
     const std::string from = a.get("from");
-    const bool assignments = !a.has("comma") && !a.has("space");
-    Table t(a.positional[0]);
-    if (int rc = openTable(t)) return rc;
-    auto eachLine = [&](const std::function<int(size_t, const std::string&)>& fn) -> int {
-        std::ifstream in(from, std::ios::binary);
-        if (!in) return fail(kFileError, "cannot read " + from);
-        std::string line;
-        for (size_t n = 1; std::getline(in, line); ++n) {
-            std::string text = line;
-            if (assignments && !toTable(line, &text)) return kUsage;
-            std::string img = t.dbf()->blankRecord();
-            Status s = assignments ? rk::store::recordFromAssignments(t.fields(), text, &img)
-                                   : rk::store::recordFromTextLine(
-                                         t.fields(), text,
-                                         a.has("comma") ? rk::store::TextFormat::CommaDelimited
-                                                        : rk::store::TextFormat::SpaceDelimited,
-                                         &img);
-            if (!s) return fail(kProblem, from + " line " + std::to_string(n) + ": " + s.message());
-            if (int rc = fn(n, img)) return rc;
-        }
-        if (in.bad()) return fail(kFileError, "cannot read " + from);
-        return kOk;
-    };
-    if (int rc = eachLine([](size_t, const std::string&) { return int(kOk); })) return rc;
-    rk::store::Batch batch(t);
-    if (!batch.status()) return fail(exitFor(batch.status()), batch.status().message());
-    uint32_t first = 0, count = 0;
-    int rc = eachLine([&](size_t, const std::string& img) -> int {
-        auto r = t.appendRecord(img);
-        if (!r) return fail(exitFor(r.status()), r.status().message());
-        if (!first) first = *r;
-        ++count;
-        return kOk;
+    OpenCatalogue c;
+    if (int rc = c.open(a.positional[0])) return rc;
+    Table& t = c.table();
+    std::vector<std::string> images;
+    int rc = forEachLine(from, [&](size_t n, const std::string& line) {
+        std::string img = t.dbf()->blankRecord();
+        if (int r = lineToImage(t, a, from, n, line, &img)) return r;
+        images.push_back(std::move(img));
+        return int(kOk);
     });
-    Status s = batch.finish();
     if (rc) return rc;
-    if (!s) return fail(exitFor(s), s.message());
-    std::cout << "appended " << count << " records";
-    if (count) std::cout << ": " << first << " to " << first + count - 1;
+    auto first = c.catalogue().appendMany(images);
+    if (!first) return fail(exitFor(first.status()), first.status().message());
+    std::cout << "appended " << images.size() << " records";
+    if (!images.empty()) std::cout << ": " << *first << " to " << *first + images.size() - 1;
     std::cout << "\n";
-    return kOk;
+    return c.done();
 }
 
 int runAppend(const Args& a) {
     if (a.has("from")) return runAppendFrom(a);
-    if (a.positional.empty()) return fail(kUsage, "usage: rkdb append TABLE.dbf FIELD=VALUE...");
-    Table t(a.positional[0]);
-    if (int rc = openTable(t)) return rc;
+    if (a.positional.size() < 2) return fail(kUsage, "usage: rkdb append TABLE.dbf FIELD=VALUE...");
+    OpenCatalogue c;
+    if (int rc = c.open(a.positional[0])) return rc;
+    Table& t = c.table();
     std::string img = t.dbf()->blankRecord();
     if (int rc = assign(t, img, a.positional, 1)) return rc;
-    auto r = t.appendRecord(img);
+    auto r = c.catalogue().append(t, img);
     if (!r) return fail(exitFor(r.status()), r.status().message());
     std::cout << *r << "\n";
-    return keepTitlesIndexCurrent(t);
+    return c.done();
 }
 
-// Positions on RECNO for update, delete and recall.
-int openAt(Table& t, const Args& a, const char* usage) {
-    uint32_t recno = 0;
-    if (a.positional.size() < 2 || !parseRecno(a.positional[1], &recno))
-        return fail(kUsage, std::string("usage: rkdb ") + usage);
-    if (int rc = openTable(t)) return rc;
-    if (recno > t.recCount())
-        return fail(kUsage, "the table has no record " + a.positional[1] + " (it has " +
+// The record number RECNO of the table, checked against its count.
+int recordNumber(Table& t, const std::string& text, uint32_t* recno) {
+    if (!parseRecno(text, recno)) return fail(kUsage, "'" + text + "' is not a record number");
+    if (*recno > t.recCount())
+        return fail(kUsage, "the table has no record " + text + " (it has " +
                                 std::to_string(t.recCount()) + ")");
-    Status s = t.go(recno);
-    if (!s) return fail(exitFor(s), s.message());
     return kOk;
 }
 
+// Opens the table and finds RECNO for update, delete and recall; `fixed` is the number of
+// arguments the command takes (0: any number from 2 on).
+int openAt(OpenCatalogue& c, const Args& a, const char* usage, size_t fixed, uint32_t* recno) {
+    if (a.positional.size() < 2 || (fixed && a.positional.size() != fixed))
+        return fail(kUsage, std::string("usage: rkdb ") + usage);
+    if (int rc = c.open(a.positional[0])) return rc;
+    return recordNumber(c.table(), a.positional[1], recno);
+}
+
+// update --from FILE: each line a record number, a tab, and tab-separated FIELD=VALUE items;
+// every line is checked before anything is written, then all are written in one batch.
+int runUpdateFrom(const Args& a) {
+    if (a.positional.size() != 1) return fail(kUsage, "usage: rkdb update TABLE.dbf --from FILE");
+    const std::string from = a.get("from");
+    OpenCatalogue c;
+    if (int rc = c.open(a.positional[0])) return rc;
+    Table& t = c.table();
+    std::vector<std::pair<uint32_t, std::string>> changes;
+    std::map<uint32_t, size_t> at; // a record named twice takes both changes in turn
+    int rc = forEachLine(from, [&](size_t n, const std::string& line) {
+        if (line.empty()) return int(kOk);
+        const size_t tab = line.find('\t');
+        uint32_t recno = 0;
+        if (!parseRecno(line.substr(0, tab), &recno) || recno > t.recCount())
+            return fail(kProblem, from + " line " + std::to_string(n) +
+                                      ": no record number of the table before the first tab");
+        std::string img;
+        if (auto seen = at.find(recno); seen != at.end()) {
+            img = changes[seen->second].second;
+        } else {
+            if (Status s = t.go(recno); !s) return fail(exitFor(s), s.message());
+            img = t.record();
+        }
+        if (int r = lineToImage(t, a, from, n, tab == std::string::npos ? "" : line.substr(tab + 1),
+                                &img))
+            return r;
+        at[recno] = changes.size();
+        changes.emplace_back(recno, std::move(img));
+        return int(kOk);
+    });
+    if (rc) return rc;
+    Status s = c.catalogue().updateMany(changes);
+    if (!s) return fail(exitFor(s), s.message());
+    std::cout << "updated " << changes.size() << " records\n";
+    return c.done();
+}
+
 int runUpdate(const Args& a) {
-    Table t(a.positional.empty() ? "" : a.positional[0]);
-    if (int rc = openAt(t, a, "update TABLE.dbf RECNO FIELD=VALUE...")) return rc;
+    if (a.has("from")) return runUpdateFrom(a);
+    OpenCatalogue c;
+    uint32_t recno = 0;
+    if (int rc = openAt(c, a, "update TABLE.dbf RECNO FIELD=VALUE...", 0, &recno)) return rc;
+    if (a.positional.size() < 3)
+        return fail(kUsage, "usage: rkdb update TABLE.dbf RECNO FIELD=VALUE...");
+    Table& t = c.table();
+    if (Status s = t.go(recno); !s) return fail(exitFor(s), s.message());
     std::string img = t.record();
     if (int rc = assign(t, img, a.positional, 2)) return rc;
-    Status s = t.putRecord(img);
+    Status s = c.catalogue().updateTitle(recno, img);
     if (!s) return fail(exitFor(s), s.message());
-    return keepTitlesIndexCurrent(t);
+    return c.done();
 }
 
 int runDelete(const Args& a) {
-    Table t(a.positional.empty() ? "" : a.positional[0]);
-    if (int rc = openAt(t, a, "delete TABLE.dbf RECNO")) return rc;
-    const uint32_t recno = t.recNo();
-    Status s = t.deleteRecord();
+    OpenCatalogue c;
+    uint32_t recno = 0;
+    if (int rc = openAt(c, a, "delete TABLE.dbf RECNO", 2, &recno)) return rc;
+    Status s = c.catalogue().removeTitle(recno);
     if (!s) return fail(exitFor(s), s.message());
-    return keepTitlesIndexCurrent(t, recno);
+    return c.done();
 }
 
 int runRecall(const Args& a) {
-    Table t(a.positional.empty() ? "" : a.positional[0]);
-    if (int rc = openAt(t, a, "recall TABLE.dbf RECNO")) return rc;
-    Status s = t.recall();
+    OpenCatalogue c;
+    uint32_t recno = 0;
+    if (int rc = openAt(c, a, "recall TABLE.dbf RECNO", 2, &recno)) return rc;
+    Status s = c.catalogue().recallTitle(recno);
     if (!s) return fail(exitFor(s), s.message());
-    return keepTitlesIndexCurrent(t);
+    return c.done();
 }
 
 } // namespace
@@ -273,7 +325,8 @@ RKDB_COMMAND("export", "export TABLE.dbf FILE --comma|--space [--order TAG] [--q
 RKDB_COMMAND("append",
              "append TABLE.dbf FIELD=VALUE... | append TABLE.dbf --from FILE [--comma|--space]",
              std::vector<std::string>({"from"}), runAppend);
-RKDB_COMMAND("update", "update TABLE.dbf RECNO FIELD=VALUE...", {}, runUpdate);
+RKDB_COMMAND("update", "update TABLE.dbf RECNO FIELD=VALUE... | update TABLE.dbf --from FILE",
+             std::vector<std::string>({"from"}), runUpdate);
 RKDB_COMMAND("delete", "delete TABLE.dbf RECNO", {}, runDelete);
 RKDB_COMMAND("recall", "recall TABLE.dbf RECNO", {}, runRecall);
 

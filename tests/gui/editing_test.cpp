@@ -36,9 +36,7 @@ QList<int> candidates(const QString& indexPath, const char* word) {
 }
 
 void buildIndex(TForm1* f) {
-    rk::search::TFts fts;
-    QVERIFY(rk::search::buildTitlesIndex(fts, f->titles(), f->ftsPath().toStdString()).isOk());
-    fts.FtsClose();
+    QVERIFY(f->catalogue().buildTextIndex().isOk());
     QVERIFY(QFile::exists(f->ftsPath()));
 }
 

@@ -118,6 +118,38 @@ TEST_F(RkdbSearch, CommandsThatChangeTitlesKeepTheIndexCurrent) {
     EXPECT_EQ(rkdb(d_, "search " + table() + " quokka").out, "");
 }
 
+// The batch commands keep the index too: append --from, update --from, recall.
+TEST_F(RkdbSearch, BatchesAndRecallKeepTheIndexCurrent) {
+    ASSERT_EQ(rkdb(d_, "index-text " + table()).status, 0);
+    writeFile(d_.file("new.txt"), "TITLE=Night of the Quokka\tYEAR=1999\nTITLE=Numbat Rising\n");
+    Output o = rkdb(d_, "append " + table() + " --from " + d_.file("new.txt"));
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(rkdb(d_, "search " + table() + " quokka --fields TITLE,YEAR").out,
+              "73\tNight of the Quokka\t1999\n");
+    writeFile(d_.file("changes.txt"), "74\tTITLE=Wombat Rising\n1\tYEAR=1943\n");
+    o = rkdb(d_, "update " + table() + " --from " + d_.file("changes.txt"));
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(rkdb(d_, "search " + table() + " numbat").out, "");
+    EXPECT_EQ(rkdb(d_, "search " + table() + " wombat").out, "74\tWombat Rising\n");
+    EXPECT_EQ(rkdb(d_, "search " + table() + " casablanca --fields YEAR").out, "1\t1943\n");
+    ASSERT_EQ(rkdb(d_, "delete " + table() + " 74").status, 0);
+    EXPECT_EQ(rkdb(d_, "search " + table() + " wombat").out, "");
+    ASSERT_EQ(rkdb(d_, "recall " + table() + " 74").status, 0);
+    EXPECT_EQ(rkdb(d_, "search " + table() + " wombat").out, "74\tWombat Rising\n");
+
+    // A line that names no record refuses the whole file, with its number.
+    writeFile(d_.file("bad.txt"), "1\tYEAR=1950\n999\tYEAR=1950\n");
+    o = rkdb(d_, "update " + table() + " --from " + d_.file("bad.txt"));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("line 2"), std::string::npos) << o.err;
+    EXPECT_EQ(rkdb(d_, "search " + table() + " casablanca --fields YEAR").out, "1\t1943\n");
+    // What is not a regular file is not read.
+    o = rkdb(d_, "append " + table() + " --from /dev/zero");
+    EXPECT_EQ(o.status, 3);
+    EXPECT_EQ(rkdb(d_, "count " + table()).out, "74\n");
+    EXPECT_EQ(rkdb(d_, "check " + table()).status, 0);
+}
+
 TEST_F(RkdbSearch, AnIndexThatMissedAChangeIsReportedNotSearched) {
     ASSERT_EQ(rkdb(d_, "index-text " + table()).status, 0);
     const std::string index = readFile(d_.file("Titles.ia"));

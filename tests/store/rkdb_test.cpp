@@ -63,6 +63,12 @@ TEST_F(Rkdb, RefusedValuesExitOne) {
     expect("update VIDEO.DBF 1 \"STAR1=$(printf 'tab\\there')\"", 1, "TAB");
     expect("list VIDEO.DBF --query 'TITLE = \"\xE2\x98\x83\"'", 1, "Windows-1252"); // in a query
     expect("update VIDEO.DBF 1 TAPES=many", 1, "not a number");
+    // In a --from file too, with the line's number; nothing of the file is appended.
+    test::writeAll(dir.file("new.txt"), "TITLE=Fine\nTITLE=\xE2\x98\x83\n");
+    expect("append VIDEO.DBF --from new.txt", 1, "line 2");
+    test::writeAll(dir.file("new.txt"), "TITLE=Fine\nTITLE=\xFF\xFE\n");
+    expect("append VIDEO.DBF --from new.txt", 1, "line 2");
+    EXPECT_EQ(run("count VIDEO.DBF").out, "72\n");
     EXPECT_EQ(run("list VIDEO.DBF --fields TITLE --query 'RECNO() = 1'").out, "1\tCasablanca\n");
 }
 
@@ -73,6 +79,25 @@ TEST_F(Rkdb, WrongCommandLinesExitTwo) {
     expect("list VIDEO.DBF --order NOSUCH", 2, "no tag");
     expect("update VIDEO.DBF 999 TITLE=x", 2, "no record");
     expect("list VIDEO.DBF --query 'TITLE = '", 2, "expression");
+    // Every command refuses options it does not take and arguments beyond its own, and
+    // changes nothing when it does.
+    const std::pair<const char*, const char*> refused[] = {
+        {"list VIDEO.DBF --bogus", "--bogus"},
+        {"count VIDEO.DBF --deleted", "--deleted"},
+        {"search . jaws --bogus", "--bogus"},
+        {"export VIDEO.DBF out.txt --comma --bogus", "--bogus"},
+        {"index-text . --bogus", "--bogus"},
+        {"delete VIDEO.DBF 1 2", "usage"},
+        {"recall VIDEO.DBF 1 2", "usage"},
+        {"append VIDEO.DBF", "usage"},
+        {"update VIDEO.DBF 1", "usage"},
+        {"info VIDEO.DBF extra", "usage"},
+    };
+    for (const auto& [args, says] : refused)
+        expect(args, 2, says);
+    EXPECT_EQ(run("count VIDEO.DBF").out, "72\n");
+    EXPECT_EQ(run("list VIDEO.DBF --deleted --fields TITLE --query 'RECNO() = 1'").out,
+              "1\tCasablanca\n");
 }
 
 TEST_F(Rkdb, FilesThatCannotBeUsedExitThree) {

@@ -16,6 +16,7 @@ public:
     bool failWrites = false;
     long writesLeft = -1; // -1: never fail; n: the (n+1)-th write and every later one fail
     bool diskFull = false;
+    long growthsLeft = -1; // writes that may still make a file longer; then the disk is full
     long syncs = 0;
 
     Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
@@ -47,8 +48,12 @@ private:
         Status write(uint64_t o, const void* b, size_t n) override {
             if (!env_->takeWrite()) return Status::ioError("injected write failure");
             uint64_t size = 0;
-            if (env_->diskFull && inner_->size(&size).isOk() && o + n > size)
-                return Status::ioError("no space left on the device (injected)");
+            if ((env_->diskFull || env_->growthsLeft >= 0) && inner_->size(&size).isOk() &&
+                o + n > size) {
+                if (env_->diskFull || env_->growthsLeft == 0)
+                    return Status::ioError("no space left on the device (injected)");
+                --env_->growthsLeft;
+            }
             return inner_->write(o, b, n);
         }
         Status size(uint64_t* out) override { return inner_->size(out); }

@@ -1,6 +1,7 @@
-// An import of an earlier version's data file keeps Titles.ia current: each imported title is
-// the entry of its record, found by a search, and an import that stops leaves no entry beyond
-// the records that were written.
+// An import of an earlier version's data file through the catalogue keeps Titles.ia current:
+// each imported title is the entry of its record, found by a search; an import that fails is
+// taken back whole, and one that is killed leaves every record it wrote whole and indexed.
+#include "catalogue_engine.h"
 #include "titleindex.h"
 
 #include "catalogue.h"
@@ -20,6 +21,7 @@
 #include <vector>
 
 using namespace rk::search;
+using rk::catalogue::Catalogue;
 using rk::search::test::TestDir;
 using rk::search::test::writeFile;
 using rk::store::Table;
@@ -32,12 +34,10 @@ class TitleImport : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(rk::catalogue::createSample(dir_.dir()).isOk());
-        table_ = std::make_unique<Table>(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
-        ASSERT_TRUE(table_->open().isOk());
-        indexPath_ = titlesIndexPath(dir_.dir());
-        TFts fts;
-        ASSERT_TRUE(buildTitlesIndex(fts, *table_, indexPath_).isOk());
-        fts.FtsClose();
+        ASSERT_TRUE(cat_.openTable(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF")).isOk());
+        table_ = &cat_.titles();
+        indexPath_ = cat_.textIndexPath();
+        ASSERT_TRUE(cat_.buildTextIndex().isOk());
     }
 
     // Lines "Good,VHS,Drama,<word> <i>,..." for i in [from, to].
@@ -48,14 +48,14 @@ protected:
         return text;
     }
 
-    rk::Status import(const std::string& text, Table& table, rk::Env* env = rk::Env::standard(),
-                      const std::string& countedText = "") {
+    rk::Status import(const std::string& text, Catalogue& cat, rk::Env* env = rk::Env::standard(),
+                      const std::string& countedText = "",
+                      const rk::store::OldImportHooks& hooks = {}) {
         writeFile(dir_.file("old.dat"), countedText.empty() ? text : countedText);
-        auto counts = rk::store::countOldDataFile(dir_.file("old.dat"), table.fields(), env);
+        auto counts = rk::store::countOldDataFile(dir_.file("old.dat"), cat.titles().fields(), env);
         EXPECT_TRUE(counts.isOk());
         writeFile(dir_.file("old.dat"), text);
-        TFts fts;
-        return importOldTitles(fts, table, dir_.file("old.dat"), *counts, indexPath_, {}, &report_);
+        return cat.importOld(dir_.file("old.dat"), *counts, hooks, &report_);
     }
 
     V search(const std::string& query) {
@@ -79,7 +79,8 @@ protected:
     }
 
     TestDir dir_;
-    std::unique_ptr<Table> table_;
+    Catalogue cat_;
+    Table* table_ = nullptr;
     std::string indexPath_;
     rk::store::OldImportReport report_;
 };
@@ -90,10 +91,10 @@ protected:
 // group) both reach the index under their record numbers.
 TEST_F(TitleImport, ImportedTitlesAreFoundUnderTheirRecordNumbers) {
     const uint32_t before = table_->recCount();
-    ASSERT_TRUE(import(lines("Quodlibet", 1, 1200), *table_).isOk());
+    ASSERT_TRUE(import(lines("Quodlibet", 1, 1200), cat_).isOk());
     ASSERT_TRUE(import("Fair,Hi8,Com\xE9"
                        "die,Am\xE9lie Poulain,,,,,,,,,Jean-Pierre Jeunet\n",
-                       *table_)
+                       cat_)
                     .isOk());
     EXPECT_EQ(search("quodlibet 777"), V{before + 777});
     EXPECT_EQ(search("am\xE9lie poulain"), V{before + 1201});
@@ -101,41 +102,47 @@ TEST_F(TitleImport, ImportedTitlesAreFoundUnderTheirRecordNumbers) {
     EXPECT_EQ(search("casablanca"), V{1});
 }
 
-TEST_F(TitleImport, AnImportThatStopsLeavesNoEntryBeyondItsRecords) {
+// A failed import is one batch taken back: the table, its index and Titles.ia are as before.
+TEST_F(TitleImport, AFailedImportIsTakenBackWhole) {
     const uint32_t before = table_->recCount();
     // A line that cannot be stored, in a file changed after it was counted.
     const std::string good = lines("Quodlibet", 1, 1500);
     std::string bad = lines("Quodlibet", 1, 699) + "Good,VHS,Drama,Bad,ID,123456\r\n" +
                       lines("Quodlibet", 701, 1500);
-    rk::Status s = import(bad, *table_, rk::Env::standard(), good);
+    rk::Status s = import(bad, cat_, rk::Env::standard(), good);
     ASSERT_FALSE(s.isOk());
     EXPECT_NE(s.message().find("line 700"), std::string::npos) << s.message();
-    EXPECT_EQ(report_.added, 699u);
-    EXPECT_EQ(table_->recCount(), before + 699);
-    EXPECT_EQ(search("quodlibet 699"), V{before + 699});
-    EXPECT_EQ(candidates("quodlibet").size(), 699u);
+    EXPECT_NE(s.message().find("nothing was imported"), std::string::npos) << s.message();
+    EXPECT_EQ(report_.added, 0u);
+    EXPECT_EQ(table_->recCount(), before);
+    EXPECT_EQ(candidates("quodlibet"), V{});
+    EXPECT_EQ(search("casablanca"), V{1});
 
-    // A disk that fails part-way: entries of the group that could not be written go again.
+    // A disk that fills up part-way: the records written before are dropped again.
     table_->close();
     rk::test::FaultEnv env;
-    Table faulty(table_->path(), {}, &env);
-    ASSERT_TRUE(faulty.open().isOk());
-    env.writesLeft = 3;
-    s = import(lines("Zyzzyva", 1, 10000), faulty, &env);
+    Catalogue faulty(&env);
+    ASSERT_TRUE(faulty.openTable(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF")).isOk());
+    rk::store::OldImportHooks hooks;
+    hooks.progress = [&env](uint32_t line) { env.diskFull = line >= 5000; };
+    s = import(lines("Zyzzyva", 1, 10000), faulty, &env, "", hooks);
     ASSERT_FALSE(s.isOk());
-    EXPECT_GT(report_.added, 0u);
-    EXPECT_LT(report_.added, 10000u);
+    EXPECT_EQ(report_.added, 0u);
+    EXPECT_EQ(faulty.titles().recCount(), before) << s.message();
     faulty.close();
     ASSERT_TRUE(table_->open().isOk());
-    const V found = candidates("zyzzyva");
-    EXPECT_EQ(found.size(), report_.added);
-    EXPECT_EQ(found.back(), table_->recCount());
+    EXPECT_EQ(table_->recCount(), before);
+    EXPECT_EQ(candidates("zyzzyva"), V{});
+    table_->close();
+    auto check = rk::store::checkTable(table_->path());
+    ASSERT_TRUE(check.isOk()) << check.status().message();
+    EXPECT_TRUE(check->sound()) << check->problems.front();
 }
 
 TEST_F(TitleImport, AnUnusableIndexStopsTheImportBeforeAnything) {
     writeFile(indexPath_, "not an index");
     const uint32_t before = table_->recCount();
-    rk::Status s = import(lines("Quodlibet", 1, 3), *table_);
+    rk::Status s = import(lines("Quodlibet", 1, 3), cat_);
     ASSERT_FALSE(s.isOk());
     EXPECT_NE(s.message().find("nothing was imported"), std::string::npos) << s.message();
     EXPECT_EQ(table_->recCount(), before);
@@ -145,9 +152,9 @@ TEST_F(TitleImport, AnIndexThatNoLongerMatchesIsLeftWantingARebuild) {
     // A title added behind the index's back: entries added now would hide the gap.
     ASSERT_TRUE(table_->appendBlank().isOk());
     const uint32_t before = table_->recCount();
-    ASSERT_TRUE(import(lines("Quodlibet", 1, 3), *table_).isOk());
+    ASSERT_TRUE(import(lines("Quodlibet", 1, 3), cat_).isOk());
     EXPECT_EQ(table_->recCount(), before + 3);
-    auto r = searchTitles(*table_, indexPath_, "quodlibet", 1);
+    auto r = cat_.find("quodlibet", 1);
     ASSERT_TRUE(r.isOk());
     EXPECT_EQ(r->outcome, SearchOutcome::NeedsRebuild);
 }
@@ -168,18 +175,15 @@ TEST_F(TitleImport, AKilledImportLeavesWholeRecordsThatAreIndexed) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             close(fds[0]);
-            Table t(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
-            if (!t.open()) _exit(2);
-            auto counts = rk::store::countOldDataFile(dir_.file("old.dat"), t.fields());
+            Catalogue c;
+            if (!c.openTable(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"))) _exit(2);
+            auto counts = rk::store::countOldDataFile(dir_.file("old.dat"), c.titles().fields());
             rk::store::OldImportHooks hooks;
             hooks.progress = [&](uint32_t line) {
                 if (line % 1000 == 0 && ::write(fds[1], &line, sizeof line) < 0) _exit(4);
             };
-            TFts fts;
             rk::store::OldImportReport report;
-            if (!counts ||
-                !importOldTitles(fts, t, dir_.file("old.dat"), *counts, indexPath_, hooks, &report))
-                _exit(3);
+            if (!counts || !c.importOld(dir_.file("old.dat"), *counts, hooks, &report)) _exit(3);
             _exit(0);
         }
         close(fds[1]);

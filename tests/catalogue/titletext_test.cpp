@@ -1,6 +1,7 @@
-// The index operations of the titles table on the sample catalogue: build, search with each
-// kind of field choice, a new title, a deleted title, a changed title, an atomic rebuild.
-#include "titleindex.h"
+// Titles.ia as the catalogue keeps it, on the sample catalogue: build, search with each kind of
+// field choice, a new title, a deleted title, a changed title, an atomic rebuild.
+#include "catalogue_engine.h"
+#include "titletext.h"
 
 #include "catalogue.h"
 #include "record.h"
@@ -12,6 +13,8 @@
 #include <vector>
 
 using namespace rk::search;
+using rk::catalogue::buildTitleText;
+using rk::catalogue::Catalogue;
 using rk::search::test::readFile;
 using rk::search::test::TestDir;
 using rk::search::test::writeFile;
@@ -27,18 +30,16 @@ class TitleIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(rk::catalogue::createSample(dir_.dir()).isOk());
-        table_ = std::make_unique<Table>(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF"));
-        ASSERT_TRUE(table_->open().isOk());
+        ASSERT_TRUE(cat_.openTable(rk::findFileNoCase(dir_.dir(), "VIDEO.DBF")).isOk());
+        cat_.setTextIndexNotice([this](const rk::Status&) { ++missed_; });
+        table_ = &cat_.titles();
         indexPath_ = titlesIndexPath(dir_.dir());
         ASSERT_GT(table_->recCount(), 60u);
     }
 
     void build() {
-        TFts fts;
-        auto r = buildTitlesIndex(fts, *table_, indexPath_);
+        auto r = buildTitleText(*table_, indexPath_);
         ASSERT_TRUE(r.isOk()) << r.status().message();
-        EXPECT_TRUE(fts.isOpen()); // handed back open
-        fts.FtsClose();
     }
 
     // The records a search shows afterwards (visible, in the table's order), or nothing.
@@ -85,7 +86,9 @@ protected:
     }
 
     TestDir dir_;
-    std::unique_ptr<Table> table_;
+    Catalogue cat_;
+    Table* table_ = nullptr;
+    int missed_ = 0; // changes Titles.ia could not follow
     std::string indexPath_;
 };
 
@@ -95,13 +98,11 @@ TEST_F(TitleIndexTest, EntryNHoldsRecordNDeletedRecordsIncluded) {
     deleteRecord(3);
     deleteRecord(40);
     std::vector<int32_t> progress;
-    TFts fts;
-    auto r = buildTitlesIndex(fts, *table_, indexPath_, [&](int32_t res) {
+    auto r = buildTitleText(*table_, indexPath_, [&](int32_t res) {
         progress.push_back(res);
         return true;
     });
     ASSERT_TRUE(r.isOk()) << r.status().message();
-    fts.FtsClose();
     const uint32_t n = table_->recCount();
     EXPECT_EQ(r->records, n);
     EXPECT_EQ(r->failed, 0u);
@@ -160,35 +161,37 @@ TEST_F(TitleIndexTest, DeletedTitlesAreNeitherShownNorCounted) {
 
 TEST_F(TitleIndexTest, DeletingATitleRemovesExactlyItsEntry) {
     build();
-    deleteRecord(10); // Jaws
-    TFts fts;
-    EXPECT_EQ(deleteTitleEntry(fts, indexPath_, 10), 1);
+    ASSERT_TRUE(cat_.removeTitle(10).isOk()); // Jaws
     EXPECT_EQ(candidates("jaws"), V{});
     EXPECT_EQ(candidates(idOf(11)), V{11});
     EXPECT_EQ(search("\"close encounters\"", kTitles), V{11});
     EXPECT_EQ(search("spielberg", kDirector), (V{8, 9, 11, 47, 53}));
+    // A recalled title comes back.
+    ASSERT_TRUE(cat_.recallTitle(10).isOk());
+    EXPECT_EQ(search("jaws", kTitles), V{10});
     // Without an index file nothing happens and no file appears.
     std::remove(indexPath_.c_str());
-    EXPECT_EQ(deleteTitleEntry(fts, indexPath_, 11), 0);
+    EXPECT_TRUE(cat_.removeTitle(11).isOk());
     EXPECT_FALSE(indexFileExists(indexPath_));
+    EXPECT_EQ(missed_, 0);
 }
 
 TEST_F(TitleIndexTest, ANewTitleIsAddedAsTheEntryOfItsRecord) {
     build();
     const uint32_t before = table_->recCount();
-    auto rec = table_->appendBlank();
-    ASSERT_TRUE(rec.isOk());
-    std::string img = table_->record();
+    std::string img = table_->dbf()->blankRecord();
     rk::dbf::setString(img, *table_->field("TITLE"), "Night of the Quokka");
-    ASSERT_TRUE(table_->putRecord(img).isOk());
-    TFts fts;
-    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), int32_t(before + 1));
+    auto rec = cat_.append(*table_, img);
+    ASSERT_TRUE(rec.isOk());
+    EXPECT_EQ(*rec, before + 1);
     EXPECT_EQ(search("quokka", kTitles), V{before + 1});
 
     // A changed title replaces its entry.
-    setField(before + 1, "TITLE", "Night of the Wombat");
-    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), int32_t(before + 1));
+    rk::dbf::setString(img, *table_->field("TITLE"), "Night of the Wombat");
+    ASSERT_TRUE(cat_.updateTitle(before + 1, img).isOk());
     EXPECT_EQ(search("wombat", kTitles), V{before + 1});
+    EXPECT_EQ(search("quokka", kTitles), V{});
+    EXPECT_EQ(missed_, 0);
 
     // A record appended while the index was not kept current (an add that never happened):
     // the next add does not paper over the gap; the index wants a rebuild from then on, even
@@ -197,8 +200,8 @@ TEST_F(TitleIndexTest, ANewTitleIsAddedAsTheEntryOfItsRecord) {
     ASSERT_TRUE(table_->appendBlank().isOk());
     img = table_->record();
     rk::dbf::setString(img, *table_->field("TITLE"), "Return of the Quokka");
-    ASSERT_TRUE(table_->putRecord(img).isOk());
-    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), kFtsNotUsable);
+    ASSERT_TRUE(cat_.updateTitle(table_->recCount(), img).isOk()); // the change is made
+    EXPECT_EQ(missed_, 1);
     SearchOutcome outcome;
     EXPECT_EQ(search("quokka", kTitles, &outcome), V{});
     EXPECT_EQ(outcome, SearchOutcome::NeedsRebuild);
@@ -210,7 +213,7 @@ TEST_F(TitleIndexTest, ANewTitleIsAddedAsTheEntryOfItsRecord) {
 
     // No index file: the title is left for the next build.
     std::remove(indexPath_.c_str());
-    EXPECT_EQ(addTitleEntry(fts, indexPath_, *table_), 0);
+    ASSERT_TRUE(cat_.updateTitle(before + 1, img).isOk());
     EXPECT_FALSE(indexFileExists(indexPath_));
 }
 
@@ -302,10 +305,8 @@ TEST_F(TitleIndexTest, AFailedRebuildLeavesTheOldIndex) {
     const std::string before = readFile(indexPath_);
     setField(1, "TITLE", "Rebuilt Title");
     int steps = 0;
-    TFts fts;
-    auto r = buildTitlesIndex(fts, *table_, indexPath_, [&](int32_t) { return ++steps < 30; });
+    auto r = buildTitleText(*table_, indexPath_, [&](int32_t) { return ++steps < 30; });
     EXPECT_FALSE(r.isOk());
-    EXPECT_FALSE(fts.isOpen());
     EXPECT_EQ(readFile(indexPath_), before);
     EXPECT_FALSE(std::filesystem::exists(indexPath_ + ".new"));
     EXPECT_EQ(candidates("rebuilt"), V{});
@@ -318,23 +319,23 @@ TEST_F(TitleIndexTest, AFailedRebuildLeavesTheOldIndex) {
 TEST(TitleIndexEmpty, AnEmptyTableGivesAnEmptyIndexThatGrows) {
     TestDir d;
     ASSERT_TRUE(rk::catalogue::createEmpty(d.dir()).isOk());
-    Table t(rk::findFileNoCase(d.dir(), "VIDEO.DBF"));
-    ASSERT_TRUE(t.open().isOk());
-    const std::string path = titlesIndexPath(d.dir());
-    TFts fts;
-    auto r = buildTitlesIndex(fts, t, path);
+    Catalogue cat;
+    ASSERT_TRUE(cat.open(d.dir()).isOk());
+    Table& t = cat.titles();
+    const std::string path = cat.textIndexPath();
+    auto r = cat.buildTextIndex();
     ASSERT_TRUE(r.isOk()) << r.status().message();
     EXPECT_EQ(r->records, 0u);
+    TFts fts;
+    ASSERT_GT(fts.FtsOpen(path), 0);
     EXPECT_EQ(fts.FtsSet("anything"), 0);
     EXPECT_EQ(fts.FtsSet("-anything"), 0);
     fts.FtsClose();
 
-    ASSERT_TRUE(t.appendBlank().isOk());
-    std::string img = t.record();
+    std::string img = t.dbf()->blankRecord();
     rk::dbf::setString(img, *t.field("TITLE"), "First Light");
-    ASSERT_TRUE(t.putRecord(img).isOk());
-    EXPECT_EQ(addTitleEntry(fts, path, t), 1);
-    auto found = searchTitles(t, path, "light", 1);
+    EXPECT_EQ(cat.append(t, img).value(), 1u);
+    auto found = cat.find("light", 1);
     ASSERT_TRUE(found.isOk());
     EXPECT_EQ(found->outcome, SearchOutcome::Found);
     EXPECT_EQ(found->report.matches, 1u);
