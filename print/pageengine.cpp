@@ -7,8 +7,6 @@
 #include "units.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QPalette>
 
 #include <cmath>
 
@@ -36,7 +34,9 @@ void checkFont(const QFont& f) {
 PageEngine::PageEngine(std::shared_ptr<PrinterDevice> printer)
     : printer_(std::move(printer)), font_(defaultTextFont()), headerFont_(font_),
       footerFont_(font_) {
-    shadowColor_ = qGuiApp ? qGuiApp->palette().color(QPalette::Dark) : QColor(Qt::darkGray);
+    // A fixed colour: the engine paints the same whatever application it runs in; a preview
+    // window gives its own (TPagePrinter takes its palette's).
+    shadowColor_ = QColor(Qt::darkGray);
     applyMetrics();
     // New margins are the unprintable offsets of their sides.
     marginLeft_ = marginRight_ = fromDots(metrics_.offsetLeft, unit_, metrics_.dpiX);

@@ -1,6 +1,5 @@
 #include "colprtform.h"
 
-#include "collection.h"
 #include "dataset.h"
 #include "duallistdialog.h"
 #include "helpviewer.h"
@@ -564,7 +563,8 @@ void TColPrtForm::FormShow() {
     showPageLabel();
 }
 
-// The report shows closed captions, multi-sets and surround as Yes and No (BuilderRows).
+// The report prints closed captions, multi-sets and surround as Yes and No, and the other
+// logical fields as True and False (reports::titleFieldText), whichever window builds it.
 void TColPrtForm::FormActivate() {}
 
 void TColPrtForm::FormClose() {
@@ -596,22 +596,16 @@ bool TColPrtForm::eventFilter(QObject* watched, QEvent* event) {
 // ---- Building and printing
 
 double TColPrtForm::priceTotal() {
-    store::Table& t = *context_.titles->table();
-    if (!t.flock()) return 0;
-    t.setTurboRead(true);
     const QString point = QLocale().decimalPoint();
-    const Result<double> total =
-        store::collectionValue(t, point.isEmpty() ? '.' : point.at(0).toLatin1());
-    t.setTurboRead(false);
-    t.unlock();
-    return total.isOk() ? total.value() : 0;
+    return reports::priceTotal(*context_.titles->table(),
+                               point.isEmpty() ? '.' : point.at(0).toLatin1());
 }
 
 void TColPrtForm::butPreviewClick() {
     fw::Dataset* titles = context_.titles;
     if (!titles || !titles->checkBrowseMode().isOk()) return;
     ColumnReportLayout report = columnReportLayout(layout(), kScreenDpi);
-    BuilderRows rows(*titles->table(), report.fields);
+    reports::TitleColumnRows rows(*titles->table(), report.fields);
     if (!rows.missingField().isEmpty()) {
         error(this, QStringLiteral("Field '%1' not found").arg(rows.missingField()));
         return;

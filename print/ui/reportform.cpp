@@ -145,7 +145,7 @@ StandardReportOptions TReportForm::options() const {
 }
 
 bool TReportForm::build(PageEngine& engine, store::Table& titles) {
-    StandardReportRows rows(titles);
+    reports::StandardReportRows rows(titles);
     try {
         buildStandardReport(engine, options(), rows);
     } catch (const EPagePrinter& e) {

@@ -16,6 +16,7 @@ TPagePrinter::TPagePrinter(std::shared_ptr<PrinterDevice> printer, QWidget* pare
     : QAbstractScrollArea(parent), PageEngine(std::move(printer)) {
     setObjectName(QStringLiteral("TPagePrinter"));
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    SetShadowColor(palette().color(QPalette::Dark));
     updateScrollRange();
 }
 

@@ -1,12 +1,13 @@
 // rkdb report: the visible records of a table as a column report, written as PDF or as
-// the page printer's plain text, laid out by the same code as the report builder window.
+// the page printer's plain text: the same rows (reports/) laid out by the same code
+// (print/columnreport.h) as the report builder window.
 #include "rkdb.h"
 
 #include "columnreport.h"
 #include "cp1252.h"
 #include "pdfdevice.h"
-#include "record.h"
 #include "table.h"
+#include "titlerows.h"
 
 #include <QGuiApplication>
 
@@ -23,6 +24,7 @@ using rk::print::ColumnReportLayout;
 using rk::print::EPagePrinter;
 using rk::print::PageEngine;
 using rk::print::PdfDevice;
+using rk::reports::TitleColumnRows;
 
 // Fonts and painting need a Qt application; a console run without a display gets the
 // offscreen platform.
@@ -36,42 +38,6 @@ void ensureGuiApplication() {
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
 }
-
-// A field's text as the report shows it: logical fields as Yes and No.
-QString displayText(const std::string& image, const rk::dbf::FieldDef& f) {
-    if (f.type == 'L')
-        return rk::dbf::getLogical(image, f) ? QStringLiteral("Yes") : QStringLiteral("No");
-    return QString::fromStdString(rk::cp1252::toUtf8(rk::dbf::displayText(image, f)));
-}
-
-class TableRows : public rk::print::ReportRows {
-public:
-    TableRows(rk::store::Table& t, std::vector<const rk::dbf::FieldDef*> fields)
-        : table_(t), fields_(std::move(fields)) {}
-    int count() override { return static_cast<int>(records_.size()); }
-    void first() override {
-        records_.clear();
-        status_ = table_.visibleRecords(&records_);
-        at_ = 0;
-    }
-    QStringList row() override {
-        QStringList cells;
-        if (at_ >= records_.size() || !(status_ = table_.go(records_[at_]))) return cells;
-        const std::string& image = table_.record();
-        for (const auto* f : fields_)
-            cells << displayText(image, *f);
-        return cells;
-    }
-    void next() override { ++at_; }
-    const rk::Status& status() const { return status_; }
-
-private:
-    rk::store::Table& table_;
-    std::vector<const rk::dbf::FieldDef*> fields_;
-    std::vector<uint32_t> records_;
-    size_t at_ = 0;
-    rk::Status status_;
-};
 
 int runReport(const Args& a) {
     const char* usage = "usage: rkdb report TABLE.dbf --fields F,G,... [--widths INCHES,...] "
@@ -87,16 +53,14 @@ int runReport(const Args& a) {
     if (rk::Status s = table.open(); !s) return fail(kFileError, s.message());
 
     ColumnReportLayout layout;
-    std::vector<const rk::dbf::FieldDef*> fields;
-    for (const std::string& name : splitList(a.get("fields"), true)) {
-        const rk::dbf::FieldDef* f = table.field(name);
-        if (!f) return fail(kUsage, "the table has no field '" + name + "'");
-        fields.push_back(f);
+    for (const std::string& name : splitList(a.get("fields"), true))
         layout.fields << QString::fromStdString(name);
-    }
+    TitleColumnRows rows(table, layout.fields);
+    if (!rows.missingField().isEmpty())
+        return fail(kUsage, "the table has no field '" + rows.missingField().toStdString() + "'");
     if (a.has("widths")) {
         const std::vector<std::string> widths = splitList(a.get("widths"), true);
-        if (widths.size() != fields.size())
+        if (widths.size() != static_cast<size_t>(layout.fields.size()))
             return fail(kUsage, "--widths needs one width per field");
         for (const std::string& w : widths) {
             char* end = nullptr;
@@ -126,7 +90,6 @@ int runReport(const Args& a) {
     // The text output takes its page from the same PDF paper, so both break alike.
     auto device = std::make_shared<PdfDevice>(pdf ? out : QString());
     PageEngine engine(device);
-    TableRows rows(table, fields);
     try {
         rk::print::setupReportEngine(engine);
         engine.SetShowProgress(false);
@@ -134,8 +97,9 @@ int runReport(const Args& a) {
         if (layout.widths.empty()) {
             // One equal share of the text area for every column.
             engine.SetMarginLeft(layout.leftMargin);
-            const double share = std::floor(engine.TextAreaWidth() / fields.size() * 100) / 100;
-            layout.widths.assign(fields.size(), share);
+            const double share =
+                std::floor(engine.TextAreaWidth() / layout.fields.size() * 100) / 100;
+            layout.widths.assign(static_cast<size_t>(layout.fields.size()), share);
         }
         if (!pdf) {
             engine.SetPrintToFile(true);

@@ -1,5 +1,6 @@
 // The reports' rows over the titles table: its visible records in the current order, each
-// field as the reports show it. The walk moves the table's cursor; the window puts its
+// field as the reports print it. The standard report, the report builder and `rkdb report`
+// all read the titles through here. A walk moves the table's cursor; a window puts its
 // dataset back on a record afterwards.
 #pragma once
 
@@ -12,15 +13,19 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
-namespace rk::print {
+namespace rk::reports {
 
-// A field of a title record as a report shows it: character fields without their trailing
-// blanks, numbers as stored, the logical fields as "True"/"False", or as "Yes"/"No" when
-// `yesNo` (the report builder shows closed captions, multi-sets and surround so).
-QString titleFieldText(std::string_view image, const dbf::FieldDef& field, bool yesNo);
+// A field of a title record as a report prints it: character fields without their trailing
+// blanks, numbers as stored without padding, a blank field as empty text. Logical fields print
+// as "True"/"False", except closed captions, multi-sets and surround (`CLOSE_CAPT`,
+// `MULTI_SET`, `SURROUND`), which print as "Yes"/"No"; a blank logical reads false.
+QString titleFieldText(std::string_view image, const dbf::FieldDef& field);
 
+// The visible records of a table, read one at a time by their place in the walk.
 class TitleWalk {
 public:
     explicit TitleWalk(store::Table& titles) : table_(titles) {}
@@ -41,7 +46,7 @@ private:
 };
 
 // The standard report's records: every field by name.
-class StandardReportRows : public BandRows {
+class StandardReportRows : public print::BandRows {
 public:
     explicit StandardReportRows(store::Table& titles) : walk_(titles) {}
     bool first() override;
@@ -55,11 +60,13 @@ private:
     QHash<QString, const dbf::FieldDef*> fields_;
 };
 
-// The builder's rows: the chosen fields of each record, in column order.
-class BuilderRows : public ReportRows {
+// The column report's rows: the chosen fields of each record, in column order. Field names
+// match without regard to case.
+class TitleColumnRows : public print::ReportRows {
 public:
     // Fails (see missingField()) when the table has no field of a chosen name.
-    BuilderRows(store::Table& titles, const QStringList& fields);
+    TitleColumnRows(store::Table& titles, const QStringList& fields);
+    // The first chosen name the table does not have; empty when it has them all.
     QString missingField() const { return missing_; }
     int count() override { return walk_.count(); }
     void first() override;
@@ -74,4 +81,9 @@ private:
     int at_ = 0;
 };
 
-} // namespace rk::print
+// The total of `PRICE` over the visible records, for the column report's closing line: a
+// price that does not read as a number counts 0, and the total is 0 when the table grants no
+// file lock (a shared or read-only open).
+double priceTotal(store::Table& titles, char decimalPoint);
+
+} // namespace rk::reports

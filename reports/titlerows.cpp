@@ -1,22 +1,33 @@
 #include "titlerows.h"
 
+#include "collection.h"
+#include "cp1252.h"
 #include "record.h"
-#include "text.h"
 
-namespace rk::print {
+namespace rk::reports {
 
-QString titleFieldText(std::string_view image, const dbf::FieldDef& f, bool yesNo) {
+namespace {
+
+QString fromCp1252(std::string_view bytes) {
+    const std::string utf8 = cp1252::toUtf8(bytes);
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+bool printsYesNo(std::string_view name) {
+    return name == "CLOSE_CAPT" || name == "MULTI_SET" || name == "SURROUND";
+}
+
+} // namespace
+
+QString titleFieldText(std::string_view image, const dbf::FieldDef& f) {
     if (f.type == 'L') {
         const bool on = dbf::getLogical(image, f);
-        const std::string_view name(f.name);
-        if (yesNo && (name == "CLOSE_CAPT" || name == "MULTI_SET" || name == "SURROUND"))
-            return on ? QStringLiteral("Yes") : QStringLiteral("No");
+        if (printsYesNo(f.name)) return on ? QStringLiteral("Yes") : QStringLiteral("No");
         return on ? QStringLiteral("True") : QStringLiteral("False");
     }
     const std::string_view raw = dbf::rawField(image, f);
     if (raw.find_first_not_of(' ') == std::string_view::npos) return QString();
-    if (f.type == 'C') return fw::fromCp1252(dbf::trimmedField(image, f));
-    return fw::fromCp1252(dbf::displayText(image, f));
+    return fromCp1252(dbf::displayText(image, f));
 }
 
 bool TitleWalk::start() {
@@ -56,10 +67,10 @@ QString StandardReportRows::value(const QString& field) {
     const dbf::FieldDef* f = *known;
     if (!f) return QString();
     const std::string& image = walk_.image(at_);
-    return image.empty() ? QString() : titleFieldText(image, *f, false);
+    return image.empty() ? QString() : titleFieldText(image, *f);
 }
 
-BuilderRows::BuilderRows(store::Table& titles, const QStringList& fields) : walk_(titles) {
+TitleColumnRows::TitleColumnRows(store::Table& titles, const QStringList& fields) : walk_(titles) {
     for (const QString& name : fields) {
         const dbf::FieldDef* f = titles.field(name.toStdString());
         if (!f && missing_.isEmpty()) missing_ = name;
@@ -67,17 +78,26 @@ BuilderRows::BuilderRows(store::Table& titles, const QStringList& fields) : walk
     }
 }
 
-void BuilderRows::first() {
+void TitleColumnRows::first() {
     at_ = 0;
     walk_.start();
 }
 
-QStringList BuilderRows::row() {
+QStringList TitleColumnRows::row() {
     QStringList cells;
     const std::string& image = walk_.image(at_);
     for (const dbf::FieldDef* f : fields_)
-        cells << (f && !image.empty() ? titleFieldText(image, *f, true) : QString());
+        cells << (f && !image.empty() ? titleFieldText(image, *f) : QString());
     return cells;
 }
 
-} // namespace rk::print
+double priceTotal(store::Table& titles, char decimalPoint) {
+    if (!titles.flock()) return 0;
+    titles.setTurboRead(true);
+    const Result<double> total = store::collectionValue(titles, decimalPoint);
+    titles.setTurboRead(false);
+    titles.unlock();
+    return total.isOk() ? total.value() : 0;
+}
+
+} // namespace rk::reports
