@@ -37,7 +37,6 @@ public:
     bool hasSection(const QString& section) const;
     QStringList sections() const;
     QStringList names(const QString& section) const;
-    bool isDirty() const { return dirty_; }
     // Writes the file (atomically) when something changed; false when it could not, or may
     // not (a file too large to be read whole, or something else than a file at the path).
     bool save();

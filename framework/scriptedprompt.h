@@ -45,7 +45,6 @@ public:
     QList<QUrl> urls() const;
     int count(const QString& text) const;
     void clear();
-    size_t pendingAnswers() const { return answers_.size(); }
     bool openUrlResult = true;
 
     Button message(QWidget* owner, const QString& text, const QString& caption, Icon icon,

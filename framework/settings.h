@@ -36,9 +36,6 @@ public:
     std::optional<QString> value(const QString& section, const QString& name) const;
     QString readString(const QString& section, const QString& name, const QString& def) const;
     int readInteger(const QString& section, const QString& name, int def) const;
-    bool readBool(const QString& section, const QString& name, bool def) const {
-        return readInteger(section, name, def ? 1 : 0) != 0;
-    }
     void writeString(const QString& section, const QString& name, const QString& value);
     void writeInteger(const QString& section, const QString& name, int value);
     void writeBool(const QString& section, const QString& name, bool value) {

@@ -38,12 +38,14 @@ TForm1* createWindows(const QString& dataFolder) {
     w.reportForm = new rk::print::TReportForm(w.form1);
     w.navForm = new TNavForm(w.form1);
     TForm1* form = w.form1;
-    w.printDiag = new rk::print::TPrintDiag(w.reportForm, form);
-    w.printDiag->setContext({form->titlesData(), form->dataFolder(),
-                             [form] { return form->userFieldCaptions(); },
-                             [] {
-                                 if (appWindows().colPrtForm) appWindows().colPrtForm->execute();
-                             }});
+    w.printDiag = new rk::print::TPrintDiag(w.reportForm,
+                                            {form->titlesData(), form->dataFolder(),
+                                             [form] { return form->userFieldCaptions(); },
+                                             [] {
+                                                 if (appWindows().colPrtForm)
+                                                     appWindows().colPrtForm->execute();
+                                             }},
+                                            form);
     auto* about = new rk::AboutWindow(w.form1);
     about->setObjectName(QStringLiteral("AboutBox"));
     w.aboutBox = about;
@@ -53,8 +55,7 @@ TForm1* createWindows(const QString& dataFolder) {
     w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->catalogue(),
                                        w.form1->dataFolder(), w.form1);
     w.player = new TfrmPlayer(w.form1);
-    w.colPrtForm = new rk::print::TColPrtForm(form);
-    w.colPrtForm->setContext({form->titlesData(), form->dataFolder()});
+    w.colPrtForm = new rk::print::TColPrtForm({form->titlesData(), form->dataFolder()}, form);
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     w.statsForm = new TStatsForm(w.form1);
     return w.form1;

@@ -1,5 +1,5 @@
 // The program's windows, each created once at start-up in a fixed order and living for the
-// whole run. Windows of later parts of the program join this list where they are built.
+// whole run.
 #pragma once
 
 #include <QPointer>
@@ -47,9 +47,8 @@ AppWindows& appWindows();
 // main window and later windows may read what it set up), then the list editor, the
 // preferences, the report form, the navigator, the print dialog, the about window, the
 // internet search, the find dialog, the label printer, import/export, the player, the
-// report builder and the master editor; then the windows that the old program did not have
-// (the statistics). Returns the main window; when it could not open its catalogue (the user
-// has been told why) no other window is created.
+// report builder, the master editor and the statistics. Returns the main window; when it
+// could not open its catalogue (the user has been told why) no other window is created.
 TForm1* createWindows(const QString& dataFolder);
 // Deletes them, the main window last.
 void destroyWindows();

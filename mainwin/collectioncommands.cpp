@@ -123,11 +123,9 @@ private:
 void TForm1::connectCollectionCommands() {
     auto on = [this](QAction* a, void (TForm1::*handler)()) {
         connect(a, &QAction::triggered, this, handler);
-        a->setEnabled(true);
     };
     auto click = [this](QAbstractButton* b, void (TForm1::*handler)()) {
         connect(b, &QAbstractButton::clicked, this, handler);
-        b->setEnabled(true);
     };
 
     // Category list

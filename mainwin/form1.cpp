@@ -607,18 +607,6 @@ void TForm1::connectCommands() {
         w->installEventFilter(this);
     for (QWidget* w : enterPageControls_)
         w->installEventFilter(this);
-
-    // Commands whose windows and handlers belong to later parts of the program: present,
-    // and enabled when their handlers are connected here.
-    for (QAction* a :
-         {PrintReport1, ReportBuilder1, CreateVideoLabels1, ImportExport1, PackDatabase1,
-          ReIndexDatabase1, MarkUnMarkCurrentEntry1, UnMarkMarkedEntries1, AddNewCategory2, Find1,
-          MasterEditor1, Preferences, ModifyCategories2, SearchtheNet1, CalculateCosts1,
-          AddNewCategory1, ModifyCategories1})
-        a->setEnabled(false);
-    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
-             MarkBut, PrintBut, ReportsBut, LabelBut, FindBut, MasterBut, InternetBut})
-        b->setEnabled(false);
 }
 
 // --- Events

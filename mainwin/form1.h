@@ -115,7 +115,6 @@ public:
     EditRules& editRules() { return rules_; }
     // A new title waits for its first post (which adds it to the full-text index).
     bool newTitlePending() const { return newTitlePending_; }
-    void setNewTitlePending(bool pending) { newTitlePending_ = pending; }
     // The navigator window was closed by its own close box: the View menu follows.
     void navigatorClosed();
 
@@ -211,7 +210,6 @@ public:
     void Copy1Click();
     void Paste1Click();
 
-    int upDownPosition() const { return upDownPosition_; }
     bool isZoomOpen() const { return zoomOpen_; }
 
     // --- Category list (categories.cpp)

@@ -11,8 +11,6 @@
 void TForm1::connectLabelCommands() {
     connect(LabelBut, &QAbstractButton::clicked, this, &TForm1::butLabelsClick);
     connect(CreateVideoLabels1, &QAction::triggered, this, &TForm1::butLabelsClick);
-    LabelBut->setEnabled(true);
-    CreateVideoLabels1->setEnabled(true);
 }
 
 void TForm1::butLabelsClick() {

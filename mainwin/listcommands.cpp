@@ -15,13 +15,11 @@
 void TForm1::connectListCommands() {
     auto on = [this](QAction* a, void (TForm1::*handler)()) {
         connect(a, &QAction::triggered, this, handler);
-        a->setEnabled(true);
     };
     on(ModifyCategories1, &TForm1::ModifyCategories1Click);
     on(ModifyCategories2, &TForm1::ModifyCategories2Click);
     on(MasterEditor1, &TForm1::MasterEditor1Click);
     connect(MasterBut, &QAbstractButton::clicked, this, &TForm1::MasterEditor1Click);
-    MasterBut->setEnabled(true);
 }
 
 void TForm1::ModifyCategories1Click() {

@@ -13,8 +13,6 @@ void TForm1::connectNetCommands() {
     connect(InternetBut, &QAbstractButton::clicked, this, &TForm1::FormButClick);
     connect(SearchtheNet1, &QAction::triggered, this, &TForm1::FormButClick);
     connect(Website, &QAction::triggered, this, &TForm1::WebsiteClick);
-    InternetBut->setEnabled(true);
-    SearchtheNet1->setEnabled(true);
 }
 
 void TForm1::FormButClick() {

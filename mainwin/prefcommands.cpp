@@ -13,7 +13,6 @@
 
 void TForm1::connectPrefCommands() {
     connect(Preferences, &QAction::triggered, this, &TForm1::PreferencesClick);
-    Preferences->setEnabled(true);
 }
 
 void TForm1::PreferencesClick() {

@@ -16,10 +16,6 @@ void TForm1::connectPrintCommands() {
     connect(PrintReport1, &QAction::triggered, this, &TForm1::BitBtn1Click);
     connect(ReportsBut, &QAbstractButton::clicked, this, &TForm1::ReportBuilder1Click);
     connect(ReportBuilder1, &QAction::triggered, this, &TForm1::ReportBuilder1Click);
-    for (QAction* a : {PrintReport1, ReportBuilder1})
-        a->setEnabled(true);
-    PrintBut->setEnabled(true);
-    ReportsBut->setEnabled(true);
 }
 
 void TForm1::BitBtn1Click() {

@@ -51,7 +51,6 @@ public:
     void close();
 
     bool isOpen() const { return state_ == State::Open; }
-    bool isOpening() const { return state_ == State::Opening; }
     bool isPlaying() const;
     bool hasVideo() const;
     qint64 length() const;   // milliseconds

@@ -42,8 +42,6 @@ public:
     // What the window tells about a clip it cannot play; empty otherwise.
     QString message() const;
     rk::player::MediaPlayer* player() const { return mmPlayer; }
-    // True while the player keeps the program's windows off the screen.
-    bool programMinimized() const { return minimized_; }
 
     // --- Handlers
     void FormShow();

@@ -90,10 +90,6 @@ std::string fieldText(std::string_view image, const dbf::FieldDef* f) {
 
 } // namespace
 
-const char* pocketCaption(int field) {
-    return field >= 0 && field < kPocketFieldCount ? kCaptions[size_t(field)] : nullptr;
-}
-
 void appendJsonString(std::string& out, std::string_view text) {
     out += '"';
     for (size_t i = 0; i < text.size();) {

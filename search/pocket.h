@@ -44,8 +44,6 @@ enum PocketField {
     kPocketSummary,
     kPocketFieldCount
 };
-// The caption of a field on the page ("Title", "Year", ...).
-const char* pocketCaption(int field);
 
 // One title: its fields as UTF-8, trailing blanks trimmed.
 using PocketTitle = std::array<std::string, kPocketFieldCount>;

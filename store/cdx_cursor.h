@@ -35,7 +35,6 @@ public:
     bool valid() const { return valid_; }
     uint32_t recno() const { return recno_; }
     const std::string& key() const { return key_; } // full key length
-    void invalidate() { valid_ = false; }
 
 private:
     // Ascending positioning.

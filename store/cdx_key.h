@@ -39,7 +39,6 @@ public:
     KeyType type() const { return type_; }
     uint16_t length() const { return length_; }
     uint8_t fill() const { return fillByte(type_); }
-    bool hasFor() const { return forExpr_.valid(); }
     // Character keys of a file made elsewhere keep that file's key length.
     void setLength(uint16_t length) { length_ = length; }
 

@@ -17,18 +17,6 @@ Status Pager::open() {
     return Status::ok();
 }
 
-void Pager::replaceFile(std::unique_ptr<File> file) {
-    view_.reset();
-    file_ = std::move(file);
-    ++generation_;
-    ahead_.clear();
-    slots_.clear();
-    table_.clear();
-    hand_ = 0;
-    dirty_.clear();
-    freed_.clear();
-}
-
 Status Pager::readBytes(uint64_t offset, uint8_t* buf, size_t n) {
     if (offset + n > size_)
         return Status::corruption(file_->path() + ": index page " +
@@ -244,11 +232,6 @@ Status Pager::discard() {
     table_.clear();
     hand_ = 0;
     return file_->size(&size_);
-}
-
-void Pager::clearCache() {
-    for (size_t i = slots_.size(); i-- > 0;)
-        if (i < slots_.size() && !slots_[i].dirty) forget(slots_[i].page * kPageSize);
 }
 
 namespace {

@@ -26,7 +26,6 @@ public:
     // Reads the file size. Call once before use.
     Status open();
     File* file() { return file_.get(); }
-    void replaceFile(std::unique_ptr<File> file);
     std::unique_ptr<File> releaseFile() {
         view_.reset();
         return std::move(file_);
@@ -63,9 +62,7 @@ public:
     Status flush();
     // Forgets unwritten changes and every cached node (after a failed operation).
     [[nodiscard]] Status discard();
-    void clearCache();
     void setCacheCapacity(size_t nodes) { capacity_ = nodes; }
-    size_t cachedNodes() const { return slots_.size(); }
     // Changes whenever a page changes: cursors compare it to know their position still holds.
     uint64_t generation() const { return generation_; }
 

@@ -340,6 +340,9 @@ Status createSample(const std::string& dir, Env* env) {
     RK_RETURN_IF_ERROR(createEmpty(dir, env));
     store::Table titles(findFileNoCase(dir, kTitlesFile), {}, env);
     RK_RETURN_IF_ERROR(titles.open());
+    // One batch per table: the titles and the categories reach stable storage once each.
+    store::Batch titlesBatch(titles);
+    RK_RETURN_IF_ERROR(titlesBatch.status());
     auto F = [&](const char* name) { return *titles.field(name); };
     std::vector<std::string> categories;
     int n = 0;
@@ -383,19 +386,22 @@ Status createSample(const std::string& dir, Env* env) {
         if (std::find(categories.begin(), categories.end(), t.category) == categories.end())
             categories.push_back(t.category);
     }
+    RK_RETURN_IF_ERROR(titlesBatch.finish());
     titles.close();
 
     // One category has no titles yet.
     categories.push_back("Documentary");
     store::Table cats(findFileNoCase(dir, kCategoriesFile), {}, env);
     RK_RETURN_IF_ERROR(cats.open());
+    store::Batch catsBatch(cats);
+    RK_RETURN_IF_ERROR(catsBatch.status());
     for (const auto& c : categories) {
         std::string img = cats.dbf()->blankRecord();
         RK_RETURN_IF_ERROR(set(img, *cats.field("CATEGORY"), c.c_str()));
         auto r = cats.appendRecord(img);
         if (!r) return r.status();
     }
-    return Status::ok();
+    return catsBatch.finish();
 }
 
 } // namespace rk::catalogue

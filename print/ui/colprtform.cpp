@@ -96,7 +96,8 @@ void error(QWidget* owner, const QString& text) {
 
 } // namespace
 
-TColPrtForm::TColPrtForm(QWidget* parent) : QDialog(parent) {
+TColPrtForm::TColPrtForm(Context context, QWidget* parent)
+    : QDialog(parent), context_(std::move(context)) {
     setObjectName(QStringLiteral("ColPrtForm"));
     setWindowTitle(kCaption);
     setModal(true);

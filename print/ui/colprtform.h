@@ -53,9 +53,8 @@ public:
         QString dataFolder;
     };
 
-    explicit TColPrtForm(QWidget* parent = nullptr);
+    explicit TColPrtForm(Context context, QWidget* parent = nullptr);
     ~TColPrtForm() override;
-    void setContext(Context context) { context_ = std::move(context); }
 
     // The page area and the header strip.
     TPagePrinter* Prn = nullptr;

@@ -66,8 +66,6 @@ public:
     explicit TfrmLabels(rk::fw::Dataset* titles, QWidget* parent = nullptr);
     ~TfrmLabels() override;
 
-    // The layout the editor shows.
-    rk::print::LabelSheet editorLayout() const { return layout_; }
     // The margins the next print uses: the sheet of the picker's active tab (shown or not)
     // and its chosen position, or the custom position.
     rk::print::LabelMargins chosenMargins() const;

@@ -8,16 +8,6 @@ THRuler::THRuler(QWidget* parent) : QWidget(parent), font_(QWidget::font()) {
     font_.setPointSize(7);
 }
 
-void THRuler::SetDpi(int dpi) {
-    dpi_ = dpi;
-    update();
-}
-
-void THRuler::SetUnits(TRulerUnits units) {
-    units_ = units;
-    update();
-}
-
 void THRuler::SetToward(TRulerToward toward) {
     toward_ = toward;
     update();
@@ -28,16 +18,6 @@ void THRuler::SetStart(int pixels) {
     update();
 }
 
-void THRuler::SetPen(const QPen& pen) {
-    pen_ = pen;
-    update();
-}
-
-void THRuler::SetBrush(const QBrush& brush) {
-    brush_ = brush;
-    update();
-}
-
 void THRuler::SetFont(const QFont& font) {
     font_ = font;
     update();
@@ -45,15 +25,15 @@ void THRuler::SetFont(const QFont& font) {
 
 void THRuler::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), brush_);
-    p.setPen(pen_);
+    p.fillRect(rect(), Qt::white);
+    p.setPen(Qt::black);
     p.setFont(font_);
     const int h = height();
     const bool down = toward_ == rpDown;
     const int edge = down ? 0 : h - 1;
     p.drawLine(0, edge, width(), edge);
     const QFontMetrics fm(font_);
-    for (const RulerTick& t : rulerTicks(units_, dpi_, start_, width())) {
+    for (const RulerTick& t : rulerTicks(kUnits, kDpi, start_, width())) {
         static constexpr qreal kLength[] = {0.5, 0.375, 0.25, 0.15};
         const int len = qRound(h * kLength[t.level]);
         const qreal x = qRound(t.pos) + 0.5;

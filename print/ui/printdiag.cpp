@@ -50,7 +50,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
 
 } // namespace
 
-TPrintDiag::TPrintDiag(TReportForm* report, QWidget* parent) : QDialog(parent), report_(report) {
+TPrintDiag::TPrintDiag(TReportForm* report, Context context, QWidget* parent)
+    : QDialog(parent), report_(report), context_(std::move(context)) {
     setObjectName(QStringLiteral("PrintDiag"));
     setWindowTitle(QStringLiteral("Print Reports"));
     setModal(true);
@@ -129,9 +130,6 @@ void TPrintDiag::setPrintItem(int index) {
 }
 int TPrintDiag::borderItem() const {
     return borderItems_->checkedId();
-}
-void TPrintDiag::setBorderItem(int index) {
-    if (QAbstractButton* b = borderItems_->button(index)) b->setChecked(true);
 }
 
 int TPrintDiag::execute() {

@@ -38,8 +38,7 @@ public:
         std::function<void()> buildCustomReport;              // opens the report builder
     };
 
-    TPrintDiag(TReportForm* report, QWidget* parent = nullptr);
-    void setContext(Context context) { context_ = std::move(context); }
+    TPrintDiag(TReportForm* report, Context context, QWidget* parent = nullptr);
 
     QLineEdit* Edit1 = nullptr; // "Report Title:"
     QRadioButton* Radio1 = nullptr;
@@ -58,7 +57,6 @@ public:
     int printItem() const;
     void setPrintItem(int index);
     int borderItem() const;
-    void setBorderItem(int index);
 
     // Shows the dialog modally (through the program's modal seam).
     int execute();

@@ -71,7 +71,6 @@ public:
 
     // Date or date and time after "Printed at " (when QRDateTime is not hidden).
     void setDateKind(ReportDateOption kind) { dateKind_ = kind; }
-    ReportDateOption dateKind() const { return dateKind_; }
     void setFrame(ReportBorderOption frame) { frame_ = frame; }
     ReportBorderOption frame() const { return frame_; }
 
@@ -83,8 +82,6 @@ public:
     // Shows the print dialog, then builds the report on the chosen printer and prints it.
     // False when the user cancelled.
     bool printReport(store::Table& titles);
-
-    TReportPreview* previewWindow() const { return preview_; }
 
 private:
     // Builds the pages into `engine`; false (the user told why) when they could not be.

@@ -1,6 +1,8 @@
 // Entry editing: New with and without Lock, the title-required box, Save and Trash with the
 // full-text index following them, the Enter rules, multi-sets and tapes, the zoom panel,
-// the clipboard, and the controls of the four pages.
+// the clipboard, and the lists' choices and what is stored from them. Each rule runs on the
+// main window alone (GuiFixture::startMainWindow) over a sample catalogue of its own; the
+// controls that a rule only looks at are in editingcontrols_test.cpp.
 #include "guifixture.h"
 
 #include "datacontrols.h"
@@ -40,17 +42,6 @@ void buildIndex(TForm1* f) {
     QVERIFY(QFile::exists(f->ftsPath()));
 }
 
-uint32_t findTitle(rk::store::Table& t, const QString& title) {
-    for (uint32_t r = 1; r <= t.recCount(); ++r) {
-        std::string image;
-        if (!t.dbf()->readRecord(r, &image).isOk()) return 0;
-        if (QString::fromStdString(std::string(rk::dbf::trimmedField(image, *t.field("TITLE")))) ==
-            title)
-            return r;
-    }
-    return 0;
-}
-
 } // namespace
 
 class EditingTest : public QObject {
@@ -62,7 +53,7 @@ private slots:
     void newWithoutLockStartsBlankWithTheDefaultFormat() {
         GuiFixture app;
         app.writeSetting("Settings", "DefaultFormat", "DVD");
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->Details1Click();
         QVERIFY(f->categoriesData()
@@ -84,7 +75,7 @@ private slots:
 
     void newWithLockKeepsTheCategoryOfTheTitleThatWasCurrent() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         ctl<QCheckBox>(f, "LockCheck")->setChecked(true);
         const QString category = f->titlesData()->text("CATEGORY");
@@ -97,7 +88,7 @@ private slots:
 
     void newWithLockOnAnEmptyViewTakesAnEmptyCategory() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         ctl<QCheckBox>(f, "LockCheck")->setChecked(true);
         QVERIFY(f->titlesData()->setQuery("CATEGORY = \"Documentary\"").isOk());
@@ -112,7 +103,7 @@ private slots:
 
     void cancelOnTheTitleBoxDiscardsTheNewTitle() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         QVERIFY(f->titlesData()->goTo(4).isOk());
         const QString current = app.titleText();
@@ -134,7 +125,7 @@ private slots:
 
     void okOnTheTitleBoxGoesBackToTheTitle() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->NewButClick();
         app.prompt.clear();
@@ -147,7 +138,7 @@ private slots:
 
     void leavingATitleThatHasTextAsksNothing() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         ctl<rk::fw::DBEdit>(app.form, "DBEdit1")->setFocus();
         app.prompt.clear();
         ctl<rk::fw::DBEdit>(app.form, "DBEdit3")->setFocus();
@@ -158,7 +149,7 @@ private slots:
 
     void aNewTitleIsIndexedUnderItsRecordNumberOnce() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         buildIndex(f);
         f->NewButClick();
@@ -181,7 +172,7 @@ private slots:
 
     void saveWithoutATitleAsksFirstAndCancelWritesNothing() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->ViewAll1Click();
         const uint32_t records = f->titles().recCount();
@@ -209,7 +200,7 @@ private slots:
 
     void aNewTitlePostedByAMoveIsIndexedToo() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         buildIndex(f);
         f->NewButClick();
@@ -220,7 +211,7 @@ private slots:
 
     void anAbandonedNewTitleAddsNothingLater() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         buildIndex(f);
         f->NewButClick();
@@ -236,7 +227,7 @@ private slots:
 
     void trashAsksAndRemovesTheTitlesOwnEntry() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->NaturalOrder1Click();
         buildIndex(f);
@@ -265,7 +256,7 @@ private slots:
 
     void withoutAnIndexFileAddingAndDeletingLeaveItAlone() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->NewButClick();
         QVERIFY(f->titlesData()->setText("TITLE", "No index yet").isOk());
@@ -279,7 +270,7 @@ private slots:
 
     void saveWhileBrowsingDoesNothing() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         QSignalSpy posted(app.form->titlesData(), &rk::fw::Dataset::afterPost);
         app.form->SaveButClick();
         QCOMPARE(posted.count(), 0);
@@ -287,7 +278,7 @@ private slots:
 
     void aFailedSaveIsReportedAndTheEntryStaysInEdit() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         QVERIFY(
             f->titlesData()->goTo(findTitle(f->titles(), "Citizen Kane")).isOk()); // a multi-set
@@ -313,7 +304,7 @@ private slots:
         for (bool movesPage : {false, true}) {
             GuiFixture app;
             app.writeSetting("Settings", "EnterMovesTab", movesPage ? "1" : "0");
-            QVERIFY(app.start());
+            QVERIFY(app.startMainWindow());
             TForm1* f = app.form;
             f->Details1Click();
             ctl<rk::fw::DBMemo>(f, "DBMemo1")->setFocus();
@@ -331,7 +322,7 @@ private slots:
 
     void enterMovesToTheNextFieldOnlyWhenAsked() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         ctl<rk::fw::DBEdit>(f, "DBEdit1")->setFocus();
         QTest::keyClick(ctl<rk::fw::DBEdit>(f, "DBEdit1"), Qt::Key_Return);
@@ -346,7 +337,7 @@ private slots:
 
     void enterInTheLastFieldOfAPageTurnsThePage() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         QVERIFY(f->titlesData()->goTo(findTitle(f->titles(), "Citizen Kane")).isOk());
         ctl<rk::fw::DBEdit>(f, "DBEditTapes")->setFocus();
@@ -371,7 +362,7 @@ private slots:
 
     void showingATitleWithOneTapeWarnsWithoutTyping() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->NaturalOrder1Click();
         QVERIFY(f->titlesData()->goTo(2).isOk());
@@ -388,7 +379,7 @@ private slots:
 
     void theTapesShowOnlyForAMultiSet() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         const uint32_t kane = findTitle(f->titles(), "Citizen Kane");
         QVERIFY(f->titlesData()->goTo(kane).isOk());
@@ -414,7 +405,7 @@ private slots:
 
     void theUpDownStepsTheTapesFromOneToAHundred() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         QVERIFY(f->titlesData()->goTo(findTitle(f->titles(), "Citizen Kane")).isOk());
         emit ctl<rk::SpinButton>(f, "UpDown1")->topClick();
@@ -437,7 +428,7 @@ private slots:
 
     void goWithItStoresHoursAndMinutesAsTwoDigitsEach() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->butZoomClick();
         QVERIFY(ctl<QFrame>(f, "pnlZoom")->isVisible());
@@ -463,7 +454,7 @@ private slots:
 
     void escapeClosesTheZoomPanelAndGivesTheKeysBack() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         const QString before = f->titlesData()->text("RUNTIME");
         f->butZoomClick();
@@ -477,7 +468,7 @@ private slots:
 
     void theZoomEditsKeepTheirValuesAndLimits() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         ctl<rk::SpinEdit>(f, "RxSpinEdit1")->setValue(58);
         f->RxSpinButton1TopClick();
@@ -501,7 +492,7 @@ private slots:
 
     void cutCopyAndPasteWorkOnTheFocusedField() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         const QString director = ctl<rk::fw::DBEdit>(f, "DBEdit3")->text();
         ctl<rk::fw::DBEdit>(f, "DBEdit3")->setFocus();
@@ -522,143 +513,9 @@ private slots:
 
     // --- The controls
 
-    void everyFieldHasItsControlWidthAndAccessibleName_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("width"); // 0: no limit of its own
-        auto row = [](const char* c, const char* cap, int w) {
-            QTest::newRow(c) << QString(c) << QString(cap) << w;
-        };
-        row("DBEdit1", "Title", 100);
-        row("DBEdit3", "Director(s)", 50);
-        row("DBEdit13", "Category", 50);
-        row("DBComboBox1", "Media Format", 0);
-        row("DBEditRunTime", "Run Time", 8);
-        row("DBComboBox3", "Rated (MPAA)", 0);
-        row("DBComboBox2", "Personal Rating", 0);
-        row("DBEdit7", "Custom-1", 50);
-        row("DBEdit11", "Custom-2", 50);
-        row("DBEditTapes", "Number of Tapes", 4);
-        row("DBEdit6", "Produced by", 50);
-        row("DBEdit12", "Release Year", 4);
-        row("DBEdit14", "ID", 25);
-        row("DBEdit5", "Price", 6);
-        row("DBEdit8", "Custom-3", 50);
-        row("DBEdit9", "Custom-4", 50);
-        row("DBMemo1", "Summary", 0);
-        row("DBComboBox4", "Record/Playback Speed", 0);
-        row("DBEditClip", "Clip File", 100);
-        row("DBEditStar1", "Star 1", 25);
-        row("DBEditStar4", "Star 4", 25);
-        row("RadioGroupContent", "Content", 0);
-        row("RadioGroupSound", "Audio", 0);
-        row("RadioGroupPicture", "Visual", 0);
-    }
-    void everyFieldHasItsControlWidthAndAccessibleName() {
-        QFETCH(QString, control);
-        QFETCH(QString, caption);
-        QFETCH(int, width);
-        GuiFixture app;
-        QVERIFY(app.start(false));
-        auto* w = app.form->findChild<QWidget*>(control);
-        QVERIFY(w);
-        QCOMPARE(w->accessibleName(), caption);
-        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && width > 0)
-            QCOMPARE(edit->maxLength(), width);
-        if (auto* label = qobject_cast<QLabel*>(w->parentWidget()->findChild<QLabel*>()))
-            if (label->buddy() == w) QCOMPARE(label->text(), caption);
-    }
-
-    void theHintsOfThePages() {
-        GuiFixture app;
-        QVERIFY(app.start(false));
-        QCOMPARE(ctl<QCheckBox>(app.form, "LockCheck")->toolTip(),
-                 QString("Lock Category for New Entries"));
-        QCOMPARE(ctl<rk::fw::DBEdit>(app.form, "DBEdit11")->toolTip(),
-                 QString("Press Enter for Details Tab"));
-        QCOMPARE(ctl<rk::fw::DBMemo>(app.form, "DBMemo1")->toolTip(),
-                 QString("Press Enter for Tracks Tab"));
-        QCOMPARE(ctl<QPushButton>(app.form, "BitBtn2")->toolTip(), QString("Cancel"));
-        QCOMPARE(ctl<QPushButton>(app.form, "BitBtn3")->toolTip(), QString("Go with it!"));
-        QCOMPARE(ctl<QPushButton>(app.form, "BitBtn5")->toolTip(),
-                 QString("Browse for a video or audio clip"));
-    }
-
-    void theTabOrderOfTheCommonPage() {
-        GuiFixture app;
-        QVERIFY(app.start());
-        TForm1* f = app.form;
-        QVERIFY(f->titlesData()
-                    ->goTo(findTitle(f->titles(), "Citizen Kane"))
-                    .isOk()); // shows the tapes
-        // Every control takes the keys in turn, the category drop-down, Lock and the run
-        // time's "..." button among them.
-        const QList<QWidget*> order = {
-            ctl<QWidget>(f, "DBEdit1"),       ctl<QWidget>(f, "DBEdit3"),
-            ctl<QWidget>(f, "DBEdit13"),      ctl<QWidget>(f, "DBLookupComboBox1"),
-            ctl<QWidget>(f, "LockCheck"),     ctl<QWidget>(f, "DBComboBox1"),
-            ctl<QWidget>(f, "DBEditRunTime"), ctl<QWidget>(f, "butZoom"),
-            ctl<QWidget>(f, "DBComboBox3"),   ctl<QWidget>(f, "DBComboBox2"),
-            ctl<QWidget>(f, "DBEdit7"),       ctl<QWidget>(f, "DBEdit11"),
-            ctl<QWidget>(f, "chkMultiSet"),   ctl<QWidget>(f, "DBEditTapes")};
-        ctl<rk::fw::DBEdit>(f, "DBEdit1")->setFocus();
-        for (int i = 1; i < order.size(); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), order[i]);
-        }
-        // The tapes' up-down follows the keys of the tapes field instead.
-        QVERIFY(!(ctl<rk::SpinButton>(f, "UpDown1")->focusPolicy() & Qt::TabFocus));
-    }
-
-    void theTabOrderOfTheDetailsPage() {
-        GuiFixture app;
-        QVERIFY(app.start());
-        TForm1* f = app.form;
-        f->Details1Click();
-        ctl<rk::fw::DBEdit>(f, "DBEdit6")->setFocus();
-        QList<QWidget*> seen{ctl<rk::fw::DBEdit>(f, "DBEdit6")};
-        for (int i = 0; i < 7; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            seen << QApplication::focusWidget();
-        }
-        QCOMPARE(seen[1], ctl<rk::fw::DBEdit>(f, "DBEdit12"));
-        QCOMPARE(seen[2], ctl<rk::fw::DBEdit>(f, "DBEdit14"));
-        QCOMPARE(seen[3], ctl<rk::fw::DBEdit>(f, "DBEdit5"));
-        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupContent")->isAncestorOf(seen[4]));
-        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupSound")->isAncestorOf(seen[5]));
-        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupPicture")->isAncestorOf(seen[6]));
-        QCOMPARE(seen[7], ctl<rk::fw::DBEdit>(f, "DBEdit8"));
-    }
-
-    void theTabOrderOfTheAvPageWithAClip() {
-        GuiFixture app;
-        QVERIFY(app.start());
-        TForm1* f = app.form;
-        f->Other1Click();
-        auto* clip = ctl<rk::fw::DBCheckBox>(f, "chkClip");
-        QVERIFY(!clip->isChecked());
-        clip->setFocus();
-        QTest::keyClick(clip, Qt::Key_Space);
-        QVERIFY(clip->isChecked());
-        QTest::keyClicks(ctl<rk::fw::DBEdit>(f, "DBEditClip"), "/films/trailer.avi");
-        // With a clip, the file, its browse button, the clip type and Play follow the box in
-        // the order they are laid out.
-        clip->setFocus();
-        QList<QWidget*> seen{clip};
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            seen << QApplication::focusWidget();
-        }
-        QCOMPARE(seen[1], ctl<rk::fw::DBEdit>(f, "DBEditClip"));
-        QCOMPARE(seen[2], ctl<QPushButton>(f, "BitBtn5"));
-        QVERIFY(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupClip")->isAncestorOf(seen[3]));
-        QCOMPARE(seen[4], ctl<QPushButton>(f, "butPlay"));
-        f->titlesData()->cancel();
-    }
-
     void theChoicesOfTheLists() {
         GuiFixture app;
-        QVERIFY(app.start(false));
+        QVERIFY(app.startMainWindow(false));
         auto items = [](QComboBox* c) {
             QStringList out;
             for (int i = 0; i < c->count(); ++i)
@@ -682,7 +539,7 @@ private slots:
         QVERIFY(formats.open(QIODevice::WriteOnly));
         formats.write("DVD\r\n\r\nBlu-ray");
         formats.close();
-        QVERIFY(app.start(false));
+        QVERIFY(app.startMainWindow(false));
         QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox2")), QStringList());
         QCOMPARE(items(ctl<rk::fw::DBComboBox>(app.form, "DBComboBox1")),
                  QStringList({"DVD", "", "Blu-ray"}));
@@ -692,7 +549,7 @@ private slots:
 
     void theVisualChoiceBAndWIsStoredWithTwoAmpersands() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         QVERIFY(f->titlesData()->goTo(findTitle(f->titles(), "The Wizard of Oz")).isOk());
         QCOMPARE(ctl<rk::fw::DBRadioGroup>(f, "RadioGroupPicture")->itemIndex(), 0);
@@ -710,7 +567,7 @@ private slots:
 
     void aSpeedChoiceIsCutToTheFieldWidth() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         emit ctl<rk::fw::DBComboBox>(f, "DBComboBox4")->activated(2);
         QCOMPARE(f->titlesData()->text("SPEED"), QString("SLP - 360 Minut"));

@@ -9,6 +9,7 @@
 #include "errorlog.h"
 #include "form1.h"
 #include "navform.h"
+#include "record.h"
 #include "scriptedprompt.h"
 #include "settings.h"
 
@@ -22,6 +23,18 @@ template <class T> T* ctl(const QObject* window, const char* name) {
     T* w = window->findChild<T*>(QString::fromLatin1(name));
     if (!w) qFatal("no control named %s", name);
     return w;
+}
+
+// The record number of the first title stored with this text; 0 when there is none.
+inline uint32_t findTitle(rk::store::Table& t, const QString& title) {
+    for (uint32_t r = 1; r <= t.recCount(); ++r) {
+        std::string image;
+        if (!t.dbf()->readRecord(r, &image).isOk()) return 0;
+        if (QString::fromStdString(std::string(rk::dbf::trimmedField(image, *t.field("TITLE")))) ==
+            title)
+            return r;
+    }
+    return 0;
 }
 
 class GuiFixture {
@@ -50,13 +63,16 @@ public:
     // window refused to start.
     bool start(bool show = true) {
         form = createWindows(data);
-        if (!form->isReady()) return false;
-        if (show) {
-            form->show();
-            form->activateWindow();
-            if (!QTest::qWaitForWindowActive(form)) qWarning("the main window did not activate");
-        }
-        return true;
+        return ready(show);
+    }
+
+    // Creates the main window alone, without the program's other windows, for the rules of
+    // the main window itself; the commands that open another window find none and do nothing.
+    // Shows it as start() does. stop() deletes it.
+    bool startMainWindow(bool show = true) {
+        form = new TForm1(data);
+        appWindows().form1 = form;
+        return ready(show);
     }
 
     // Closes the main window as the user would, then deletes the windows.
@@ -87,6 +103,18 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
+private:
+    bool ready(bool show) {
+        if (!form->isReady()) return false;
+        if (show) {
+            form->show();
+            form->activateWindow();
+            if (!QTest::qWaitForWindowActive(form)) qWarning("the main window did not activate");
+        }
+        return true;
+    }
+
+public:
     template <class T> T* find(const char* name) const {
         T* w = form->findChild<T*>(QString::fromLatin1(name));
         if (!w) qWarning("no control named %s", name);

@@ -174,11 +174,17 @@ private slots:
         GuiFixture app;
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
-        // Enough titles for the build to take a while.
-        f->titlesData()->disableControls();
-        for (int i = 0; i < 4000; ++i)
-            collection::addTitle(f, QString("Filler %1").arg(i), "Drama");
-        f->titlesData()->enableControls();
+        // Enough titles for the build to take a while, appended in one go.
+        rk::store::Table& t = f->titles();
+        std::string images;
+        for (int i = 0; i < 4000; ++i) {
+            std::string image = t.dbf()->blankRecord();
+            rk::dbf::setString(image, *t.field("TITLE"), "Filler " + std::to_string(i));
+            rk::dbf::setString(image, *t.field("CATEGORY"), "Drama");
+            images += image;
+        }
+        QVERIFY(t.appendRecords(images, 4000).isOk());
+        f->titlesData()->refresh();
         bool sawIndexing = false, sawBar = false;
         int maximum = 0;
         QTimer tick;

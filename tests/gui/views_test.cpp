@@ -1,6 +1,7 @@
 // Views, tabs and sort orders: the query and count of each view, the view that is not
 // re-applied, the order kept across views, the banner, the navigator window and the
-// command table of the menus and tool bar.
+// command table of the menus and tool bar. The navigator's rules start the whole program; the
+// others run on the main window alone.
 #include "guifixture.h"
 
 #include "datacontrols.h"
@@ -42,7 +43,7 @@ class ViewsTest : public QObject {
 private slots:
     void viewAllAndMarkedApplyTheirQueriesAndCounts() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         const uint32_t all = f->titles().recCount();
         const int marked = markedCount(f->titles());
@@ -66,7 +67,7 @@ private slots:
 
     void choosingTheActiveViewAgainChangesNothing() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->ViewAll1Click();
         const QString count = f->statusPanelText(0);
@@ -84,7 +85,7 @@ private slots:
 
     void theCategoryPageKeepsThePreviousQuery() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->Marked1Click();
         const QString count = f->statusPanelText(0);
@@ -102,7 +103,7 @@ private slots:
 
     void everySortItemSelectsItsTagAndGoesToTheFirstTitle() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         const std::pair<QAction*, const char*> items[] = {
             {ctl<QAction>(f, "Title2"), "TITIT"},     {ctl<QAction>(f, "Category3"), "CATEGORY"},
@@ -130,7 +131,7 @@ private slots:
 
     void theViewMenuSortsFromTheKeyboardToo() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         auto* sort = ctl<QMenu>(f, "SortMenu");
         QVERIFY(ctl<QMenu>(f, "View1")->actions().contains(sort->menuAction()));
@@ -152,7 +153,7 @@ private slots:
 
     void theStartOrderIsByTitle() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         QCOMPARE(f->titles().indexOrd(), f->titles().tagArea("TITIT"));
         auto* model = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")->recordModel();
@@ -163,7 +164,7 @@ private slots:
 
     void aSortOrderChosenInOneViewStaysInTheNext() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->Marked1Click();
         f->Year1Click();
@@ -188,7 +189,7 @@ private slots:
 
     void naturalOrderListsTheTitlesAsTheyWereAdded() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->ViewAll1Click();
         QVERIFY(f->titlesData()->goTo(2).isOk());
@@ -204,7 +205,7 @@ private slots:
 
     void aViewChangeSavesTheTitleBeingEdited() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         const uint32_t rec = f->titlesData()->recNo();
         QVERIFY(f->titlesData()->setText("DIRECTOR", "Changed in passing").isOk());
@@ -215,7 +216,7 @@ private slots:
 
     void theListsAndTheCurrentTitleMoveTogether() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->ViewAll1Click();
         auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2");
@@ -230,7 +231,7 @@ private slots:
 
     void theBannerNamesTheCurrentTitleEvenWhileHidden() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         QCOMPARE(ctl<rk::PictureTabWidget>(f, "PageControl2")->currentWidget(),
                  ctl<QWidget>(f, "TabSheet4"));
@@ -267,7 +268,7 @@ private slots:
     void enterInStar4MovesToTheCommonPageAndHidesTheBanner() {
         GuiFixture app;
         app.writeSetting("Settings", "EnterMovesTab", "1");
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         f->Stars1Click();
         ctl<rk::fw::DBEdit>(f, "DBEditStar4")->setFocus();
@@ -280,7 +281,7 @@ private slots:
 
     void theFunctionKeysChooseThePages() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         TForm1* f = app.form;
         const std::pair<Qt::Key, QWidget*> keys[] = {
             {Qt::Key_F6, ctl<QWidget>(f, "TabSheet8")},
@@ -300,7 +301,7 @@ private slots:
 
     void theTabsHaveTheirSizesAndPictures() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         auto* left = ctl<rk::PictureTabWidget>(app.form, "ExtPageControl1")->pictureTabBar();
         auto* right = ctl<rk::PictureTabWidget>(app.form, "PageControl2")->pictureTabBar();
         QCOMPARE(left->tabWidth(), 80);
@@ -354,7 +355,7 @@ private slots:
 
     void theListsAreNamedByTheirHeadings() {
         GuiFixture app;
-        QVERIFY(app.start(false));
+        QVERIFY(app.startMainWindow(false));
         QCOMPARE(ctl<rk::fw::DBLookupList>(app.form, "DBLookupListBox1")->accessibleName(),
                  QString("Categories"));
         QCOMPARE(ctl<rk::fw::DBLookupList>(app.form, "DBLookupListBox3")->accessibleName(),
@@ -367,7 +368,7 @@ private slots:
 
     void theStatusBarHasItsPanelsAndAHiddenProgressBar() {
         GuiFixture app;
-        QVERIFY(app.start());
+        QVERIFY(app.startMainWindow());
         QCOMPARE(app.form->findChild<QLabel*>("StatusPanel0")->width(), 150);
         QVERIFY(app.form->findChild<QLabel*>("StatusPanel1")->width() >= 200);
         QVERIFY(ctl<QProgressBar>(app.form, "ProgressBar1")->isHidden());
@@ -426,7 +427,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(bool, enabled);
         GuiFixture app;
-        QVERIFY(app.start(false));
+        QVERIFY(app.startMainWindow(false));
         auto* a = app.form->findChild<QAction*>(name);
         QVERIFY(a);
         QCOMPARE(a->text(), caption);
@@ -438,7 +439,7 @@ private slots:
 
     void theToolBarButtons() {
         GuiFixture app;
-        QVERIFY(app.start(false));
+        QVERIFY(app.startMainWindow(false));
         const std::tuple<const char*, const char*, const char*> buttons[] = {
             {"NewBut", "New", "Add a New Entry to the Database"},
             {"SaveBut", "Save", "Saves and Updates the Database"},

@@ -1,7 +1,7 @@
 // A file layer for tests that passes every call to the real file system and fails writes on
 // demand: all of them while `failWrites` is set, every one after the next `writesLeft`, or,
 // while `diskFull` is set, those that would make a file longer. It counts flushes to stable
-// storage.
+// storage and the bytes read.
 #pragma once
 
 #include "env.h"
@@ -18,6 +18,7 @@ public:
     bool diskFull = false;
     long growthsLeft = -1; // writes that may still make a file longer; then the disk is full
     long syncs = 0;
+    uint64_t bytesRead = 0;
 
     Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
                                        LockMode lock) override {
@@ -43,7 +44,9 @@ private:
         FaultFile(std::unique_ptr<File> inner, FaultEnv* env)
             : File(inner->path()), inner_(std::move(inner)), env_(env) {}
         Status read(uint64_t o, void* b, size_t n, size_t* got) override {
-            return inner_->read(o, b, n, got);
+            Status s = inner_->read(o, b, n, got);
+            if (s.isOk()) env_->bytesRead += *got;
+            return s;
         }
         Status write(uint64_t o, const void* b, size_t n) override {
             if (!env_->takeWrite()) return Status::ioError("injected write failure");
