@@ -282,7 +282,7 @@ bool IndexFile::saveMemoryCopy() {
     }
     if (s) s = (*out)->sync();
     out->reset();
-    if (s) s = env_->rename(tmp, path_);
+    if (s) s = env_->replace(tmp, path_);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the session keeps its copy");
         return false;
@@ -526,7 +526,7 @@ Status IndexFile::recordChanged(std::string_view before, std::string_view after,
     return boundChanges();
 }
 
-Status IndexFile::endChange() {
+Status IndexFile::endChange(bool durable) {
     if (!changing_) return Status::ok();
     RK_RETURN_IF_ERROR(applyPending());
     Status s = pager_->flush();
@@ -540,12 +540,17 @@ Status IndexFile::endChange() {
         t.storedRoot = t.tree->root();
         t.header.root = t.storedRoot;
     }
+    if (durable) {
+        s = sync();
+        if (!s) return fail(s);
+    }
     compound_.freeList = pager_->freeHead();
     compound_.counter += 1;
     put32(header_.data() + kHdrFreeList, compound_.freeList);
     put32be(header_.data() + kHdrCounter, compound_.counter);
     writeMark(header_.data(), currentMark(true));
     s = writeHeaderPage();
+    if (s && durable) s = sync();
     if (!s) return fail(s);
     changing_ = false;
     return Status::ok();
@@ -612,7 +617,9 @@ Status IndexFile::rebuildInMemory(const IndexProgress& progress) {
 }
 
 Status IndexFile::rebuild(const IndexProgress& progress) {
-    if (scratch_) return rebuildInMemory(progress);
+    // A copy in memory stands in for a file that could not be rebuilt at open (a full disk):
+    // with the file open for changes, the rebuild writes the file, and a failure says so.
+    if (scratch_ && (opts_.readOnly || !opts_.exclusive)) return rebuildInMemory(progress);
     if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
     auto builds = buildTags(infosOf(tags_), headersOf(tags_), table_);
     if (!builds) return builds.status();
@@ -646,12 +653,13 @@ Status IndexFile::finishRebuild(std::unique_ptr<IndexBuilder> builder) {
 // A complete new file written at `tmp` replaces the index, which then reads it.
 Status IndexFile::install(std::unique_ptr<File> written, const std::string& tmp) {
     written.reset(); // closes it; the table's own lock keeps others out meanwhile
-    Status s = env_->rename(tmp, path_);
+    Status s = env_->replace(tmp, path_);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return s;
     }
     pager_.reset();
+    scratch_.reset(); // the file is whole again: the copy in memory, if any, is done with
     auto file = env_->open(path_, OpenMode::ReadWrite,
                            opts_.exclusive ? LockMode::Exclusive : LockMode::Shared);
     if (!file) return file.status();
@@ -694,7 +702,7 @@ Result<std::unique_ptr<IndexFile>> IndexFile::create(const std::string& path, db
     Status s = written.status();
     if (written) {
         written->reset();
-        s = env->rename(tmp, path);
+        s = env->replace(tmp, path);
     }
     if (!s) {
         ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");

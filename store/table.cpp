@@ -369,8 +369,11 @@ Status Table::endBatch() {
     return finishWrites();
 }
 
-// The end of a write outside a batch, or of a batch: the header's count, the index marked
-// sound, then both on stable storage.
+// The end of a write outside a batch, or of a batch: the header's count, the records on
+// stable storage, then the index's pages and last its mark "sound" (see IndexFile::endChange).
+// With the index marked "being changed" on stable storage before the first record was written
+// (indexBegin), a power cut at any moment leaves an index that is either marked or matches
+// the records the table holds: never one marked sound beside records it does not describe.
 Status Table::finishWrites() {
     if (index_ && batchDepth_ == 0) index_->deferUpkeep(false);
     Status s;
@@ -378,18 +381,24 @@ Status Table::finishWrites() {
         s = dbf_->writeCount();
         if (s) countPending_ = false;
     }
+    const bool durable = opts_.sync && unsynced_;
+    if (s && durable) s = dbf_->sync();
+    bool indexSynced = false;
     if (index_ && index_->changing()) {
-        // The records are written: an index that could not follow (or was left behind on
-        // purpose, see appendRecords) is rebuilt from them.
-        Status i = index_->broken() ? repairIndex(Status::ok()) : index_->endChange();
-        if (!i) i = repairIndex(i);
-        if (s) s = i;
+        if (!s) {
+            // The records may not be on disk as written: the index stays marked, and the next
+            // change (or the next open) rebuilds it from what the table holds.
+            index_->abandonChange();
+        } else {
+            // The records are written: an index that could not follow (or was left behind on
+            // purpose, see appendRecords) is rebuilt from them.
+            s = index_->broken() ? repairIndex(Status::ok()) : index_->endChange(durable);
+            if (!s) s = repairIndex(s);
+            indexSynced = true; // endChange(durable) and a rebuild flush what they wrote
+        }
     }
-    if (s && opts_.sync && unsynced_) {
-        s = dbf_->sync();
-        if (s && index_) s = index_->sync();
-        if (s) unsynced_ = false;
-    }
+    if (s && durable && index_ && !indexSynced) s = index_->sync();
+    if (s && durable) unsynced_ = false;
     return s;
 }
 
@@ -641,6 +650,7 @@ Status Table::pack(const Progress& progress) {
     // The index no longer matches once the new file is in place: it is marked first, so that
     // an interruption before its rebuild is found at the next open.
     if (s && index_) s = index_->beginChange();
+    if (s && index_ && opts_.sync) s = index_->sync();
     if (s) s = (*out)->renameTo(path_);
     if (!s) {
         out->reset();
@@ -684,6 +694,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
         const std::string m = "the table could not be written to " + path + ": " + why.message();
         return why.code() == Status::Code::Locked ? Status::locked(m) : Status::ioError(m);
     };
+    if (Status r = env_->replaceable(path); !r) return failed(r);
     auto file = env_->open(tmp, OpenMode::Create, LockMode::Exclusive);
     if (!file) return failed(file.status());
     std::string out, img;
@@ -730,7 +741,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (s && !out.empty()) s = (*file)->write(offset, out.data(), out.size());
     if (s) s = (*file)->sync();
     file->reset();
-    if (s) s = env_->rename(tmp, path);
+    if (s) s = env_->replace(tmp, path);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
         return failed(s);
