@@ -291,7 +291,8 @@ bool IniFile::save() {
     f.write(bytes());
     if (!f.commit()) return false;
     // The rename that put the file in place survives a power cut once its folder is flushed.
-    rk::ignore(rk::Env::standard()->syncDir(QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString()),
+    rk::ignore(rk::Env::standard()->syncDir(
+                   QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString()),
                "the settings are written; only a power cut in this moment could lose them");
     dirty_ = false;
     return true;

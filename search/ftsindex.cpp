@@ -145,8 +145,7 @@ Status FtsIndex::claimBuildPath() {
     std::unique_ptr<File> lock;
     // The lock is held only while a name is chosen; another build waits that long at most.
     for (int attempt = 0; !lock; ++attempt) {
-        auto f = env->open(lockPath, OpenMode::OpenOrCreate,
-                           LockMode::Exclusive);
+        auto f = env->open(lockPath, OpenMode::OpenOrCreate, LockMode::Exclusive);
         if (f) {
             lock = std::move(*f);
         } else if (f.status().code() != Status::Code::Locked || attempt >= kClaimAttempts) {

@@ -288,10 +288,10 @@ public:
             return Status::ioError(errnoText("cannot look at", path));
         }
         if (S_ISREG(st.st_mode)) return Status::ok();
-        return Status::ioError(path + " is " +
-                               (S_ISLNK(st.st_mode) ? std::string("a symbolic link")
-                                                    : kindOf(st.st_mode)) +
-                               ", not a regular file; it is not replaced");
+        return Status::ioError(
+            path + " is " +
+            (S_ISLNK(st.st_mode) ? std::string("a symbolic link") : kindOf(st.st_mode)) +
+            ", not a regular file; it is not replaced");
     }
 };
 
