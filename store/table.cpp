@@ -683,6 +683,50 @@ Status Table::pack(const Progress& progress) {
     return goTop();
 }
 
+namespace {
+
+// Text copies hold no control character (nor a byte Windows-1252 leaves undefined): each is
+// written as \xNN, as rkdb list shows it, so that no field ends a line or reaches a terminal
+// raw. Read back, the four characters stay as they are: the record shows what the copy
+// showed, and nothing else.
+void appendEscaped(std::string* out, std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    for (char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (!dbf::isControlByte(c)) {
+            *out += ch;
+            continue;
+        }
+        *out += "\\x";
+        *out += hex[c >> 4];
+        *out += hex[c & 15];
+    }
+}
+
+// A field of the space layout at its full width: escaped, then cut (before an escape that
+// would not fit whole) or padded to the width, so that every later field stays in its place.
+void appendAtWidth(std::string* out, std::string_view raw) {
+    if (std::none_of(raw.begin(), raw.end(),
+                     [](char c) { return dbf::isControlByte(static_cast<unsigned char>(c)); })) {
+        out->append(raw);
+        return;
+    }
+    std::string text;
+    const size_t end = raw.find_last_not_of(' ');
+    appendEscaped(&text, raw.substr(0, end == std::string_view::npos ? 0 : end + 1));
+    if (text.size() > raw.size()) {
+        size_t cut = raw.size();
+        const size_t slash = text.rfind('\\', cut - 1);
+        if (slash != std::string::npos && slash + 4 > cut && text.compare(slash, 2, "\\x") == 0)
+            cut = slash;
+        text.resize(cut);
+    }
+    text.resize(raw.size(), ' ');
+    out->append(text);
+}
+
+} // namespace
+
 Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (!dbf_) return Status::invalid("the table is not open");
     std::vector<uint32_t> recs;
@@ -710,7 +754,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
                 if (f.type == 'L')
                     out += dbf::getLogical(img, f) ? 'T' : 'F';
                 else
-                    out.append(dbf::rawField(img, f));
+                    appendAtWidth(&out, dbf::rawField(img, f));
                 continue;
             }
             switch (f.type) {
@@ -718,7 +762,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
                 out += '"';
                 for (char c : dbf::trimmedField(img, f)) {
                     if (c == '"') out += '"'; // a quote inside the text is doubled
-                    out += c;
+                    appendEscaped(&out, std::string_view(&c, 1));
                 }
                 out += '"';
                 break;
@@ -727,7 +771,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
                 out += dbf::getLogical(img, f) ? 'T' : 'F';
                 break;
             default:
-                out += dbf::displayText(img, f);
+                appendEscaped(&out, dbf::displayText(img, f));
                 break;
             }
         }

@@ -5,11 +5,11 @@
 #include "catalogue.h"
 #include "check.h"
 #include "cp1252.h"
+#include "env.h"
 #include "record.h"
 #include "table.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <sstream>
@@ -156,6 +156,48 @@ bool parseRecno(const std::string& s, uint32_t* out) {
     return true;
 }
 
+// The lines of an append --from file, read a block at a time; a line longer than a title
+// table could hold many times over is refused, so that no file makes rkdb read without end.
+constexpr size_t kMaxFromLine = size_t(1) << 20;
+
+class FromLines {
+public:
+    explicit FromLines(rk::File* file) : file_(file) {}
+    Status next(std::string* line, bool* got) {
+        line->clear();
+        *got = false;
+        for (;;) {
+            if (pos_ == buf_.size()) {
+                if (end_) return Status::ok();
+                buf_.resize(size_t(1) << 16);
+                size_t n = 0;
+                RK_RETURN_IF_ERROR(file_->read(offset_, buf_.data(), buf_.size(), &n));
+                buf_.resize(n);
+                offset_ += n;
+                pos_ = 0;
+                end_ = n == 0;
+                continue;
+            }
+            const size_t eol = buf_.find('\n', pos_);
+            const size_t stop = eol == std::string::npos ? buf_.size() : eol;
+            line->append(buf_, pos_, stop - pos_);
+            *got = true;
+            if (line->size() > kMaxFromLine)
+                return Status::invalid("the line is longer than " + std::to_string(kMaxFromLine) +
+                                       " bytes: this is not a file of titles");
+            pos_ = eol == std::string::npos ? stop : eol + 1;
+            if (eol != std::string::npos) return Status::ok();
+        }
+    }
+
+private:
+    rk::File* file_;
+    std::string buf_;
+    size_t pos_ = 0;
+    uint64_t offset_ = 0;
+    bool end_ = false;
+};
+
 // append --from FILE: every line of FILE a record, all appended in one batch, or none when a
 // line is refused (the file is read twice: checked whole, then appended).
 int runAppendFrom(const Args& a) {
@@ -166,10 +208,18 @@ int runAppendFrom(const Args& a) {
     Table t(a.positional[0]);
     if (int rc = openTable(t)) return rc;
     auto eachLine = [&](const std::function<int(size_t, const std::string&)>& fn) -> int {
-        std::ifstream in(from, std::ios::binary);
-        if (!in) return fail(kFileError, "cannot read " + from);
+        // Only a regular file (a named pipe or a device could be read for ever), a line at a
+        // time up to kMaxFromLine.
+        auto in = rk::Env::standard()->open(from, rk::OpenMode::ReadOnly, rk::LockMode::None);
+        if (!in) return fail(kFileError, "cannot read " + from + ": " + in.status().message());
+        FromLines lines(in->get());
         std::string line;
-        for (size_t n = 1; std::getline(in, line); ++n) {
+        bool got = false;
+        for (size_t n = 1;; ++n) {
+            Status r = lines.next(&line, &got);
+            if (!r)
+                return fail(exitFor(r), from + " line " + std::to_string(n) + ": " + r.message());
+            if (!got) break;
             std::string text = line;
             if (assignments && !toTable(line, &text)) return kUsage;
             std::string img = t.dbf()->blankRecord();
@@ -182,7 +232,6 @@ int runAppendFrom(const Args& a) {
             if (!s) return fail(kProblem, from + " line " + std::to_string(n) + ": " + s.message());
             if (int rc = fn(n, img)) return rc;
         }
-        if (in.bad()) return fail(kFileError, "cannot read " + from);
         return kOk;
     };
     if (int rc = eachLine([](size_t, const std::string&) { return int(kOk); })) return rc;

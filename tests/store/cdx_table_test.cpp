@@ -514,3 +514,44 @@ TEST_F(Catalogue, AFullDiskLeavesASoundIndexAndNoTemporaryFiles) {
     }
     expectSound();
 }
+
+// A re-index on a full disk fails, whether the index opened sound or was found stale and
+// could only be rebuilt in memory; the file on disk stays as it was, marked stale when it was.
+TEST_F(Catalogue, AReindexOnAFullDiskFailsAndLeavesAStaleIndexMarked) {
+    appendRandom(40);
+    t->close();
+    const std::string cdx = findFileNoCase(dir.path(), "VIDEO.CDX");
+    test::FaultEnv env;
+    {
+        Table w(path, {}, &env);
+        ASSERT_TRUE(w.open().isOk());
+        env.diskFull = true;
+        EXPECT_EQ(w.reindex().code(), Status::Code::IOError);
+    }
+    env.diskFull = false;
+    {
+        // A title changed behind the index's back: the open finds it stale.
+        auto d = dbf::DbfFile::open(path, dbf::OpenOptions{});
+        ASSERT_TRUE(d.isOk());
+        std::string img;
+        ASSERT_TRUE((*d)->readRecord(3, &img).isOk());
+        dbf::setString(img, (*d)->fields()[size_t((*d)->fieldIndex("TITLE"))],
+                       "Aaaa behind its back");
+        ASSERT_TRUE((*d)->writeRecord(3, img).isOk());
+    }
+    const std::string stale = test::readAll(cdx);
+    {
+        env.diskFull = true;
+        Table w(path, {}, &env);
+        ASSERT_TRUE(w.open().isOk());
+        ASSERT_TRUE(w.index()->inMemory());
+        const Status s = w.reindex();
+        EXPECT_EQ(s.code(), Status::Code::IOError);
+        EXPECT_NE(s.message().find("needing a rebuild"), std::string::npos) << s.message();
+    }
+    EXPECT_EQ(test::readAll(cdx), stale);
+    env.diskFull = false;
+    open();
+    EXPECT_FALSE(t->notices().empty()); // rebuilt at this open, from the table
+    expectSound();
+}

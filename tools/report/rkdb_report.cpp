@@ -37,11 +37,12 @@ void ensureGuiApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-// A field's text as the report shows it: logical fields as Yes and No.
+// A field's text as the report shows it: logical fields as Yes and No, control characters
+// as \xNN (as list shows them: a line break stored in a field breaks no line of the report).
 QString displayText(const std::string& image, const rk::dbf::FieldDef& f) {
     if (f.type == 'L')
         return rk::dbf::getLogical(image, f) ? QStringLiteral("Yes") : QStringLiteral("No");
-    return QString::fromStdString(rk::cp1252::toUtf8(rk::dbf::displayText(image, f)));
+    return QString::fromStdString(terminalText(rk::dbf::displayText(image, f)));
 }
 
 class TableRows : public rk::print::ReportRows {
@@ -120,8 +121,11 @@ int runReport(const Args& a) {
         if (rk::Status s = table.query(*q); !s) return fail(kUsage, s.message());
     }
 
-    ensureGuiApplication();
     const bool pdf = a.has("pdf");
+    // The printer writes the file in place: a link or a device there is refused, not written.
+    if (rk::Status s = rk::Env::standard()->replaceable(pdf ? a.get("pdf") : a.get("text")); !s)
+        return fail(kFileError, s.message());
+    ensureGuiApplication();
     const QString out = QString::fromStdString(pdf ? a.get("pdf") : a.get("text"));
     // The text output takes its page from the same PDF paper, so both break alike.
     auto device = std::make_shared<PdfDevice>(pdf ? out : QString());
