@@ -367,7 +367,8 @@ Status IndexFile::applyPending() {
                 s = t.tree->remove(keys + op.key, op.recno, &found);
                 if (s && !found)
                     s = Status::corruption(fileName() + ": tag " + t.info.name +
-                                           " has no entry for record " + std::to_string(op.recno));
+                                           " has no entry for record " + std::to_string(op.recno) +
+                                           " (a key in its page was changed by damage)");
             }
             if (s && ++done % 256 == 0) s = boundChanges();
             if (!s) return fail(s);
@@ -410,10 +411,22 @@ Status IndexFile::removeKey(Tag& t, const std::string& key, uint32_t recno) {
     const uint8_t* k = reinterpret_cast<const uint8_t*>(key.data());
     bool found = false;
     RK_RETURN_IF_ERROR(t.tree->remove(k, recno, &found));
-    if (!found && !t.info.unique)
+    const auto missing = [&] {
         return Status::corruption(fileName() + ": tag " + t.info.name +
-                                  " has no entry for record " + std::to_string(recno));
-    if (!t.info.unique || !found) return Status::ok();
+                                  " has no entry for record " + std::to_string(recno) +
+                                  " (a key in its page was changed by damage)");
+    };
+    if (!found && !t.info.unique) return missing();
+    if (!found) {
+        // A unique tag holds the key for its first record, which may be another one; but the
+        // key itself must be there (the record had it), unless this change or batch took it.
+        if (t.unresolved.count(key)) return Status::ok();
+        Cursor c(t.tree.get(), false);
+        RK_RETURN_IF_ERROR(c.seekPrefix(k, key.size()));
+        if (!c.valid() || c.key() != key) return missing();
+        return Status::ok();
+    }
+    if (!t.info.unique) return Status::ok();
     // The next record with the key takes its place once the change (or the batch) is
     // complete: see resolveUnique.
     if (t.unresolved.insert(key).second) ++unresolved_;
