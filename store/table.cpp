@@ -595,6 +595,10 @@ Status Table::pack(const Progress& progress) {
     dbf::CreateOptions co;
     co.structuralIndex = dbf_->hasStructuralIndex();
     co.codePage = dbf_->codePage() ? dbf_->codePage() : dbf::kCodePage1252;
+    // A temporary name: a leftover there (or a link someone planted: the link goes, never
+    // what it points to) is removed first.
+    if (env_->exists(tmp) || !env_->replaceable(tmp))
+        ignore(env_->remove(tmp), "the create below reports what still holds the name");
     RK_RETURN_IF_ERROR(dbf::DbfFile::create(tmp, dbf_->fields(), co, env_));
     auto out = dbf::DbfFile::open(tmp, dbf::OpenOptions{}, env_);
     if (!out) return out.status();
