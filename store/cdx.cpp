@@ -470,7 +470,7 @@ Status IndexFile::resolveUnique() {
         std::vector<std::map<std::string, uint32_t>> first(scan.size());
         const uint32_t n = table_->recordCount();
         const uint16_t len = table_->recordLength();
-        const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
+        const uint32_t per = std::max<uint32_t>(1, std::min<uint32_t>(n, (1u << 20) / len));
         std::vector<char> buf(size_t(per) * len);
         std::string key;
         for (uint32_t r = 1; r <= n; r += per) {

@@ -173,7 +173,9 @@ bool Table::deleted() {
 
 Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
     uint32_t n = recCount();
-    uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, recSize())));
+    // A read of up to kScanBytes, no larger than the table (a small one allocates little).
+    uint32_t per = std::max<uint32_t>(
+        1, std::min<uint32_t>(n, uint32_t(kScanBytes / std::max<size_t>(1, recSize()))));
     std::vector<char> buf(size_t(per) * recSize());
     for (uint32_t r = 1; r <= n; r += per) {
         uint32_t k = std::min(per, n - r + 1);
@@ -531,7 +533,8 @@ Status Table::walk(const RecordVisitor& fn) {
     }
     const uint32_t n = recCount();
     const uint16_t len = recSize();
-    const uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, len)));
+    const uint32_t per = std::max<uint32_t>(
+        1, std::min<uint32_t>(n, uint32_t(kScanBytes / std::max<size_t>(1, len))));
     std::vector<char> buf(size_t(per) * len);
     for (uint32_t r = 1; r <= n; r += per) {
         uint32_t k = std::min(per, n - r + 1);
