@@ -1,5 +1,6 @@
 #include "inifile.h"
 
+#include "env.h"
 #include "text.h"
 
 #include <QDir>
@@ -289,6 +290,10 @@ bool IniFile::save() {
     if (!f.open(QIODevice::WriteOnly)) return false;
     f.write(bytes());
     if (!f.commit()) return false;
+    // The rename that put the file in place survives a power cut once its folder is flushed.
+    rk::ignore(rk::Env::standard()->syncDir(
+                   QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString()),
+               "the settings are written; only a power cut in this moment could lose them");
     dirty_ = false;
     return true;
 }

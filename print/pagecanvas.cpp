@@ -125,7 +125,27 @@ void TextCanvas::setRegion(Region region) {
     region_ = region;
 }
 
-void TextCanvas::drawText(qreal x, qreal top, const QString& text, const FontState&) {
+namespace {
+
+// A text file holds no control character from the data: each is written as \xNN (as rkdb
+// list shows it), so that none can end a line, break a page or reach a terminal raw.
+QString withoutControls(const QString& text) {
+    const auto control = [](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+    };
+    if (std::none_of(text.begin(), text.end(), control)) return text;
+    QString out;
+    for (QChar c : text)
+        out += control(c) ? QStringLiteral("\\x") +
+                                QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0')
+                          : QString(c);
+    return out;
+}
+
+} // namespace
+
+void TextCanvas::drawText(qreal x, qreal top, const QString& raw, const FontState&) {
+    const QString text = withoutControls(raw);
     const int column = static_cast<int>(std::lround(x / spaceWidth_));
     switch (region_) {
     case Region::Header:

@@ -145,8 +145,7 @@ Status FtsIndex::claimBuildPath() {
     std::unique_ptr<File> lock;
     // The lock is held only while a name is chosen; another build waits that long at most.
     for (int attempt = 0; !lock; ++attempt) {
-        auto f = env->open(lockPath, env->exists(lockPath) ? OpenMode::ReadWrite : OpenMode::Create,
-                           LockMode::Exclusive);
+        auto f = env->open(lockPath, OpenMode::OpenOrCreate, LockMode::Exclusive);
         if (f) {
             lock = std::move(*f);
         } else if (f.status().code() != Status::Code::Locked || attempt >= kClaimAttempts) {
@@ -469,7 +468,7 @@ Status FtsIndex::finish() {
     if (!file) return file.status();
     RK_RETURN_IF_ERROR((*file)->sync());
     file->reset();
-    Status s = env->rename(buildPath_, path_);
+    Status s = env->replace(buildPath_, path_);
     if (!s) return s; // the destructor removes the temporary file
     buildPath_.clear();
     buildFile_.reset();

@@ -251,6 +251,7 @@ Result<size_t> writePocketCatalogue(store::Table& titles, const std::string& pat
     if (!list) return list.status();
     const std::string html = pocketHtml(*list, page);
     Env* env = Env::standard();
+    RK_RETURN_IF_ERROR(env->replaceable(path));
     const std::string tmp = path + ".tmp";
     {
         auto file = env->open(tmp, OpenMode::Create, LockMode::Exclusive);
@@ -263,7 +264,7 @@ Result<size_t> writePocketCatalogue(store::Table& titles, const std::string& pat
             return s;
         }
     }
-    RK_RETURN_IF_ERROR(env->rename(tmp, path));
+    RK_RETURN_IF_ERROR(env->replace(tmp, path));
     return list->size();
 }
 

@@ -141,7 +141,7 @@ Status writeChoiceList(const std::string& path, const std::vector<std::string>& 
             return s;
         }
     }
-    return env->rename(tmp, path);
+    return env->replace(tmp, path);
 }
 
 Status createEmpty(const std::string& dir, Env* env) {

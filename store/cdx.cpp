@@ -282,7 +282,7 @@ bool IndexFile::saveMemoryCopy() {
     }
     if (s) s = (*out)->sync();
     out->reset();
-    if (s) s = env_->rename(tmp, path_);
+    if (s) s = env_->replace(tmp, path_);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the session keeps its copy");
         return false;
@@ -367,7 +367,8 @@ Status IndexFile::applyPending() {
                 s = t.tree->remove(keys + op.key, op.recno, &found);
                 if (s && !found)
                     s = Status::corruption(fileName() + ": tag " + t.info.name +
-                                           " has no entry for record " + std::to_string(op.recno));
+                                           " has no entry for record " + std::to_string(op.recno) +
+                                           " (a key in its page was changed by damage)");
             }
             if (s && ++done % 256 == 0) s = boundChanges();
             if (!s) return fail(s);
@@ -410,10 +411,22 @@ Status IndexFile::removeKey(Tag& t, const std::string& key, uint32_t recno) {
     const uint8_t* k = reinterpret_cast<const uint8_t*>(key.data());
     bool found = false;
     RK_RETURN_IF_ERROR(t.tree->remove(k, recno, &found));
-    if (!found && !t.info.unique)
+    const auto missing = [&] {
         return Status::corruption(fileName() + ": tag " + t.info.name +
-                                  " has no entry for record " + std::to_string(recno));
-    if (!t.info.unique || !found) return Status::ok();
+                                  " has no entry for record " + std::to_string(recno) +
+                                  " (a key in its page was changed by damage)");
+    };
+    if (!found && !t.info.unique) return missing();
+    if (!found) {
+        // A unique tag holds the key for its first record, which may be another one; but the
+        // key itself must be there (the record had it), unless this change or batch took it.
+        if (t.unresolved.count(key)) return Status::ok();
+        Cursor c(t.tree.get(), false);
+        RK_RETURN_IF_ERROR(c.seekPrefix(k, key.size()));
+        if (!c.valid() || c.key() != key) return missing();
+        return Status::ok();
+    }
+    if (!t.info.unique) return Status::ok();
     // The next record with the key takes its place once the change (or the batch) is
     // complete: see resolveUnique.
     if (t.unresolved.insert(key).second) ++unresolved_;
@@ -457,7 +470,7 @@ Status IndexFile::resolveUnique() {
         std::vector<std::map<std::string, uint32_t>> first(scan.size());
         const uint32_t n = table_->recordCount();
         const uint16_t len = table_->recordLength();
-        const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
+        const uint32_t per = std::max<uint32_t>(1, std::min<uint32_t>(n, (1u << 20) / len));
         std::vector<char> buf(size_t(per) * len);
         std::string key;
         for (uint32_t r = 1; r <= n; r += per) {
@@ -526,7 +539,7 @@ Status IndexFile::recordChanged(std::string_view before, std::string_view after,
     return boundChanges();
 }
 
-Status IndexFile::endChange() {
+Status IndexFile::endChange(bool durable) {
     if (!changing_) return Status::ok();
     RK_RETURN_IF_ERROR(applyPending());
     Status s = pager_->flush();
@@ -540,12 +553,17 @@ Status IndexFile::endChange() {
         t.storedRoot = t.tree->root();
         t.header.root = t.storedRoot;
     }
+    if (durable) {
+        s = sync();
+        if (!s) return fail(s);
+    }
     compound_.freeList = pager_->freeHead();
     compound_.counter += 1;
     put32(header_.data() + kHdrFreeList, compound_.freeList);
     put32be(header_.data() + kHdrCounter, compound_.counter);
     writeMark(header_.data(), currentMark(true));
     s = writeHeaderPage();
+    if (s && durable) s = sync();
     if (!s) return fail(s);
     changing_ = false;
     return Status::ok();
@@ -612,7 +630,9 @@ Status IndexFile::rebuildInMemory(const IndexProgress& progress) {
 }
 
 Status IndexFile::rebuild(const IndexProgress& progress) {
-    if (scratch_) return rebuildInMemory(progress);
+    // A copy in memory stands in for a file that could not be rebuilt at open (a full disk):
+    // with the file open for changes, the rebuild writes the file, and a failure says so.
+    if (scratch_ && (opts_.readOnly || !opts_.exclusive)) return rebuildInMemory(progress);
     if (opts_.readOnly) return Status::invalid(fileName() + " is open read-only");
     auto builds = buildTags(infosOf(tags_), headersOf(tags_), table_);
     if (!builds) return builds.status();
@@ -646,12 +666,13 @@ Status IndexFile::finishRebuild(std::unique_ptr<IndexBuilder> builder) {
 // A complete new file written at `tmp` replaces the index, which then reads it.
 Status IndexFile::install(std::unique_ptr<File> written, const std::string& tmp) {
     written.reset(); // closes it; the table's own lock keeps others out meanwhile
-    Status s = env_->rename(tmp, path_);
+    Status s = env_->replace(tmp, path_);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of a temporary file; the build error is reported");
         return s;
     }
     pager_.reset();
+    scratch_.reset(); // the file is whole again: the copy in memory, if any, is done with
     auto file = env_->open(path_, OpenMode::ReadWrite,
                            opts_.exclusive ? LockMode::Exclusive : LockMode::Shared);
     if (!file) return file.status();
@@ -694,7 +715,7 @@ Result<std::unique_ptr<IndexFile>> IndexFile::create(const std::string& path, db
     Status s = written.status();
     if (written) {
         written->reset();
-        s = env->rename(tmp, path);
+        s = env->replace(tmp, path);
     }
     if (!s) {
         ignore(env->remove(tmp), "clean-up of a temporary file; the build error is reported");

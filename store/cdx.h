@@ -93,12 +93,16 @@ public:
     std::vector<TagSpec> specs() const;
 
     // Upkeep around one change of the table:
-    //   beginChange(); write the table; recordAdded / recordChanged; endChange(count).
+    //   beginChange() (and sync()); write the table (and sync it); recordAdded /
+    //   recordChanged; endChange(durable).
     // A failure leaves the file marked; the caller should rebuild() it.
     Status beginChange();
     Status recordAdded(std::string_view image, uint32_t recno);
     Status recordChanged(std::string_view before, std::string_view after, uint32_t recno);
-    Status endChange();
+    // Writes the changed pages, then the mark "sound". Durable: each of the two is flushed to
+    // stable storage before what follows it, so that the mark never reaches the disk before
+    // the pages it vouches for.
+    Status endChange(bool durable = false);
     // The table write between begin and end failed: the file stays marked, and the next
     // change first needs a rebuild (see broken()).
     void abandonChange() {

@@ -56,7 +56,7 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
         if (withTable) {
             expected.assign(last - first, std::vector<uint64_t>(size_t(n) + 1, 0));
             const uint16_t len = table_->recordLength();
-            const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
+            const uint32_t per = std::max<uint32_t>(1, std::min<uint32_t>(n, (1u << 20) / len));
             std::vector<char> buf(size_t(per) * len);
             std::string key;
             for (uint32_t r = 1; r <= n; r += per) {

@@ -686,7 +686,8 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
     const uint16_t recLen = table->recordLength();
     auto builder = IndexBuilder::start(path, env, tags, memoryBudget, progress, n);
     if (!builder) return builder.status();
-    const uint32_t perRead = std::max<uint32_t>(1, (1u << 20) / std::max<uint16_t>(recLen, 1));
+    const uint32_t perRead =
+        std::max<uint32_t>(1, std::min<uint32_t>(n, (1u << 20) / std::max<uint16_t>(recLen, 1)));
     std::vector<char> buf(size_t(perRead) * recLen);
     for (uint32_t r = 1; r <= n; r += perRead) {
         uint32_t count = std::min(perRead, n - r + 1);

@@ -270,7 +270,7 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDef>& fie
         s = (*file)->write(0, h.data(), h.size());
         if (s) s = (*file)->sync();
     }
-    if (s) s = env->rename(tmp, path);
+    if (s) s = env->replace(tmp, path);
     if (!s) ignore(env->remove(tmp), "clean-up of the unfinished file; the error is reported");
     return s;
 }
@@ -362,7 +362,7 @@ Status DbfFile::appendRecords(const char* buf, uint32_t count) {
 }
 
 Status DbfFile::renameTo(const std::string& path) {
-    RK_RETURN_IF_ERROR(env_->rename(path_, path));
+    RK_RETURN_IF_ERROR(env_->replace(path_, path));
     path_ = path;
     return Status::ok();
 }

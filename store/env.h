@@ -25,7 +25,14 @@ struct FileStamp {
 enum class OpenMode {
     ReadOnly,
     ReadWrite,
-    Create, // create or truncate, read-write
+    // A new file, read-write, under a name of its own (a temporary file that is renamed into
+    // place when complete): whatever holds the name is removed first (a leftover of an
+    // interrupted run, or a link someone planted: the link goes, never what it points to),
+    // and the file is made only if nobody takes the name meanwhile, never through a link.
+    Create,
+    // The file as it is, or a new empty one when there is none (never through a link): for
+    // lock files that several programs open at once.
+    OpenOrCreate,
 };
 
 enum class LockMode {
@@ -79,8 +86,19 @@ public:
                                                LockMode lock) = 0;
     virtual bool exists(const std::string& path) = 0;
     virtual Status remove(const std::string& path) = 0;
-    // Atomically replaces `to` with `from`.
+    // Atomically replaces `to` with `from`. A `to` that exists and is not a regular file (a
+    // device, a named pipe, a link) is refused, not replaced (see replaceable).
     virtual Status rename(const std::string& from, const std::string& to) = 0;
+    // Flushes a folder's entries to stable storage: the names that renames and new files put
+    // there survive a power cut only after it.
+    virtual Status syncDir(const std::string& dir) = 0;
+    // OK when `path` is free or a regular file that a rename may replace; what else holds the
+    // name (a device, a named pipe, a folder, a symbolic link) is refused with a message
+    // that names it. Writers check it before they write their temporary file.
+    virtual Status replaceable(const std::string& path) = 0;
+
+    // rename(from, to), then syncDir of to's folder: a temporary file put in place for good.
+    Status replace(const std::string& from, const std::string& to);
 
     // The process's real file system.
     static Env* standard();
@@ -93,5 +111,8 @@ std::string findFileNoCase(const std::string& dir, const std::string& name);
 // Same folder and base name with another extension, found without regard to case
 // ("/d/VIDEO.DBF", ".cdx" -> "/d/VIDEO.CDX" or "/d/video.cdx" if that exists).
 std::string siblingFile(const std::string& path, const std::string& extension);
+
+// The folder of a path ("." for a bare name).
+std::string folderOf(const std::string& path);
 
 } // namespace rk

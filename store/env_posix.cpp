@@ -201,7 +201,14 @@ public:
             flags |= O_RDWR;
             break;
         case OpenMode::Create:
-            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            // A temporary name: what holds it is unlinked (a link itself, never its target),
+            // and the new file is made only where the name is then free.
+            if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+                return Status::ioError(errnoText("cannot replace", path));
+            flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
+            break;
+        case OpenMode::OpenOrCreate:
+            flags |= O_RDWR | O_CREAT | O_NOFOLLOW;
             break;
         }
         // Opened without blocking, so that a named pipe in a file's place cannot hold the
@@ -209,6 +216,9 @@ public:
         int fd = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
         if (fd < 0) {
             if (errno == ENOENT) return Status::notFound("no such file: " + path);
+            if (errno == ELOOP || (errno == EEXIST && mode == OpenMode::Create))
+                return Status::ioError(path + " is a link or was taken by another program " +
+                                       "meanwhile; it is not written through");
             return Status::ioError(errnoText("cannot open", path));
         }
         struct stat st {};
@@ -254,9 +264,34 @@ public:
     }
 
     Status rename(const std::string& from, const std::string& to) override {
+        RK_RETURN_IF_ERROR(replaceable(to));
         if (::rename(from.c_str(), to.c_str()) != 0)
             return Status::ioError(errnoText("cannot rename " + from + " to", to));
         return Status::ok();
+    }
+
+    Status syncDir(const std::string& dir) override {
+        int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return Status::ioError(errnoText("cannot open the folder", dir));
+        // Some file systems cannot flush a folder (EINVAL): their entries are as safe as they get.
+        const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return ok ? Status::ok() : Status::ioError(errnoText("cannot flush the folder", dir));
+    }
+
+    Status replaceable(const std::string& path) override {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0) {
+            if (errno == ENOENT) return Status::ok();
+            return Status::ioError(errnoText("cannot look at", path));
+        }
+        if (S_ISREG(st.st_mode)) return Status::ok();
+        return Status::ioError(
+            path + " is " +
+            (S_ISLNK(st.st_mode) ? std::string("a symbolic link") : kindOf(st.st_mode)) +
+            ", not a regular file; it is not replaced");
     }
 };
 
@@ -288,6 +323,16 @@ std::string findFileNoCase(const std::string& dir, const std::string& name) {
         if (equalsNoCase(it->path().filename().string(), name)) return it->path().string();
     }
     return exact.string();
+}
+
+Status Env::replace(const std::string& from, const std::string& to) {
+    RK_RETURN_IF_ERROR(rename(from, to));
+    return syncDir(folderOf(to));
+}
+
+std::string folderOf(const std::string& path) {
+    const std::string dir = std::filesystem::path(path).parent_path().string();
+    return dir.empty() ? std::string(".") : dir;
 }
 
 std::string siblingFile(const std::string& path, const std::string& extension) {

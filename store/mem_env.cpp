@@ -49,6 +49,8 @@ private:
 
 Result<std::unique_ptr<File>> MemEnv::open(const std::string& path, OpenMode mode, LockMode) {
     auto it = files_.find(path);
+    if (mode == OpenMode::OpenOrCreate && it == files_.end())
+        it = files_.emplace(path, std::make_shared<Data>()).first;
     if (mode == OpenMode::Create) {
         if (it == files_.end()) it = files_.emplace(path, std::make_shared<Data>()).first;
         it->second->bytes.clear();

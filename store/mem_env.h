@@ -19,6 +19,8 @@ public:
     bool exists(const std::string& path) override { return files_.count(path) != 0; }
     Status remove(const std::string& path) override;
     Status rename(const std::string& from, const std::string& to) override;
+    Status syncDir(const std::string&) override { return Status::ok(); }
+    Status replaceable(const std::string&) override { return Status::ok(); }
 
     // Puts a file's whole content in place (replacing any), and reads it back ("" when there
     // is no such file): for tests and fuzz targets.

@@ -177,7 +177,9 @@ bool Table::deleted() {
 
 Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
     uint32_t n = recCount();
-    uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, recSize())));
+    // A read of up to kScanBytes, no larger than the table (a small one allocates little).
+    uint32_t per = std::max<uint32_t>(
+        1, std::min<uint32_t>(n, uint32_t(kScanBytes / std::max<size_t>(1, recSize()))));
     std::vector<char> buf(size_t(per) * recSize());
     for (uint32_t r = 1; r <= n; r += per) {
         uint32_t k = std::min(per, n - r + 1);
@@ -373,8 +375,11 @@ Status Table::endBatch() {
     return finishWrites();
 }
 
-// The end of a write outside a batch, or of a batch: the header's count, the index marked
-// sound, then both on stable storage.
+// The end of a write outside a batch, or of a batch: the header's count, the records on
+// stable storage, then the index's pages and last its mark "sound" (see IndexFile::endChange).
+// With the index marked "being changed" on stable storage before the first record was written
+// (indexBegin), a power cut at any moment leaves an index that is either marked or matches
+// the records the table holds: never one marked sound beside records it does not describe.
 Status Table::finishWrites() {
     if (index_ && batchDepth_ == 0) index_->deferUpkeep(false);
     Status s;
@@ -382,18 +387,24 @@ Status Table::finishWrites() {
         s = dbf_->writeCount();
         if (s) countPending_ = false;
     }
+    const bool durable = opts_.sync && unsynced_;
+    if (s && durable) s = dbf_->sync();
+    bool indexSynced = false;
     if (index_ && index_->changing()) {
-        // The records are written: an index that could not follow (or was left behind on
-        // purpose, see appendRecords) is rebuilt from them.
-        Status i = index_->broken() ? repairIndex(Status::ok()) : index_->endChange();
-        if (!i) i = repairIndex(i);
-        if (s) s = i;
+        if (!s) {
+            // The records may not be on disk as written: the index stays marked, and the next
+            // change (or the next open) rebuilds it from what the table holds.
+            index_->abandonChange();
+        } else {
+            // The records are written: an index that could not follow (or was left behind on
+            // purpose, see appendRecords) is rebuilt from them.
+            s = index_->broken() ? repairIndex(Status::ok()) : index_->endChange(durable);
+            if (!s) s = repairIndex(s);
+            indexSynced = true; // endChange(durable) and a rebuild flush what they wrote
+        }
     }
-    if (s && opts_.sync && unsynced_) {
-        s = dbf_->sync();
-        if (s && index_) s = index_->sync();
-        if (s) unsynced_ = false;
-    }
+    if (s && durable && index_ && !indexSynced) s = index_->sync();
+    if (s && durable) unsynced_ = false;
     return s;
 }
 
@@ -526,7 +537,8 @@ Status Table::walk(const RecordVisitor& fn) {
     }
     const uint32_t n = recCount();
     const uint16_t len = recSize();
-    const uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, len)));
+    const uint32_t per = std::max<uint32_t>(
+        1, std::min<uint32_t>(n, uint32_t(kScanBytes / std::max<size_t>(1, len))));
     std::vector<char> buf(size_t(per) * len);
     for (uint32_t r = 1; r <= n; r += per) {
         uint32_t k = std::min(per, n - r + 1);
@@ -590,6 +602,10 @@ Status Table::pack(const Progress& progress) {
     dbf::CreateOptions co;
     co.structuralIndex = dbf_->hasStructuralIndex();
     co.codePage = dbf_->codePage() ? dbf_->codePage() : dbf::kCodePage1252;
+    // A temporary name: a leftover there (or a link someone planted: the link goes, never
+    // what it points to) is removed first.
+    if (env_->exists(tmp) || !env_->replaceable(tmp))
+        ignore(env_->remove(tmp), "the create below reports what still holds the name");
     RK_RETURN_IF_ERROR(dbf::DbfFile::create(tmp, dbf_->fields(), co, env_));
     auto out = dbf::DbfFile::open(tmp, dbf::OpenOptions{}, env_);
     if (!out) return out.status();
@@ -645,6 +661,7 @@ Status Table::pack(const Progress& progress) {
     // The index no longer matches once the new file is in place: it is marked first, so that
     // an interruption before its rebuild is found at the next open.
     if (s && index_) s = index_->beginChange();
+    if (s && index_ && opts_.sync) s = index_->sync();
     if (s) s = (*out)->renameTo(path_);
     if (!s) {
         out->reset();
@@ -677,6 +694,50 @@ Status Table::pack(const Progress& progress) {
     return goTop();
 }
 
+namespace {
+
+// Text copies hold no control character (nor a byte Windows-1252 leaves undefined): each is
+// written as \xNN, as rkdb list shows it, so that no field ends a line or reaches a terminal
+// raw. Read back, the four characters stay as they are: the record shows what the copy
+// showed, and nothing else.
+void appendEscaped(std::string* out, std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    for (char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (!dbf::isControlByte(c)) {
+            *out += ch;
+            continue;
+        }
+        *out += "\\x";
+        *out += hex[c >> 4];
+        *out += hex[c & 15];
+    }
+}
+
+// A field of the space layout at its full width: escaped, then cut (before an escape that
+// would not fit whole) or padded to the width, so that every later field stays in its place.
+void appendAtWidth(std::string* out, std::string_view raw) {
+    if (std::none_of(raw.begin(), raw.end(),
+                     [](char c) { return dbf::isControlByte(static_cast<unsigned char>(c)); })) {
+        out->append(raw);
+        return;
+    }
+    std::string text;
+    const size_t end = raw.find_last_not_of(' ');
+    appendEscaped(&text, raw.substr(0, end == std::string_view::npos ? 0 : end + 1));
+    if (text.size() > raw.size()) {
+        size_t cut = raw.size();
+        const size_t slash = text.rfind('\\', cut - 1);
+        if (slash != std::string::npos && slash + 4 > cut && text.compare(slash, 2, "\\x") == 0)
+            cut = slash;
+        text.resize(cut);
+    }
+    text.resize(raw.size(), ' ');
+    out->append(text);
+}
+
+} // namespace
+
 Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (!dbf_) return Status::invalid("the table is not open");
     std::vector<uint32_t> recs;
@@ -688,6 +749,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
         const std::string m = "the table could not be written to " + path + ": " + why.message();
         return why.code() == Status::Code::Locked ? Status::locked(m) : Status::ioError(m);
     };
+    if (Status r = env_->replaceable(path); !r) return failed(r);
     auto file = env_->open(tmp, OpenMode::Create, LockMode::Exclusive);
     if (!file) return failed(file.status());
     std::string out, img;
@@ -703,7 +765,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
                 if (f.type == 'L')
                     out += dbf::getLogical(img, f) ? 'T' : 'F';
                 else
-                    out.append(dbf::rawField(img, f));
+                    appendAtWidth(&out, dbf::rawField(img, f));
                 continue;
             }
             switch (f.type) {
@@ -711,7 +773,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
                 out += '"';
                 for (char c : dbf::trimmedField(img, f)) {
                     if (c == '"') out += '"'; // a quote inside the text is doubled
-                    out += c;
+                    appendEscaped(&out, std::string_view(&c, 1));
                 }
                 out += '"';
                 break;
@@ -720,7 +782,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
                 out += dbf::getLogical(img, f) ? 'T' : 'F';
                 break;
             default:
-                out += dbf::displayText(img, f);
+                appendEscaped(&out, dbf::displayText(img, f));
                 break;
             }
         }
@@ -734,7 +796,7 @@ Status Table::copyFileText(const std::string& path, TextFormat format) {
     if (s && !out.empty()) s = (*file)->write(offset, out.data(), out.size());
     if (s) s = (*file)->sync();
     file->reset();
-    if (s) s = env_->rename(tmp, path);
+    if (s) s = env_->replace(tmp, path);
     if (!s) {
         ignore(env_->remove(tmp), "clean-up of the unfinished copy; the error is reported");
         return failed(s);

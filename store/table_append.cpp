@@ -18,8 +18,10 @@ Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, I
     const bool defer = index_ && upkeep == IndexUpkeep::Defer;
     if (defer) {
         // Marked once; an index already marked or damaged is rebuilt by reindex() anyway.
-        if (!index_->changing() && index_->usable() && !index_->broken())
+        if (!index_->changing() && index_->usable() && !index_->broken()) {
             RK_RETURN_IF_ERROR(index_->beginChange());
+            if (opts_.sync) RK_RETURN_IF_ERROR(index_->sync());
+        }
     } else if (index_) {
         RK_RETURN_IF_ERROR(indexBegin());
     }

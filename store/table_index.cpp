@@ -310,8 +310,15 @@ Status Table::reindex(const Progress& progress) {
     cursor_.reset();
     cursorRecno_ = 0;
     // The rebuild reports its own 100 %.
-    return opts_.readOnly || !opts_.exclusive ? index_->repair(progress)
-                                              : index_->rebuild(progress);
+    if (opts_.readOnly || !opts_.exclusive) return index_->repair(progress);
+    Status s = index_->rebuild(progress);
+    if (s) return s;
+    // The file on disk is as it was (a new one replaces it only when complete): marked when
+    // it was, so that the next open rebuilds it again.
+    const std::string why =
+        baseName(index_->path()) + " could not be rebuilt: " + s.message() +
+        (index_->inMemory() ? "; it stays marked as needing a rebuild" : "; it is left as it was");
+    return s.code() == Status::Code::IOError ? Status::ioError(why) : s;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -320,11 +327,14 @@ Status Table::reindex(const Progress& progress) {
 Status Table::indexBegin() {
     ++indexEpoch_; // the change may move records in every order
     if (index_->broken() || !index_->usable()) RK_RETURN_IF_ERROR(repairIndex(Status::ok()));
+    const bool wasChanging = index_->changing();
     Status s = index_->beginChange();
     if (s.code() == Status::Code::Corruption) {
         RK_RETURN_IF_ERROR(repairIndex(s));
         s = index_->beginChange();
     }
+    // The mark "being changed" reaches stable storage before the table is written.
+    if (s && !wasChanging && opts_.sync) s = index_->sync();
     return s;
 }
 

@@ -23,28 +23,48 @@ std::map<std::string, Command>& registry() {
     return commands;
 }
 
-// Commands that need a library the others do without (Qt, for reports) are modules beside the
-// program, rkdb-COMMAND.so, loaded when such a command is asked for. Loading one registers its
+// Commands that need a library the others do without (Qt, for reports) are modules,
+// rkdb-COMMAND.so, loaded when such a command is asked for. Loading one registers its
 // commands; a module that cannot be loaded leaves them unknown, with the reason on stderr.
-const char* const kModules[] = {"report"};
+struct Module {
+    const char* name;
+    const char* usage; // listed by help, which loads no module
+};
+const Module kModules[] = {
+    {"report", "report TABLE.dbf --fields F,G,... [--widths INCHES,...] [--title TEXT] "
+               "[--order TAG] [--query EXPR] [--grid] [--landscape] (--pdf FILE | --text FILE)"}};
 
-std::string programFolder(const char* argv0) {
+// Where a module may be: beside the program itself (a build) or in the installed library
+// folder, found from the program's real path (an installed tree moved elsewhere) or as
+// configured. Never the current folder, never a search of PATH: a module there would run
+// with the user's rights.
+std::vector<std::string> moduleFolders() {
+    std::vector<std::string> out;
     char buf[4096];
-    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string self = n > 0 ? std::string(buf, size_t(n)) : std::string(argv0);
-    size_t slash = self.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    const std::string self = n > 0 ? std::string(buf, size_t(n)) : std::string();
+    const size_t slash = self.find_last_of('/');
+    if (!self.empty() && self[0] == '/' && slash != std::string::npos) {
+        const std::string bin = self.substr(0, slash);
+        out.push_back(bin);
+        const size_t up = bin.find_last_of('/');
+        if (up != std::string::npos) out.push_back(bin.substr(0, up) + "/" RKDB_MODULE_RELDIR);
+    }
+    out.push_back(RKDB_MODULE_DIR);
+    return out;
 }
 
-void loadModule(const std::string& name, const char* argv0) {
-    const std::string path = programFolder(argv0) + "/rkdb-" + name + ".so";
-    if (!::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
-        std::cerr << "rkdb: cannot load the " << name << " command: " << ::dlerror() << "\n";
-}
-
-void loadModules(const std::string& command, const char* argv0) {
-    for (const char* m : kModules)
-        if (command.empty() || command == m) loadModule(m, argv0);
+void loadModule(const std::string& name) {
+    const std::string file = "/rkdb-" + name + ".so";
+    for (const std::string& folder : moduleFolders()) {
+        const std::string path = folder + file;
+        if (::access(path.c_str(), F_OK) != 0) continue;
+        if (!::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+            std::cerr << "rkdb: cannot load the " << name << " command: " << ::dlerror() << "\n";
+        return;
+    }
+    std::cerr << "rkdb: cannot load the " << name << " command: rkdb-" << name
+              << ".so is neither beside rkdb nor in " << RKDB_MODULE_DIR << "\n";
 }
 
 // The options a command takes are those its usage line names ("[--order TAG]", "--comma|--space").
@@ -63,8 +83,13 @@ bool takesOption(const Command& c, const std::string& name) {
 
 void usage() {
     std::cerr << "usage: rkdb COMMAND ARGS...\n\ncommands:\n";
+    std::map<std::string, std::string> lines;
     for (const auto& [name, c] : registry())
-        std::cerr << "  rkdb " << c.usage << "\n";
+        lines[name] = c.usage;
+    for (const Module& m : kModules)
+        lines.emplace(m.name, m.usage);
+    for (const auto& line : lines)
+        std::cerr << "  rkdb " << line.second << "\n";
 }
 } // namespace
 
@@ -195,11 +220,12 @@ int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*
 int main(int argc, char** argv) {
     using namespace rkdb;
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
-        loadModules("", argv[0]);
         usage();
         return argc < 2 ? kUsage : kOk;
     }
-    if (!registry().count(argv[1])) loadModules(argv[1], argv[0]);
+    if (!registry().count(argv[1]))
+        for (const Module& m : kModules)
+            if (argv[1] == std::string(m.name)) loadModule(m.name);
     auto it = registry().find(argv[1]);
     if (it == registry().end()) {
         usage();

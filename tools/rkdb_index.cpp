@@ -38,7 +38,10 @@ int runIndex(const Args& a) {
         return fail(kProblem, baseName(path) + " has no structural index to rebuild");
     Status s = c.catalogue().reindex(
         progressLine((t.index() ? "re-indexing " : "indexing ") + baseName(path)));
-    if (!s) return fail(exitFor(s), s.message());
+    if (!s) {
+        std::cerr << "\n"; // ends the progress line that the failure cut short
+        return fail(exitFor(s), s.message());
+    }
     std::cout << "re-indexed " << baseName(path) << ": " << t.tagNames().size() << " tags, "
               << t.recCount() << " records\n";
     return kOk;

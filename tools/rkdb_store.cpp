@@ -6,11 +6,11 @@
 #include "catalogue_engine.h"
 #include "check.h"
 #include "cp1252.h"
+#include "env.h"
 #include "record.h"
 #include "table.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>

@@ -14,6 +14,12 @@ for f in bin/reelkeeper bin/rkdb share/applications/$id.desktop \
 done
 [ -x "$prefix/bin/reelkeeper" ] && [ -x "$prefix/bin/rkdb" ]
 "$prefix/bin/rkdb" create "$prefix/catalogue" > /dev/null
+# rkdb's report module lies in the library folder, not beside the programs, and rkdb finds
+# it there from any current folder.
+[ ! -e "$prefix/bin/rkdb-report.so" ] || { echo "rkdb-report.so is in bin" >&2; exit 1; }
+ls "$prefix"/lib*/reelkeeper/rkdb-report.so > /dev/null
+(cd / && "$prefix/bin/rkdb" report "$prefix/catalogue/VIDEO.DBF" --fields TITLE \
+    --text "$prefix/report.txt" > /dev/null)
 desktop-file-validate "$prefix/share/applications/$id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" > /dev/null
 # The icon is an SVG image.

@@ -463,15 +463,16 @@ TEST_F(Catalogue, EachWriteAndEachBatchEndsOnStableStorage) {
     ASSERT_TRUE(w.open().isOk());
     ASSERT_TRUE(w.go(3).isOk());
     ASSERT_TRUE(w.putRecord(w.record()).isOk());
-    EXPECT_EQ(env.syncs, 2); // the table and its index
+    // The index's mark "being changed", the table, the index's pages, its mark "sound".
+    EXPECT_EQ(env.syncs, 4);
     {
         store::Batch batch(w);
         for (int i = 0; i < 20; ++i)
             ASSERT_TRUE(w.appendRecord(randomImageFor(w)).isOk());
-        EXPECT_EQ(env.syncs, 2);
+        EXPECT_EQ(env.syncs, 5); // the mark, once for the whole batch
         ASSERT_TRUE(batch.finish().isOk());
     }
-    EXPECT_EQ(env.syncs, 4);
+    EXPECT_EQ(env.syncs, 8);
 }
 
 // A full disk: the write that fails is reported, and what the engine survived leaves neither
@@ -518,5 +519,46 @@ TEST_F(Catalogue, AFullDiskLeavesASoundIndexAndNoTemporaryFiles) {
         t->setOrder(t->tagArea(tag));
         EXPECT_EQ(visible(), expected(tag)) << tag;
     }
+    expectSound();
+}
+
+// A re-index on a full disk fails, whether the index opened sound or was found stale and
+// could only be rebuilt in memory; the file on disk stays as it was, marked stale when it was.
+TEST_F(Catalogue, AReindexOnAFullDiskFailsAndLeavesAStaleIndexMarked) {
+    appendRandom(40);
+    t->close();
+    const std::string cdx = findFileNoCase(dir.path(), "VIDEO.CDX");
+    test::FaultEnv env;
+    {
+        Table w(path, {}, &env);
+        ASSERT_TRUE(w.open().isOk());
+        env.diskFull = true;
+        EXPECT_EQ(w.reindex().code(), Status::Code::IOError);
+    }
+    env.diskFull = false;
+    {
+        // A title changed behind the index's back: the open finds it stale.
+        auto d = dbf::DbfFile::open(path, dbf::OpenOptions{});
+        ASSERT_TRUE(d.isOk());
+        std::string img;
+        ASSERT_TRUE((*d)->readRecord(3, &img).isOk());
+        dbf::setString(img, (*d)->fields()[size_t((*d)->fieldIndex("TITLE"))],
+                       "Aaaa behind its back");
+        ASSERT_TRUE((*d)->writeRecord(3, img).isOk());
+    }
+    const std::string stale = test::readAll(cdx);
+    {
+        env.diskFull = true;
+        Table w(path, {}, &env);
+        ASSERT_TRUE(w.open().isOk());
+        ASSERT_TRUE(w.index()->inMemory());
+        const Status s = w.reindex();
+        EXPECT_EQ(s.code(), Status::Code::IOError);
+        EXPECT_NE(s.message().find("needing a rebuild"), std::string::npos) << s.message();
+    }
+    EXPECT_EQ(test::readAll(cdx), stale);
+    env.diskFull = false;
+    open();
+    EXPECT_FALSE(t->notices().empty()); // rebuilt at this open, from the table
     expectSound();
 }

@@ -10,9 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace rk;
 
@@ -152,4 +157,153 @@ TEST_F(Rkdb, ControlCharactersOfAForeignFileArePrintedEscaped) {
     Output o = run("list VIDEO.DBF --fields TITLE,YEAR --query 'RECNO() = 1'");
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "1\tCasa\\x1B[2J\\x0Ablanca\\x09\\x9D\t1942\n");
+}
+
+// A link planted at any temporary name or at the output name of a writing command leads
+// nowhere: the file it points to stays as it was. A link at a temporary name is removed and
+// the command goes on; a link, a named pipe or a device as the output is refused.
+TEST_F(Rkdb, PlantedLinksAreNeverWrittenThrough) {
+    test::TempDir elsewhere;
+    const std::string victim = elsewhere.file("victim");
+    test::writeAll(victim, "precious");
+    auto plant = [&](const std::string& name) {
+        std::remove(dir.file(name).c_str());
+        ASSERT_EQ(::symlink(victim.c_str(), dir.file(name).c_str()), 0) << name;
+    };
+    ASSERT_EQ(run("index-text .").status, 0);
+    ASSERT_EQ(run("delete VIDEO.DBF 3").status, 0);
+    const char* temporaries[] = {"out.txt.tmp",        "page.html.tmp",     "VIDEO.DBF.pack",
+                                 "VIDEO.DBF.pack.tmp", "VIDEO.CDX.tmp",     "VIDEO.CDX.sort",
+                                 "Titles.ia.new",      "Titles.ia.new2",    "made/VIDEO.DBF.tmp",
+                                 "made/VIDEO.CDX.tmp", "made/Cats.dbf.tmp", "made/Cats.CDX.tmp"};
+    ASSERT_EQ(::mkdir(dir.file("made").c_str(), 0755), 0);
+    for (const char* name : temporaries)
+        plant(name);
+    for (const char* cmd : {"export VIDEO.DBF out.txt --comma", "pocket VIDEO.DBF page.html",
+                            "pack VIDEO.DBF", "index VIDEO.DBF", "index-text .", "create made"}) {
+        const Output o = run(cmd);
+        EXPECT_EQ(o.status, 0) << cmd << "\n" << o.err;
+    }
+    struct stat st;
+    for (const char* name : {"out.txt", "page.html", "VIDEO.DBF", "VIDEO.CDX", "Titles.ia",
+                             "made/VIDEO.DBF", "made/VIDEO.CDX"})
+        EXPECT_TRUE(::lstat(dir.file(name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) << name;
+    EXPECT_EQ(test::readAll(victim), "precious");
+
+    for (const char* out : {"out.txt", "page.html", "report.txt"})
+        plant(out);
+    expect("export VIDEO.DBF out.txt --space", 3, "symbolic link");
+    expect("pocket VIDEO.DBF page.html", 3, "symbolic link");
+    expect("report VIDEO.DBF --fields TITLE --text report.txt", 3, "symbolic link");
+    EXPECT_EQ(test::readAll(victim), "precious");
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
+    expect("export VIDEO.DBF pipe --comma", 3, "named pipe");
+    expect("export VIDEO.DBF /dev/null --comma", 3, "device");
+}
+
+// append --from takes a regular file only, and a line of at most 1 MiB: a named pipe or a
+// device is refused at once, not read for ever.
+TEST_F(Rkdb, AppendFromReadsOnlyARegularFileOfBoundedLines) {
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
+    expect("append VIDEO.DBF --from pipe", 3, "named pipe");
+    expect("append VIDEO.DBF --from /dev/zero", 3, "device");
+    test::writeAll(dir.file("long.txt"), "TITLE=" + std::string(size_t(1) << 20, 'a') + "\n");
+    expect("append VIDEO.DBF --from long.txt", 1, "line 1");
+    EXPECT_EQ(run("count VIDEO.DBF").out, "72\n");
+}
+
+// Control characters of a foreign table reach no text file raw: export and the text report
+// write them as \xNN, an exported line is one record, and reading it back adds one record a
+// line.
+TEST_F(Rkdb, ControlCharactersAreEscapedInExportsAndReports) {
+    {
+        auto t = dbf::DbfFile::open(dir.file("VIDEO.DBF"), dbf::OpenOptions{});
+        ASSERT_TRUE(t.isOk());
+        std::string img;
+        ASSERT_TRUE((*t)->readRecord(1, &img).isOk());
+        dbf::setString(img, (*t)->fields()[size_t((*t)->fieldIndex("TITLE"))],
+                       "Casa\x1B]0;owned\x07\r\nblanca");
+        ASSERT_TRUE((*t)->writeRecord(1, img).isOk());
+    }
+    const std::string escaped = "Casa\\x1B]0;owned\\x07\\x0D\\x0Ablanca";
+    for (const char* layout : {"--comma", "--space"}) {
+        ASSERT_EQ(run(std::string("export VIDEO.DBF out.txt ") + layout).status, 0);
+        const std::string text = test::readAll(dir.file("out.txt"));
+        EXPECT_EQ(text.find_first_of("\x1B\x07"), std::string::npos) << layout;
+        EXPECT_NE(text.find(escaped), std::string::npos) << layout;
+        size_t lines = 0;
+        for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at)
+            ++lines;
+        EXPECT_EQ(lines, 72u) << layout;
+    }
+    // The space layout read back: every field in its place.
+    expect("append VIDEO.DBF --from out.txt --space", 0, "appended 72 records");
+    EXPECT_EQ(run("list VIDEO.DBF --fields TITLE,YEAR --query 'RECNO() = 73'").out,
+              "73\t" + escaped + "\t1942\n");
+    ASSERT_EQ(run("report VIDEO.DBF --fields TITLE --query 'RECNO() = 1' --text r.txt").status, 0);
+    const std::string report = test::readAll(dir.file("r.txt"));
+    EXPECT_EQ(report.find_first_of("\x1B\x07\r"), std::string::npos);
+    EXPECT_NE(report.find(escaped), std::string::npos) << report;
+}
+
+// A re-index that runs out of room fails with exit 3 and leaves the stale index marked: the
+// next look at the table still finds it stale.
+TEST_F(Rkdb, AReindexThatCannotWriteFailsAndTheIndexStaysStale) {
+    {
+        auto t = dbf::DbfFile::open(dir.file("VIDEO.DBF"), dbf::OpenOptions{});
+        ASSERT_TRUE(t.isOk());
+        std::string img;
+        ASSERT_TRUE((*t)->readRecord(4, &img).isOk());
+        dbf::setString(img, (*t)->fields()[size_t((*t)->fieldIndex("TITLE"))], "Aaaa");
+        ASSERT_TRUE((*t)->writeRecord(4, img).isOk());
+    }
+    // Files of at most 16 KiB: the index cannot be written (the process ignores SIGXFSZ and
+    // gets an error instead, and so does rkdb, which inherits both).
+    struct rlimit old;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 16 << 10;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Output o = run("index VIDEO.DBF");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(o.status, 3) << o.err << o.out;
+    EXPECT_EQ(o.out.find("re-indexed"), std::string::npos) << o.out;
+    EXPECT_NE(o.err.find("could not be rebuilt"), std::string::npos) << o.err;
+    expect("check VIDEO.DBF", 1, "record 4");
+}
+
+// rkdb loads its report module only from its own folder or the installed library folder:
+// a module planted in the current folder is never loaded, even when rkdb cannot find its
+// own path (no /proc) and was started through PATH; help loads no module.
+TEST_F(Rkdb, TheReportModuleIsNeverTakenFromTheCurrentFolder) {
+    test::TempDir bin;
+    namespace fs = std::filesystem;
+    fs::copy_file(RKDB_PATH, bin.file("rkdb"));
+    fs::permissions(bin.file("rkdb"), fs::perms::owner_all);
+    test::writeAll(dir.file("rkdb-report.so"), "planted: not a module");
+    const std::string report = "rkdb report VIDEO.DBF --fields TITLE --text r.txt";
+    const std::string path = "PATH=" + bin.path() + ":/usr/bin:/bin ";
+    for (const std::string& cmd :
+         {path + report,
+          // Without /proc, where mounting is allowed (as root): rkdb cannot read its own path.
+          "unshare -m sh -c 'mount -t tmpfs none /proc && " + path + report + "' || " + path +
+              report}) {
+        const std::string errFile = dir.file("err.txt");
+        const int rc =
+            std::system(("cd " + dir.path() + " && " + cmd + " > /dev/null 2>" + errFile).c_str());
+        const std::string err = test::readAll(errFile);
+        EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) != 0) << err;
+        EXPECT_EQ(err.find("planted"), std::string::npos) << err;
+        EXPECT_EQ(err.find("./rkdb-report.so"), std::string::npos) << err;
+        EXPECT_EQ(err.find("ELF"), std::string::npos) << err;
+    }
+    const int rc = std::system(
+        ("cd " + dir.path() + " && " + path + "rkdb help > /dev/null 2>" + dir.file("help.txt"))
+            .c_str());
+    EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0);
+    const std::string help = test::readAll(dir.file("help.txt"));
+    EXPECT_NE(help.find("rkdb report"), std::string::npos);
+    EXPECT_EQ(help.find("cannot load"), std::string::npos) << help;
 }

@@ -31,6 +31,13 @@ public:
     Status rename(const std::string& from, const std::string& to) override {
         return Env::standard()->rename(from, to);
     }
+    Status syncDir(const std::string& dir) override {
+        ++syncs;
+        return Env::standard()->syncDir(dir);
+    }
+    Status replaceable(const std::string& path) override {
+        return Env::standard()->replaceable(path);
+    }
 
 private:
     bool takeWrite() {

@@ -84,8 +84,11 @@ int runReport(const Args& a) {
         if (rk::Status s = table.query(*q); !s) return fail(kUsage, s.message());
     }
 
-    ensureGuiApplication();
     const bool pdf = a.has("pdf");
+    // The printer writes the file in place: a link or a device there is refused, not written.
+    if (rk::Status s = rk::Env::standard()->replaceable(pdf ? a.get("pdf") : a.get("text")); !s)
+        return fail(kFileError, s.message());
+    ensureGuiApplication();
     const QString out = QString::fromStdString(pdf ? a.get("pdf") : a.get("text"));
     // The text output takes its page from the same PDF paper, so both break alike.
     auto device = std::make_shared<PdfDevice>(pdf ? out : QString());
