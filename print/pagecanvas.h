@@ -5,6 +5,7 @@
 #pragma once
 
 #include "pagelist.h"
+#include "printerdevice.h"
 
 #include <QColor>
 #include <QFile>
@@ -73,6 +74,36 @@ private:
     QPainter painter_;
     int fontSerial_ = -1;
     QColor penColor_;
+    int lineWidth_ = -1; // the pen's width while it draws lines; -1: a text pen
+};
+
+// Draws straight onto a printer's pages as they are laid out: nothing is kept. The
+// printer's job is started by the caller; finish() ends it, and a canvas dropped before
+// finish() drops the job.
+class DeviceCanvas : public PageCanvas {
+public:
+    // `origin`: the text area's top-left in printer dots from the printable area's corner.
+    DeviceCanvas(PrinterDevice& printer, QPointF origin);
+    ~DeviceCanvas() override;
+    void beginPage() override;
+    void endPage(bool more) override;
+    void setRegion(Region) override {}
+    void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
+    void drawLine(const QLineF& line, int penWidth) override;
+    void lineEnd() override {}
+    // Ends the printer's job; throws EPagePrinter when it could not be completed.
+    void finish() override;
+    int pageCount() const { return pages_; }
+
+private:
+    PrinterDevice& printer_;
+    QPointF origin_;
+    QPainter* painter_ = nullptr;
+    int pages_ = 0;
+    bool finished_ = false;
+    int fontSerial_ = -1;
+    QColor penColor_;
+    int lineWidth_ = -1;
 };
 
 // Writes plain text: positions become spaces, one per space width of the document's text

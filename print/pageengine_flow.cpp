@@ -58,10 +58,18 @@ void PageEngine::BeginDoc() {
     if (area.width() <= 0 || area.height() <= 0)
         throw EPagePrinter(QStringLiteral("The margins leave no room for text"));
     pages_.clear();
+    streamedPages_ = 0;
+    streaming_ = !printToFile_ && printAsLaidOut_ && !ShowsPages() && printer_ && !fallback_ &&
+                 copies_ == 1 && fromPage_ == 0 && toPage_ == 0;
+    const QPointF origin(area.left() - metrics_.offsetLeft, area.top() - metrics_.offsetTop);
     if (printToFile_) {
         canvas_ = std::make_unique<TextCanvas>(fileName_, textFont_.spaceWidth);
+    } else if (streaming_) {
+        if (!printer_->begin(title_))
+            throw EPagePrinter(QStringLiteral("Unable to start printing on %1: %2")
+                                   .arg(printer_->name(), printer_->lastError()));
+        canvas_ = std::make_unique<DeviceCanvas>(*printer_, origin);
     } else {
-        const QPointF origin(area.left() - metrics_.offsetLeft, area.top() - metrics_.offsetTop);
         canvas_ = std::make_unique<PictureCanvas>(&pages_, origin, metrics_.dpiX, metrics_.dpiY);
     }
     area_ = area;
@@ -77,6 +85,7 @@ void PageEngine::EndDoc() {
     canvas_->endPage(false);
     docOpen_ = false;
     const std::unique_ptr<PageCanvas> canvas = std::move(canvas_);
+    if (streaming_) streamedPages_ = pageNo_;
     currentPage_ = 1;
     notifyView(ViewChange::Relayout);
     canvas->finish();
@@ -84,9 +93,18 @@ void PageEngine::EndDoc() {
 
 void PageEngine::NewPage() {
     requireDocument();
-    canvas_->endPage(true);
-    ++pageNo_;
-    startPage();
+    try {
+        canvas_->endPage(true);
+        ++pageNo_;
+        startPage();
+    } catch (const EPagePrinter&) {
+        if (!streaming_) throw;
+        // The printer refused a page: the job is dropped (the canvas aborts it) and the
+        // document closed.
+        docOpen_ = false;
+        canvas_.reset();
+        throw;
+    }
 }
 
 void PageEngine::startPage() {

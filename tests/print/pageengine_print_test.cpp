@@ -194,6 +194,60 @@ TEST_F(Printing, PrinterFailuresPropagateAfterCleanUp) {
     EXPECT_EQ(printer->copies, 4);
 }
 
+TEST_F(Printing, AStraightRunGoesToThePrinterAsItIsLaidOut) {
+    engine.SetPrintAsLaidOut(true);
+    engine.SetMarginLeft(1);
+    engine.SetMarginTop(1);
+    engine.BeginDoc();
+    EXPECT_TRUE(printer->isPrinting());
+    engine.WriteLine(QStringLiteral("Body 1"));
+    engine.NewPage();
+    engine.WriteLine(QStringLiteral("Body 2"));
+    engine.NewPage();
+    engine.WriteLine(QStringLiteral("Body 3"));
+    EXPECT_EQ(printer->printed.size(), 3u); // drawn before the document ends
+    engine.EndDoc();
+    EXPECT_FALSE(printer->isPrinting());
+    EXPECT_EQ(printedPages(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(engine.PageCount(), 3);
+    EXPECT_TRUE(engine.Pages().isEmpty());
+    // At the same place as a recorded page played back.
+    const auto* body = printer->printed[0].find(QStringLiteral("Body 1"));
+    ASSERT_TRUE(body);
+    EXPECT_NEAR(body->pos.x(), 225, 0.5);
+    EXPECT_NEAR(body->pos.y() - engine.TextFont().ascent, 225, 1);
+    EXPECT_EQ(printer->events.filter(QStringLiteral("begin")).size(), 1);
+    EXPECT_TRUE(engine.Print()); // nothing left to send
+    EXPECT_EQ(printer->printed.size(), 3u);
+
+    // Copies and ranges need the pages again: they are recorded.
+    engine.SetCopies(2);
+    threePages();
+    EXPECT_EQ(printer->printed.size(), 3u);
+    EXPECT_EQ(engine.Pages().count(), 3);
+    engine.SetCopies(1);
+    engine.SetFromPage(2);
+    threePages();
+    EXPECT_EQ(engine.Pages().count(), 3);
+    EXPECT_TRUE(engine.Print());
+    EXPECT_EQ(printedPages(), (std::vector<int>{2, 3}));
+}
+
+TEST_F(Printing, AStreamedRunThatFailsDropsTheJob) {
+    engine.SetPrintAsLaidOut(true);
+    printer->failBegin = true;
+    EXPECT_THROW(engine.BeginDoc(), EPagePrinter);
+    EXPECT_FALSE(engine.Printing());
+    printer->failBegin = false;
+    printer->failNewPageAt = 1;
+    engine.BeginDoc();
+    EXPECT_THROW(engine.NewPage(), EPagePrinter);
+    EXPECT_FALSE(engine.Printing());
+    EXPECT_FALSE(printer->isPrinting());
+    EXPECT_EQ(printer->events.back(), QStringLiteral("abort"));
+    EXPECT_EQ(engine.PageCount(), 0);
+}
+
 TEST_F(Printing, PrintEndsAnOpenDocumentFirst) {
     engine.BeginDoc();
     engine.WriteLine(QStringLiteral("Body 1"));
