@@ -285,7 +285,11 @@ private:
     // left in `cells`. `more` tells whether some cell has text left.
     std::vector<Piece> layoutRowLine(std::vector<CellText>& cells, const std::vector<Column>& cols,
                                      const FontState& font, bool* more) const;
-    void drawGridLines(const std::vector<Column>& cols, int y, bool top, bool sides, bool bottom);
+    // The grid of one line of a row at y: the rule above it (`top`) and below it (`bottom`)
+    // across the whole table, drawn once where rows meet; the column lines run on down the
+    // rows that follow each other and are drawn when the run ends (flushGrid).
+    void drawGridLines(const std::vector<Column>& cols, int y, bool top, bool bottom);
+    void flushGrid();
     void drawText(qreal x, int y, const QString& text, const FontState& font);
     qreal measure(const QString& text) const { return textFont_.width(text); }
 
@@ -347,6 +351,14 @@ private:
     bool cancel_ = false;
     bool printingPages_ = false;
     int updateCount_ = 0;
+    // The column lines of the rows drawn since the grid last broke off.
+    struct GridRun {
+        std::vector<int> edges; // dots across
+        qreal top = 0, bottom = 0;
+        qreal ruled = -1; // where the last rule across was drawn
+        int pen = 0;
+        bool open = false;
+    } gridRun_;
     // The last table format parsed, kept while its text and the geometry stay the same.
     mutable QString parsedKey_;
     mutable std::vector<Column> parsedColumns_;
