@@ -3,6 +3,7 @@
 #include "pagetypes.h"
 
 #include <QPen>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <atomic>
@@ -92,6 +93,42 @@ void PictureCanvas::drawLine(const QLineF& line, int penWidth) {
     painter_.drawLine(line);
 }
 
+// ---- ShapedTexts
+
+void ShapedTexts::draw(QPainter& painter, QPointF baseline, const QString& text,
+                       const FontState& font) {
+    if (shapes_.size() >= kLimit) shapes_.clear();
+    Shape& shape = shapes_[{font.serial, text}];
+    if (!shape.runs.isEmpty()) {
+        ++reused_;
+        const QPointF origin(baseline.x(), baseline.y() - shape.ascent);
+        for (const QGlyphRun& run : std::as_const(shape.runs))
+            painter.drawGlyphRun(origin, run);
+        return;
+    }
+    if (shape.ascent == 0) {
+        // Seen once: most texts of a report (titles, summaries) are never drawn again.
+        shape.ascent = -1;
+        painter.drawText(baseline, text);
+        return;
+    }
+    QTextLayout layout(text, font.font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    shape.runs = layout.glyphRuns();
+    shape.ascent = line.isValid() ? line.ascent() : 0;
+    ++shaped_;
+    if (shape.runs.isEmpty()) {
+        shapes_.remove({font.serial, text});
+        painter.drawText(baseline, text);
+        return;
+    }
+    const QPointF origin(baseline.x(), baseline.y() - shape.ascent);
+    for (const QGlyphRun& run : std::as_const(shape.runs))
+        painter.drawGlyphRun(origin, run);
+}
+
 // ---- DeviceCanvas
 
 DeviceCanvas::DeviceCanvas(PrinterDevice& printer, QPointF origin)
@@ -129,7 +166,7 @@ void DeviceCanvas::drawText(qreal x, qreal top, const QString& text, const FontS
         penColor_ = font.color;
         lineWidth_ = -1;
     }
-    painter_->drawText(QPointF(x, top + font.ascent), text);
+    shapes_.draw(*painter_, QPointF(x, top + font.ascent), text, font);
 }
 
 void DeviceCanvas::drawLine(const QLineF& line, int penWidth) {

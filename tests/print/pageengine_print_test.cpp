@@ -1,7 +1,11 @@
 // Printing recorded pages through the printer seam: page order for copies and collation,
-// ranges, the progress window, Cancel, and failures of the printer.
+// ranges, the progress window, Cancel, and failures of the printer; a straight run printed
+// as it is laid out; texts shaped once for the printer.
 #include "fakeprinter.h"
 #include "pageengine.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -264,6 +268,47 @@ TEST_F(Printing, NothingToPrintOrNoPrinter) {
     lonely.BeginDoc();
     lonely.EndDoc();
     EXPECT_THROW(lonely.Print(), EPagePrinter);
+}
+
+} // namespace
+} // namespace rk::print
+
+namespace rk::print {
+namespace {
+
+// A text drawn again is shaped once and then placed from the kept glyphs, at the same
+// pixels as the painter's own drawing.
+TEST(ShapedTexts, RepeatedTextsAreShapedOnceAndDrawnAlike) {
+    const FontState font = FontState::make(QFont(QStringLiteral("Arial"), 10), Qt::black, 96, 96);
+    QImage kept(400, 60, QImage::Format_ARGB32), plain = kept;
+    kept.fill(Qt::white);
+    plain.fill(Qt::white);
+    ShapedTexts shapes;
+    QPainter p(&kept), q(&plain);
+    p.setFont(font.font);
+    q.setFont(font.font);
+    const QString caption = QStringLiteral("Category: Wa ffi");
+    for (int i = 0; i < 3; ++i) {
+        const QPointF at(10 + i * 120, 30);
+        shapes.draw(p, at, caption, font);
+        q.drawText(at, caption);
+    }
+    p.end();
+    q.end();
+    EXPECT_EQ(shapes.shaped(), 1);
+    EXPECT_EQ(shapes.reused(), 1);
+    EXPECT_EQ(kept, plain);
+
+    // Past the limit the store starts again: the caption is drawn as new.
+    QImage scratch(10, 10, QImage::Format_ARGB32);
+    QPainter r(&scratch);
+    r.setFont(font.font);
+    for (int i = 0; i < ShapedTexts::kLimit; ++i)
+        shapes.draw(r, QPointF(0, 5), QString::number(i), font);
+    shapes.draw(r, QPointF(0, 5), caption, font);
+    shapes.draw(r, QPointF(0, 5), caption, font);
+    EXPECT_EQ(shapes.shaped(), 2);
+    EXPECT_EQ(shapes.reused(), 1);
 }
 
 } // namespace
