@@ -145,7 +145,6 @@ void DeviceCanvas::beginPage() {
                                .arg(printer_.name(), printer_.lastError()));
     painter_ = printer_.painter();
     painter_->save();
-    painter_->translate(origin_);
     fontSerial_ = -1;
     penColor_ = QColor();
     lineWidth_ = -1;
@@ -166,7 +165,13 @@ void DeviceCanvas::drawText(qreal x, qreal top, const QString& text, const FontS
         penColor_ = font.color;
         lineWidth_ = -1;
     }
-    shapes_.draw(*painter_, QPointF(x, top + font.ascent), text, font);
+    // Positions are moved by the origin here rather than by the painter, so that the PDF
+    // writer has no transformation to write before every text.
+    const QPointF baseline = origin_ + QPointF(x, top + font.ascent);
+    if (printer_.needsText())
+        painter_->drawText(baseline, text);
+    else
+        shapes_.draw(*painter_, baseline, text, font);
 }
 
 void DeviceCanvas::drawLine(const QLineF& line, int penWidth) {
@@ -175,7 +180,7 @@ void DeviceCanvas::drawLine(const QLineF& line, int penWidth) {
         penColor_ = QColor();
         lineWidth_ = penWidth;
     }
-    painter_->drawLine(line);
+    painter_->drawLine(line.translated(origin_));
 }
 
 void DeviceCanvas::finish() {
