@@ -26,7 +26,7 @@ work = tempfile.mkdtemp(prefix="rk-groff-")
 def measure(cmd):
     """CPU seconds, peak resident MB and output bytes of one shell command."""
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    subprocess.run(["sh", "-c", cmd], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["bash", "-o", "pipefail", "-c", cmd], check=True, stdout=subprocess.DEVNULL)
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
     cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
     return cpu, after.ru_maxrss / 1024.0
@@ -63,7 +63,7 @@ peak = {}
 for k, (cmd, _) in cases.items():
     out = subprocess.run([sys.executable, "-c",
                           "import resource,subprocess,sys;"
-                          "subprocess.run(['sh','-c',sys.argv[1]],check=True,"
+                          "subprocess.run(['bash','-o','pipefail','-c',sys.argv[1]],check=True,"
                           "stdout=subprocess.DEVNULL);"
                           "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)", cmd],
                          capture_output=True, text=True, check=True)
