@@ -14,3 +14,7 @@ done
 if [ -n "$RK_BEFORE_RKDB" ]; then
     /usr/bin/python3 "$(dirname "$0")/compare_engines.py" "$RK_BEFORE_RKDB" "$build/bin/rkdb"
 fi
+# The report against groff on the same 100,000 rows (needs groff and ghostscript).
+if command -v groff > /dev/null && command -v ps2pdf > /dev/null; then
+    /usr/bin/python3 "$(dirname "$0")/report_vs_groff.py" "$build/bin/rkdb" $RK_BEFORE_RKDB
+fi

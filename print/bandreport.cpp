@@ -350,47 +350,6 @@ private:
     int page_ = 0;
 };
 
-// Draws straight onto a printer's pages.
-class DeviceCanvas : public PageCanvas {
-public:
-    DeviceCanvas(PrinterDevice& printer, QPointF origin) : printer_(printer), origin_(origin) {}
-    void beginPage() override {
-        if (pages_++ > 0 && !printer_.newPage())
-            throw EPagePrinter(QStringLiteral("Unable to start a new page on %1: %2")
-                                   .arg(printer_.name(), printer_.lastError()));
-        painter_ = printer_.painter();
-        painter_->save();
-        painter_->translate(origin_);
-        fontSerial_ = -1;
-    }
-    void endPage(bool) override { painter_->restore(); }
-    void setRegion(Region) override {}
-    void drawText(qreal x, qreal top, const QString& text, const FontState& font) override {
-        if (font.serial != fontSerial_) {
-            painter_->setFont(font.font);
-            fontSerial_ = font.serial;
-        }
-        painter_->setPen(font.color);
-        painter_->drawText(QPointF(x, top + font.ascent), text);
-    }
-    void drawLine(const QLineF& line, int penWidth) override {
-        QPen pen(Qt::black);
-        pen.setWidth(penWidth);
-        pen.setCapStyle(Qt::SquareCap);
-        painter_->setPen(pen);
-        painter_->drawLine(line);
-    }
-    void lineEnd() override {}
-    void finish() override {}
-
-private:
-    PrinterDevice& printer_;
-    QPointF origin_;
-    QPainter* painter_ = nullptr;
-    int pages_ = 0;
-    int fontSerial_ = -1;
-};
-
 } // namespace
 
 int runBandReport(const BandReportLayout& layout, const PrinterMetrics& metrics,
@@ -422,11 +381,7 @@ int printBandReport(PrinterDevice& printer, const BandReportLayout& layout, Band
                                .arg(printer.name(), printer.lastError()));
     try {
         DeviceCanvas canvas(printer, bandGeometry(layout, m).area.topLeft());
-        const int pages = runBandReport(layout, m, now, rows, canvas);
-        if (!printer.end())
-            throw EPagePrinter(QStringLiteral("Unable to finish printing on %1: %2")
-                                   .arg(printer.name(), printer.lastError()));
-        return pages;
+        return runBandReport(layout, m, now, rows, canvas); // the run ends the job
     } catch (...) {
         if (printer.isPrinting()) printer.abort();
         throw;

@@ -39,6 +39,7 @@ void setupReportEngine(PageEngine& engine) {
     engine.SetTokenSeparator(QLatin1Char('|'));
     engine.SetTableGrid(true);
     engine.SetZoomPercent(100);
+    engine.SetPrintAsLaidOut(true);
     engine.SetFriendlyHeader(QStringLiteral("&l&i&rPage &p"));
     engine.SetFriendlyFooter(QStringLiteral("&l&d&r&t"));
     QFont courier(QStringLiteral("Courier New"));

@@ -46,7 +46,7 @@ struct ColumnReportLayout {
 // The engine settings the builder fixes at design: inches; margins left and right 0.5,
 // top and bottom 1.0; borders 1/16 inch outside the text area; single-and-a-half spacing;
 // word wrap; "|" between cells; grid; zoom 100 %; the title and page number above each
-// page and the date and time below; Courier New 8 pt.
+// page and the date and time below; Courier New 8 pt; a straight run printed as laid out.
 void setupReportEngine(PageEngine& engine);
 
 // "<1.56|<1.30": every column left-aligned, widths with two decimals.

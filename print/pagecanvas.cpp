@@ -3,6 +3,7 @@
 #include "pagetypes.h"
 
 #include <QPen>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <atomic>
@@ -51,6 +52,7 @@ void PictureCanvas::beginPage() {
     painter_.translate(origin_);
     fontSerial_ = -1;
     penColor_ = QColor();
+    lineWidth_ = -1;
 }
 
 void PictureCanvas::endPage(bool) {
@@ -65,20 +67,127 @@ void PictureCanvas::drawText(qreal x, qreal top, const QString& text, const Font
         painter_.setFont(font.font);
         fontSerial_ = font.serial;
     }
-    if (font.color != penColor_) {
+    if (font.color != penColor_ || lineWidth_ >= 0) {
         painter_.setPen(font.color);
         penColor_ = font.color;
+        lineWidth_ = -1;
     }
     painter_.drawText(QPointF(x, top + font.ascent), text);
 }
 
-void PictureCanvas::drawLine(const QLineF& line, int penWidth) {
+namespace {
+QPen linePen(int width) {
     QPen pen(Qt::black);
-    pen.setWidth(penWidth); // 0: a hairline on every device
+    pen.setWidth(width); // 0: a hairline on every device
     pen.setCapStyle(Qt::SquareCap);
-    painter_.setPen(pen);
-    penColor_ = QColor();
+    return pen;
+}
+} // namespace
+
+void PictureCanvas::drawLine(const QLineF& line, int penWidth) {
+    if (lineWidth_ != penWidth) {
+        painter_.setPen(linePen(penWidth));
+        penColor_ = QColor();
+        lineWidth_ = penWidth;
+    }
     painter_.drawLine(line);
+}
+
+// ---- ShapedTexts
+
+void ShapedTexts::draw(QPainter& painter, QPointF baseline, const QString& text,
+                       const FontState& font) {
+    if (shapes_.size() >= kLimit) shapes_.clear();
+    Shape& shape = shapes_[{font.serial, text}];
+    if (!shape.runs.isEmpty()) {
+        ++reused_;
+        const QPointF origin(baseline.x(), baseline.y() - shape.ascent);
+        for (const QGlyphRun& run : std::as_const(shape.runs))
+            painter.drawGlyphRun(origin, run);
+        return;
+    }
+    if (shape.ascent == 0) {
+        // Seen once: most texts of a report (titles, summaries) are never drawn again.
+        shape.ascent = -1;
+        painter.drawText(baseline, text);
+        return;
+    }
+    QTextLayout layout(text, font.font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    shape.runs = layout.glyphRuns();
+    shape.ascent = line.isValid() ? line.ascent() : 0;
+    ++shaped_;
+    if (shape.runs.isEmpty()) {
+        shapes_.remove({font.serial, text});
+        painter.drawText(baseline, text);
+        return;
+    }
+    const QPointF origin(baseline.x(), baseline.y() - shape.ascent);
+    for (const QGlyphRun& run : std::as_const(shape.runs))
+        painter.drawGlyphRun(origin, run);
+}
+
+// ---- DeviceCanvas
+
+DeviceCanvas::DeviceCanvas(PrinterDevice& printer, QPointF origin)
+    : printer_(printer), origin_(origin) {}
+
+DeviceCanvas::~DeviceCanvas() {
+    if (!finished_ && printer_.isPrinting()) printer_.abort();
+}
+
+void DeviceCanvas::beginPage() {
+    painter_ = nullptr;
+    if (pages_++ > 0 && !printer_.newPage())
+        throw EPagePrinter(QStringLiteral("Unable to start a new page on %1: %2")
+                               .arg(printer_.name(), printer_.lastError()));
+    painter_ = printer_.painter();
+    painter_->save();
+    fontSerial_ = -1;
+    penColor_ = QColor();
+    lineWidth_ = -1;
+}
+
+void DeviceCanvas::endPage(bool) {
+    if (painter_) painter_->restore();
+}
+
+void DeviceCanvas::drawText(qreal x, qreal top, const QString& text, const FontState& font) {
+    if (text.isEmpty()) return;
+    if (font.serial != fontSerial_) {
+        painter_->setFont(font.font);
+        fontSerial_ = font.serial;
+    }
+    if (font.color != penColor_ || lineWidth_ >= 0) {
+        painter_->setPen(font.color);
+        penColor_ = font.color;
+        lineWidth_ = -1;
+    }
+    // Positions are moved by the origin here rather than by the painter, so that the PDF
+    // writer has no transformation to write before every text.
+    const QPointF baseline = origin_ + QPointF(x, top + font.ascent);
+    if (printer_.needsText())
+        painter_->drawText(baseline, text);
+    else
+        shapes_.draw(*painter_, baseline, text, font);
+}
+
+void DeviceCanvas::drawLine(const QLineF& line, int penWidth) {
+    if (lineWidth_ != penWidth) {
+        painter_->setPen(linePen(penWidth));
+        penColor_ = QColor();
+        lineWidth_ = penWidth;
+    }
+    painter_->drawLine(line.translated(origin_));
+}
+
+void DeviceCanvas::finish() {
+    finished_ = true;
+    if (!printer_.end())
+        throw EPagePrinter(QStringLiteral("Unable to finish printing on %1: %2")
+                               .arg(printer_.name(), printer_.lastError()));
 }
 
 // ---- TextCanvas

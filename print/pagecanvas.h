@@ -5,11 +5,14 @@
 #pragma once
 
 #include "pagelist.h"
+#include "printerdevice.h"
 
 #include <QColor>
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QLineF>
 #include <QPainter>
 #include <QPicture>
@@ -73,6 +76,61 @@ private:
     QPainter painter_;
     int fontSerial_ = -1;
     QColor penColor_;
+    int lineWidth_ = -1; // the pen's width while it draws lines; -1: a text pen
+};
+
+// The glyphs of the texts a document draws again and again (captions, column titles,
+// categories, years): a text is shaped by the painter the first time it is drawn in a font,
+// and shaped into glyph runs and kept the second time, so that every later drawing only
+// places glyphs. At most kLimit texts are kept; past that the store starts again.
+class ShapedTexts {
+public:
+    static constexpr int kLimit = 4096;
+    // Draws `text` with its baseline's left end at `baseline`, in the painter's font, which
+    // must be `font`.
+    void draw(QPainter& painter, QPointF baseline, const QString& text, const FontState& font);
+    // Texts shaped and kept; texts drawn from the store.
+    int shaped() const { return shaped_; }
+    int reused() const { return reused_; }
+
+private:
+    struct Shape {
+        QList<QGlyphRun> runs; // empty: seen once, not shaped yet
+        qreal ascent = 0;      // the runs' baseline below their origin
+    };
+    QHash<std::pair<int, QString>, Shape> shapes_;
+    int shaped_ = 0, reused_ = 0;
+};
+
+// Draws straight onto a printer's pages as they are laid out: nothing is kept. The
+// printer's job is started by the caller; finish() ends it, and a canvas dropped before
+// finish() drops the job.
+class DeviceCanvas : public PageCanvas {
+public:
+    // `origin`: the text area's top-left in printer dots from the printable area's corner.
+    DeviceCanvas(PrinterDevice& printer, QPointF origin);
+    ~DeviceCanvas() override;
+    void beginPage() override;
+    void endPage(bool more) override;
+    void setRegion(Region) override {}
+    void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
+    void drawLine(const QLineF& line, int penWidth) override;
+    void lineEnd() override {}
+    // Ends the printer's job; throws EPagePrinter when it could not be completed.
+    void finish() override;
+    int pageCount() const { return pages_; }
+    const ShapedTexts& shapedTexts() const { return shapes_; }
+
+private:
+    PrinterDevice& printer_;
+    ShapedTexts shapes_;
+    QPointF origin_;
+    QPainter* painter_ = nullptr;
+    int pages_ = 0;
+    bool finished_ = false;
+    int fontSerial_ = -1;
+    QColor penColor_;
+    int lineWidth_ = -1;
 };
 
 // Writes plain text: positions become spaces, one per space width of the document's text

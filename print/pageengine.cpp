@@ -330,6 +330,7 @@ void PageEngine::EndUpdate() {
 void PageEngine::Clear() {
     refuseWhilePrinting("Can't clear contents while printing");
     pages_.clear();
+    streamedPages_ = 0;
     currentPage_ = 1;
     notifyView(ViewChange::Relayout);
 }
@@ -337,6 +338,7 @@ void PageEngine::Clear() {
 void PageEngine::SetPages(TPageList pages) {
     refuseWhilePrinting("Can't replace the pages while printing");
     pages_.adopt(std::move(pages));
+    streamedPages_ = 0;
     currentPage_ = 1;
     notifyView(ViewChange::Relayout);
 }

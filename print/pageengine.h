@@ -140,6 +140,13 @@ public:
     void SetAbortOnCancel(bool on) { abortOnCancel_ = on; }
     const QString& ProgressMessage() const { return progressMessage_; }
     void SetProgressMessage(const QString& t) { progressMessage_ = t; }
+    // A straight run (all pages, one copy) of an engine that no view shows goes to the
+    // printer as it is laid out, when this is on: BeginDoc starts the printer's job, each
+    // page is drawn on the printer as it fills, EndDoc ends the job, and no page is recorded
+    // (PageCount() counts the pages printed; Print() has nothing left to send). Off: pages
+    // are recorded for Print(). Text files are written as laid out either way.
+    bool PrintAsLaidOut() const { return printAsLaidOut_; }
+    void SetPrintAsLaidOut(bool on) { printAsLaidOut_ = on; }
     bool PrintToFile() const { return printToFile_; }
     void SetPrintToFile(bool on);
     const QString& FileName() const { return fileName_; }
@@ -189,7 +196,7 @@ public:
     // Sets the cancel flag of a running print (the progress window's Cancel does this).
     void CancelPrinting() { cancel_ = true; }
     void RefreshPrinter();
-    int PageCount() const { return pages_.count(); }
+    int PageCount() const { return streamedPages_ ? streamedPages_ : pages_.count(); }
     int CurrentPage() const { return currentPage_; }
     void SetCurrentPage(int page);
     void ZoomToWidth();
@@ -231,6 +238,8 @@ protected:
     virtual int ScrollBarExtent() const { return 0; }
     virtual qreal ScreenDpi() const { return 96.0; }
     virtual std::unique_ptr<PrintProgress> CreateProgress();
+    // True for a view that shows the pages: its documents are always recorded.
+    virtual bool ShowsPages() const { return false; }
 
 private:
     // Geometry and fonts.
@@ -276,7 +285,11 @@ private:
     // left in `cells`. `more` tells whether some cell has text left.
     std::vector<Piece> layoutRowLine(std::vector<CellText>& cells, const std::vector<Column>& cols,
                                      const FontState& font, bool* more) const;
-    void drawGridLines(const std::vector<Column>& cols, int y, bool top, bool sides, bool bottom);
+    // The grid of one line of a row at y: the rule above it (`top`) and below it (`bottom`)
+    // across the whole table, drawn once where rows meet; the column lines run on down the
+    // rows that follow each other and are drawn when the run ends (flushGrid).
+    void drawGridLines(const std::vector<Column>& cols, int y, bool top, bool bottom);
+    void flushGrid();
     void drawText(qreal x, int y, const QString& text, const FontState& font);
     qreal measure(const QString& text) const { return textFont_.width(text); }
 
@@ -309,6 +322,7 @@ private:
     bool showProgress_ = true, showCancel_ = true, abortOnCancel_ = false;
     QString progressMessage_;
     bool printToFile_ = false;
+    bool printAsLaidOut_ = false;
     QString fileName_;
     int zoom_ = 25;
     TZoomLocation zoomLocation_ = zlTopLeft;
@@ -331,10 +345,20 @@ private:
     int pageNo_ = 1;
     int currentPage_ = 1;
     TPageList pages_;
+    int streamedPages_ = 0; // pages the last document printed as laid out
+    bool streaming_ = false;
     std::unique_ptr<PageCanvas> canvas_;
     bool cancel_ = false;
     bool printingPages_ = false;
     int updateCount_ = 0;
+    // The column lines of the rows drawn since the grid last broke off.
+    struct GridRun {
+        std::vector<int> edges; // dots across
+        qreal top = 0, bottom = 0;
+        qreal ruled = -1; // where the last rule across was drawn
+        int pen = 0;
+        bool open = false;
+    } gridRun_;
     // The last table format parsed, kept while its text and the geometry stay the same.
     mutable QString parsedKey_;
     mutable std::vector<Column> parsedColumns_;

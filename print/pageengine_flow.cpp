@@ -58,14 +58,23 @@ void PageEngine::BeginDoc() {
     if (area.width() <= 0 || area.height() <= 0)
         throw EPagePrinter(QStringLiteral("The margins leave no room for text"));
     pages_.clear();
+    streamedPages_ = 0;
+    streaming_ = !printToFile_ && printAsLaidOut_ && !ShowsPages() && printer_ && !fallback_ &&
+                 copies_ == 1 && fromPage_ == 0 && toPage_ == 0;
+    const QPointF origin(area.left() - metrics_.offsetLeft, area.top() - metrics_.offsetTop);
     if (printToFile_) {
         canvas_ = std::make_unique<TextCanvas>(fileName_, textFont_.spaceWidth);
+    } else if (streaming_) {
+        if (!printer_->begin(title_))
+            throw EPagePrinter(QStringLiteral("Unable to start printing on %1: %2")
+                                   .arg(printer_->name(), printer_->lastError()));
+        canvas_ = std::make_unique<DeviceCanvas>(*printer_, origin);
     } else {
-        const QPointF origin(area.left() - metrics_.offsetLeft, area.top() - metrics_.offsetTop);
         canvas_ = std::make_unique<PictureCanvas>(&pages_, origin, metrics_.dpiX, metrics_.dpiY);
     }
     area_ = area;
     parsedKey_.clear();
+    gridRun_.open = false;
     docOpen_ = true;
     pageNo_ = 1;
     currentPage_ = 1;
@@ -74,9 +83,11 @@ void PageEngine::BeginDoc() {
 
 void PageEngine::EndDoc() {
     if (!docOpen_) return;
+    flushGrid();
     canvas_->endPage(false);
     docOpen_ = false;
     const std::unique_ptr<PageCanvas> canvas = std::move(canvas_);
+    if (streaming_) streamedPages_ = pageNo_;
     currentPage_ = 1;
     notifyView(ViewChange::Relayout);
     canvas->finish();
@@ -84,9 +95,19 @@ void PageEngine::EndDoc() {
 
 void PageEngine::NewPage() {
     requireDocument();
-    canvas_->endPage(true);
-    ++pageNo_;
-    startPage();
+    try {
+        flushGrid();
+        canvas_->endPage(true);
+        ++pageNo_;
+        startPage();
+    } catch (const EPagePrinter&) {
+        if (!streaming_) throw;
+        // The printer refused a page: the job is dropped (the canvas aborts it) and the
+        // document closed.
+        docOpen_ = false;
+        canvas_.reset();
+        throw;
+    }
 }
 
 void PageEngine::startPage() {
@@ -303,28 +324,48 @@ void PageEngine::writeRow(const QString& row, const std::vector<Column>& cols) {
         bool more = false;
         for (const Piece& p : layoutRowLine(cells, cols, textFont_, &more))
             drawText(p.x, y_, p.text, textFont_);
-        if (grid_) drawGridLines(cols, y_, first, true, !more);
+        if (grid_) drawGridLines(cols, y_, first, !more);
         if (!more) break;
         NewLine();
     }
     NewLine();
 }
 
-void PageEngine::drawGridLines(const std::vector<Column>& cols, int y, bool top, bool sides,
-                               bool bottom) {
+void PageEngine::drawGridLines(const std::vector<Column>& cols, int y, bool top, bool bottom) {
+    if (cols.empty()) return;
     const int pen = rulePenWidth(metrics_.dpiX);
     // The cell lines sit a part of the font's external leading above the text.
     const qreal y0 = y - spacedLength(textFont_.leading, spacing_);
     const qreal y1 = y0 + advance_;
-    for (const Column& c : cols) {
-        const qreal l = c.left, r = c.left + c.width;
-        if (top) canvas_->drawLine(QLineF(l, y0, r, y0), pen);
-        if (sides) {
-            canvas_->drawLine(QLineF(l, y0, l, y1), pen);
-            canvas_->drawLine(QLineF(r, y0, r, y1), pen);
-        }
-        if (bottom) canvas_->drawLine(QLineF(l, y1, r, y1), pen);
+    std::vector<int> edges;
+    edges.reserve(cols.size() + 1);
+    for (const Column& c : cols)
+        edges.push_back(c.left);
+    edges.push_back(cols.back().left + cols.back().width);
+    GridRun& g = gridRun_;
+    if (!g.open || g.bottom != y0 || g.pen != pen || g.edges != edges) {
+        flushGrid();
+        g.edges = std::move(edges);
+        g.top = y0;
+        g.pen = pen;
+        g.ruled = -1;
+        g.open = true;
     }
+    const qreal l = g.edges.front(), r = g.edges.back();
+    if (top && g.ruled != y0) canvas_->drawLine(QLineF(l, y0, r, y0), pen);
+    if (bottom) {
+        canvas_->drawLine(QLineF(l, y1, r, y1), pen);
+        g.ruled = y1;
+    }
+    g.bottom = y1;
+}
+
+void PageEngine::flushGrid() {
+    GridRun& g = gridRun_;
+    if (!g.open) return;
+    g.open = false;
+    for (int x : g.edges)
+        canvas_->drawLine(QLineF(x, g.top, x, g.bottom), g.pen);
 }
 
 } // namespace rk::print

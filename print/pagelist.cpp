@@ -5,17 +5,25 @@
 namespace rk::print {
 
 void TPageList::append(const QPicture& page) {
-    QByteArray packed = qCompress(QByteArray(page.data(), page.size()), 1);
-    packed.squeeze(); // qCompress leaves room for the worst case: ten times the bytes kept
-    bytes_ += packed.size();
+    Page kept;
+    if (bytes_ + page.size() <= kPlainBytes) {
+        kept.picture = page;
+        bytes_ += page.size();
+    } else {
+        kept.packed = qCompress(QByteArray(page.data(), page.size()), 1);
+        kept.packed.squeeze(); // qCompress leaves room for the worst case
+        bytes_ += kept.packed.size();
+    }
     ++generation_;
-    pages_.push_back(std::move(packed));
+    pages_.push_back(std::move(kept));
 }
 
 QPicture TPageList::page(int index) const {
+    if (index < 0 || index >= count()) return QPicture();
+    const Page& p = pages_[static_cast<size_t>(index)];
+    if (p.packed.isEmpty()) return p.picture;
     QPicture pic;
-    if (index < 0 || index >= count()) return pic;
-    const QByteArray data = qUncompress(pages_[static_cast<size_t>(index)]);
+    const QByteArray data = qUncompress(p.packed);
     pic.setData(data.constData(), static_cast<uint>(data.size()));
     return pic;
 }

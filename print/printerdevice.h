@@ -40,6 +40,9 @@ public:
     virtual void abort() = 0;
     virtual bool isPrinting() const = 0;
     virtual QString lastError() const = 0;
+    // True for a device that keeps the text of every drawing (one that records what is
+    // drawn): texts reach it as text, never as glyphs shaped beforehand.
+    virtual bool needsText() const { return false; }
 };
 
 } // namespace rk::print

@@ -88,6 +88,116 @@ std::string fieldText(std::string_view image, const dbf::FieldDef* f) {
     return f ? cp1252::toUtf8(dbf::trimmedField(image, *f)) : std::string();
 }
 
+// The table's fields behind the page's fields.
+struct PocketFields {
+    std::array<const dbf::FieldDef*, kPocketFieldCount> fields{};
+    std::array<const dbf::FieldDef*, 4> stars{};
+
+    explicit PocketFields(const store::Table& titles) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            if (kFieldOf[i]) fields[i] = titles.field(kFieldOf[i]);
+        for (size_t i = 0; i < stars.size(); ++i)
+            stars[i] = titles.field(kStars[i]);
+    }
+    PocketTitle title(std::string_view image) const {
+        PocketTitle t;
+        for (size_t i = 0; i < fields.size(); ++i)
+            t[i] = fieldText(image, fields[i]);
+        for (const dbf::FieldDef* s : stars) {
+            std::string star = fieldText(image, s);
+            if (star.empty()) continue;
+            if (!t[kPocketStars].empty()) t[kPocketStars] += ", ";
+            t[kPocketStars] += star;
+        }
+        return t;
+    }
+    // The title as the title tag compares it: upper case, trailing blanks dropped (they
+    // compare as the blanks padding the shorter one, see keyLess).
+    std::string key(std::string_view image) const {
+        if (!fields[kPocketTitle]) return {};
+        std::string k = cp1252::upper(dbf::rawField(image, *fields[kPocketTitle]));
+        while (!k.empty() && k.back() == ' ')
+            k.pop_back();
+        return k;
+    }
+};
+
+// Keys compared as the fixed-width fields they come from: the shorter one padded with blanks.
+bool keyLess(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    if (const int c = a.substr(0, n).compare(b.substr(0, n)); c != 0) return c < 0;
+    // The longer one against blanks: the first of its characters that is not one decides.
+    const std::string_view rest = a.size() > n ? a.substr(n) : b.substr(n);
+    const size_t at = rest.find_first_not_of(' ');
+    if (at == std::string_view::npos) return false;
+    const auto c = static_cast<unsigned char>(rest[at]);
+    return a.size() > n ? c < ' ' : c > ' ';
+}
+
+// The visible titles' record numbers in title order, then record number; only the keys are
+// held while they are sorted.
+Result<std::vector<uint32_t>> titleOrder(store::Table& titles, const PocketFields& f) {
+    std::string keys;                 // every key, one after the other
+    std::vector<uint32_t> at, recnos; // where each key starts; its record
+    RK_RETURN_IF_ERROR(
+        store::forEachVisibleRecord(titles, [&](uint32_t recno, std::string_view image) {
+            at.push_back(static_cast<uint32_t>(keys.size()));
+            keys += f.key(image);
+            recnos.push_back(recno);
+        }));
+    at.push_back(static_cast<uint32_t>(keys.size()));
+    std::vector<uint32_t> order(recnos.size());
+    std::iota(order.begin(), order.end(), 0u);
+    const std::string_view all(keys);
+    auto keyOf = [&](uint32_t i) { return all.substr(at[i], at[i + 1] - at[i]); };
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        const std::string_view ka = keyOf(a), kb = keyOf(b);
+        if (keyLess(ka, kb)) return true;
+        if (keyLess(kb, ka)) return false;
+        return recnos[a] < recnos[b];
+    });
+    for (uint32_t& i : order)
+        i = recnos[i];
+    return order;
+}
+
+// The page up to the first title.
+void appendPageStart(std::string& out, const PocketPage& page) {
+    const std::string heading = htmlEscape(page.heading);
+    out += kPocketPageHead;
+    out += "<title>" + heading + "</title>\n</head>\n<body>\n";
+    out += "<header><h1 dir=\"auto\">" + heading + "</h1>\n";
+    out += kPocketPageBody;
+    out += "<p id=\"foot\" dir=\"auto\">" + htmlEscape(page.footnote) + "</p>\n";
+
+    out += "<script type=\"application/json\" id=\"rk-fold\">";
+    out += pocketFoldJson();
+    out += "</script>\n<script type=\"application/json\" id=\"rk-data\">{\"captions\":[";
+    for (int i = 0; i < kPocketFieldCount; ++i) {
+        if (i) out += ',';
+        appendJsonString(out, kCaptions[size_t(i)]);
+    }
+    out += "],\"titles\":[";
+}
+
+void appendTitle(std::string& out, const PocketTitle& t, bool first) {
+    out += first ? "\n[" : ",\n[";
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (i) out += ',';
+        appendJsonString(out, t[i]);
+    }
+    out += ']';
+}
+
+// The page after the last title.
+void appendPageEnd(std::string& out) {
+    out += "]}</script>\n<script id=\"rk-engine\">";
+    out += kPocketEngineScript;
+    out += "</script>\n<script id=\"rk-ui\">";
+    out += kPocketUiScript;
+    out += "</script>\n</body>\n</html>\n";
+}
+
 } // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
@@ -165,45 +275,20 @@ std::string pocketFoldJson() {
 }
 
 Result<std::vector<PocketTitle>> pocketTitles(store::Table& titles) {
-    std::array<const dbf::FieldDef*, kPocketFieldCount> fields{};
-    for (size_t i = 0; i < fields.size(); ++i)
-        if (kFieldOf[i]) fields[i] = titles.field(kFieldOf[i]);
-    std::array<const dbf::FieldDef*, 4> stars{};
-    for (size_t i = 0; i < stars.size(); ++i)
-        stars[i] = titles.field(kStars[i]);
-
+    const PocketFields f(titles);
+    auto order = titleOrder(titles, f);
+    if (!order) return order.status();
+    const uint32_t saved = titles.recNo();
     std::vector<PocketTitle> out;
-    std::vector<std::string> keys;
-    std::vector<uint32_t> recnos;
-    RK_RETURN_IF_ERROR(
-        store::forEachVisibleRecord(titles, [&](uint32_t recno, std::string_view image) {
-            PocketTitle t;
-            for (size_t i = 0; i < fields.size(); ++i)
-                t[i] = fieldText(image, fields[i]);
-            for (const dbf::FieldDef* s : stars) {
-                std::string star = fieldText(image, s);
-                if (star.empty()) continue;
-                if (!t[kPocketStars].empty()) t[kPocketStars] += ", ";
-                t[kPocketStars] += star;
-            }
-            keys.push_back(fields[kPocketTitle]
-                               ? cp1252::upper(dbf::rawField(image, *fields[kPocketTitle]))
-                               : std::string());
-            recnos.push_back(recno);
-            out.push_back(std::move(t));
-        }));
-
-    std::vector<size_t> order(out.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (keys[a] != keys[b]) return keys[a] < keys[b];
-        return recnos[a] < recnos[b];
-    });
-    std::vector<PocketTitle> sorted;
-    sorted.reserve(out.size());
-    for (size_t i : order)
-        sorted.push_back(std::move(out[i]));
-    return sorted;
+    out.reserve(order->size());
+    Status s;
+    for (uint32_t recno : *order) {
+        if (!(s = titles.go(recno))) break;
+        out.push_back(f.title(titles.record()));
+    }
+    if (Status back = titles.go(saved); s) s = back;
+    if (!s) return s;
+    return out;
 }
 
 std::string pocketHtml(const std::vector<PocketTitle>& titles, const PocketPage& page) {
@@ -213,51 +298,47 @@ std::string pocketHtml(const std::vector<PocketTitle>& titles, const PocketPage&
         for (const auto& f : t)
             guess += f.size() + 3;
     out.reserve(guess);
-
-    const std::string heading = htmlEscape(page.heading);
-    out += kPocketPageHead;
-    out += "<title>" + heading + "</title>\n</head>\n<body>\n";
-    out += "<header><h1 dir=\"auto\">" + heading + "</h1>\n";
-    out += kPocketPageBody;
-    out += "<p id=\"foot\" dir=\"auto\">" + htmlEscape(page.footnote) + "</p>\n";
-
-    out += "<script type=\"application/json\" id=\"rk-fold\">";
-    out += pocketFoldJson();
-    out += "</script>\n<script type=\"application/json\" id=\"rk-data\">{\"captions\":[";
-    for (int i = 0; i < kPocketFieldCount; ++i) {
-        if (i) out += ',';
-        appendJsonString(out, kCaptions[size_t(i)]);
-    }
-    out += "],\"titles\":[";
-    for (size_t r = 0; r < titles.size(); ++r) {
-        out += r ? ",\n[" : "\n[";
-        for (size_t i = 0; i < titles[r].size(); ++i) {
-            if (i) out += ',';
-            appendJsonString(out, titles[r][i]);
-        }
-        out += ']';
-    }
-    out += "]}</script>\n<script id=\"rk-engine\">";
-    out += kPocketEngineScript;
-    out += "</script>\n<script id=\"rk-ui\">";
-    out += kPocketUiScript;
-    out += "</script>\n</body>\n</html>\n";
+    appendPageStart(out, page);
+    for (size_t r = 0; r < titles.size(); ++r)
+        appendTitle(out, titles[r], r == 0);
+    appendPageEnd(out);
     return out;
 }
 
 Result<size_t> writePocketCatalogue(store::Table& titles, const std::string& path,
                                     const PocketPage& page) {
-    auto list = pocketTitles(titles);
-    if (!list) return list.status();
-    const std::string html = pocketHtml(*list, page);
+    // The titles are read and written one at a time in title order; only their keys are
+    // held, and the page goes to the file in pieces of kPiece bytes.
+    constexpr size_t kPiece = 256 * 1024;
+    const PocketFields f(titles);
+    auto order = titleOrder(titles, f);
+    if (!order) return order.status();
     Env* env = Env::standard();
     RK_RETURN_IF_ERROR(env->replaceable(path));
     const std::string tmp = path + ".tmp";
+    const uint32_t saved = titles.recNo();
+    Status s;
     {
         auto file = env->open(tmp, OpenMode::Create, LockMode::Exclusive);
         if (!file) return file.status();
-        Status s = (*file)->write(0, html.data(), html.size());
+        uint64_t offset = 0;
+        std::string piece;
+        piece.reserve(kPiece + 65536);
+        auto flush = [&] {
+            if (s && !piece.empty()) s = (*file)->write(offset, piece.data(), piece.size());
+            offset += piece.size();
+            piece.clear();
+        };
+        appendPageStart(piece, page);
+        for (size_t r = 0; s && r < order->size(); ++r) {
+            if (!(s = titles.go((*order)[r]))) break;
+            appendTitle(piece, f.title(titles.record()), r == 0);
+            if (piece.size() >= kPiece) flush();
+        }
+        appendPageEnd(piece);
+        flush();
         if (s) s = (*file)->sync();
+        if (Status back = titles.go(saved); s) s = back;
         if (!s) {
             file->reset();
             rk::ignore(env->remove(tmp), "the write failed already; that is what is told");
@@ -265,7 +346,7 @@ Result<size_t> writePocketCatalogue(store::Table& titles, const std::string& pat
         }
     }
     RK_RETURN_IF_ERROR(env->replace(tmp, path));
-    return list->size();
+    return order->size();
 }
 
 } // namespace rk::search

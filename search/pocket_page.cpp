@@ -4,9 +4,10 @@
 // titles and the folding table between them.
 //
 // The list draws only the rows in sight, so that a hundred thousand titles scroll and
-// filter without delay; the folded words of the titles are made in slices after the page
-// shows, and at once when a search needs them earlier. Titles reach the screen through
-// textContent only.
+// filter without delay; the folded words of the titles are made in slices of a few
+// milliseconds after the page shows, and a search typed before they are all made shows the
+// titles folded so far and takes in the others slice by slice. Titles reach the screen
+// through textContent only.
 namespace rk::search {
 
 extern const char* const kPocketPageHead;
@@ -225,30 +226,54 @@ var RK = (function () {
 
   // The titles that pass as the user types. `words` holds each title's searched words;
   // `prepare` is called before they are read. Returns a flag per title, or null when the
-  // text has no terms (every title passes).
+  // text has no terms (every title passes). With `ready`, only the first `ready` titles'
+  // words are there yet: the others are left out until extend() is told they are.
   function Filter(fold, words, prepare) {
     this.fold = fold;
     this.words = words;
     this.prepare = prepare;
     this.text = '';
     this.pass = null;
+    this.test = null;
+    this.upTo = 0; // the titles tested so far
   }
-  Filter.prototype.set = function (text) {
+  Filter.prototype.set = function (text, ready) {
+    var n = this.words.length;
+    if (ready === undefined) {
+      if (this.prepare) this.prepare();
+      ready = n;
+    }
     var test = matcher(parse(text, this.fold));
     if (!test) {
       this.pass = null;
     } else {
-      if (this.prepare) this.prepare();
-      var words = this.words, n = words.length, next = new Uint8Array(n), before = this.pass, i;
+      var words = this.words, next = new Uint8Array(n), before = this.pass, i = 0;
       if (before && narrows(this.text, text)) {
-        for (i = 0; i < n; i++) if (before[i] && test(words[i])) next[i] = 1;
-      } else {
-        for (i = 0; i < n; i++) if (test(words[i])) next[i] = 1;
+        var known = Math.min(this.upTo, ready);
+        for (; i < known; i++) if (before[i] && test(words[i])) next[i] = 1;
       }
+      for (; i < ready; i++) if (test(words[i])) next[i] = 1;
       this.pass = next;
     }
+    this.test = test;
+    this.upTo = ready;
     this.text = text;
     return this.pass;
+  };
+  // The words of the titles up to `ready` are there now: they are tested too. True when
+  // some of them pass.
+  Filter.prototype.extend = function (ready) {
+    var any = false;
+    if (this.test) {
+      for (var i = this.upTo; i < ready; i++) {
+        if (this.test(this.words[i])) {
+          this.pass[i] = 1;
+          any = true;
+        }
+      }
+    }
+    this.upTo = Math.max(this.upTo, ready);
+    return any;
   };
 
   return { folder: folder, parse: parse, isEmpty: isEmpty, matcher: matcher, narrows: narrows,
@@ -273,8 +298,15 @@ const char* const kPocketUiScript = R"RK(
   function foldUpTo(k) {
     for (; folded < k; folded++) words[folded] = fold.title(T[folded]);
   }
+  // A slice of about 8 ms at a time, so that a key typed meanwhile waits no longer; the
+  // filter in force takes in the titles of each slice.
   function foldLater() {
-    foldUpTo(Math.min(n, folded + 5000));
+    var start = Date.now();
+    while (folded < n && Date.now() - start < 8) foldUpTo(Math.min(n, folded + 200));
+    if (titleFilter.extend(folded)) {
+      pass = titleFilter.pass;
+      arrange();
+    }
     if (folded < n) setTimeout(foldLater, 0);
   }
 
@@ -299,10 +331,11 @@ const char* const kPocketUiScript = R"RK(
   }
 
   var shown = [], pass = null, current = -1;
-  var titleFilter = new RK.Filter(fold, words, function () { foldUpTo(n); });
+  var titleFilter = new RK.Filter(fold, words);
 
+  // The titles folded so far are filtered at once; the rest as their slices are folded.
   function filter() {
-    pass = titleFilter.set(box.value);
+    pass = titleFilter.set(box.value, folded);
     arrange();
   }
 

@@ -29,6 +29,7 @@ protected:
     int ScrollBarExtent() const override;
     qreal ScreenDpi() const override;
     std::unique_ptr<PrintProgress> CreateProgress() override;
+    bool ShowsPages() const override { return true; }
 
 private:
     void updateScrollRange();

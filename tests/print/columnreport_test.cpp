@@ -39,6 +39,7 @@ class ColumnReport : public ::testing::Test {
 protected:
     ColumnReport() : engine(std::make_shared<FakePrinter>()) {
         setupReportEngine(engine);
+        engine.SetPrintAsLaidOut(false); // the pages are read back from the recording
         layout.fields = QStringList{QStringLiteral("Title"), QStringLiteral("Category")};
         layout.widths = {150 / 96.0, 125 / 96.0};
     }

@@ -98,6 +98,7 @@ public:
     void abort() override;
     bool isPrinting() const override { return printing_; }
     QString lastError() const override { return QStringLiteral("fake failure"); }
+    bool needsText() const override { return true; } // the tests read the texts drawn
 
     PrinterMetrics& rawMetrics() { return metrics_; }
 

@@ -1,7 +1,11 @@
 // Printing recorded pages through the printer seam: page order for copies and collation,
-// ranges, the progress window, Cancel, and failures of the printer.
+// ranges, the progress window, Cancel, and failures of the printer; a straight run printed
+// as it is laid out; texts shaped once for the printer.
 #include "fakeprinter.h"
 #include "pageengine.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -194,6 +198,60 @@ TEST_F(Printing, PrinterFailuresPropagateAfterCleanUp) {
     EXPECT_EQ(printer->copies, 4);
 }
 
+TEST_F(Printing, AStraightRunGoesToThePrinterAsItIsLaidOut) {
+    engine.SetPrintAsLaidOut(true);
+    engine.SetMarginLeft(1);
+    engine.SetMarginTop(1);
+    engine.BeginDoc();
+    EXPECT_TRUE(printer->isPrinting());
+    engine.WriteLine(QStringLiteral("Body 1"));
+    engine.NewPage();
+    engine.WriteLine(QStringLiteral("Body 2"));
+    engine.NewPage();
+    engine.WriteLine(QStringLiteral("Body 3"));
+    EXPECT_EQ(printer->printed.size(), 3u); // drawn before the document ends
+    engine.EndDoc();
+    EXPECT_FALSE(printer->isPrinting());
+    EXPECT_EQ(printedPages(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(engine.PageCount(), 3);
+    EXPECT_TRUE(engine.Pages().isEmpty());
+    // At the same place as a recorded page played back.
+    const auto* body = printer->printed[0].find(QStringLiteral("Body 1"));
+    ASSERT_TRUE(body);
+    EXPECT_NEAR(body->pos.x(), 225, 0.5);
+    EXPECT_NEAR(body->pos.y() - engine.TextFont().ascent, 225, 1);
+    EXPECT_EQ(printer->events.filter(QStringLiteral("begin")).size(), 1);
+    EXPECT_TRUE(engine.Print()); // nothing left to send
+    EXPECT_EQ(printer->printed.size(), 3u);
+
+    // Copies and ranges need the pages again: they are recorded.
+    engine.SetCopies(2);
+    threePages();
+    EXPECT_EQ(printer->printed.size(), 3u);
+    EXPECT_EQ(engine.Pages().count(), 3);
+    engine.SetCopies(1);
+    engine.SetFromPage(2);
+    threePages();
+    EXPECT_EQ(engine.Pages().count(), 3);
+    EXPECT_TRUE(engine.Print());
+    EXPECT_EQ(printedPages(), (std::vector<int>{2, 3}));
+}
+
+TEST_F(Printing, AStreamedRunThatFailsDropsTheJob) {
+    engine.SetPrintAsLaidOut(true);
+    printer->failBegin = true;
+    EXPECT_THROW(engine.BeginDoc(), EPagePrinter);
+    EXPECT_FALSE(engine.Printing());
+    printer->failBegin = false;
+    printer->failNewPageAt = 1;
+    engine.BeginDoc();
+    EXPECT_THROW(engine.NewPage(), EPagePrinter);
+    EXPECT_FALSE(engine.Printing());
+    EXPECT_FALSE(printer->isPrinting());
+    EXPECT_EQ(printer->events.back(), QStringLiteral("abort"));
+    EXPECT_EQ(engine.PageCount(), 0);
+}
+
 TEST_F(Printing, PrintEndsAnOpenDocumentFirst) {
     engine.BeginDoc();
     engine.WriteLine(QStringLiteral("Body 1"));
@@ -210,6 +268,47 @@ TEST_F(Printing, NothingToPrintOrNoPrinter) {
     lonely.BeginDoc();
     lonely.EndDoc();
     EXPECT_THROW(lonely.Print(), EPagePrinter);
+}
+
+} // namespace
+} // namespace rk::print
+
+namespace rk::print {
+namespace {
+
+// A text drawn again is shaped once and then placed from the kept glyphs, at the same
+// pixels as the painter's own drawing.
+TEST(ShapedTexts, RepeatedTextsAreShapedOnceAndDrawnAlike) {
+    const FontState font = FontState::make(QFont(QStringLiteral("Arial"), 10), Qt::black, 96, 96);
+    QImage kept(400, 60, QImage::Format_ARGB32), plain = kept;
+    kept.fill(Qt::white);
+    plain.fill(Qt::white);
+    ShapedTexts shapes;
+    QPainter p(&kept), q(&plain);
+    p.setFont(font.font);
+    q.setFont(font.font);
+    const QString caption = QStringLiteral("Category: Wa ffi");
+    for (int i = 0; i < 3; ++i) {
+        const QPointF at(10 + i * 120, 30);
+        shapes.draw(p, at, caption, font);
+        q.drawText(at, caption);
+    }
+    p.end();
+    q.end();
+    EXPECT_EQ(shapes.shaped(), 1);
+    EXPECT_EQ(shapes.reused(), 1);
+    EXPECT_EQ(kept, plain);
+
+    // Past the limit the store starts again: the caption is drawn as new.
+    QImage scratch(10, 10, QImage::Format_ARGB32);
+    QPainter r(&scratch);
+    r.setFont(font.font);
+    for (int i = 0; i < ShapedTexts::kLimit; ++i)
+        shapes.draw(r, QPointF(0, 5), QString::number(i), font);
+    shapes.draw(r, QPointF(0, 5), caption, font);
+    shapes.draw(r, QPointF(0, 5), caption, font);
+    EXPECT_EQ(shapes.shaped(), 2);
+    EXPECT_EQ(shapes.reused(), 1);
 }
 
 } // namespace

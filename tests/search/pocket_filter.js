@@ -4,7 +4,8 @@
 // QUERIES.txt (numbered from 0) "typed<k>\t<title>" for the titles that pass once the query
 // has been typed one character at a time (after the one before was erased back to what
 // they share), and
-// "whole<k>\t<title>" for those that pass when it is set at once; for WORDS.txt
+// "whole<k>\t<title>" for those that pass when it is set at once, "sliced<k>\t<title>" for
+// those that pass when it is typed while the titles' words are made; for WORDS.txt
 // "word\t<folded word>" for each word of its text, then "joined\t<folded word>" for each
 // word of the page's faster folding of the titles, line by line.
 'use strict';
@@ -41,9 +42,17 @@ lines.forEach((q, k) => {
   for (let i = common + 1; i <= q.length; i++) pass = typed.set(q.slice(0, i));
   before = q;
   const whole = new RK.Filter(fold, words).set(q);
+  // Typed while the titles' words are still being made: each key finds more of them made,
+  // and the rest are taken in at the end.
+  const sliced = new RK.Filter(fold, words);
+  for (let i = 1; i <= q.length; i++)
+    sliced.set(q.slice(0, i), Math.floor((words.length * i) / (q.length + 2)));
+  sliced.extend(Math.floor((words.length * (q.length + 1)) / (q.length + 2)));
+  sliced.extend(words.length);
   data.titles.forEach((t, i) => {
     if (pass && pass[i]) out.push('typed' + k + '\t' + t[0]);
     if (whole && whole[i]) out.push('whole' + k + '\t' + t[0]);
+    if (sliced.pass && sliced.pass[i]) out.push('sliced' + k + '\t' + t[0]);
   });
 });
 if (process.argv[4]) {

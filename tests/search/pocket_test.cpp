@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <sys/wait.h>
@@ -136,6 +138,8 @@ TEST_F(PocketCatalogue, HoldsEveryVisibleTitleOnceAndFindsWhatRkdbSearchFinds) {
         const auto none = std::vector<std::string>{};
         EXPECT_EQ(got.count(whole) ? got.at(whole) : none, expected) << queries[k];
         EXPECT_EQ(got.count(typed) ? got.at(typed) : none, expected) << queries[k] << " (typed)";
+        const std::string sliced = "sliced" + std::to_string(k);
+        EXPECT_EQ(got.count(sliced) ? got.at(sliced) : none, expected) << queries[k] << " (sliced)";
         if (k < 3) {
             EXPECT_FALSE(expected.empty()) << queries[k];
         }
@@ -220,6 +224,55 @@ TEST(PocketFolding, TheScriptSplitsAndFoldsEveryByteAsTheTokenizerDoes) {
             &status);
     ASSERT_EQ(status, 0);
     EXPECT_EQ(got, expected);
+}
+
+// Written a piece at a time, the page is the whole page of the titles in title order: the
+// title tag's order (upper case, padded with blanks), then record number.
+TEST(PocketWrite, ThePageWrittenInPiecesHoldsEveryTitleInTitleOrder) {
+    TestDir d;
+    ASSERT_TRUE(rk::catalogue::createSample(d.dir()).isOk());
+    rk::store::Table t(d.file("VIDEO.DBF"));
+    ASSERT_TRUE(t.open().isOk());
+    const std::vector<std::string> tricky = {"abc", "ABC!", "Abc", "ABC\x01", "ab", "ABC"};
+    std::string image = t.dbf()->blankRecord();
+    ASSERT_TRUE(t.beginBatch().isOk());
+    for (int i = 0; i < 1000; ++i) {
+        const std::string title =
+            i < int(tricky.size()) ? tricky[size_t(i)] : "Title " + std::to_string(i * 7919 % 1000);
+        rk::dbf::setString(image, *t.field("TITLE"), title);
+        rk::dbf::setString(image, *t.field("SUMMARY"), std::string(200, char('a' + i % 26)));
+        ASSERT_TRUE(t.appendRecord(image).isOk());
+    }
+    ASSERT_TRUE(t.endBatch().isOk());
+    ASSERT_TRUE(t.go(7).isOk());
+
+    auto written = rk::search::writePocketCatalogue(t, d.file("p.html"), {"Films", "x"});
+    ASSERT_TRUE(written.isOk());
+    EXPECT_EQ(t.recNo(), 7u); // the cursor is where it was
+    auto titles = rk::search::pocketTitles(t);
+    ASSERT_TRUE(titles.isOk());
+    ASSERT_EQ(titles->size(), *written);
+    std::ifstream in(d.file("p.html"), std::ios::binary);
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_GT(page.size(), 270u * 1024); // more than one piece
+    EXPECT_TRUE(page == rk::search::pocketHtml(*titles, {"Films", "x"}));
+
+    std::vector<std::pair<std::string, uint32_t>> expected;
+    std::vector<uint32_t> recnos;
+    ASSERT_TRUE(t.visibleRecords(&recnos).isOk());
+    for (uint32_t r : recnos) {
+        ASSERT_TRUE(t.go(r).isOk());
+        expected.emplace_back(rk::cp1252::upper(rk::dbf::rawField(t.record(), *t.field("TITLE"))),
+                              r);
+    }
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(expected.size(), titles->size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_TRUE(t.go(expected[i].second).isOk());
+        EXPECT_EQ((*titles)[i][rk::search::kPocketTitle],
+                  rk::cp1252::toUtf8(rk::dbf::trimmedField(t.record(), *t.field("TITLE"))))
+            << i;
+    }
 }
 
 TEST(PocketWrite, AFailedWriteLeavesNoFile) {
