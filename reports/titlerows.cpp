@@ -8,8 +8,22 @@ namespace rk::reports {
 
 namespace {
 
+// A control character of a foreign table is printed as \xNN, as rkdb list shows it: none can
+// end a line of the report or reach a text file raw.
 QString fromCp1252(std::string_view bytes) {
-    const std::string utf8 = cp1252::toUtf8(bytes);
+    std::string escaped;
+    escaped.reserve(bytes.size());
+    for (unsigned char c : bytes) {
+        if (!dbf::isControlByte(c)) {
+            escaped += char(c);
+            continue;
+        }
+        static const char hex[] = "0123456789ABCDEF";
+        escaped += "\\x";
+        escaped += hex[c >> 4];
+        escaped += hex[c & 15];
+    }
+    const std::string utf8 = cp1252::toUtf8(escaped);
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 

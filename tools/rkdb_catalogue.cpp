@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sys/stat.h>
 
 namespace rkdb {
 
@@ -73,10 +72,11 @@ int buildTextIndex(rk::catalogue::Catalogue& c) {
 
 int forEachLine(const std::string& file,
                 const std::function<int(size_t number, const std::string& line)>& fn) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) return fail(kFileError, "cannot read " + file);
-    if (!S_ISREG(st.st_mode))
-        return fail(kFileError, file + " is not a regular file: a --from file must be one");
+    // The file layer refuses what is not a regular file (a named pipe or a device could be read
+    // for ever) and says what it is.
+    if (auto checked = rk::Env::standard()->open(file, rk::OpenMode::ReadOnly, rk::LockMode::None);
+        !checked)
+        return fail(kFileError, "cannot read " + file + ": " + checked.status().message());
     std::ifstream in(file, std::ios::binary);
     if (!in) return fail(kFileError, "cannot read " + file);
     std::string line;
