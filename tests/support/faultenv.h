@@ -1,11 +1,12 @@
 // A file layer for tests that passes every call to the real file system and fails writes on
 // demand: all of them while `failWrites` is set, every one after the next `writesLeft`, or,
 // while `diskFull` is set, those that would make a file longer. It counts flushes to stable
-// storage.
+// storage and the bytes read from each file (it offers no views: every read is counted).
 #pragma once
 
 #include "env.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,7 @@ public:
     long writesLeft = -1; // -1: never fail; n: the (n+1)-th write and every later one fail
     bool diskFull = false;
     long syncs = 0;
+    std::map<std::string, uint64_t> bytesRead; // by path
 
     Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
                                        LockMode lock) override {
@@ -42,7 +44,9 @@ private:
         FaultFile(std::unique_ptr<File> inner, FaultEnv* env)
             : File(inner->path()), inner_(std::move(inner)), env_(env) {}
         Status read(uint64_t o, void* b, size_t n, size_t* got) override {
-            return inner_->read(o, b, n, got);
+            Status s = inner_->read(o, b, n, got);
+            if (s.isOk()) env_->bytesRead[path()] += *got;
+            return s;
         }
         Status write(uint64_t o, const void* b, size_t n) override {
             if (!env_->takeWrite()) return Status::ioError("injected write failure");
