@@ -1018,7 +1018,24 @@ bool nodeMayFault(const Node& n) {
     return false;
 }
 
+void collectFields(const Node& n, std::vector<dbf::FieldDef>* out) {
+    if (n.op == Op::Field || n.op == Op::FieldEqText || n.op == Op::LogicalField) {
+        const bool known = std::any_of(out->begin(), out->end(), [&](const dbf::FieldDef& f) {
+            return f.name == n.field.name;
+        });
+        if (!known) out->push_back(n.field);
+    }
+    for (const auto& a : n.args)
+        collectFields(*a, out);
+}
+
 } // namespace
+
+std::vector<dbf::FieldDef> Expr::fieldsRead() const {
+    std::vector<dbf::FieldDef> out;
+    if (root_) collectFields(*root_, &out);
+    return out;
+}
 
 bool Expr::textParts(std::vector<TextPart>* out) const {
     out->clear();

@@ -88,6 +88,8 @@ public:
     // True when evaluation may report a fault (date arithmetic): such a condition must be
     // tried on every record to report what a whole pass would.
     bool mayFault() const;
+    // The fields the expression reads (each once).
+    std::vector<dbf::FieldDef> fieldsRead() const;
 
 private:
     std::shared_ptr<const Node> root_;

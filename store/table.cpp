@@ -13,6 +13,20 @@ namespace rk::store {
 namespace {
 constexpr uint32_t kReadAheadRecords = 64;
 constexpr size_t kScanBytes = 1 << 20; // one read of a whole-table pass
+
+// Byte ranges of a record (offset, length), sorted, with overlapping and touching ones joined.
+void mergeSpans(std::vector<std::pair<uint32_t, uint32_t>>* spans) {
+    auto& s = *spans;
+    std::sort(s.begin(), s.end());
+    size_t k = 0;
+    for (size_t i = 1; i < s.size(); ++i) {
+        if (s[i].first <= s[k].first + s[k].second)
+            s[k].second = std::max(s[k].second, s[i].first + s[i].second - s[k].first);
+        else
+            s[++k] = s[i];
+    }
+    if (!s.empty()) s.resize(k + 1);
+}
 } // namespace
 
 // The visible set of a query: one bit per record number (index 0 unused). A query set by
@@ -483,21 +497,37 @@ Status Table::query(std::string_view expression) {
 }
 
 // Tests the query on the records marked in q.bits (the tags' candidates) and leaves the bit
-// on where it holds. Runs of neighbouring records are read at once.
+// on where it holds. Through a view of the file only the fields the query reads are copied
+// (and the deleted flag); else runs of neighbouring records are read at once.
 Status Table::testCandidates(QueryState& q, Status* fault) {
     const uint32_t n = recCount();
     const uint16_t len = recSize();
-    constexpr uint32_t kRun = 64;
+    const uint64_t first = dbf_->headerLength();
     auto view = dbf_->view();
+    if (view) {
+        std::vector<std::pair<uint32_t, uint32_t>> spans = {{0, 1}};
+        for (const auto& f : q.expr.fieldsRead())
+            spans.push_back({f.offset, f.length});
+        mergeSpans(&spans);
+        std::string img = dbf_->blankRecord();
+        for (uint32_t r = 1; r <= n; ++r) {
+            if (!q.bits[r]) continue;
+            const uint64_t at = first + uint64_t(r - 1) * len;
+            for (const auto& [offset, length] : spans)
+                RK_RETURN_IF_ERROR((*view)->copy(at + offset, img.data() + offset, length));
+            q.bits[r] = q.expr.test(img, r, fault) ? 1 : 0;
+            noteDeleted(r, img);
+        }
+        return Status::ok();
+    }
+    constexpr uint32_t kRun = 64;
     std::vector<char> buf(size_t(kRun) * len);
     for (uint32_t r = 1; r <= n; ++r) {
         if (!q.bits[r]) continue;
         uint32_t k = 1;
         while (k < kRun && r + k <= n && q.bits[r + k])
             ++k;
-        RK_RETURN_IF_ERROR(view ? (*view)->copy(dbf_->headerLength() + uint64_t(r - 1) * len,
-                                                buf.data(), size_t(k) * len)
-                                : dbf_->readRecords(r, k, buf.data()));
+        RK_RETURN_IF_ERROR(dbf_->readRecords(r, k, buf.data()));
         for (uint32_t i = 0; i < k; ++i) {
             std::string_view img(buf.data() + size_t(i) * len, len);
             q.bits[r + i] = q.expr.test(img, r + i, fault) ? 1 : 0;
@@ -608,16 +638,7 @@ Status Table::orderedWalk(const RecordVisitor& fn, const std::vector<int>& only,
             if (i >= 0 && size_t(i) < dbf_->fields().size())
                 spans.push_back(
                     {dbf_->fields()[size_t(i)].offset, dbf_->fields()[size_t(i)].length});
-        std::sort(spans.begin(), spans.end());
-        size_t k = 0;
-        for (size_t i = 1; i < spans.size(); ++i) {
-            if (spans[i].first <= spans[k].first + spans[k].second)
-                spans[k].second =
-                    std::max(spans[k].second, spans[i].first + spans[i].second - spans[k].first);
-            else
-                spans[++k] = spans[i];
-        }
-        spans.resize(k + 1);
+        mergeSpans(&spans);
     }
     Status read;
     Status s = index_->walk(order_ - 1, [&](uint32_t r) {
