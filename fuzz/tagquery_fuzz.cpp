@@ -55,7 +55,7 @@ public:
             {"CATEGORY", "UPPER(CATEGORY+TITLE)", "", false, false},
             {"YR", "YEAR+UPPER(TITLE)", "", false, false},
             {"CATD", "UPPER(CATEGORY)", "", true, false},
-            {"TITLE", "TITLE", "", false, false},
+            {"TITLE", "TITLE", "", true, false},
             {"UYEAR", "YEAR", "", false, true},
             {"MTITLE", "UPPER(TITLE)", "MARKED", false, false},
         };

@@ -31,7 +31,7 @@ const std::vector<TagSpec> kTags = {
     {"CATEGORY", "UPPER(CATEGORY+TITLE)", "", false, false},
     {"YR", "YEAR+UPPER(TITLE)", "", false, false},
     {"CATD", "UPPER(CATEGORY)", "", true, false},
-    {"NOTE", "NOTE+YEAR", "", false, false},
+    {"NOTE", "NOTE+YEAR", "", true, false},
     {"UYEAR", "YEAR", "", false, true},
     {"MTITLE", "UPPER(TITLE)", "MARKED", false, false},
     {"LTITLE", "LOWER(TITLE)", "", false, false},
