@@ -497,41 +497,35 @@ Status Table::query(std::string_view expression) {
 }
 
 // Tests the query on the records marked in q.bits (the tags' candidates) and leaves the bit
-// on where it holds. Through a view of the file only the fields the query reads are copied
-// (and the deleted flag); else runs of neighbouring records are read at once.
+// on where it holds. A run of neighbouring candidates is read at once; a lone one only as far
+// as the last field the query reads (a read of the file rather than its view: a candidate
+// here and there would map the whole file page by page).
 Status Table::testCandidates(QueryState& q, Status* fault) {
     const uint32_t n = recCount();
     const uint16_t len = recSize();
-    const uint64_t first = dbf_->headerLength();
-    auto view = dbf_->view();
-    if (view) {
-        std::vector<std::pair<uint32_t, uint32_t>> spans = {{0, 1}};
-        for (const auto& f : q.expr.fieldsRead())
-            spans.push_back({f.offset, f.length});
-        mergeSpans(&spans);
-        std::string img = dbf_->blankRecord();
-        for (uint32_t r = 1; r <= n; ++r) {
-            if (!q.bits[r]) continue;
-            const uint64_t at = first + uint64_t(r - 1) * len;
-            for (const auto& [offset, length] : spans)
-                RK_RETURN_IF_ERROR((*view)->copy(at + offset, img.data() + offset, length));
-            q.bits[r] = q.expr.test(img, r, fault) ? 1 : 0;
-            noteDeleted(r, img);
-        }
-        return Status::ok();
-    }
+    uint16_t head = 1;
+    for (const auto& f : q.expr.fieldsRead())
+        head = uint16_t(std::max<uint32_t>(head, f.offset + f.length));
+    head = std::min(head, len);
     constexpr uint32_t kRun = 64;
     std::vector<char> buf(size_t(kRun) * len);
+    std::string img = dbf_->blankRecord();
     for (uint32_t r = 1; r <= n; ++r) {
         if (!q.bits[r]) continue;
         uint32_t k = 1;
         while (k < kRun && r + k <= n && q.bits[r + k])
             ++k;
+        if (k == 1) {
+            RK_RETURN_IF_ERROR(dbf_->readRecordHead(r, head, img.data()));
+            q.bits[r] = q.expr.test(img, r, fault) ? 1 : 0;
+            noteDeleted(r, img);
+            continue;
+        }
         RK_RETURN_IF_ERROR(dbf_->readRecords(r, k, buf.data()));
         for (uint32_t i = 0; i < k; ++i) {
-            std::string_view img(buf.data() + size_t(i) * len, len);
-            q.bits[r + i] = q.expr.test(img, r + i, fault) ? 1 : 0;
-            noteDeleted(r + i, img);
+            std::string_view image(buf.data() + size_t(i) * len, len);
+            q.bits[r + i] = q.expr.test(image, r + i, fault) ? 1 : 0;
+            noteDeleted(r + i, image);
         }
         r += k - 1;
     }
