@@ -241,6 +241,7 @@ Result<bool> tagCandidates(IndexFile& index, const std::vector<dbf::FieldDef>& f
     }
     *bits = std::move(s->bits);
     plan->fromTags = true;
+    plan->exact = s->exact;
     return true;
 }
 

@@ -25,6 +25,7 @@ class IndexFile;
 // How the last query found its records.
 struct QueryPlan {
     bool fromTags = false;         // false: every record was read and tested
+    bool exact = false;            // the tags gave exactly the query's records: none tested
     std::vector<std::string> tags; // the tags whose key ranges gave the candidates
     uint64_t keys = 0;             // index entries read
     uint32_t candidates = 0;       // records read and tested
@@ -33,9 +34,10 @@ struct QueryPlan {
 };
 
 // Marks in *bits (one byte per record number, 1..recCount, cleared first) a superset of the
-// records for which `query` holds. False when the tags narrow nothing (then *bits is
-// unspecified); an error when the index could not be read. `maxKeys`: a range with more
-// entries is abandoned (a pass in record order reads them faster).
+// records for which `query` holds; plan->exact when they are exactly those records (every
+// comparison answered by a tag with the same UPPER and a text within the key). False when the tags
+// narrow nothing (then *bits is unspecified); an error when the index could not be read. `maxKeys`:
+// a range with more entries is abandoned (a pass in record order reads them faster).
 Result<bool> tagCandidates(IndexFile& index, const std::vector<dbf::FieldDef>& fields,
                            const xbase::Expr& query, uint32_t recCount, uint64_t maxKeys,
                            std::vector<uint8_t>* bits, QueryPlan* plan);

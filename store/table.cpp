@@ -14,13 +14,14 @@ namespace {
 constexpr uint32_t kReadAheadRecords = 64;
 constexpr size_t kScanBytes = 1 << 20; // one read of a whole-table pass
 
-// Byte ranges of a record (offset, length), sorted, with overlapping and touching ones joined.
-void mergeSpans(std::vector<std::pair<uint32_t, uint32_t>>* spans) {
+// Byte ranges of a record (offset, length), sorted, with overlapping ones and those less than
+// `gap` bytes apart joined.
+void mergeSpans(std::vector<std::pair<uint32_t, uint32_t>>* spans, uint32_t gap = 0) {
     auto& s = *spans;
     std::sort(s.begin(), s.end());
     size_t k = 0;
     for (size_t i = 1; i < s.size(); ++i) {
-        if (s[i].first <= s[k].first + s[k].second)
+        if (s[i].first <= s[k].first + s[k].second + gap)
             s[k].second = std::max(s[k].second, s[i].first + s[i].second - s[k].first);
         else
             s[++k] = s[i];
@@ -477,9 +478,9 @@ Status Table::query(std::string_view expression) {
     }
     Status fault;
     if (fromTags) {
-        RK_RETURN_IF_ERROR(testCandidates(*q, &fault));
+        RK_RETURN_IF_ERROR(testCandidates(*q, plan.exact, &fault));
     } else {
-        plan.fromTags = false;
+        plan.fromTags = plan.exact = false;
         plan.tags.clear();
         plan.candidates = n;
         q->bits.assign(size_t(n) + 1, 0);
@@ -497,16 +498,19 @@ Status Table::query(std::string_view expression) {
 }
 
 // Tests the query on the records marked in q.bits (the tags' candidates) and leaves the bit
-// on where it holds. A run of neighbouring candidates is read at once; a lone one only as far
-// as the last field the query reads (a read of the file rather than its view: a candidate
-// here and there would map the whole file page by page).
-Status Table::testCandidates(QueryState& q, Status* fault) {
+// on where it holds; when the tags answered exactly, only each record's deleted flag is read.
+// A run of neighbouring candidates is read at once; of a lone one only the flag and the
+// fields the query reads (reads of the file rather than its view: a candidate here and there
+// would map the whole file page by page).
+Status Table::testCandidates(QueryState& q, bool exact, Status* fault) {
     const uint32_t n = recCount();
     const uint16_t len = recSize();
-    uint16_t head = 1;
-    for (const auto& f : q.expr.fieldsRead())
-        head = uint16_t(std::max<uint32_t>(head, f.offset + f.length));
-    head = std::min(head, len);
+    std::vector<std::pair<uint32_t, uint32_t>> spans = {{0, 1}};
+    if (!exact)
+        for (const auto& f : q.expr.fieldsRead())
+            spans.push_back({f.offset, f.length});
+    // Fields near each other in one read: a read costs more than a few cache lines.
+    mergeSpans(&spans, 128);
     constexpr uint32_t kRun = 64;
     std::vector<char> buf(size_t(kRun) * len);
     std::string img = dbf_->blankRecord();
@@ -516,15 +520,16 @@ Status Table::testCandidates(QueryState& q, Status* fault) {
         while (k < kRun && r + k <= n && q.bits[r + k])
             ++k;
         if (k == 1) {
-            RK_RETURN_IF_ERROR(dbf_->readRecordHead(r, head, img.data()));
-            q.bits[r] = q.expr.test(img, r, fault) ? 1 : 0;
+            for (const auto& [offset, length] : spans)
+                RK_RETURN_IF_ERROR(dbf_->readRecordPart(r, offset, length, img.data() + offset));
+            if (!exact) q.bits[r] = q.expr.test(img, r, fault) ? 1 : 0;
             noteDeleted(r, img);
             continue;
         }
         RK_RETURN_IF_ERROR(dbf_->readRecords(r, k, buf.data()));
         for (uint32_t i = 0; i < k; ++i) {
             std::string_view image(buf.data() + size_t(i) * len, len);
-            q.bits[r + i] = q.expr.test(image, r + i, fault) ? 1 : 0;
+            if (!exact) q.bits[r + i] = q.expr.test(image, r + i, fault) ? 1 : 0;
             noteDeleted(r + i, image);
         }
         r += k - 1;

@@ -191,7 +191,7 @@ private:
     Status readCached(uint32_t recno, std::string* out);
     void updateCaches(uint32_t recno, std::string_view image);
     Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
-    Status testCandidates(QueryState& q, Status* fault);
+    Status testCandidates(QueryState& q, bool exact, Status* fault);
     Status orderedWalk(const RecordVisitor& fn, const std::vector<int>& only, bool* started);
     bool isVisible(uint32_t recno);
     const std::vector<uint8_t>* queryBits() const; // nullptr without a query

@@ -195,6 +195,12 @@ TEST(QueryPlan, ATaggedQueryReadsOnlyItsCandidates) {
     ASSERT_TRUE(t.query("UPPER(CATEGORY) = \"CAT7\" .AND. YEAR = \"1907\"").isOk());
     EXPECT_EQ(t.lastQueryPlan().candidates, 200u);
     EXPECT_LE(read, 200 * recordBytes);
+    // Answered exactly by a tag: only the deleted flags are read.
+    read = 0;
+    ASSERT_TRUE(t.query("YEAR = \"1907\"").isOk());
+    EXPECT_TRUE(t.lastQueryPlan().exact);
+    EXPECT_EQ(t.count(), 200u - 200u / 7 - 1);
+    EXPECT_EQ(read, 200u);
     // Untagged: every record, once.
     read = 0;
     ASSERT_TRUE(t.query("TITLE = \"T7\"").isOk());
