@@ -181,7 +181,7 @@ private:
         bool operator==(const Fingerprint& o) const { return sum == o.sum && count == o.count; }
     };
     bool fingerprintTable(std::vector<Fingerprint>* want, std::vector<std::string>* problems);
-    void verifyTag(size_t t, bool withTable, const Fingerprint& want, std::set<uint32_t>* usedPages,
+    void verifyTag(size_t t, bool withTable, Fingerprint* got, std::set<uint32_t>* usedPages,
                    std::vector<std::string>* problems, std::vector<std::string>* notes);
     void compareEntries(size_t t, std::vector<std::string>* problems);
     Status insertKey(Tag& t, const std::string& key, uint32_t recno);

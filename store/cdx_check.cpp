@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <unordered_map>
 
 namespace rk::store {
@@ -47,7 +48,8 @@ uint64_t entryHash(uint64_t keyHash, uint32_t recno) {
 // Every tag's trees; with the table, each tag's entries against the records. The records are
 // read once, in file order, for all tags together, and each non-unique tag's entries are
 // compared with them as a whole: the sum of a hash of every (key, record number) and the
-// count, kept for the records the tag includes and for the entries met walking its tree.
+// count, kept for the records the tag includes and for the entries met walking its tree
+// (the records on a second thread while the trees are walked).
 // Equal sums and counts mean the same entries; only a tag that differs (and a unique tag,
 // which holds the first record of each key) is checked record by record, to say what differs.
 // Memory stays a few words per tag however large the table.
@@ -61,10 +63,19 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
                true, &used, problems, {}, &report);
     if (report.keys != tags_.size() && problems->size() == before)
         problems->push_back(name + ": the tag directory lists tags that cannot be read");
-    std::vector<Fingerprint> want(tags_.size());
-    if (withTable) withTable = fingerprintTable(&want, problems);
+    // The records' side on a thread of its own while the trees are walked.
+    std::vector<Fingerprint> want(tags_.size()), got(tags_.size());
+    std::vector<std::string> readProblems;
+    bool tableRead = false;
+    std::thread pass;
+    if (withTable) pass = std::thread([&] { tableRead = fingerprintTable(&want, &readProblems); });
     for (size_t t = 0; t < tags_.size(); ++t)
-        verifyTag(t, withTable, want[t], &used, problems, notes);
+        verifyTag(t, withTable, &got[t], &used, problems, notes);
+    if (pass.joinable()) pass.join();
+    problems->insert(problems->end(), readProblems.begin(), readProblems.end());
+    if (withTable && tableRead)
+        for (size_t t = 0; t < tags_.size(); ++t)
+            if (tags_[t].info.unique || !(got[t] == want[t])) compareEntries(t, problems);
     verifyFreeList(pager_.get(), pager_->freeHead(), used, problems);
     for (size_t i = before; i < problems->size(); ++i)
         if ((*problems)[i].compare(0, name.size(), name) != 0)
@@ -100,26 +111,23 @@ bool IndexFile::fingerprintTable(std::vector<Fingerprint>* want,
     return true;
 }
 
-// Tag t's tree, and with the table its entries (see verify).
-void IndexFile::verifyTag(size_t t, bool withTable, const Fingerprint& want,
-                          std::set<uint32_t>* usedPages, std::vector<std::string>* problems,
-                          std::vector<std::string>* notes) {
+// Tag t's tree; with the table, the fingerprint of its entries in *got (see verify).
+void IndexFile::verifyTag(size_t t, bool withTable, Fingerprint* got, std::set<uint32_t>* usedPages,
+                          std::vector<std::string>* problems, std::vector<std::string>* notes) {
     Tag& tag = tags_[t];
     const std::string label = fileName() + ": tag " + tag.info.name;
     for (uint32_t page : {tag.headerOffset, tag.headerOffset + kPageSize})
         if (!usedPages->insert(page).second)
             problems->push_back(label + ": its header shares page " + hexOffset(page));
-    Fingerprint got;
     std::function<void(const uint8_t*, uint32_t)> onEntry;
     if (withTable && !tag.info.unique)
         onEntry = [&](const uint8_t* key, uint32_t recno) {
-            got.sum += entryHash(keyHash(key, tag.info.keyLength), recno);
-            ++got.count;
+            got->sum += entryHash(keyHash(key, tag.info.keyLength), recno);
+            ++got->count;
         };
     TreeReport report;
     verifyTree(pager_.get(), label, tag.tree->root(), tag.info.keyLength, tag.key.fill(),
                tag.info.unique, usedPages, problems, onEntry, &report);
-    if (withTable && (tag.info.unique || !(got == want))) compareEntries(t, problems);
     notes->push_back(label + ": " + std::to_string(report.keys) + " keys, " +
                      std::to_string(report.pages) + " pages, depth " +
                      std::to_string(report.depth));
