@@ -639,12 +639,13 @@ Status Table::orderedWalk(const RecordVisitor& fn, const std::vector<int>& only,
                     {dbf_->fields()[size_t(i)].offset, dbf_->fields()[size_t(i)].length});
         mergeSpans(&spans);
     }
+    // The records of a group of entries are asked of the memory system together, then read:
+    // in tag order they lie anywhere in the file, and one at a time each waits for its own.
+    constexpr size_t kGroup = 16;
+    uint32_t group[kGroup];
+    size_t grouped = 0;
     Status read;
-    Status s = index_->walk(order_ - 1, [&](uint32_t r) {
-        if (r < 1 || r > n) return true;
-        if (query_ && (r >= query_->bits.size() || !query_->bits[r])) return true;
-        // A record known to be deleted is not read at all.
-        if (opts_.hideDeleted && r < deletedState_.size() && deletedState_[r] == 2) return true;
+    auto visit = [&](uint32_t r) {
         const uint64_t at = first + uint64_t(r - 1) * len;
         if (!view) {
             read = dbf_->readRecords(r, 1, img.data());
@@ -657,8 +658,29 @@ Status Table::orderedWalk(const RecordVisitor& fn, const std::vector<int>& only,
         if (opts_.hideDeleted && dbf::isDeleted(img)) return true;
         *started = true;
         return fn(r, img);
+    };
+    auto flush = [&] {
+        if (view)
+            for (size_t i = 0; i < grouped; ++i)
+                for (const auto& [offset, length] : spans)
+                    (*view)->prefetch(first + uint64_t(group[i] - 1) * len + offset, length);
+        bool more = true;
+        for (size_t i = 0; i < grouped && more; ++i)
+            more = visit(group[i]);
+        grouped = 0;
+        return more;
+    };
+    bool more = true;
+    Status s = index_->walk(order_ - 1, [&](uint32_t r) {
+        if (r < 1 || r > n) return true;
+        if (query_ && (r >= query_->bits.size() || !query_->bits[r])) return true;
+        // A record known to be deleted is not read at all.
+        if (opts_.hideDeleted && r < deletedState_.size() && deletedState_[r] == 2) return true;
+        group[grouped++] = r;
+        return grouped < kGroup || (more = flush());
     });
     RK_RETURN_IF_ERROR(s);
+    if (more && read) flush();
     return read;
 }
 

@@ -255,4 +255,8 @@ TEST(QueryPlan, AWalkCopiesOnlyTheFieldsAsked) {
         seen += ";";
     }
     EXPECT_EQ(seen, "a,b,d,e,;a,b,c*,d,e,;");
+    // A visitor that stops: nothing more is handed over.
+    int visits = 0;
+    ASSERT_TRUE(t.walk([&](uint32_t, std::string_view) { return ++visits < 2; }, {0}).isOk());
+    EXPECT_EQ(visits, 2);
 }
