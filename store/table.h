@@ -196,9 +196,7 @@ private:
     bool isVisible(uint32_t recno);
     const std::vector<uint8_t>* queryBits() const; // nullptr without a query
     void noteDeleted(uint32_t recno, std::string_view image) {
-        if (deletedState_.size() <= recno)
-            deletedState_.resize(recno < recCount() ? size_t(recCount()) + 1 : size_t(recno) + 1,
-                                 0);
+        if (deletedState_.size() <= recno) deletedState_.resize(size_t(recno) + 1, 0);
         deletedState_[recno] = dbf::isDeleted(image) ? 2 : 1;
     }
     bool isDeletedRecord(uint32_t recno); // reads the record when its flag is not known
