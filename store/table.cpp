@@ -516,6 +516,8 @@ Status Table::testCandidates(QueryState& q, bool exact, Status* fault) {
     std::string img = dbf_->blankRecord();
     for (uint32_t r = 1; r <= n; ++r) {
         if (!q.bits[r]) continue;
+        // Answered exactly, a record whose flag is known is not read again.
+        if (exact && r < deletedState_.size() && deletedState_[r]) continue;
         uint32_t k = 1;
         while (k < kRun && r + k <= n && q.bits[r + k])
             ++k;
