@@ -218,7 +218,9 @@ Result<bool> tagCandidates(IndexFile& index, const std::vector<dbf::FieldDef>& f
                            const xbase::Expr& query, uint32_t recCount, uint64_t maxKeys,
                            std::vector<uint8_t>* bits, QueryPlan* plan) {
     *plan = QueryPlan{};
-    if (!index.usable()) {
+    // A broken index (records appended for a later re-index, a change that failed) lacks
+    // records: its ranges would too.
+    if (!index.usable() || index.broken()) {
         plan->why = "the index cannot be used";
         return false;
     }

@@ -228,6 +228,26 @@ TEST(QueryPlan, ATaggedQueryReadsOnlyItsCandidates) {
     EXPECT_EQ(read, pass);
 }
 
+// Records appended for a later re-index are not in the tags yet: a query still finds them.
+TEST(QueryPlan, RecordsTheTagsDoNotHoldYetAreFound) {
+    test::TempDir dir;
+    const std::string path = dir.file("t.dbf");
+    ASSERT_TRUE(dbf::DbfFile::create(path, kFields).isOk());
+    Table t(path);
+    ASSERT_TRUE(t.open().isOk());
+    std::string img = t.dbf()->blankRecord();
+    dbf::setString(img, t.fields()[2], "1977");
+    ASSERT_TRUE(t.appendRecord(img).isOk());
+    ASSERT_TRUE(t.createIndex(kTags).isOk());
+    ASSERT_TRUE(t.appendRecords(img + img, 2, Table::IndexUpkeep::Defer).isOk());
+    ASSERT_TRUE(t.query("YEAR = \"1977\"").isOk());
+    EXPECT_EQ(t.count(), 3u);
+    ASSERT_TRUE(t.reindex().isOk());
+    ASSERT_TRUE(t.query("YEAR = \"1977\"").isOk());
+    EXPECT_TRUE(t.lastQueryPlan().fromTags);
+    EXPECT_EQ(t.count(), 3u);
+}
+
 // A walk in an index order with fields named copies just those (and the deleted flag).
 TEST(QueryPlan, AWalkCopiesOnlyTheFieldsAsked) {
     test::TempDir dir;
