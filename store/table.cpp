@@ -607,6 +607,19 @@ Status Table::walk(const RecordVisitor& fn, const std::vector<int>& only) {
     }
     const uint32_t n = recCount();
     const uint16_t len = recSize();
+    if (query_ &&
+        size_t(std::count(query_->bits.begin(), query_->bits.end(), uint8_t(1))) < n / 8) {
+        // A query's few records, each read where it lies (neighbours together).
+        std::string img;
+        for (uint32_t r = 1; r <= n && r < query_->bits.size(); ++r) {
+            if (!query_->bits[r]) continue;
+            if (opts_.hideDeleted && r < deletedState_.size() && deletedState_[r] == 2) continue;
+            RK_RETURN_IF_ERROR(readCached(r, &img));
+            if (opts_.hideDeleted && dbf::isDeleted(img)) continue;
+            if (!fn(r, img)) return Status::ok();
+        }
+        return Status::ok();
+    }
     const uint32_t per = std::max<uint32_t>(1, uint32_t(kScanBytes / std::max<size_t>(1, len)));
     std::vector<char> buf(size_t(per) * len);
     for (uint32_t r = 1; r <= n; r += per) {

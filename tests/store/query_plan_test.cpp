@@ -137,6 +137,12 @@ TEST(QueryPlan, TagsGiveExactlyWhatTestingEveryRecordGives) {
             ASSERT_TRUE(t.visibleRecords(&got).isOk());
             ASSERT_EQ(got, want) << text << "\n" << t.lastQueryPlan().describe();
             ASSERT_EQ(t.count(), want.size()) << text;
+            got.clear();
+            ASSERT_TRUE(t.walk([&](uint32_t r, std::string_view) {
+                             got.push_back(r);
+                             return true;
+                         }).isOk());
+            ASSERT_EQ(got, want) << text;
             {
                 ShowDeleted all(t);
                 ASSERT_TRUE(t.visibleRecords(&got).isOk());
