@@ -201,6 +201,7 @@ Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
 
 Status Table::learnAllDeleted() {
     if (allDeletedKnown_) return Status::ok();
+    if (deletedState_.size() <= recCount()) deletedState_.resize(size_t(recCount()) + 1, 0);
     RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) { noteDeleted(r, img); }));
     allDeletedKnown_ = true;
     return Status::ok();
@@ -484,6 +485,7 @@ Status Table::query(std::string_view expression) {
         plan.tags.clear();
         plan.candidates = n;
         q->bits.assign(size_t(n) + 1, 0);
+        if (deletedState_.size() <= n) deletedState_.resize(size_t(n) + 1, 0);
         RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
             q->bits[r] = q->expr.test(img, r, &fault) ? 1 : 0;
             noteDeleted(r, img);
