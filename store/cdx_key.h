@@ -39,6 +39,8 @@ public:
     KeyType type() const { return type_; }
     uint16_t length() const { return length_; }
     uint8_t fill() const { return fillByte(type_); }
+    // True when keys are copied straight from the record rather than evaluated.
+    bool copiesFields() const { return !plan_.empty(); }
     // Character keys of a file made elsewhere keep that file's key length.
     void setLength(uint16_t length) { length_ = length; }
 

@@ -309,6 +309,17 @@ Status DbfFile::readRecords(uint32_t first, uint32_t count, char* buf) {
     return Status::ok();
 }
 
+Status DbfFile::readRecordPart(uint32_t recno, uint32_t offset, uint32_t length, char* buf) {
+    if (recno < 1 || recno > recordCount_ || uint64_t(offset) + length > recordLength_)
+        return Status::invalid(path_ + ": no record " + std::to_string(recno));
+    size_t got = 0;
+    RK_RETURN_IF_ERROR(file_->read(headerLength_ + uint64_t(recno - 1) * recordLength_ + offset,
+                                   buf, length, &got));
+    if (got < length)
+        return Status::corruption(path_ + ": record " + std::to_string(recno) + " is cut short");
+    return Status::ok();
+}
+
 Status DbfFile::writeRecord(uint32_t recno, std::string_view image) {
     if (readOnly_) return Status::invalid(path_ + " is open for reading only");
     if (recno < 1 || recno > recordCount_)

@@ -100,6 +100,8 @@ public:
     Status readRecord(uint32_t recno, std::string* image);
     // Reads `count` consecutive records into buf (count * recordLength bytes).
     Status readRecords(uint32_t first, uint32_t count, char* buf);
+    // Reads `length` bytes of a record from `offset` (some of its fields) into buf.
+    Status readRecordPart(uint32_t recno, uint32_t offset, uint32_t length, char* buf);
     Status writeRecord(uint32_t recno, std::string_view image);
     // Appends the image as the last record and returns its number. With `countNow` false the
     // header's count is left for writeCount() (a batch of appends): the record is whole on

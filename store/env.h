@@ -49,6 +49,8 @@ public:
     virtual ~FileView() = default;
     virtual uint64_t size() const = 0;
     virtual Status copy(uint64_t offset, void* buf, size_t n) = 0;
+    // A hint that those bytes are copied soon; it never fails (bytes gone are not fetched).
+    virtual void prefetch(uint64_t /*offset*/, size_t /*n*/) {}
 };
 
 class File {

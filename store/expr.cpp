@@ -947,7 +947,110 @@ Value evalNode(const Node& n, std::string_view img, uint32_t recno, Status* faul
     }
 }
 
+bool partsOf(const Node& n, bool upper, std::vector<TextPart>* out) {
+    if (n.type != Type::Char) return false;
+    switch (n.op) {
+    case Op::Field: {
+        if (n.field.type != 'C') return false;
+        TextPart p;
+        p.field = n.field;
+        p.upper = upper;
+        out->push_back(std::move(p));
+        return true;
+    }
+    case Op::Literal: {
+        TextPart p;
+        p.isField = false;
+        p.literal = upper ? cp1252::upper(n.literal.s) : n.literal.s;
+        out->push_back(std::move(p));
+        return true;
+    }
+    case Op::Add:
+        return partsOf(*n.args[0], upper, out) && partsOf(*n.args[1], upper, out);
+    case Op::Func:
+        return n.fn == Fn::Upper && partsOf(*n.args[0], true, out);
+    default:
+        return false;
+    }
+}
+
+Condition conditionOf(const Node& n) {
+    Condition c;
+    switch (n.op) {
+    case Op::And:
+    case Op::Or:
+        c.kind = n.op == Op::And ? Condition::Kind::And : Condition::Kind::Or;
+        c.args = {conditionOf(*n.args[0]), conditionOf(*n.args[1])};
+        return c;
+    case Op::Not:
+        c.kind = Condition::Kind::Not;
+        c.args = {conditionOf(*n.args[0])};
+        return c;
+    case Op::FieldEqText: {
+        TextPart p;
+        p.field = n.field;
+        c.kind = Condition::Kind::Compare;
+        c.left = {p};
+        c.right = n.literal.s;
+        return c;
+    }
+    case Op::Eq:
+    case Op::ExactEq:
+        if (n.args[1]->op == Op::Literal && n.args[1]->type == Type::Char &&
+            partsOf(*n.args[0], false, &c.left)) {
+            c.kind = Condition::Kind::Compare;
+            c.right = n.args[1]->literal.s;
+            c.exact = n.op == Op::ExactEq;
+        } else {
+            c.left.clear();
+        }
+        return c;
+    default:
+        return c;
+    }
+}
+
+bool nodeMayFault(const Node& n) {
+    if ((n.op == Op::Add || n.op == Op::Sub) && n.type == Type::Date) return true;
+    if (n.op == Op::Func && n.fn == Fn::Dtos) return true;
+    for (const auto& a : n.args)
+        if (nodeMayFault(*a)) return true;
+    return false;
+}
+
+void collectFields(const Node& n, std::vector<dbf::FieldDef>* out) {
+    if (n.op == Op::Field || n.op == Op::FieldEqText || n.op == Op::LogicalField) {
+        const bool known = std::any_of(out->begin(), out->end(), [&](const dbf::FieldDef& f) {
+            return f.name == n.field.name;
+        });
+        if (!known) out->push_back(n.field);
+    }
+    for (const auto& a : n.args)
+        collectFields(*a, out);
+}
+
 } // namespace
+
+std::vector<dbf::FieldDef> Expr::fieldsRead() const {
+    std::vector<dbf::FieldDef> out;
+    if (root_) collectFields(*root_, &out);
+    return out;
+}
+
+bool Expr::textParts(std::vector<TextPart>* out) const {
+    out->clear();
+    if (!root_ || partsOf(*root_, false, out)) return root_ != nullptr;
+    out->clear();
+    return false;
+}
+
+Condition Expr::condition() const {
+    return root_ ? conditionOf(*root_) : Condition{};
+}
+
+bool Expr::mayFault() const {
+    return root_ && nodeMayFault(*root_);
+}
 
 Result<Expr> Expr::parse(std::string_view text, const std::vector<dbf::FieldDef>& fields) {
     if (text.size() > 4096) return Status::invalid("expression error: the text is too long");

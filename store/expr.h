@@ -44,6 +44,27 @@ struct Value {
 
 struct Node;
 
+// A text expression as an index planner reads it: fields and literal texts joined with +,
+// some of them under UPPER (literals arrive already upper-cased).
+struct TextPart {
+    bool isField = true;
+    dbf::FieldDef field; // isField
+    std::string literal; // !isField
+    bool upper = false;  // the field's text passes through UPPER
+    size_t width() const { return isField ? field.length : literal.size(); }
+};
+
+// A condition as a query planner sees it: .AND., .OR. and .NOT. over comparisons of a text
+// made of TextParts with a literal text. Anything else is Other.
+struct Condition {
+    enum class Kind { And, Or, Not, Compare, Other };
+    Kind kind = Kind::Other;
+    std::vector<Condition> args; // And, Or: two; Not: one
+    std::vector<TextPart> left;  // Compare: the left side
+    std::string right;           // Compare: the literal on the right
+    bool exact = false;          // Compare: == (else =, SET EXACT OFF)
+};
+
 class Expr {
 public:
     Expr() = default;
@@ -60,6 +81,15 @@ public:
     Value eval(std::string_view image, uint32_t recno = 0, Status* fault = nullptr) const;
     // For a Logical expression.
     bool test(std::string_view image, uint32_t recno = 0, Status* fault = nullptr) const;
+
+    // For planners. textParts: false unless the expression is TextParts joined with +.
+    bool textParts(std::vector<TextPart>* out) const;
+    Condition condition() const;
+    // True when evaluation may report a fault (date arithmetic): such a condition must be
+    // tried on every record to report what a whole pass would.
+    bool mayFault() const;
+    // The fields the expression reads (each once).
+    std::vector<dbf::FieldDef> fieldsRead() const;
 
 private:
     std::shared_ptr<const Node> root_;

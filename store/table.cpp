@@ -13,6 +13,21 @@ namespace rk::store {
 namespace {
 constexpr uint32_t kReadAheadRecords = 64;
 constexpr size_t kScanBytes = 1 << 20; // one read of a whole-table pass
+
+// Byte ranges of a record (offset, length), sorted, with overlapping ones and those less than
+// `gap` bytes apart joined.
+void mergeSpans(std::vector<std::pair<uint32_t, uint32_t>>* spans, uint32_t gap = 0) {
+    auto& s = *spans;
+    std::sort(s.begin(), s.end());
+    size_t k = 0;
+    for (size_t i = 1; i < s.size(); ++i) {
+        if (s[i].first <= s[k].first + s[k].second + gap)
+            s[k].second = std::max(s[k].second, s[i].first + s[i].second - s[k].first);
+        else
+            s[++k] = s[i];
+    }
+    if (!s.empty()) s.resize(k + 1);
+}
 } // namespace
 
 // The visible set of a query: one bit per record number (index 0 unused). A query set by
@@ -52,9 +67,10 @@ Status Table::open() {
     dbf_ = std::move(*d);
     notices_ = dbf_->diagnostics();
     cacheFirst_ = cacheCount_ = 0;
-    deletedBits_.clear();
-    deletedKnown_ = false;
+    deletedState_.clear();
+    allDeletedKnown_ = false;
     query_.reset();
+    plan_ = QueryPlan{};
     order_ = 0;
     RK_RETURN_IF_ERROR(openIndex());
     if (!orderTag_.empty()) order_ = tagArea(orderTag_);
@@ -87,8 +103,8 @@ void Table::close() {
     filter_.reset();
     ++indexEpoch_;
     orderCache_.clear();
-    deletedBits_.clear();
-    deletedKnown_ = false;
+    deletedState_.clear();
+    allDeletedKnown_ = false;
     cacheFirst_ = cacheCount_ = 0;
     cache_.clear();
     current_.clear();
@@ -138,6 +154,8 @@ Status Table::readCached(uint32_t recno, std::string* out) {
         RK_RETURN_IF_ERROR(dbf_->readRecords(recno, n, cache_.data()));
         cacheFirst_ = recno;
         cacheCount_ = n;
+        for (uint32_t i = 0; i < n; ++i)
+            noteDeleted(recno + i, std::string_view(cache_.data() + size_t(i) * recSize(), 1));
     }
     const char* p = cache_.data() + size_t(recno - cacheFirst_) * recSize();
     out->assign(p, recSize());
@@ -148,10 +166,7 @@ void Table::updateCaches(uint32_t recno, std::string_view image) {
     if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
         std::memcpy(cache_.data() + size_t(recno - cacheFirst_) * recSize(), image.data(),
                     image.size());
-    if (deletedKnown_) {
-        if (deletedBits_.size() <= recno) deletedBits_.resize(recno + 1, false);
-        deletedBits_[recno] = dbf::isDeleted(image);
-    }
+    noteDeleted(recno, image);
 }
 
 Status Table::loadCurrent() {
@@ -190,25 +205,27 @@ Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
     return Status::ok();
 }
 
-Status Table::ensureDeletedBits() {
-    if (deletedKnown_) return Status::ok();
-    std::vector<bool> bits(size_t(recCount()) + 1, false);
-    RK_RETURN_IF_ERROR(
-        scan([&](uint32_t r, std::string_view img) { bits[r] = img[0] == dbf::kDeletedFlag; }));
-    deletedBits_ = std::move(bits);
-    deletedKnown_ = true;
+Status Table::learnAllDeleted() {
+    if (allDeletedKnown_) return Status::ok();
+    if (deletedState_.size() <= recCount()) deletedState_.resize(size_t(recCount()) + 1, 0);
+    RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) { noteDeleted(r, img); }));
+    allDeletedKnown_ = true;
     return Status::ok();
+}
+
+bool Table::isDeletedRecord(uint32_t recno) {
+    if (recno < deletedState_.size() && deletedState_[recno]) return deletedState_[recno] == 2;
+    std::string img;
+    // A record that cannot be read is not shown.
+    if (!readCached(recno, &img)) return true;
+    return dbf::isDeleted(img);
 }
 
 bool Table::isVisible(uint32_t recno) {
     if (recno < 1 || recno > recCount()) return false;
     if (query_ && (recno >= query_->bits.size() || !query_->bits[recno])) return false;
     if (filter_ && recno < filter_->size() && !(*filter_)[recno]) return false;
-    if (!opts_.hideDeleted) return true;
-    if (deletedKnown_) return !deletedBits_[recno];
-    std::string img;
-    if (!readCached(recno, &img)) return false;
-    return !dbf::isDeleted(img);
+    return !opts_.hideDeleted || !isDeletedRecord(recno);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -346,10 +363,7 @@ Result<uint32_t> Table::appendRecord(std::string_view image) {
     countPending_ = batchDepth_ > 0;
     unsynced_ = true;
     uint32_t recno = *r;
-    if (deletedKnown_) {
-        deletedBits_.resize(size_t(recno) + 1, false);
-        deletedBits_[recno] = dbf::isDeleted(image);
-    }
+    noteDeleted(recno, image);
     if (query_) {
         query_->bits.resize(size_t(recno) + 1, 0);
         query_->bits[recno] = 1; // a new record is visible under any query
@@ -448,6 +462,7 @@ Status Table::query(std::string_view expression) {
     if (blank) {
         query_.reset();
         queryText_.clear();
+        plan_ = QueryPlan{};
         return goTop();
     }
     auto e = xbase::Expr::parse(expression, dbf_->fields());
@@ -456,19 +471,89 @@ Status Table::query(std::string_view expression) {
         return Status::invalid("a query must be a condition (a logical expression)");
     auto q = std::make_unique<QueryState>();
     q->expr = *e;
-    q->bits.assign(size_t(recCount()) + 1, 0);
-    std::vector<bool> deleted(size_t(recCount()) + 1, false);
+    const uint32_t n = recCount();
+    // Candidates from the tags, unless they are so many that one pass in record order reads
+    // them faster than one by one.
+    const uint32_t most = std::max<uint32_t>(4096, n / 8);
+    QueryPlan plan;
+    bool fromTags = false;
+    if (index_) {
+        auto c = tagCandidates(*index_, dbf_->fields(), q->expr, n, most, &q->bits, &plan);
+        fromTags = c && *c;
+        if (!c) plan.why = "the index could not be read (" + c.status().message() + ")";
+        if (fromTags) {
+            plan.candidates = uint32_t(std::count(q->bits.begin(), q->bits.end(), uint8_t(1)));
+            if (plan.candidates > most) {
+                fromTags = false;
+                plan.fromTags = false;
+                plan.why = "the tags leave too many records to read one by one";
+            }
+        }
+    } else {
+        plan.why = "the table has no index";
+    }
     Status fault;
-    RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
-        q->bits[r] = q->expr.test(img, r, &fault) ? 1 : 0;
-        deleted[r] = img[0] == dbf::kDeletedFlag;
-    }));
+    if (fromTags) {
+        RK_RETURN_IF_ERROR(testCandidates(*q, plan.exact, &fault));
+    } else {
+        plan.fromTags = plan.exact = false;
+        plan.tags.clear();
+        plan.candidates = n;
+        q->bits.assign(size_t(n) + 1, 0);
+        if (deletedState_.size() <= n) deletedState_.resize(size_t(n) + 1, 0);
+        RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
+            q->bits[r] = q->expr.test(img, r, &fault) ? 1 : 0;
+            noteDeleted(r, img);
+        }));
+        allDeletedKnown_ = true;
+    }
     if (!fault) return fault;
-    deletedBits_ = std::move(deleted);
-    deletedKnown_ = true;
     query_ = std::move(q);
     queryText_ = std::string(expression);
+    plan_ = std::move(plan);
     return goTop();
+}
+
+// Tests the query on the records marked in q.bits (the tags' candidates) and leaves the bit
+// on where it holds; when the tags answered exactly, only each record's deleted flag is read.
+// A run of neighbouring candidates is read at once; of a lone one only the flag and the
+// fields the query reads (reads of the file rather than its view: a candidate here and there
+// would map the whole file page by page).
+Status Table::testCandidates(QueryState& q, bool exact, Status* fault) {
+    const uint32_t n = recCount();
+    const uint16_t len = recSize();
+    std::vector<std::pair<uint32_t, uint32_t>> spans = {{0, 1}};
+    if (!exact)
+        for (const auto& f : q.expr.fieldsRead())
+            spans.push_back({f.offset, f.length});
+    // Fields near each other in one read: a read costs more than a few cache lines.
+    mergeSpans(&spans, 128);
+    constexpr uint32_t kRun = 64;
+    std::vector<char> buf(size_t(kRun) * len);
+    std::string img = dbf_->blankRecord();
+    for (uint32_t r = 1; r <= n; ++r) {
+        if (!q.bits[r]) continue;
+        // Answered exactly, a record whose flag is known is not read again.
+        if (exact && r < deletedState_.size() && deletedState_[r]) continue;
+        uint32_t k = 1;
+        while (k < kRun && r + k <= n && q.bits[r + k])
+            ++k;
+        if (k == 1) {
+            for (const auto& [offset, length] : spans)
+                RK_RETURN_IF_ERROR(dbf_->readRecordPart(r, offset, length, img.data() + offset));
+            if (!exact) q.bits[r] = q.expr.test(img, r, fault) ? 1 : 0;
+            noteDeleted(r, img);
+            continue;
+        }
+        RK_RETURN_IF_ERROR(dbf_->readRecords(r, k, buf.data()));
+        for (uint32_t i = 0; i < k; ++i) {
+            std::string_view image(buf.data() + size_t(i) * len, len);
+            if (!exact) q.bits[r + i] = q.expr.test(image, r + i, fault) ? 1 : 0;
+            noteDeleted(r + i, image);
+        }
+        r += k - 1;
+    }
+    return Status::ok();
 }
 
 const std::vector<uint8_t>* Table::queryBits() const {
@@ -498,12 +583,14 @@ uint32_t Table::count() {
     uint32_t n = recCount();
     bool hideDeleted = opts_.hideDeleted;
     if (!query_ && !filter_ && !hideDeleted) return n;
-    if (hideDeleted && !ensureDeletedBits()) return 0;
+    // Every record's flag is needed only when no query narrows them; a query's records had
+    // theirs read with them.
+    if (hideDeleted && !query_ && !learnAllDeleted()) return 0;
     uint32_t c = 0;
     for (uint32_t r = 1; r <= n; ++r) {
         if (query_ && (r >= query_->bits.size() || !query_->bits[r])) continue;
         if (filter_ && r < filter_->size() && !(*filter_)[r]) continue;
-        if (hideDeleted && deletedBits_[r]) continue;
+        if (hideDeleted && isDeletedRecord(r)) continue;
         ++c;
     }
     return c;
@@ -517,26 +604,39 @@ Status Table::visibleRecords(std::vector<uint32_t>* out) {
     if (!dbf_) return Status::invalid("the table is not open");
     out->clear();
     if (ordered()) return retryOnDamage([this, out] { return orderedRecords(out); });
-    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    if (opts_.hideDeleted && !query_) RK_RETURN_IF_ERROR(learnAllDeleted());
     uint32_t n = recCount();
     for (uint32_t r = 1; r <= n; ++r)
         if (isVisible(r)) out->push_back(r);
     return Status::ok();
 }
 
-Status Table::walk(const RecordVisitor& fn) {
+Status Table::walk(const RecordVisitor& fn, const std::vector<int>& only) {
     if (!dbf_) return Status::invalid("the table is not open");
     if (ordered()) {
         bool started = false;
-        Status s = orderedWalk(fn, &started);
+        Status s = orderedWalk(fn, only, &started);
         if (s.code() != Status::Code::Corruption) return s;
         // Damage met before any record was handed over: rebuild and walk again; after, the
         // index is rebuilt for the next walk and the error says this one stopped.
         RK_RETURN_IF_ERROR(repairIndex(s));
-        return started ? s : orderedWalk(fn, &started);
+        return started ? s : orderedWalk(fn, only, &started);
     }
     const uint32_t n = recCount();
     const uint16_t len = recSize();
+    if (query_ &&
+        size_t(std::count(query_->bits.begin(), query_->bits.end(), uint8_t(1))) < n / 8) {
+        // A query's few records, each read where it lies (neighbours together).
+        std::string img;
+        for (uint32_t r = 1; r <= n && r < query_->bits.size(); ++r) {
+            if (!query_->bits[r]) continue;
+            if (opts_.hideDeleted && r < deletedState_.size() && deletedState_[r] == 2) continue;
+            RK_RETURN_IF_ERROR(readCached(r, &img));
+            if (opts_.hideDeleted && dbf::isDeleted(img)) continue;
+            if (!fn(r, img)) return Status::ok();
+        }
+        return Status::ok();
+    }
     const uint32_t per = std::max<uint32_t>(
         1, std::min<uint32_t>(n, uint32_t(kScanBytes / std::max<size_t>(1, len))));
     std::vector<char> buf(size_t(per) * len);
@@ -553,24 +653,67 @@ Status Table::walk(const RecordVisitor& fn) {
     return Status::ok();
 }
 
-Status Table::orderedWalk(const RecordVisitor& fn, bool* started) {
+Status Table::orderedWalk(const RecordVisitor& fn, const std::vector<int>& only, bool* started) {
     const uint32_t n = recCount();
     const uint16_t len = recSize();
     const uint64_t first = dbf_->headerLength();
     auto view = dbf_->view();
-    std::string img(len, ' ');
+    std::string img = dbf_->blankRecord();
+    // The byte ranges copied from each record: the flag byte and the fields asked for,
+    // neighbours joined (everything without `only`, or without a view of the file).
+    std::vector<std::pair<uint32_t, uint32_t>> spans; // offset, length
+    if (only.empty() || !view) {
+        spans.push_back({0, len});
+    } else {
+        spans.push_back({0, 1});
+        for (int i : only)
+            if (i >= 0 && size_t(i) < dbf_->fields().size())
+                spans.push_back(
+                    {dbf_->fields()[size_t(i)].offset, dbf_->fields()[size_t(i)].length});
+        mergeSpans(&spans);
+    }
+    // The records of a group of entries are asked of the memory system together, then read:
+    // in tag order they lie anywhere in the file, and one at a time each waits for its own.
+    constexpr size_t kGroup = 16;
+    uint32_t group[kGroup];
+    size_t grouped = 0;
     Status read;
-    Status s = index_->walk(order_ - 1, [&](uint32_t r) {
-        if (r < 1 || r > n) return true;
-        if (query_ && (r >= query_->bits.size() || !query_->bits[r])) return true;
-        read = view ? (*view)->copy(first + uint64_t(r - 1) * len, img.data(), len)
-                    : dbf_->readRecords(r, 1, img.data());
+    auto visit = [&](uint32_t r) {
+        const uint64_t at = first + uint64_t(r - 1) * len;
+        if (!view) {
+            read = dbf_->readRecords(r, 1, img.data());
+        } else {
+            for (const auto& [offset, length] : spans)
+                if (!(read = (*view)->copy(at + offset, img.data() + offset, length))) break;
+        }
         if (!read) return false;
+        noteDeleted(r, img);
         if (opts_.hideDeleted && dbf::isDeleted(img)) return true;
         *started = true;
         return fn(r, img);
+    };
+    auto flush = [&] {
+        if (view)
+            for (size_t i = 0; i < grouped; ++i)
+                for (const auto& [offset, length] : spans)
+                    (*view)->prefetch(first + uint64_t(group[i] - 1) * len + offset, length);
+        bool more = true;
+        for (size_t i = 0; i < grouped && more; ++i)
+            more = visit(group[i]);
+        grouped = 0;
+        return more;
+    };
+    bool more = true;
+    Status s = index_->walk(order_ - 1, [&](uint32_t r) {
+        if (r < 1 || r > n) return true;
+        if (query_ && (r >= query_->bits.size() || !query_->bits[r])) return true;
+        // A record known to be deleted is not read at all.
+        if (opts_.hideDeleted && r < deletedState_.size() && deletedState_[r] == 2) return true;
+        group[grouped++] = r;
+        return grouped < kGroup || (more = flush());
     });
     RK_RETURN_IF_ERROR(s);
+    if (more && read) flush();
     return read;
 }
 
@@ -671,8 +814,8 @@ Status Table::pack(const Progress& progress) {
     }
     dbf_ = std::move(*out);
     cacheFirst_ = cacheCount_ = 0;
-    deletedBits_.assign(size_t(kept) + 1, false);
-    deletedKnown_ = true;
+    deletedState_.assign(size_t(kept) + 1, 1);
+    allDeletedKnown_ = true;
     if (index_) {
         cursor_.reset();
         cursorRecno_ = 0;

@@ -12,6 +12,8 @@
 #include "dbf.h"
 #include "env.h"
 #include "indextags.h"
+#include "query_plan.h"
+#include "record.h"
 #include "status.h"
 
 #include <cstdint>
@@ -135,8 +137,11 @@ public:
     void setHideDeleted(bool on) { opts_.hideDeleted = on; }
     bool hidesDeleted() const { return opts_.hideDeleted; }
 
-    // Query. Empty text clears it.
+    // Query. Empty text clears it. The tags answer what they can (query_plan.h): only the
+    // records their key ranges give are read and tested.
     Status query(std::string_view expression);
+    // How the last query() found its records.
+    const QueryPlan& lastQueryPlan() const { return plan_; }
     const std::string& queryText() const { return queryText_; }
     Status setQueryBit(uint32_t recno, bool visible);
     uint32_t queryRecCount(); // visible records
@@ -146,9 +151,10 @@ public:
     // Calls fn(recno, image) for every visible record in the active order until fn returns
     // false, reading only those records (an index order reads each where it lies, through a
     // view of the file when the file layer has one). The cursor does not move; fn must not
-    // change the table.
+    // change the table. With `only` (field numbers), an index order copies just those fields
+    // and the deleted flag out of each record: the rest of the image fn sees is blank.
     using RecordVisitor = std::function<bool(uint32_t recno, std::string_view image)>;
-    Status walk(const RecordVisitor& fn);
+    Status walk(const RecordVisitor& fn, const std::vector<int>& only = {});
 
     // A filter beside the query (the quick filter): one flag per record number, and a record
     // whose flag is 0 is not visible. Records beyond its end are visible (titles added after
@@ -190,10 +196,16 @@ private:
     Status readCached(uint32_t recno, std::string* out);
     void updateCaches(uint32_t recno, std::string_view image);
     Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
-    Status orderedWalk(const RecordVisitor& fn, bool* started);
+    Status testCandidates(QueryState& q, bool exact, Status* fault);
+    Status orderedWalk(const RecordVisitor& fn, const std::vector<int>& only, bool* started);
     bool isVisible(uint32_t recno);
     const std::vector<uint8_t>* queryBits() const; // nullptr without a query
-    Status ensureDeletedBits();
+    void noteDeleted(uint32_t recno, std::string_view image) {
+        if (deletedState_.size() <= recno) deletedState_.resize(size_t(recno) + 1, 0);
+        deletedState_[recno] = dbf::isDeleted(image) ? 2 : 1;
+    }
+    bool isDeletedRecord(uint32_t recno); // reads the record when its flag is not known
+    Status learnAllDeleted();             // one pass, for what needs every record's flag
     uint32_t nextVisible(uint32_t from, int direction); // 0 when there is none
     void setPosition(uint32_t recno);
     void setEof();
@@ -244,8 +256,12 @@ private:
     std::string current_;
     std::string cache_; // the last records read: a read-ahead when reads are consecutive
     uint32_t cacheFirst_ = 0, cacheCount_ = 0;
-    std::vector<bool> deletedBits_; // lazily built, kept current by writes
-    bool deletedKnown_ = false;
+    // Each record's deleted flag as last read or written (0 not known yet, 1 live, 2 deleted):
+    // learnt whenever a record is read, kept current by writes. allDeletedKnown_ once one
+    // pass has read them all (what needs every flag: counting the whole table).
+    std::vector<uint8_t> deletedState_;
+    bool allDeletedKnown_ = false;
+    QueryPlan plan_;
     bool turbo_ = false;
     bool flocked_ = false;
     int batchDepth_ = 0;

@@ -34,11 +34,8 @@ Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, I
     unsynced_ = true;
     const uint32_t last = first + count - 1;
     auto image = [&](uint32_t i) { return images.substr(size_t(i) * size, size); };
-    if (deletedKnown_) {
-        deletedBits_.resize(size_t(last) + 1, false);
-        for (uint32_t i = 0; i < count; ++i)
-            deletedBits_[first + i] = dbf::isDeleted(image(i));
-    }
+    for (uint32_t i = 0; i < count; ++i)
+        noteDeleted(first + i, image(i));
     // New records are visible under any query.
     for (uint32_t r = first; query_ && r <= last; ++r)
         RK_RETURN_IF_ERROR(setQueryBit(r, true));

@@ -164,7 +164,6 @@ Status Table::currentKey(std::string* key) {
 
 Status Table::orderedEdge(bool last) {
     RK_RETURN_IF_ERROR(index_->applyPending());
-    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     if (orderCacheOrder_ == order_ && orderCacheEpoch_ == indexEpoch_) {
         // The order as last walked: no cursor walk past every hidden entry. The cursor is
         // left unplaced; a skip finds its place again by the record's key.
@@ -199,7 +198,6 @@ Status Table::orderedEdge(bool last) {
 
 Status Table::orderedSkip(int64_t n) {
     RK_RETURN_IF_ERROR(index_->applyPending());
-    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
     const bool forward = n > 0;
     uint64_t steps = forward ? uint64_t(n) : uint64_t(-n);
     if (forward) {
@@ -240,7 +238,9 @@ Status Table::orderedSkip(int64_t n) {
 Status Table::orderedRecords(std::vector<uint32_t>* out) {
     RK_RETURN_IF_ERROR(index_->applyPending());
     out->clear();
-    if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
+    // Every visible record: without a query that needs every record's flag, best learnt in
+    // one pass in record order.
+    if (opts_.hideDeleted && !query_) RK_RETURN_IF_ERROR(learnAllDeleted());
     if (orderCacheOrder_ != order_ || orderCacheEpoch_ != indexEpoch_) {
         orderCache_.clear();
         orderCacheOrder_ = 0;
@@ -259,10 +259,10 @@ Status Table::orderedRecords(std::vector<uint32_t>* out) {
     const size_t qn = bits ? bits->size() : 0;
     const uint8_t* f = filter_ ? filter_->data() : nullptr;
     const size_t fn = filter_ ? filter_->size() : 0;
-    const bool hide = opts_.hideDeleted && deletedKnown_;
+    const bool hide = opts_.hideDeleted;
     for (uint32_t r : orderCache_) {
         if (r < 1 || r > n || (q && (r >= qn || !q[r])) || (f && r < fn && !f[r])) continue;
-        if (hide ? deletedBits_[r] : !isVisible(r)) continue;
+        if (hide && isDeletedRecord(r)) continue;
         out->push_back(r);
     }
     return Status::ok();
@@ -279,7 +279,6 @@ Status Table::seek(std::string_view key, bool soft, bool* found) {
     bool hit = false;
     Status s = retryOnDamage([&] {
         RK_RETURN_IF_ERROR(index_->applyPending());
-        if (opts_.hideDeleted) RK_RETURN_IF_ERROR(ensureDeletedBits());
         cdx::Cursor& c = cursor();
         RK_RETURN_IF_ERROR(
             c.seekPrefix(reinterpret_cast<const uint8_t*>(want.data()), want.size()));

@@ -196,20 +196,25 @@ int fieldList(const rk::store::Table& t, const std::string& names,
 int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*>& fields,
                  bool markDeleted) {
     std::string out;
-    rk::Status s = t.walk([&](uint32_t r, std::string_view img) {
-        out += std::to_string(r);
-        for (const auto* f : fields) {
-            out += '\t';
-            out += terminalText(rk::dbf::displayText(img, *f));
-        }
-        if (markDeleted && rk::dbf::isDeleted(img)) out += "\t*";
-        out += '\n';
-        if (out.size() > (1 << 16)) {
-            std::cout << out;
-            out.clear();
-        }
-        return true;
-    });
+    std::vector<int> only; // the record copies only what is printed
+    for (const auto* f : fields)
+        only.push_back(t.fieldIndex(f->name));
+    rk::Status s = t.walk(
+        [&](uint32_t r, std::string_view img) {
+            out += std::to_string(r);
+            for (const auto* f : fields) {
+                out += '\t';
+                out += terminalText(rk::dbf::displayText(img, *f));
+            }
+            if (markDeleted && rk::dbf::isDeleted(img)) out += "\t*";
+            out += '\n';
+            if (out.size() > (1 << 16)) {
+                std::cout << out;
+                out.clear();
+            }
+            return true;
+        },
+        only);
     std::cout << out;
     if (!s) return fail(exitFor(s), s.message());
     return kOk;

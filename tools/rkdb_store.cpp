@@ -74,6 +74,7 @@ int runCount(const Args& a) {
     if (int rc = openTable(t)) return rc;
     if (int rc = applyView(t, a)) return rc;
     std::cout << t.count() << "\n";
+    if (a.has("explain") && a.has("query")) std::cerr << t.lastQueryPlan().describe() << "\n";
     return kOk;
 }
 
@@ -316,7 +317,7 @@ int runRecall(const Args& a) {
 RKDB_COMMAND("create", "create DIR [--sample]", {}, runCreate);
 RKDB_COMMAND("list", "list TABLE.dbf [--order TAG] [--query EXPR] [--deleted] [--fields F,G]",
              std::vector<std::string>({"order", "query", "fields"}), runList);
-RKDB_COMMAND("count", "count TABLE.dbf [--order TAG] [--query EXPR]",
+RKDB_COMMAND("count", "count TABLE.dbf [--order TAG] [--query EXPR] [--explain]",
              std::vector<std::string>({"order", "query"}), runCount);
 RKDB_COMMAND("info", "info TABLE.dbf", {}, runInfo);
 RKDB_COMMAND("check", "check TABLE.dbf", {}, runCheck);

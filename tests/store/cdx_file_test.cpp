@@ -320,3 +320,37 @@ TEST(CdxFile, ABuildBeyondItsMemoryGivesTheSameTags) {
         EXPECT_EQ(files, 2u); // the table and its index
     }
 }
+
+// The check against the table compares whole tags at once and, for a tag that differs, says
+// which records: a record written behind the index's back, one appended without its entries.
+TEST(CdxFile, TheCheckSaysWhichRecordsDifferFromTheirEntries) {
+    IndexedTable t;
+    std::mt19937 rng(4);
+    for (int i = 0; i < 40; ++i)
+        t.append(t.randomRow(rng), false);
+    t.createIndex();
+    std::vector<std::string> problems, notes;
+    t.index->verify(true, &problems, &notes);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+
+    Row changed = t.rows[4];
+    changed.name = "Zzyzx";
+    ASSERT_TRUE(t.table->writeRecord(5, t.image(changed)).isOk());
+    Row added = t.rows[0];
+    added.active = true;
+    t.append(added, false); // record 41: no entries
+    t.index->verify(true, &problems, &notes);
+    auto said = [&](const std::string& tag, const std::string& what) {
+        return std::count_if(problems.begin(), problems.end(), [&](const std::string& p) {
+            return p.find("tag " + tag + ":") != std::string::npos &&
+                   p.find(what) != std::string::npos;
+        });
+    };
+    for (const char* tag : {"NAME", "CITYNAME", "DESCNAME"})
+        EXPECT_EQ(said(tag, "record 5 holds a key that differs"), 1) << tag;
+    for (const char* tag : {"NAME", "AMOUNT", "BORN", "ACTIVE", "ACTIVENAME"})
+        EXPECT_EQ(said(tag, "record 41 has no entry"), 1) << tag;
+    // Its city is record 1's: the unique tag keeps record 1 for it.
+    EXPECT_EQ(said("UNIQCITY", "record"), 0);
+    EXPECT_EQ(said("AMOUNT", "record 5"), 0);
+}

@@ -1,11 +1,13 @@
 // A file layer for tests that passes every call to the real file system and fails writes on
 // demand: all of them while `failWrites` is set, every one after the next `writesLeft`, or,
 // while `diskFull` is set, those that would make a file longer. It counts flushes to stable
-// storage and the bytes read.
+// storage and the bytes read, in all and from each file (it offers no views: every read is
+// counted).
 #pragma once
 
 #include "env.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -19,6 +21,7 @@ public:
     long growthsLeft = -1; // writes that may still make a file longer; then the disk is full
     long syncs = 0;
     uint64_t bytesRead = 0;
+    std::map<std::string, uint64_t> bytesReadFrom; // by path
 
     Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
                                        LockMode lock) override {
@@ -52,7 +55,10 @@ private:
             : File(inner->path()), inner_(std::move(inner)), env_(env) {}
         Status read(uint64_t o, void* b, size_t n, size_t* got) override {
             Status s = inner_->read(o, b, n, got);
-            if (s.isOk()) env_->bytesRead += *got;
+            if (s.isOk()) {
+                env_->bytesRead += *got;
+                env_->bytesReadFrom[path()] += *got;
+            }
             return s;
         }
         Status write(uint64_t o, const void* b, size_t n) override {
