@@ -69,7 +69,7 @@ Status Table::dropRecordsAfter(uint32_t count) {
     cursorRecno_ = 0;
     cacheFirst_ = cacheCount_ = 0;
     loaded_ = false;
-    if (deletedKnown_) deletedBits_.resize(size_t(count) + 1);
+    if (deletedState_.size() > size_t(count) + 1) deletedState_.resize(size_t(count) + 1);
     // Marked first: an interruption before the rebuild is found at the next open.
     if (index_ && !index_->changing() && index_->usable() && !index_->broken())
         RK_RETURN_IF_ERROR(index_->beginChange());

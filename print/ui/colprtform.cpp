@@ -620,7 +620,9 @@ void TColPrtForm::butPreviewClick() {
             error(this, e.message());
         }
     }
-    if (!rows.status()) error(this, QString::fromStdString(rows.status().message()));
+    if (!rows.status())
+        fw::showStatus(this, QStringLiteral("The titles could not be read for the report."),
+                       rows.status());
     // The walk leaves the last title of the view current.
     if (!titles->last().isOk()) titles->refresh();
     showPageLabel();
