@@ -29,6 +29,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -161,6 +162,7 @@ bool TForm1::takeDataFolder() {
     // program that died belongs to nobody now that the lock is ours.
     QLocalServer::removeServer(server);
     instanceServer_ = new QLocalServer(this);
+    instanceServer_->setSocketOptions(QLocalServer::UserAccessOption);
     if (instanceServer_->listen(server))
         connect(instanceServer_, &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket* s = instanceServer_->nextPendingConnection()) {
@@ -173,11 +175,15 @@ bool TForm1::takeDataFolder() {
     return true;
 }
 
+// The socket lies in the user's runtime folder (XDG_RUNTIME_DIR, or a folder Qt makes for the
+// user alone), which no other user can enter: nobody else can take the name first, and the
+// sockets of killed runs go with the session.
 QString TForm1::instanceServerName(const QString& dataFolder) {
     const QByteArray path = QDir(dataFolder).canonicalPath().toUtf8();
-    return QStringLiteral("reelkeeper-") +
-           QString::fromLatin1(
-               QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(20));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
+        .filePath(QStringLiteral("reelkeeper-") +
+                  QString::fromLatin1(
+                      QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(20)));
 }
 
 void TForm1::bringToFront() {
@@ -300,7 +306,11 @@ void TForm1::FormShow() {
                               QString::fromStdString(titles().baseDate()));
     rk::copyLookToAll(*SaveBut, TB97);
     if (pendingCategoryHeight_ >= 0) setCategoryListHeight(pendingCategoryHeight_);
-    tellStartupRepairs();
+    // On a first start the tutorial opens at the activation that follows: the repairs are told
+    // after it there, so that the notice is not hidden behind it.
+    if (rk::fw::SettingsKey().readInteger(QStringLiteral("Startup"), QStringLiteral("StartTut"),
+                                          1) != 1)
+        tellStartupRepairs();
     // The tip window shows when the tip file's first character is "1".
     QFile tips(dataFolder_ + kTipFile);
     char flag = 0;
@@ -337,6 +347,7 @@ void TForm1::FormActivate() {
     if (tutorial == 1) rk::fw::prompt().showHelp(this, QStringLiteral("Tutorial"));
     // Written only when it changes: the settings file is not rewritten at every start.
     if (tutorial != 0) key.writeInteger(startup, QStringLiteral("StartTut"), 0);
+    tellStartupRepairs(); // in front of the tutorial; nothing when they were told at the show
 }
 
 // --- Close

@@ -305,6 +305,10 @@ private slots:
         QVERIFY(app.start());
         QCOMPARE(app.prompt.messages(), QStringList()); // nothing that waits
         QCOMPARE(app.prompt.notices().size(), 1);
+        // A first start opens the tutorial too: the notice comes after it, in front.
+        QCOMPARE(app.prompt.asked.size(), 2);
+        QCOMPARE(app.prompt.asked[0].kind, QString("help"));
+        QCOMPARE(app.prompt.asked[1].kind, QString("notice"));
         QString told = app.prompt.notices().value(0);
         QVERIFY2(told.contains("VIDEO.DBF") && told.contains("cut short") &&
                      told.contains("71 whole ones"),
@@ -387,6 +391,13 @@ private slots:
     void aSecondInstanceOnTheSameFolderIsRefusedAndBringsTheFirstToTheFront() {
         GuiFixture app;
         QVERIFY(app.start());
+        // The first one's socket is in the user's own runtime folder, not the shared /tmp.
+        const QFileInfo socket(TForm1::instanceServerName(app.data));
+        QVERIFY2(socket.exists(), qPrintable(socket.filePath()));
+        QCOMPARE(QFileInfo(socket.path()).permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup |
+                      QFile::WriteGroup | QFile::ExeGroup),
+                 QFile::Permissions());
         QSignalSpy front(app.form, &TForm1::broughtToFront);
         TForm1 second(app.data);
         QVERIFY(!second.isReady());
