@@ -343,8 +343,13 @@ bool Dataset::logical(int index) const {
     return f && !buffer_.empty() && dbf::getLogical(buffer_, *f);
 }
 
-bool Dataset::storeText(int index, const QString& value, Status* status) {
+bool Dataset::storeText(int index, const QString& typed, Status* status) {
     const dbf::FieldDef& f = *field(index);
+    // A field holds one line: line breaks and tabs typed or pasted become spaces (a CR LF one).
+    QString value = typed;
+    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (const QChar c : {QChar(u'\r'), QChar(u'\n'), QChar(u'\t')})
+        value.replace(c, QChar(u' '));
     std::string image = buffer_;
     const std::string bytes = toCp1252(value);
     if (f.type == 'C') {

@@ -35,6 +35,8 @@
 // An inserted record is written only when it is posted, so an abandoned insert leaves no
 // trace in the file.
 //
+// A field holds one line: line breaks and tabs in a text given to setText become spaces.
+//
 // Field values pass through as text: character fields without their trailing blanks,
 // numbers as stored, logical fields as T or F. A number that cannot be stored (not a
 // number, too wide for its field) is kept as typed and makes the post fail with a message

@@ -1,12 +1,14 @@
 #include "prefform.h"
 
 #include "colorpickerbutton.h"
+#include "defaulttips.h"
 #include "gradienttoolbutton.h"
 #include "helpviewer.h"
 #include "modal.h"
 #include "placement.h"
 #include "prompt.h"
 #include "settings.h"
+#include "textlines.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -374,11 +376,17 @@ void TPrefForm::BitBtn1Click() {
     a.toolBar.vertical = radGrpGradIndex() == 0;
     a.toolBar.font = gradSample->font();
     if (apply_) apply_(a);
-    // 4. The tip file's first byte; a file that cannot be opened is left alone.
+    // 4. The tip file's first byte. A catalogue without the file gets one with the built-in
+    // tips when the tips are asked for; otherwise a file that cannot be opened is left alone.
     QDir::setCurrent(dataFolder_);
     QFile tips(tipFile());
-    if (tips.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) && tips.seek(0))
+    if (tips.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) && tips.seek(0)) {
         tips.putChar(CheckTip->isChecked() ? '1' : '0');
+    } else if (CheckTip->isChecked() && !tips.exists()) {
+        QStringList lines = rk::fw::defaultTipLines();
+        lines[0] = QStringLiteral("1");
+        rk::writeCp1252Lines(tipFile(), lines);
+    }
     tips.close();
     accept();
 }
