@@ -209,7 +209,12 @@ Status Dataset::setOrder(int order) {
     return s;
 }
 
+Status Dataset::readOnlyRefusal() const {
+    return Status::invalid("the catalogue is open for reading only: nothing can be changed");
+}
+
 Status Dataset::edit() {
+    if (readOnly_) return readOnlyRefusal();
     switch (state_) {
     case State::Inactive:
         return Status::invalid("the table is not open");
@@ -227,6 +232,7 @@ Status Dataset::edit() {
 }
 
 Status Dataset::insert() {
+    if (readOnly_) return readOnlyRefusal();
     if (!isActive()) return Status::invalid("the table is not open");
     RK_RETURN_IF_ERROR(checkBrowseMode());
     insertFrom_ = hasRecord_ ? table_->recNo() : 0;
@@ -294,6 +300,7 @@ void Dataset::cancel() {
 }
 
 Status Dataset::deleteCurrent() {
+    if (readOnly_) return readOnlyRefusal();
     if (state_ == State::Insert) {
         cancel();
         return Status::ok();

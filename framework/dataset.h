@@ -68,6 +68,10 @@ public:
     store::Table* table() const { return table_; }
     // Who writes the dataset's changes (nullptr: straight to the table).
     void setWriter(store::RecordWriter* writer) { writer_ = writer; }
+    // A read-only dataset refuses every edit, insert and delete (its table is on media that
+    // cannot be written): nothing typed is taken in to be lost later.
+    void setReadOnly(bool on) { readOnly_ = on; }
+    bool isReadOnly() const { return readOnly_; }
 
     // Re-reads the table after it was opened, closed or changed outside the dataset (the
     // full-text build closes and reopens it; pack renumbers it). Ends any edit unposted.
@@ -155,6 +159,7 @@ signals:
 
 private:
     std::function<PostCheck()> postCheck_;
+    Status readOnlyRefusal() const;
     void load();
     void setState(State s);
     Status fail(Status s);
@@ -168,6 +173,7 @@ private:
 
     store::Table* table_;
     store::RecordWriter* writer_ = nullptr;
+    bool readOnly_ = false;
     State state_ = State::Inactive;
     std::string buffer_;
     bool hasRecord_ = false;

@@ -426,6 +426,8 @@ private:
     // Start-up (startup.cpp)
     bool takeDataFolder();
     bool openCatalogue();
+    // A catalogue that cannot be written: the title bar says so and what writes is off.
+    void showReadOnly();
     bool offerNewCatalogue();
     void readSettings();
     void readChoiceLists();
@@ -454,6 +456,7 @@ private:
     bool firstShown_ = false;
     bool closing_ = false;
     std::unique_ptr<rk::catalogue::Catalogue> catalogue_;
+    bool readOnly_ = false; // the catalogue's files cannot be written
     std::unique_ptr<QLockFile> instanceLock_;
     QLocalServer* instanceServer_ = nullptr; // answers later starts on the same data folder
     rk::fw::RecordListModel* titleModel_ = nullptr;

@@ -20,14 +20,18 @@
 #include "textlines.h"
 #include "tipwindow.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -203,8 +207,15 @@ bool TForm1::openCatalogue() {
         if (!offerNewCatalogue()) return false;
     }
     const QString folder = QDir::toNativeSeparators(dataFolder_);
+    // A catalogue on media that cannot be written (a disc, a read-only mount) is opened for
+    // reading, beside other readers; what would write is switched off (showReadOnly).
+    readOnly_ = !QFileInfo(QString::fromStdString(titlesPath)).isWritable() ||
+                !QFileInfo(QString::fromStdString(catsPath)).isWritable();
+    rk::store::TableOptions options;
+    options.readOnly = readOnly_;
+    options.exclusive = !readOnly_;
     std::string failedFile;
-    if (const rk::Status s = catalogue_->open(dir, {}, &failedFile); !s.isOk()) {
+    if (const rk::Status s = catalogue_->open(dir, options, &failedFile); !s.isOk()) {
         tell(this, explainOpenFailure(QString::fromStdString(failedFile), folder, s));
         return false;
     }
@@ -221,7 +232,34 @@ bool TForm1::openCatalogue() {
     rk::ignore(categories().goTop(), "the datasets read their first record again");
     Table1->setActive(true);
     Table2->setActive(true);
+    if (readOnly_) showReadOnly();
     return true;
+}
+
+void TForm1::showReadOnly() {
+    setWindowTitle(windowTitle() + QStringLiteral(" (read-only)"));
+    Table1->setReadOnly(true);
+    Table2->setReadOnly(true);
+    for (QWidget* button : {static_cast<QWidget*>(NewBut), static_cast<QWidget*>(SaveBut),
+                            static_cast<QWidget*>(TrashBut), static_cast<QWidget*>(MarkBut)})
+        button->setEnabled(false);
+    for (QAction* action :
+         {Save1, AddNewEntry1, DeleteCurrentEntry1, MarkUnMarkCurrentEntry1, UnMarkMarkedEntries1,
+          AddNewCategory1, AddNewCategory2, ModifyCategories1, ModifyCategories2, MasterEditor1,
+          ImportExport1, PackDatabase1, ReIndexDatabase1})
+        action->setEnabled(false);
+    // The detail pages show the title and take no typing.
+    for (QWidget* w : PageControl2->findChildren<QWidget*>()) {
+        if (auto* line = qobject_cast<QLineEdit*>(w))
+            line->setReadOnly(true);
+        else if (auto* text = qobject_cast<QPlainTextEdit*>(w))
+            text->setReadOnly(true);
+        else if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
+                 qobject_cast<QAbstractSpinBox*>(w))
+            w->setEnabled(false);
+    }
+    StatusBar1->showMessage(QStringLiteral("The catalogue is on media that cannot be written: it "
+                                           "is open for reading only."));
 }
 
 bool TForm1::offerNewCatalogue() {
