@@ -258,8 +258,6 @@ void TForm1::showReadOnly() {
                  qobject_cast<QAbstractSpinBox*>(w))
             w->setEnabled(false);
     }
-    StatusBar1->showMessage(QStringLiteral("The catalogue is on media that cannot be written: it "
-                                           "is open for reading only."));
 }
 
 bool TForm1::offerNewCatalogue() {
