@@ -164,13 +164,15 @@ Status createEmpty(const std::string& dir, Env* env) {
 
 namespace rk::catalogue {
 
-std::string equalsQuery(std::string_view field, std::string_view value) {
-    std::string q = std::string(field) + " = ";
+namespace {
+
+// A text literal for `value`: delimited by ", ' or [ ] (the first it does not hold), or joined
+// from pieces without double quotes when it holds all three.
+std::string literal(std::string_view value) {
     auto has = [&](char c) { return value.find(c) != std::string_view::npos; };
-    if (!has('"')) return q + "\"" + std::string(value) + "\"";
-    if (!has('\'')) return q + "'" + std::string(value) + "'";
-    if (!has(']')) return q + "[" + std::string(value) + "]";
-    // Every delimiter occurs: pieces without double quotes, joined with '"'.
+    if (!has('"')) return "\"" + std::string(value) + "\"";
+    if (!has('\'')) return "'" + std::string(value) + "'";
+    if (!has(']')) return "[" + std::string(value) + "]";
     std::string expr;
     size_t start = 0;
     for (;;) {
@@ -182,7 +184,20 @@ std::string equalsQuery(std::string_view field, std::string_view value) {
         expr += " + '\"'";
         start = quote + 1;
     }
-    return q + "(" + expr + ")";
+    return "(" + expr + ")";
+}
+
+} // namespace
+
+std::string exactQuery(std::string_view field, std::string_view value) {
+    const size_t first = value.find_first_not_of(' ');
+    value = first == std::string_view::npos ? std::string_view() : value.substr(first);
+    value = value.substr(0, value.find_last_not_of(' ') + 1);
+    return "ALLTRIM(" + std::string(field) + ") == " + literal(value);
+}
+
+std::string equalsQuery(std::string_view field, std::string_view value) {
+    return std::string(field) + " = " + literal(value);
 }
 
 } // namespace rk::catalogue

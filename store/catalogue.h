@@ -59,5 +59,8 @@ namespace rk::catalogue {
 // and one holding all three delimiters is joined from pieces, so that every name selects its
 // records.
 std::string equalsQuery(std::string_view field, std::string_view value);
+// The query that selects the records whose `field`, trimmed, is exactly `value` trimmed:
+// ALLTRIM(FIELD) == "value" ("Alien" does not select "Aliens"), delimited as equalsQuery does.
+std::string exactQuery(std::string_view field, std::string_view value);
 
 } // namespace rk::catalogue

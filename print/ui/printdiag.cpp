@@ -149,20 +149,26 @@ bool TPrintDiag::applyScope() {
     fw::Dataset* titles = context_.titles;
     QLabel* request = report_->QRLabel1;
     switch (printItem()) {
-    case 0: // Selected Title: every title of that text
-        if (!titles->setQuery(catalogue::equalsQuery("TITLE", fw::toCp1252(titles->text("TITLE"))))
+    case 0: // Selected Title: the titles of exactly that text
+        if (!titles->setQuery(catalogue::exactQuery("TITLE", fw::toCp1252(titles->text("TITLE"))))
                  .isOk())
             return false;
         request->setText(requestLabel(PrintScope::SelectedTitle));
         return true;
-    case 1: // Selected Category: the current title's category
-        if (!titles
-                 ->setQuery(
-                     catalogue::equalsQuery("CATEGORY", fw::toCp1252(titles->text("CATEGORY"))))
-                 .isOk())
+    case 1: { // Selected Category: exactly the current title's category
+        const std::string category = fw::toCp1252(titles->text("CATEGORY").trimmed());
+        if (category.empty()) {
+            // An empty name would select every title: it is said instead.
+            fw::prompt().message(this,
+                                 QStringLiteral("The current title has no category, so there is "
+                                                "no category to print."),
+                                 QStringLiteral("Print"), fw::Icon::Information, fw::Buttons::Ok);
             return false;
+        }
+        if (!titles->setQuery(catalogue::exactQuery("CATEGORY", category)).isOk()) return false;
         request->setText(requestLabel(PrintScope::SelectedCategory));
         return true;
+    }
     case 2: { // Marked Entries
         const std::string before = titles->table()->queryText();
         if (!titles->setQuery("Marked").isOk()) return false;

@@ -75,6 +75,39 @@ private slots:
             QSKIP("pdftotext is not installed");
     }
 
+    void selectedTitleAndCategoryPrintExactlyThat() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        const auto alien = collection::recordsWhere(f->titles(), "TITLE", "Alien");
+        QCOMPARE(alien.size(), size_t(1));
+        QVERIFY(f->titlesData()->goTo(alien[0]).isOk());
+        Runners runners;
+        int previews = 0;
+        auto scope = [&](int item) {
+            runners.printDiag = [item](TPrintDiag& d) {
+                d.setPrintItem(item);
+                d.Radio2->setChecked(true);
+                d.BitBtn3->click();
+            };
+        };
+        runners.preview = [&](TReportPreview&) { ++previews; };
+        scope(0); // Selected Title: "Aliens" is another title
+        ctl<QAbstractButton>(f, "PrintBut")->click();
+        QCOMPARE(visibleTitles(f->titles()), QStringList{"Alien"});
+        QCOMPARE(previews, 1);
+
+        // A title without a category: said, and nothing printed.
+        QVERIFY(f->titlesData()->setText("CATEGORY", QString()).isOk());
+        QVERIFY(f->titlesData()->post().isOk());
+        app.prompt.clear();
+        scope(1);
+        ctl<QAbstractButton>(f, "PrintBut")->click();
+        QCOMPARE(previews, 1);
+        QCOMPARE(app.prompt.messages().size(), 1);
+        QVERIFY(app.prompt.messages()[0].contains("no category"));
+    }
+
     void theStandardReportPrintsTheChosenScopeAndKeepsItsQuery() {
         GuiFixture app;
         QVERIFY(collection::start(app));

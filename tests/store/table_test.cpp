@@ -370,6 +370,14 @@ TEST_F(TableTest, EqualsQuerySelectsNamesWithAnyDelimiter) {
         }
     }
     EXPECT_EQ(catalogue::equalsQuery("CATEGORY", "Drama"), "CATEGORY = \"Drama\"");
+    // An exact query selects that name alone: not the names it begins, not every record for an
+    // empty one.
+    add("T Plainer", "Plainer");
+    for (size_t i = 0; i < std::size(names); ++i) {
+        std::string q = catalogue::exactQuery("CATEGORY", names[i]);
+        ASSERT_TRUE(table->query(q).isOk()) << q;
+        EXPECT_EQ(walk(), std::vector<uint32_t>{uint32_t(i + 1)}) << q;
+    }
 }
 
 TEST(TableQuery, AnExpressionErrorWhileEvaluatingRefusesTheQuery) {
