@@ -231,7 +231,8 @@ public:
     void FindButClick();
     // Builds Titles.ia anew, with the progress in the status bar; false when it failed.
     bool UseTitles();
-    void NotFound();
+    // A search that found nothing: told, and the title that was current stays current.
+    void NotFound(uint32_t current);
 
     // --- Printing (printcommands.cpp)
     void BitBtn1Click();        // "Print": the print request dialog

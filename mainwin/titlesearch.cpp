@@ -91,6 +91,7 @@ void TForm1::FindButClick() {
     // A changed title is posted first. A search that runs ends any category or marked view;
     // one that cannot run (no index, or one to rebuild) leaves the view as it was.
     if (!Table1->checkBrowseMode().isOk()) return;
+    const uint32_t current = Table1->recNo();
     rk::Result<rk::search::SearchResult> result = rk::search::SearchResult{};
     {
         Hourglass wait;
@@ -126,7 +127,7 @@ void TForm1::FindButClick() {
         UseTitles();
         break;
     case SearchOutcome::NothingFound:
-        NotFound();
+        NotFound(current);
         break;
     case SearchOutcome::Found:
         rk::fw::inform(this,
@@ -135,10 +136,10 @@ void TForm1::FindButClick() {
     }
 }
 
-// A search that found nothing leaves the titles table at its end.
-void TForm1::NotFound() {
-    // A failed move leaves no current title either: both ways the lists show none.
-    rk::ignore(Table1->last(), "the end is wanted; a failure leaves no current title too");
-    rk::ignore(Table1->next(), "the end is wanted; a failure leaves no current title too");
+// A search that found nothing shows every title again, with the one that was current still
+// current: nothing moves the user away from where they were.
+void TForm1::NotFound(uint32_t current) {
+    if (current == 0 || !Table1->goTo(current).isOk())
+        rk::ignore(Table1->first(), "a failed move leaves no current title, which the lists show");
     say(this, QStringLiteral("Text not found!"));
 }

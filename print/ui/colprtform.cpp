@@ -10,6 +10,7 @@
 #include "printersetup.h"
 #include "prompt.h"
 #include "settings.h"
+#include "text.h"
 #include "titlerows.h"
 #include "tpageprinter.h"
 
@@ -597,14 +598,13 @@ bool TColPrtForm::eventFilter(QObject* watched, QEvent* event) {
 // ---- Building and printing
 
 double TColPrtForm::priceTotal() {
-    const QString point = QLocale().decimalPoint();
-    return reports::priceTotal(*context_.titles->table(),
-                               point.isEmpty() ? '.' : point.at(0).toLatin1());
+    return reports::priceTotal(*context_.titles->table(), fw::decimalSeparator());
 }
 
 void TColPrtForm::butPreviewClick() {
     fw::Dataset* titles = context_.titles;
     if (!titles || !titles->checkBrowseMode().isOk()) return;
+    const uint32_t current = titles->recNo();
     ColumnReportLayout report = columnReportLayout(layout(), kScreenDpi);
     reports::TitleColumnRows rows(*titles->table(), report.fields);
     if (!rows.missingField().isEmpty()) {
@@ -623,8 +623,8 @@ void TColPrtForm::butPreviewClick() {
     if (!rows.status())
         fw::showStatus(this, QStringLiteral("The titles could not be read for the report."),
                        rows.status());
-    // The walk leaves the last title of the view current.
-    if (!titles->last().isOk()) titles->refresh();
+    // The walk moved the table: the title that was current is current again.
+    if (current == 0 || !titles->goTo(current).isOk()) titles->refresh();
     showPageLabel();
 }
 

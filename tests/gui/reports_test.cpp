@@ -191,7 +191,9 @@ private slots:
         const int visible = int(f->titles().count());
         const rk::Result<double> value = rk::store::collectionValue(f->titles(), '.');
         QVERIFY(value.isOk());
-        f->titlesData()->refresh();
+        QVERIFY(f->titlesData()->first().isOk());
+        QVERIFY(f->titlesData()->next().isOk());
+        const uint32_t current = f->titlesData()->recNo();
         Runners runners;
         QString pages;
         QList<int> widths;
@@ -215,6 +217,7 @@ private slots:
         };
         app.prompt.clear();
         ctl<QAbstractButton>(f, "ReportsBut")->click();
+        QCOMPARE(f->titlesData()->recNo(), current); // the report's walk leaves no trace
         QCOMPARE(app.prompt.helpTopics(), QStringList{"Custom_Reports"}); // on the first use
         QVERIFY(pages.endsWith(QStringLiteral(" of ") + pages.section(' ', -1)));
         QCOMPARE(widths, (QList<int>{50, 150, 125, 50, 50, 50}));
