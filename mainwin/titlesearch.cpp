@@ -130,8 +130,8 @@ void TForm1::FindButClick() {
         NotFound(current);
         break;
     case SearchOutcome::Found:
-        rk::fw::inform(this,
-                       QString::number(result->report.matches) + QStringLiteral(" Matches Found."));
+        rk::fw::inform(
+            this, QString::fromStdString(rk::search::matchesFoundText(result->report.matches)));
         break;
     }
 }

@@ -226,6 +226,10 @@ Result<MarkReport> markMatches(TFts& fts, store::Table& titles, std::string_view
     return report;
 }
 
+std::string matchesFoundText(uint32_t matches) {
+    return std::to_string(matches) + (matches == 1 ? " Match Found." : " Matches Found.");
+}
+
 Result<SearchResult> searchTitles(store::Table& titles, const std::string& indexPath,
                                   std::string_view query, int fieldChoice) {
     if (fieldChoice < 0 || fieldChoice >= kFieldChoiceCount)

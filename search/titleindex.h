@@ -101,6 +101,9 @@ struct MarkReport {
 Result<MarkReport> markMatches(TFts& fts, store::Table& titles, std::string_view query,
                                int fieldChoice);
 
+// What a search that found `matches` titles says: "1 Match Found.", "6 Matches Found.".
+std::string matchesFoundText(uint32_t matches);
+
 enum class SearchOutcome {
     IndexMissing, // no index file: build one first
     NotUsable,    // FtsSet gave kFtsNotUsable

@@ -84,7 +84,7 @@ int runSearch(const Args& a) {
         return kOk;
     }
     if (int rc = printRecords(t, fields)) return rc;
-    std::cerr << result->report.matches << " Matches Found.\n";
+    std::cerr << search::matchesFoundText(result->report.matches) << "\n";
     return kOk;
 }
 

@@ -154,7 +154,7 @@ private slots:
         app.prompt.clear();
         FindAnswer answer("Casablanca", 1);
         f->FindButClick();
-        QCOMPARE(app.prompt.messages(), QStringList{"1 Matches Found."});
+        QCOMPARE(app.prompt.messages(), QStringList{"1 Match Found."});
     }
 
     void afterAPackTheDeletedAreGoneAndEveryTitleIsFoundUnderItsNewNumber() {
@@ -202,7 +202,7 @@ private slots:
             FindAnswer answer(phrase(staying[int(r - 1)]), 1);
             f->FindButClick();
             QVERIFY2(app.prompt.messages().size() == 1 &&
-                         app.prompt.messages()[0].endsWith(" Matches Found."),
+                         app.prompt.messages()[0].endsWith(" Found."),
                      qPrintable(staying[int(r - 1)]));
             const auto found = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox2"));
             QVERIFY2(std::find(found.begin(), found.end(), r) != found.end(),

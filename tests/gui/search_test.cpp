@@ -241,7 +241,7 @@ private slots:
         QCOMPARE(search(app, "Casablanca", 2), QStringList{"Text not found!"});
         QCOMPARE(f->titlesData()->recNo(), current);
         QCOMPARE(QString::fromStdString(f->titles().queryText()), QString());
-        QCOMPARE(search(app, "Casablanca", 1), QStringList{"1 Matches Found."});
+        QCOMPARE(search(app, "Casablanca", 1), QStringList{"1 Match Found."});
         QCOMPARE(f->titlesData()->text("TITLE"), QString("Casablanca"));
 
         // A word that only the summary or a user field holds: found with "ALL Fields".
@@ -252,8 +252,8 @@ private slots:
         // Changed after it was indexed: a rebuild takes the new text in.
         QFile::remove(ftsFile(app));
         buildIndex(app);
-        QCOMPARE(search(app, "zanzibarian", 0), QStringList{"1 Matches Found."});
-        QCOMPARE(search(app, "zanzibarian", 10), QStringList{"1 Matches Found."});
+        QCOMPARE(search(app, "zanzibarian", 0), QStringList{"1 Match Found."});
+        QCOMPARE(search(app, "zanzibarian", 10), QStringList{"1 Match Found."});
         QCOMPARE(search(app, "zanzibarian", 1), QStringList{"Text not found!"});
         QVERIFY(f->titles().hidesDeleted());
     }
@@ -337,7 +337,7 @@ private slots:
         QCOMPARE(told.size(), 2);
         QVERIFY2(told.value(0).contains("no longer matches"), qPrintable(told.join('|')));
         QCOMPARE(told.value(1), kComplete);
-        QCOMPARE(search(app, "Quokka", 1), QStringList{"1 Matches Found."});
+        QCOMPARE(search(app, "Quokka", 1), QStringList{"1 Match Found."});
     }
 
     void anUnusableIndexIsReported() {

@@ -53,10 +53,10 @@ private slots:
         QVERIFY(!f->newTitlePending());
         QCOMPARE(f->statusPanelText(0), count); // refreshed only when a view is applied
 
-        QCOMPARE(find(app, "Zardoz"), QStringList{"1 Matches Found."});
+        QCOMPARE(find(app, "Zardoz"), QStringList{"1 Match Found."});
         QCOMPARE(f->titlesData()->recNo(), before + 1);
         QCOMPARE(f->titlesData()->text("TITLE"), QString("Zardoz Returns"));
-        QCOMPARE(find(app, "Quartermaine", 3), QStringList{"1 Matches Found."});
+        QCOMPARE(find(app, "Quartermaine", 3), QStringList{"1 Match Found."});
         QCOMPARE(find(app, "Quartermaine", 4), QStringList{"Text not found!"});
 
         f->Marked1Click();
@@ -85,9 +85,9 @@ private slots:
         QVERIFY(f->titlesData()->setText("TITLE", "Quixotic Voyage").isOk());
         f->SaveButClick();
         const uint32_t recno = f->titles().recCount();
-        QCOMPARE(find(app, "Quixotic"), QStringList{"1 Matches Found."});
+        QCOMPARE(find(app, "Quixotic"), QStringList{"1 Match Found."});
         QCOMPARE(f->titlesData()->recNo(), recno);
-        QCOMPARE(find(app, "Overlooked"), QStringList{"1 Matches Found."});
+        QCOMPARE(find(app, "Overlooked"), QStringList{"1 Match Found."});
     }
 
     void aSearchNarrowsTheListsUntilAViewChange() {

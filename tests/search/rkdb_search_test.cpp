@@ -55,7 +55,7 @@ TEST_F(RkdbSearch, BuildsAMissingIndexThenPrintsTheMatches) {
     // The next search uses the index it left.
     o = rkdb(d_, "search " + d_.dir() + " \"francois truffaut\" --field Stars");
     EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.err, "1 Matches Found.\n");
+    EXPECT_EQ(o.err, "1 Match Found.\n");
     EXPECT_EQ(o.out, "11\tClose Encounters of the Third Kind\n");
 }
 
