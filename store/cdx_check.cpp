@@ -16,6 +16,23 @@ using namespace cdx;
 
 namespace {
 
+// Hands fn every record of the table in file order, read a block at a time: at most 1 MiB, and
+// no more than the table holds (a small table is not given a large buffer).
+Status eachRecord(dbf::DbfFile* table,
+                  const std::function<void(uint32_t recno, std::string_view image)>& fn) {
+    const uint32_t n = table->recordCount();
+    const uint16_t len = std::max<uint16_t>(1, table->recordLength());
+    const uint32_t per = std::max<uint32_t>(1, std::min<uint32_t>(n, (1u << 20) / len));
+    std::vector<char> buf(size_t(per) * len);
+    for (uint32_t r = 1; r <= n; r += per) {
+        const uint32_t count = std::min(per, n - r + 1);
+        RK_RETURN_IF_ERROR(table->readRecords(r, count, buf.data()));
+        for (uint32_t i = 0; i < count; ++i)
+            fn(r + i, std::string_view(buf.data() + size_t(i) * len, len));
+    }
+    return Status::ok();
+}
+
 constexpr size_t kMaxTableProblems = 50;
 
 uint64_t keyHash(const uint8_t* key, size_t n) {
@@ -84,29 +101,20 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
 
 bool IndexFile::fingerprintTable(std::vector<Fingerprint>* want,
                                  std::vector<std::string>* problems) {
-    const uint32_t n = table_->recordCount();
-    const uint16_t len = table_->recordLength();
-    const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
-    std::vector<char> buf(size_t(per) * len);
     std::string key;
-    for (uint32_t r = 1; r <= n; r += per) {
-        uint32_t count = std::min(per, n - r + 1);
-        Status s = table_->readRecords(r, count, buf.data());
-        if (!s) {
-            problems->push_back(fileName() + ": cannot read the table: " + s.message());
-            return false;
+    const Status s = eachRecord(table_, [&](uint32_t recno, std::string_view image) {
+        for (size_t t = 0; t < tags_.size(); ++t) {
+            if (tags_[t].info.unique || !tags_[t].key.make(image, recno, &key)) continue;
+            Fingerprint& f = (*want)[t];
+            f.sum += entryHash(
+                keyHash(reinterpret_cast<const uint8_t*>(key.data()), tags_[t].info.keyLength),
+                recno);
+            ++f.count;
         }
-        for (uint32_t i = 0; i < count; ++i) {
-            std::string_view image(buf.data() + size_t(i) * len, len);
-            for (size_t t = 0; t < tags_.size(); ++t) {
-                if (tags_[t].info.unique || !tags_[t].key.make(image, r + i, &key)) continue;
-                Fingerprint& f = (*want)[t];
-                f.sum += entryHash(
-                    keyHash(reinterpret_cast<const uint8_t*>(key.data()), tags_[t].info.keyLength),
-                    r + i);
-                ++f.count;
-            }
-        }
+    });
+    if (!s) {
+        problems->push_back(fileName() + ": cannot read the table: " + s.message());
+        return false;
     }
     return true;
 }
@@ -140,23 +148,15 @@ void IndexFile::compareEntries(size_t t, std::vector<std::string>* problems) {
     const std::string label = fileName() + ": tag " + tag.info.name;
     const uint32_t n = table_->recordCount();
     std::vector<uint64_t> wanted(size_t(n) + 1, 0);
-    {
-        const uint16_t len = table_->recordLength();
-        const uint32_t per = std::max<uint32_t>(1, (1u << 20) / len);
-        std::vector<char> buf(size_t(per) * len);
-        std::string key;
-        for (uint32_t r = 1; r <= n; r += per) {
-            uint32_t count = std::min(per, n - r + 1);
-            Status s = table_->readRecords(r, count, buf.data());
-            if (!s) {
-                problems->push_back(label + ": cannot read the table: " + s.message());
-                return;
-            }
-            for (uint32_t i = 0; i < count; ++i)
-                if (tag.key.make(std::string_view(buf.data() + size_t(i) * len, len), r + i, &key))
-                    wanted[r + i] =
-                        keyHash(reinterpret_cast<const uint8_t*>(key.data()), tag.info.keyLength);
-        }
+    std::string made;
+    const Status s = eachRecord(table_, [&](uint32_t recno, std::string_view image) {
+        if (tag.key.make(image, recno, &made))
+            wanted[recno] =
+                keyHash(reinterpret_cast<const uint8_t*>(made.data()), tag.info.keyLength);
+    });
+    if (!s) {
+        problems->push_back(label + ": cannot read the table: " + s.message());
+        return;
     }
     std::vector<bool> seen(size_t(n) + 1, false);
     std::unordered_map<uint64_t, uint32_t> firstOfKey; // unique tags: key -> first record
