@@ -2,6 +2,7 @@
 
 #include "cdx_verify.h"
 #include "mem_env.h"
+#include "scratch_env.h"
 
 #include <algorithm>
 #include <cctype>
@@ -613,10 +614,18 @@ Status IndexFile::rebuildInMemory(const IndexProgress& progress) {
     }
     auto build = buildTags(infos, headers, table_);
     if (!build) return build.status();
-    auto env = std::make_unique<MemEnv>();
+    if (pager_) pager_->dropView(); // the pages the check read are not needed for the build
+    // The copy of a small table's index is held in memory; a large one's goes to a scratch
+    // file, built with half the sort budget: a read-only session stays within about 100 MB
+    // whatever the table.
+    std::unique_ptr<Env> env;
+    if (uint64_t(table_->recordCount()) * table_->recordLength() > opts_.memoryBudget) {
+        if (auto scratch = ScratchEnv::make()) env = std::move(*scratch);
+    }
+    if (!env) env = std::make_unique<MemEnv>();
     const std::string copy = "memory/" + fileName();
     auto written = writeIndexFile(copy, env.get(), table_, *build, compound_.counter + 1,
-                                  opts_.memoryBudget, progress);
+                                  opts_.memoryBudget / 2, progress);
     if (!written) return written.status();
     scratch_ = std::move(env);
     IndexOptions keep = opts_;

@@ -81,7 +81,8 @@ public:
     // False when the index could not be proven sound and was not rebuilt (repair off): its
     // orders must not be used.
     bool usable() const { return usable_; }
-    // True when the orders come from a copy rebuilt in memory (the file could not be).
+    // True when the orders come from a copy rebuilt beside the file (in memory, or a scratch
+    // file for a large table) because the file could not be.
     bool inMemory() const { return scratch_ != nullptr; }
     // The table moved to another file object (after a pack).
     void setTable(dbf::DbfFile* table) { table_ = table; }
@@ -204,7 +205,7 @@ private:
     dbf::DbfFile* table_;
     IndexOptions opts_;
     Env* env_;
-    std::unique_ptr<Env> scratch_; // holds the in-memory copy, when there is one
+    std::unique_ptr<Env> scratch_; // holds the rebuilt copy, when there is one
     std::unique_ptr<cdx::Pager> pager_;
     std::vector<uint8_t> header_; // the compound header as in the file
     cdx::Header compound_;

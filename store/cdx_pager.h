@@ -30,6 +30,9 @@ public:
         view_.reset();
         return std::move(file_);
     }
+    // Lets go of the view, so that the pages it brought in leave the process (before a long
+    // rebuild that needs no page of this file); reads go through the file from then on.
+    void dropView() { view_.reset(); }
     bool readOnly() const { return readOnly_; }
     // Size of the file including pages allocated but not yet written.
     uint64_t size() const { return size_; }

@@ -354,3 +354,38 @@ TEST(CdxFile, TheCheckSaysWhichRecordsDifferFromTheirEntries) {
     EXPECT_EQ(said("UNIQCITY", "record"), 0);
     EXPECT_EQ(said("AMOUNT", "record 5"), 0);
 }
+
+// A read-only open of a stale index over a table larger than the memory budget rebuilds the
+// copy in a scratch folder of its own (its bytes leave the process), which goes with the index.
+TEST(CdxFile, AReadOnlyRebuildOfALargeTableGoesToAScratchFolderThatItRemoves) {
+    IndexedTable t;
+    std::mt19937 rng(11);
+    for (int i = 0; i < 300; ++i)
+        t.append(t.randomRow(rng), false);
+    t.createIndex();
+    Row changed = t.rows[7];
+    changed.name = "Behind";
+    ASSERT_TRUE(t.table->writeRecord(8, t.image(changed)).isOk());
+    t.rows[7] = changed;
+
+    test::TempDir scratch;
+    ::setenv("TMPDIR", scratch.path().c_str(), 1);
+    IndexOptions ro;
+    ro.readOnly = true;
+    ro.exclusive = false;
+    ro.memoryBudget = 4096;
+    t.reopen(ro);
+    ::unsetenv("TMPDIR");
+    ASSERT_TRUE(t.index->inMemory());
+    auto entries = [&] {
+        size_t n = 0;
+        for ([[maybe_unused]] const auto& e :
+             std::filesystem::recursive_directory_iterator(scratch.path()))
+            ++n;
+        return n;
+    };
+    EXPECT_GE(entries(), 2u); // the scratch folder and the copy in it
+    t.expectAllOrders();
+    t.index.reset();
+    EXPECT_EQ(entries(), 0u);
+}
