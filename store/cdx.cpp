@@ -2,6 +2,7 @@
 
 #include "cdx_verify.h"
 #include "mem_env.h"
+#include "record.h"
 #include "scratch_env.h"
 
 #include <algorithm>
@@ -172,6 +173,7 @@ Status IndexFile::settle() {
     // the table alone (a stale one).
     bool verifyNeeded = false;
     std::string doubt;
+    deleted_ = -1;
     if (mark.present && !mark.sound) {
         reasons.push_back("a change to it was interrupted (the program ended unexpectedly)");
     } else if (!mark.present) {
@@ -199,12 +201,16 @@ Status IndexFile::settle() {
                               ")");
         } else {
             // Proven sound: the next open need not check it again.
-            writeMark(header_.data(),
-                      StateMark{true, true, compound_.counter, records, pageCount(), stamp});
+            deleted_ = tableDeleted_;
+            writeMark(header_.data(), StateMark{true, true, compound_.counter, records, pageCount(),
+                                                stamp, deleted_});
             RK_RETURN_IF_ERROR(saveVerdict());
         }
     }
-    if (reasons.empty()) return Status::ok();
+    if (reasons.empty()) {
+        if (!verifyNeeded) deleted_ = mark.deleted;
+        return Status::ok();
+    }
     std::string why = reasons.front();
     for (size_t i = 1; i < reasons.size(); ++i)
         why += "; " + reasons[i];
@@ -310,7 +316,8 @@ std::vector<TagSpec> IndexFile::specs() const {
 }
 
 StateMark IndexFile::currentMark(bool sound) const {
-    StateMark m{true, sound, compound_.counter, table_->recordCount(), pageCount(), FileStamp()};
+    StateMark m{true,        sound,       compound_.counter, table_->recordCount(),
+                pageCount(), FileStamp(), deleted_};
     // Without the table's stamp the next open checks the index: never wrong, only slower.
     rk::ignore(table_->stamp(&m.table), "a mark without the stamp is checked at the next open");
     return m;
@@ -498,6 +505,7 @@ Status IndexFile::resolveUnique() {
 
 Status IndexFile::recordAdded(std::string_view image, uint32_t recno) {
     if (!changing_) RK_RETURN_IF_ERROR(beginChange());
+    if (deleted_ >= 0 && dbf::isDeleted(image)) ++deleted_;
     std::string key;
     for (Tag& t : tags_) {
         if (!t.key.make(image, recno, &key)) continue;
@@ -521,6 +529,7 @@ Status IndexFile::boundChanges() {
 
 Status IndexFile::recordChanged(std::string_view before, std::string_view after, uint32_t recno) {
     if (!changing_) RK_RETURN_IF_ERROR(beginChange());
+    if (deleted_ >= 0) deleted_ += int(dbf::isDeleted(after)) - int(dbf::isDeleted(before));
     std::string oldKey, newKey;
     for (Tag& t : tags_) {
         bool wasIn = t.key.make(before, recno, &oldKey);

@@ -84,6 +84,10 @@ public:
     // True when the orders come from a copy rebuilt beside the file (in memory, or a scratch
     // file for a large table) because the file could not be.
     bool inMemory() const { return scratch_ != nullptr; }
+    // The table's deleted records as the index knows them (-1 when it does not): counted by
+    // a build and a check, read from a trusted mark, kept by recordAdded and recordChanged.
+    // Zero lets a reader of the table skip reading records for their deleted flags.
+    int64_t deletedCount() const { return broken_ ? -1 : deleted_; }
     // The table moved to another file object (after a pack).
     void setTable(dbf::DbfFile* table) { table_ = table; }
 
@@ -216,6 +220,8 @@ private:
     bool changing_ = false;
     bool broken_ = false;
     bool defer_ = false;
+    int64_t deleted_ = -1;
+    uint32_t tableDeleted_ = 0; // deleted records the last check's pass over the table met
     size_t pendingOps_ = 0, pendingBytes_ = 0, unresolved_ = 0;
     static constexpr size_t kMaxPendingBytes = size_t(32) << 20;
 };

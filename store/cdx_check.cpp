@@ -3,6 +3,7 @@
 #include "cdx.h"
 
 #include "cdx_verify.h"
+#include "record.h"
 
 #include <algorithm>
 #include <cstring>
@@ -102,7 +103,9 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
 bool IndexFile::fingerprintTable(std::vector<Fingerprint>* want,
                                  std::vector<std::string>* problems) {
     std::string key;
+    tableDeleted_ = 0;
     const Status s = eachRecord(table_, [&](uint32_t recno, std::string_view image) {
+        if (dbf::isDeleted(image)) ++tableDeleted_;
         for (size_t t = 0; t < tags_.size(); ++t) {
             if (tags_[t].info.unique || !tags_[t].key.make(image, recno, &key)) continue;
             Fingerprint& f = (*want)[t];

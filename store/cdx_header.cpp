@@ -9,7 +9,9 @@ namespace rk::cdx {
 namespace {
 
 constexpr char kMagic[4] = {'R', 'K', 'I', 'X'};
-constexpr uint8_t kMarkVersion = 2;
+constexpr uint8_t kMarkVersion = 3;
+// The count of deleted records, in the zeros before the mark (0xFFFFFFFF: not known).
+constexpr size_t kHdrDeleted = kHdrMark - 8;
 
 uint32_t checksum(const uint8_t* header) {
     uint32_t h = 2166136261u; // FNV-1a
@@ -20,6 +22,7 @@ uint32_t checksum(const uint8_t* header) {
         }
     };
     mix(header, 16);
+    mix(header + kHdrDeleted, 4);
     mix(header + kHdrMark, kHdrMarkSize - 4);
     return h;
 }
@@ -111,6 +114,8 @@ StateMark readMark(const uint8_t* header) {
     m.pages = get32(p + 14);
     m.table.size = uint64_t(get32(p + 18)) | uint64_t(get32(p + 22)) << 32;
     m.table.modified = int64_t(uint64_t(get32(p + 26)) | uint64_t(get32(p + 30)) << 32);
+    const uint32_t deleted = get32(header + kHdrDeleted);
+    m.deleted = deleted == 0xFFFFFFFFu ? -1 : int64_t(deleted);
     return m;
 }
 
@@ -126,6 +131,9 @@ void writeMark(uint8_t* header, const StateMark& mark) {
     put32(p + 22, static_cast<uint32_t>(mark.table.size >> 32));
     put32(p + 26, static_cast<uint32_t>(uint64_t(mark.table.modified)));
     put32(p + 30, static_cast<uint32_t>(uint64_t(mark.table.modified) >> 32));
+    put32(header + kHdrDeleted, mark.deleted < 0 || mark.deleted > 0xFFFFFFFEll
+                                    ? 0xFFFFFFFFu
+                                    : static_cast<uint32_t>(mark.deleted));
     put32(p + 34, checksum(header));
 }
 

@@ -52,6 +52,9 @@ struct StateMark {
     uint32_t records = 0;
     uint32_t pages = 0;
     FileStamp table; // the table file the index was made for
+    // Deleted records of that table, when the writer kept count (-1: not known). Trusted as
+    // far as the rest of the mark is.
+    int64_t deleted = -1;
 };
 // Reads the mark; `present` is false when it is absent or its checksum fails.
 StateMark readMark(const uint8_t* header);

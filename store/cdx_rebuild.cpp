@@ -6,6 +6,7 @@
 #include "cdx.h"
 
 #include "cdx_build.h"
+#include "record.h"
 
 #include <algorithm>
 #include <cstring>
@@ -491,6 +492,7 @@ struct IndexBuilder::State {
     std::vector<std::vector<RunFile::Run>> runs;
     std::string key;
     uint32_t count = 0;
+    uint32_t deleted = 0;
     uint32_t sinceCheck = 0;
 
     // Each tag's keys sorted and written to the run file; the gathering goes on.
@@ -537,6 +539,7 @@ Status IndexBuilder::add(uint32_t recno, std::string_view image) {
     State& st = *state_;
     for (size_t t = 0; t < st.tags.size(); ++t)
         if (st.tags[t].key.make(image, recno, &st.key)) st.arenas[t].add(st.key, recno);
+    if (dbf::isDeleted(image)) ++st.deleted;
     ++st.count;
     st.meter.advance(1);
     // The arenas' memory is looked at now and then (a few hundred records are little). When
@@ -574,6 +577,8 @@ Status IndexBuilder::addRecords(uint32_t first, uint32_t count, const char* imag
     }
     makeKeys(0, helper.joinable() ? half : tags, &st.key);
     if (helper.joinable()) helper.join();
+    for (uint32_t i = 0; i < count; ++i)
+        if (dbf::isDeleted(std::string_view(images + size_t(i) * length, length))) ++st.deleted;
     st.count += count;
     st.meter.advance(count);
     size_t held = 0;
@@ -667,8 +672,9 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
         RK_RETURN_IF_ERROR(pager.writeBytes(st.headerOffsets[t], hdr.data(), hdr.size()));
     }
     encodeHeader(compoundHeader(dirRoot, freeHead, counter), hdr.data());
-    StateMark mark{true, true, counter, st.count, static_cast<uint32_t>(pager.size() / kPageSize),
-                   {}};
+    StateMark mark{
+        true, true,      counter, st.count, static_cast<uint32_t>(pager.size() / kPageSize),
+        {},   st.deleted};
     RK_RETURN_IF_ERROR(table->stamp(&mark.table));
     writeMark(hdr.data(), mark);
     RK_RETURN_IF_ERROR(pager.writeBytes(0, hdr.data(), hdr.size()));

@@ -205,9 +205,20 @@ Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
     return Status::ok();
 }
 
+bool Table::noneDeleted() const {
+    return index_ && index_->usable() && index_->deletedCount() == 0;
+}
+
 Status Table::learnAllDeleted() {
     if (allDeletedKnown_) return Status::ok();
     if (deletedState_.size() <= recCount()) deletedState_.resize(size_t(recCount()) + 1, 0);
+    if (noneDeleted()) {
+        // The index counted them: every flag not learnt otherwise is "live".
+        for (size_t r = 1; r < deletedState_.size(); ++r)
+            if (!deletedState_[r]) deletedState_[r] = 1;
+        allDeletedKnown_ = true;
+        return Status::ok();
+    }
     RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) { noteDeleted(r, img); }));
     allDeletedKnown_ = true;
     return Status::ok();
@@ -215,6 +226,7 @@ Status Table::learnAllDeleted() {
 
 bool Table::isDeletedRecord(uint32_t recno) {
     if (recno < deletedState_.size() && deletedState_[recno]) return deletedState_[recno] == 2;
+    if (noneDeleted()) return false;
     std::string img;
     // A record that cannot be read is not shown.
     if (!readCached(recno, &img)) return true;
@@ -483,6 +495,9 @@ Status Table::query(std::string_view expression) {
         if (!c) plan.why = "the index could not be read (" + c.status().message() + ")";
         if (fromTags) {
             plan.candidates = uint32_t(std::count(q->bits.begin(), q->bits.end(), uint8_t(1)));
+            // Exact, over a table with no deleted record: the candidates are the answer, and
+            // none of them is read however many they are.
+            if (plan.exact && noneDeleted()) plan.candidates = 0;
             if (plan.candidates > most) {
                 fromTags = false;
                 plan.fromTags = false;
@@ -528,6 +543,8 @@ Status Table::testCandidates(QueryState& q, bool exact, Status* fault) {
             spans.push_back({f.offset, f.length});
     // Fields near each other in one read: a read costs more than a few cache lines.
     mergeSpans(&spans, 128);
+    // Answered exactly from a table the index knows has no deleted record: nothing to read.
+    if (exact && noneDeleted()) return Status::ok();
     constexpr uint32_t kRun = 64;
     std::vector<char> buf(size_t(kRun) * len);
     std::string img = dbf_->blankRecord();

@@ -205,7 +205,9 @@ private:
         deletedState_[recno] = dbf::isDeleted(image) ? 2 : 1;
     }
     bool isDeletedRecord(uint32_t recno); // reads the record when its flag is not known
-    Status learnAllDeleted();             // one pass, for what needs every record's flag
+    // The index knows the table holds no deleted record (so no flag need be read).
+    bool noneDeleted() const;
+    Status learnAllDeleted(); // one pass, for what needs every record's flag
     uint32_t nextVisible(uint32_t from, int direction); // 0 when there is none
     void setPosition(uint32_t recno);
     void setEof();

@@ -234,6 +234,50 @@ TEST(QueryPlan, ATaggedQueryReadsOnlyItsCandidates) {
     EXPECT_EQ(read, pass);
 }
 
+// An index that knows its table holds no deleted record spares reading the deleted flags:
+// for a query the tags answer exactly and for a count of every title. The count follows a
+// delete and a recall, and survives a reopen.
+TEST(QueryPlan, NoFlagIsReadWhileTheIndexCountsNoDeletedRecord) {
+    test::TempDir dir;
+    const std::string path = dir.file("t.dbf");
+    ASSERT_TRUE(dbf::DbfFile::create(path, kFields).isOk());
+    test::FaultEnv env;
+    Table t(path, {}, &env);
+    ASSERT_TRUE(t.open().isOk());
+    const uint32_t n = 2000;
+    std::string images;
+    for (uint32_t r = 1; r <= n; ++r) {
+        std::string img = t.dbf()->blankRecord();
+        dbf::setString(img, t.fields()[0], "T" + std::to_string(r));
+        dbf::setString(img, t.fields()[2], std::to_string(1900 + r % 100));
+        images += img;
+    }
+    ASSERT_TRUE(t.appendRecords(images, n).isOk());
+    ASSERT_TRUE(t.createIndex(kTags).isOk());
+    t.close();
+    auto& read = env.bytesReadFrom[path];
+    auto year1908 = [&](uint32_t expected, bool flagsRead) {
+        ASSERT_TRUE(t.open().isOk());
+        read = 0;
+        ASSERT_TRUE(t.query("YEAR = \"1908\"").isOk());
+        EXPECT_TRUE(t.lastQueryPlan().exact);
+        EXPECT_EQ(t.count(), expected);
+        EXPECT_EQ(read > 0, flagsRead);
+        ASSERT_TRUE(t.query("").isOk());
+        EXPECT_EQ(t.count(), n - (20 - expected));
+        EXPECT_EQ(read > 0, flagsRead);
+    };
+    year1908(20, false);
+    ASSERT_TRUE(t.go(108).isOk());
+    ASSERT_TRUE(t.deleteRecord().isOk());
+    t.close();
+    year1908(19, true);
+    ASSERT_TRUE(t.go(108).isOk());
+    ASSERT_TRUE(t.recall().isOk());
+    t.close();
+    year1908(20, false);
+}
+
 // Records appended for a later re-index are not in the tags yet: a query still finds them.
 TEST(QueryPlan, RecordsTheTagsDoNotHoldYetAreFound) {
     test::TempDir dir;
