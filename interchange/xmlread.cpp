@@ -124,7 +124,10 @@ Status walk(std::string_view xml, int recordDepth,
         if (type == XML_READER_TYPE_ELEMENT) {
             const int depth = xmlTextReaderDepth(r);
             if (!rootSeen) {
-                if (declaresEntities(xmlTextReaderCurrentDoc(r)))
+                // The node's document, not xmlTextReaderCurrentDoc(): that one would keep
+                // every node read until the end.
+                const xmlNode* root = xmlTextReaderCurrentNode(r);
+                if (root && declaresEntities(root->doc))
                     return Status::invalid("the file declares entities, which are not read (an "
                                            "entity can grow into more text than any file holds)");
                 rootSeen = true;
