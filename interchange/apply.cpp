@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "catalogue_engine.h"
 #include "env.h"
+#include "readers.h"
 
 namespace rk::interchange {
 
@@ -19,6 +20,29 @@ Result<MapOptions> catalogueLists(const std::string& dir) {
     for (auto& f : *formats)
         if (!f.empty()) options.formats.push_back(std::move(f));
     return options;
+}
+
+Result<ImportPlan> planBytes(std::string_view bytes, Format format, store::Table& titles,
+                             const MapOptions& options, size_t previewCount) {
+    if (format == Format::Unknown) format = detectFormat(bytes);
+    if (format != Format::Csv) {
+        auto read = readBytes(bytes, format);
+        if (!read) return read.status();
+        return planImport(*read, titles, options, previewCount);
+    }
+    ImportPlanner planner(titles, options, previewCount);
+    RK_RETURN_IF_ERROR(planner.start());
+    CsvMapping mapping;
+    auto table = parseCsv(
+        bytes, [&](const std::vector<std::string>& header, std::vector<std::string>&& row) {
+            if (mapping.empty()) mapping = guessMapping(header);
+            planner.add(csvTitle(header, row, mapping));
+            return Status::ok();
+        });
+    if (!table) return table.status();
+    ImportPlan plan = planner.finish();
+    if (table->windows1252) plan.notes.push_back("the file is not UTF-8; read as Windows-1252");
+    return plan;
 }
 
 Result<Applied> applyPlan(catalogue::Catalogue& catalogue, const ImportPlan& plan) {

@@ -3,6 +3,8 @@
 
 #include "mapping.h"
 
+#include <string_view>
+
 #include <string>
 
 namespace rk::catalogue {
@@ -14,6 +16,12 @@ namespace rk::interchange {
 // The rating and media format lists of the catalogue folder (its Rats.dat and Formats.dat,
 // or the built-in lists).
 Result<MapOptions> catalogueLists(const std::string& dir);
+
+// Reads a file's bytes as `format` (Unknown: found from the content) and plans its import
+// into `titles`. CSV rows are mapped as they are read, so that a large file is never held
+// as titles as well as text.
+Result<ImportPlan> planBytes(std::string_view bytes, Format format, store::Table& titles,
+                             const MapOptions& options, size_t previewCount = 10);
 
 struct Applied {
     uint32_t added = 0, merged = 0;

@@ -159,6 +159,10 @@ CsvMapping guessMapping(const std::vector<std::string>& header) {
 }
 
 Result<CsvTable> parseCsv(std::string_view bytes) {
+    return parseCsv(bytes, nullptr);
+}
+
+Result<CsvTable> parseCsv(std::string_view bytes, const CsvRowFn& onRow) {
     CsvTable table;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     std::string converted;
@@ -192,7 +196,10 @@ Result<CsvTable> parseCsv(std::string_view bytes) {
                                            std::to_string(row.size()) + " fields, the header " +
                                            std::to_string(table.header.size()));
                 row.resize(table.header.size());
-                table.rows.push_back(std::move(row));
+                if (onRow)
+                    RK_RETURN_IF_ERROR(onRow(table.header, std::move(row)));
+                else
+                    table.rows.push_back(std::move(row));
             }
         }
         row.clear();
@@ -241,20 +248,24 @@ Result<CsvTable> parseCsv(std::string_view bytes) {
     return table;
 }
 
+ForeignTitle csvTitle(const std::vector<std::string>& header, const std::vector<std::string>& row,
+                      const CsvMapping& mapping) {
+    ForeignTitle t;
+    for (size_t c = 0; c < row.size(); ++c) {
+        const std::string& target = c < mapping.size() ? mapping[c] : std::string();
+        if (!target.empty())
+            setSlot(t, target, row[c]);
+        else if (!trimmed(row[c]).empty() && c < header.size())
+            t.other.emplace_back(header[c], row[c]);
+    }
+    return t;
+}
+
 std::vector<ForeignTitle> csvTitles(const CsvTable& table, const CsvMapping& mapping) {
     std::vector<ForeignTitle> out;
     out.reserve(table.rows.size());
-    for (const auto& row : table.rows) {
-        ForeignTitle t;
-        for (size_t c = 0; c < row.size(); ++c) {
-            const std::string& target = c < mapping.size() ? mapping[c] : std::string();
-            if (!target.empty())
-                setSlot(t, target, row[c]);
-            else if (!trimmed(row[c]).empty())
-                t.other.emplace_back(table.header[c], row[c]);
-        }
-        out.push_back(std::move(t));
-    }
+    for (const auto& row : table.rows)
+        out.push_back(csvTitle(table.header, row, mapping));
     return out;
 }
 

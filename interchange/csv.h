@@ -4,6 +4,7 @@
 
 #include "foreign.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,11 @@ struct CsvTable {
 // Empty lines are passed over. Refused: no header, an open quote at the end, a field
 // longer than kMaxCsvField, a row with more fields than the header.
 Result<CsvTable> parseCsv(std::string_view bytes);
+// The same, each row handed to `onRow` with the header as it is read (padded to the header's
+// width) instead of kept in `rows`; a Status other than ok from onRow stops the reading.
+using CsvRowFn =
+    std::function<Status(const std::vector<std::string>& header, std::vector<std::string>&& row)>;
+Result<CsvTable> parseCsv(std::string_view bytes, const CsvRowFn& onRow);
 
 // One target per column: "" skips the column; a slot of the foreign title ("title", "year",
 // "genres", "directors", "producers", "cast", "medium", "certification", "minutes", "plot",
@@ -40,6 +46,9 @@ CsvMapping guessMapping(const std::vector<std::string>& header);
 // The rows as titles. Multi-valued cells are split at ';' (Tellico writes "a; b"); a cast cell's
 // "Actor::Role" keeps the actor.
 std::vector<ForeignTitle> csvTitles(const CsvTable& table, const CsvMapping& mapping);
+// One row as a title.
+ForeignTitle csvTitle(const std::vector<std::string>& header, const std::vector<std::string>& row,
+                      const CsvMapping& mapping);
 
 // One field quoted as RFC 4180 wants it (only when it holds a separator, quote or line end).
 std::string csvField(std::string_view text);

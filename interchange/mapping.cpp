@@ -226,88 +226,111 @@ std::string mapTitle(const ForeignTitle& t, const std::vector<dbf::FieldDef>& fi
     return image;
 }
 
-Result<ImportPlan> planImport(const ReadResult& read, store::Table& titles,
-                              const MapOptions& options, size_t previewCount) {
-    ImportPlan plan;
-    plan.notes = read.notes;
-    const auto& fields = titles.fields();
-    const dbf::FieldDef* titleField = fieldNamed(fields, "TITLE");
-    const dbf::FieldDef* yearField = fieldNamed(fields, "YEAR");
-    if (!titleField) return Status::invalid(titles.path() + " has no TITLE field");
-
+struct ImportPlanner::Keys {
+    const dbf::FieldDef* title = nullptr;
+    const dbf::FieldDef* year = nullptr;
     std::unordered_map<std::string, uint32_t> existing; // key -> record number
     std::unordered_map<uint32_t, size_t> mergeAt;       // record number -> merges index
     std::unordered_map<uint32_t, std::string> existingImages;
-    RK_RETURN_IF_ERROR(titles.walk([&](uint32_t recno, std::string_view image) {
-        if (dbf::isDeleted(image)) return true;
-        existing.emplace(duplicateKey(image, titleField, yearField), recno);
-        if (options.merge) existingImages.emplace(recno, std::string(image));
-        return true;
-    }));
     std::unordered_map<std::string, size_t> pending; // key -> appends index
+};
 
-    plan.read = uint32_t(read.titles.size());
-    for (size_t i = 0; i < read.titles.size(); ++i) {
-        const ForeignTitle& t = read.titles[i];
-        if (!t.coverBytes.empty()) ++plan.coversKept;
-        if (!t.borrower.empty()) ++plan.loansKept;
-        MapNotes notes;
-        std::string image = mapTitle(t, fields, options, &notes);
-        if (!notes.refused.empty()) {
-            plan.refused.push_back("title " + std::to_string(i + 1) + ": " + notes.refused);
-            continue;
-        }
-        auto count = [](std::map<std::string, uint32_t>& by, uint32_t& titlesWith,
-                        const std::vector<std::string>& names) {
-            if (names.empty()) return;
-            ++titlesWith;
-            for (const auto& n : names)
-                ++by[n];
-        };
-        count(plan.cut, plan.titlesCut, notes.cut);
-        count(plan.transliterated, plan.titlesTransliterated, notes.transliterated);
-        count(plan.leftOut, plan.titlesWithLeftOut, notes.leftOut);
+ImportPlanner::ImportPlanner(store::Table& titles, const MapOptions& options, size_t previewCount)
+    : titles_(titles), options_(options), previewCount_(previewCount),
+      keys_(std::make_unique<Keys>()) {}
 
-        const std::string key = duplicateKey(image, titleField, yearField);
-        if (const auto old = existing.find(key); old != existing.end()) {
-            if (!options.merge) {
-                ++plan.duplicatesSkipped;
-                continue;
-            }
-            ++plan.duplicatesMerged;
-            const auto at = mergeAt.find(old->second);
-            std::string& kept =
-                at != mergeAt.end() ? plan.merges[at->second].second : existingImages[old->second];
-            std::string merged = kept;
-            if (!fillBlanks(merged, image, fields)) continue;
-            if (at != mergeAt.end()) {
-                kept = std::move(merged);
-            } else {
-                mergeAt[old->second] = plan.merges.size();
-                plan.merges.emplace_back(old->second, std::move(merged));
-            }
-            continue;
-        }
-        if (const auto same = pending.find(key); same != pending.end()) {
-            if (options.merge) {
-                ++plan.duplicatesMerged;
-                fillBlanks(plan.appends[same->second], image, fields);
-            } else {
-                ++plan.duplicatesSkipped;
-            }
-            continue;
-        }
-        pending.emplace(key, plan.appends.size());
-        if (plan.preview.size() < previewCount) {
-            std::string line = utf8Field(image, fields, "TITLE");
-            const std::string year = utf8Field(image, fields, "YEAR");
-            const std::string category = utf8Field(image, fields, "CATEGORY");
-            if (!year.empty()) line += " (" + year + ")";
-            if (!category.empty()) line += ", " + category;
-            plan.preview.push_back(line);
-        }
-        plan.appends.push_back(std::move(image));
+ImportPlanner::~ImportPlanner() = default;
+
+Status ImportPlanner::start() {
+    Keys& k = *keys_;
+    k.title = fieldNamed(titles_.fields(), "TITLE");
+    k.year = fieldNamed(titles_.fields(), "YEAR");
+    if (!k.title) return Status::invalid(titles_.path() + " has no TITLE field");
+    return titles_.walk([&](uint32_t recno, std::string_view image) {
+        if (dbf::isDeleted(image)) return true;
+        k.existing.emplace(duplicateKey(image, k.title, k.year), recno);
+        if (options_.merge) k.existingImages.emplace(recno, std::string(image));
+        return true;
+    });
+}
+
+void ImportPlanner::add(const ForeignTitle& t) {
+    Keys& k = *keys_;
+    ImportPlan& plan = plan_;
+    const auto& fields = titles_.fields();
+    const uint32_t number = ++plan.read;
+    if (!t.coverBytes.empty()) ++plan.coversKept;
+    if (!t.borrower.empty()) ++plan.loansKept;
+    MapNotes notes;
+    std::string image = mapTitle(t, fields, options_, &notes);
+    if (!notes.refused.empty()) {
+        plan.refused.push_back("title " + std::to_string(number) + ": " + notes.refused);
+        return;
     }
+    auto count = [](std::map<std::string, uint32_t>& by, uint32_t& titlesWith,
+                    const std::vector<std::string>& names) {
+        if (names.empty()) return;
+        ++titlesWith;
+        for (const auto& n : names)
+            ++by[n];
+    };
+    count(plan.cut, plan.titlesCut, notes.cut);
+    count(plan.transliterated, plan.titlesTransliterated, notes.transliterated);
+    count(plan.leftOut, plan.titlesWithLeftOut, notes.leftOut);
+
+    const std::string key = duplicateKey(image, k.title, k.year);
+    if (const auto old = k.existing.find(key); old != k.existing.end()) {
+        if (!options_.merge) {
+            ++plan.duplicatesSkipped;
+            return;
+        }
+        ++plan.duplicatesMerged;
+        const auto at = k.mergeAt.find(old->second);
+        std::string& kept =
+            at != k.mergeAt.end() ? plan.merges[at->second].second : k.existingImages[old->second];
+        std::string merged = kept;
+        if (!fillBlanks(merged, image, fields)) return;
+        if (at != k.mergeAt.end()) {
+            kept = std::move(merged);
+        } else {
+            k.mergeAt[old->second] = plan.merges.size();
+            plan.merges.emplace_back(old->second, std::move(merged));
+        }
+        return;
+    }
+    if (const auto same = k.pending.find(key); same != k.pending.end()) {
+        if (options_.merge) {
+            ++plan.duplicatesMerged;
+            fillBlanks(plan.appends[same->second], image, fields);
+        } else {
+            ++plan.duplicatesSkipped;
+        }
+        return;
+    }
+    k.pending.emplace(key, plan.appends.size());
+    if (plan.preview.size() < previewCount_) {
+        std::string line = utf8Field(image, fields, "TITLE");
+        const std::string year = utf8Field(image, fields, "YEAR");
+        const std::string category = utf8Field(image, fields, "CATEGORY");
+        if (!year.empty()) line += " (" + year + ")";
+        if (!category.empty()) line += ", " + category;
+        plan.preview.push_back(line);
+    }
+    plan.appends.push_back(std::move(image));
+}
+
+ImportPlan ImportPlanner::finish() {
+    return std::move(plan_);
+}
+
+Result<ImportPlan> planImport(const ReadResult& read, store::Table& titles,
+                              const MapOptions& options, size_t previewCount) {
+    ImportPlanner planner(titles, options, previewCount);
+    RK_RETURN_IF_ERROR(planner.start());
+    for (const ForeignTitle& t : read.titles)
+        planner.add(t);
+    ImportPlan plan = planner.finish();
+    plan.notes = read.notes;
     return plan;
 }
 

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -70,6 +71,26 @@ struct ImportPlan {
 // within the file. Reads the table; changes nothing.
 Result<ImportPlan> planImport(const ReadResult& read, store::Table& titles,
                               const MapOptions& options, size_t previewCount = 10);
+
+// The same one title at a time, for files read as a stream (CSV): start(), add() for each
+// title in file order, then finish().
+class ImportPlanner {
+public:
+    ImportPlanner(store::Table& titles, const MapOptions& options, size_t previewCount = 10);
+    ~ImportPlanner();
+    // Reads the titles already in the table for the duplicates.
+    Status start();
+    void add(const ForeignTitle& t);
+    ImportPlan finish();
+
+private:
+    struct Keys;
+    store::Table& titles_;
+    const MapOptions& options_;
+    size_t previewCount_;
+    std::unique_ptr<Keys> keys_;
+    ImportPlan plan_;
+};
 
 // Our record as a foreign title, for the exports: the reverse of the table above, the
 // rating given as 1..5 (ratingMax 5) when it is on the list. The fields no slot holds are

@@ -68,11 +68,9 @@ protected:
         EXPECT_TRUE(catalogue::createEmpty(theirs).isOk());
         Catalogue c;
         EXPECT_TRUE(c.open(theirs).isOk());
-        auto read = readFile(file);
-        EXPECT_TRUE(read.isOk()) << read.status().message();
         auto lists = catalogueLists(theirs);
-        auto plan = planImport(*read, c.titles(), *lists);
-        EXPECT_TRUE(plan.isOk());
+        auto plan = planBytes(test::readAll(file), Format::Unknown, c.titles(), *lists);
+        EXPECT_TRUE(plan.isOk()) << plan.status().message();
         EXPECT_TRUE(plan->refused.empty());
         EXPECT_TRUE(applyPlan(c, *plan).isOk());
         return records(c);

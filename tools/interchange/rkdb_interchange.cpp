@@ -51,18 +51,26 @@ int runImportFrom(const Args& a) {
     if (int rc = c.open(a.positional[0], options)) return rc;
 
     const std::string& file = a.positional[1];
-    auto read = readFile(file, format);
-    if (!read) return fail(kFileError, "cannot import " + file + ": " + read.status().message());
     auto lists = catalogueLists(folderOf(c.table()));
     if (!lists) return fail(exitFor(lists.status()), lists.status().message());
     lists->merge = a.has("merge");
     lists->othersToUserFields = a.has("user-fields");
-    auto plan = planImport(*read, c.table(), *lists);
-    if (!plan) return fail(exitFor(plan.status()), plan.status().message());
+    auto bytes = loadFile(file);
+    if (!bytes) return fail(kFileError, "cannot import " + file + ": " + bytes.status().message());
+    if (format == Format::Unknown) format = detectFormat(*bytes);
+    auto plan = planBytes(*bytes, format, c.table(), *lists);
+    if (!plan) {
+        // A failure of the table is told as such; anything else is the file's.
+        const bool table = plan.status().code() != rk::Status::Code::InvalidArgument;
+        return fail(table ? exitFor(plan.status()) : kFileError,
+                    table ? plan.status().message()
+                          : "cannot import " + file + ": " + plan.status().message());
+    }
+    std::string().swap(*bytes);
 
     for (const auto& note : plan->notes)
         std::cerr << "rkdb: note: " << escapeControls(note) << "\n";
-    std::cout << "format: " << formatName(read->format) << "\n"
+    std::cout << "format: " << formatName(format) << "\n"
               << "read: " << plan->read << " titles\n"
               << "new: " << plan->appends.size() << " titles\n"
               << "duplicates (title and year): " << plan->duplicatesSkipped + plan->duplicatesMerged
