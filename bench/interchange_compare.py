@@ -45,7 +45,8 @@ def old_file():
 
 
 def run(args, quiet=True):
-    subprocess.run([rkdb] + args, check=True, stdout=subprocess.DEVNULL if quiet else None)
+    subprocess.run([rkdb] + args, check=True, stdout=subprocess.DEVNULL if quiet else None,
+                   stderr=subprocess.DEVNULL if quiet else None)
 
 
 def measured(args):

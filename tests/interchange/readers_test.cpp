@@ -4,7 +4,9 @@
 #include "mapping.h"
 #include "readers.h"
 #include "record.h"
+#include "table.h"
 #include "test_util.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -265,4 +267,63 @@ TEST(Readers, BinaryIsNoFormat) {
               Format::Unknown);
     EXPECT_EQ(detectFormat("<html><body/></html>"), Format::Unknown);
     EXPECT_FALSE(readBytes("<html><body/></html>").isOk());
+}
+
+TEST(Text, WhatTheCodePageCannotHoldIsTransliteratedAndSaid) {
+    struct Case {
+        const char* utf8;
+        const char* cp1252;
+        bool transliterated;
+    } cases[] = {
+        {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80", false}, // é and € are in the code page
+        {"\xC5\x81\xC3\xB3"
+         "d\xC5\xBA",
+         "L\xF3"
+         "dz",
+         true},                                 // Łódź
+        {"e\xCC\x81t\xC3\xA9", "et\xE9", true}, // a combining accent dropped
+        {"a\xE2\x80\x90"
+         "b",
+         "a-b", true},                                      // a hyphen of its own
+        {"\xE6\x97\xA5", "?", true},                        // no plain form
+        {"bad \xFF byte", "bad ? byte", true},              // not UTF-8
+        {"one\r\ntwo\tthree\x01", "one  two three", false}, // one line, no controls
+    };
+    for (const Case& c : cases) {
+        const Converted got = toCp1252(c.utf8);
+        EXPECT_EQ(got.text, c.cp1252) << c.utf8;
+        EXPECT_EQ(got.transliterated, c.transliterated) << c.utf8;
+    }
+}
+
+TEST(Plan, RefusedCutAndRepeatedTitlesAreCounted) {
+    test::TempDir dir;
+    ASSERT_TRUE(catalogue::createEmpty(dir.path()).isOk());
+    store::Table titles(dir.file("VIDEO.DBF"));
+    ASSERT_TRUE(titles.open().isOk());
+    ReadResult read;
+    read.titles.resize(4);
+    read.titles[0].title = "Ran";
+    read.titles[0].plot = std::string(300, 'p');
+    read.titles[1].plot = "a title without a title";
+    read.titles[2].title = "RAN"; // the same title and year, another case
+    read.titles[2].directors = {"Akira Kurosawa"};
+    read.titles[3].title = "Ran";
+    read.titles[3].year = "1985"; // another year: another title
+    auto plan = planImport(read, titles, builtinLists());
+    ASSERT_TRUE(plan.isOk());
+    EXPECT_EQ(plan->appends.size(), 2u);
+    EXPECT_EQ(plan->duplicatesSkipped, 1u);
+    EXPECT_EQ(plan->refused, std::vector<std::string>{"title 2: no title"});
+    EXPECT_EQ(plan->cut.at("SUMMARY"), 1u);
+
+    MapOptions merge = builtinLists();
+    merge.merge = true;
+    auto merged = planImport(read, titles, merge);
+    ASSERT_EQ(merged->appends.size(), 2u);
+    EXPECT_EQ(mapped(ForeignTitle{}).image.size(), merged->appends[0].size());
+    Mapped first;
+    first.image = merged->appends[0];
+    EXPECT_EQ(first["DIRECTOR"], "Akira Kurosawa"); // filled in from the repeat
+    EXPECT_EQ(first["TITLE"], "Ran");               // the first one's kept
 }

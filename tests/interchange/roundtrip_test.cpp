@@ -184,3 +184,16 @@ TEST(Rkdb, RefusedOrPreviewedFilesWriteNothing) {
     ASSERT_TRUE(c.open(dir.path()).isOk());
     EXPECT_EQ(c.titles().recCount(), 0u);
 }
+
+TEST_F(RoundTrip, DeletedTitlesAreNotExported) {
+    const size_t all = records(ours).size();
+    ASSERT_TRUE(ours.removeTitle(2).isOk());
+    auto csv = exportCsv(ours.titles(), dir.file("out.csv"));
+    auto tc = exportTellico(ours.titles(), dir.file("out.tc"), catalogue::builtinRatings());
+    ASSERT_TRUE(csv.isOk() && tc.isOk());
+    EXPECT_EQ(*csv, all - 1);
+    EXPECT_EQ(*tc, all - 1);
+    auto back = readFile(dir.file("out.tc"));
+    ASSERT_TRUE(back.isOk());
+    EXPECT_EQ(back->titles.size(), all - 1);
+}
