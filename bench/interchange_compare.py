@@ -23,8 +23,9 @@ NAMES = ("Anna Ben Carl Dora Emil Fay Gus Hana Ivan June Karl Lena Max Nora Otto
 
 
 def old_file():
-    """n lines of the earlier versions' layout (18 columns), made once and kept."""
-    path = os.path.join(data, "interchange-old-%d.dat" % n)
+    """n lines of the earlier versions' layout (18 columns), made once and kept; every title
+    differs, so that every format adds them all."""
+    path = os.path.join(data, "interchange-titles-%d.dat" % n)
     if os.path.exists(path):
         return path
     os.makedirs(data, exist_ok=True)
@@ -36,7 +37,7 @@ def old_file():
             cols = [rng.choice(["Excellent", "Good", "Fair", "Poor"]),
                     rng.choice(["VHS", "SVHS", "Laser Disc", "BETA"]),
                     rng.choice(["Action", "Comedy", "Drama", "Family", "Western"]),
-                    words(1 + rng.randrange(5)), "OLD-%d" % i, str(i % 10000),
+                    "%s %d" % (words(1 + rng.randrange(5)), i), "OLD-%d" % i, str(i % 10000),
                     str(60 + rng.randrange(120)), "Shelf %d" % rng.randrange(40), "",
                     words(10 + rng.randrange(30)), "0", person(), person(), person(),
                     person(), person(), "", ""]
