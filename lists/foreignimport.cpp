@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <map>
 #include <optional>
 
 using namespace rk::interchange;
@@ -32,6 +33,29 @@ constexpr int kPreviewRows = 50;
 
 QString qs(const std::string& utf8) {
     return QString::fromStdString(utf8);
+}
+
+// What a column can be mapped to, as the user reads it.
+QString targetText(const std::string& target) {
+    static const std::map<std::string, const char*> names = {
+        {"title", "Title"},
+        {"year", "Year"},
+        {"genres", "Genres (the first is the category)"},
+        {"directors", "Directors"},
+        {"producers", "Producers"},
+        {"cast", "Cast (Star 1 to 4)"},
+        {"medium", "Medium (media format)"},
+        {"certification", "Certification (rated)"},
+        {"minutes", "Running time in minutes"},
+        {"plot", "Plot (summary)"},
+        {"rating", "Personal rating"},
+        {"price", "Price"},
+        {"purchase-price", "Purchase price"},
+        {"borrower", "Borrower (not imported yet)"},
+    };
+    const auto it = names.find(target);
+    return it != names.end() ? QString::fromLatin1(it->second)
+                             : QStringLiteral("Field ") + qs(target);
 }
 
 QString byField(const std::map<std::string, uint32_t>& counts) {
@@ -192,7 +216,7 @@ void TForeignImport::showMapping() {
         field->setObjectName(QStringLiteral("mapColumn%1").arg(row));
         field->addItem(QStringLiteral("(not imported)"), QString());
         for (const std::string& target : csvTargets())
-            field->addItem(qs(target), qs(target));
+            field->addItem(targetText(target), qs(target));
         field->setCurrentIndex(std::max(0, field->findData(qs(state_->mapping[c]))));
         connect(field, &QComboBox::currentIndexChanged, this, [this, c, field] {
             state_->mapping[c] = field->currentData().toString().toStdString();
