@@ -121,6 +121,15 @@ void setSlot(ForeignTitle& t, const std::string& slot, const std::string& cell) 
         t.direct.emplace_back(slot, value);
 }
 
+// A first row of exactly as many cells as our fields, none of them a column name we know:
+// the comma export of our own Export Database, which writes no header.
+bool headerless(const std::vector<std::string>& first) {
+    if (first.size() != catalogue::titleFields().size()) return false;
+    const CsvMapping guessed = guessMapping(first);
+    return std::all_of(guessed.begin(), guessed.end(),
+                       [](const std::string& target) { return target.empty(); });
+}
+
 } // namespace
 
 const std::vector<std::string>& csvTargets() {
@@ -188,9 +197,15 @@ Result<CsvTable> parseCsv(std::string_view bytes, const CsvRowFn& onRow) {
         const bool blank = row.size() == 1 && row[0].empty() && !wasQuoted;
         wasQuoted = false;
         if (!blank) {
-            if (table.header.empty()) {
+            if (table.header.empty() && !headerless(row)) {
                 table.header = std::move(row);
             } else {
+                if (table.header.empty()) {
+                    // Our own comma export: the columns are our fields in table order.
+                    table.noHeader = true;
+                    for (const auto& f : catalogue::titleFields())
+                        table.header.push_back(f.name);
+                }
                 if (row.size() > table.header.size())
                     return Status::invalid("line " + std::to_string(rowLine) + " has " +
                                            std::to_string(row.size()) + " fields, the header " +

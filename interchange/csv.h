@@ -19,12 +19,16 @@ struct CsvTable {
     std::vector<std::vector<std::string>> rows; // UTF-8
     char separator = ',';
     bool windows1252 = false; // the file was not UTF-8 and was read as Windows-1252
+    // The first row was a title, not a header: our own comma export (Export Database), whose
+    // columns are our fields in table order; `header` names them.
+    bool noHeader = false;
 };
 
 // Reads the text: a UTF-8 byte order mark is dropped; text that is not UTF-8 is read as
 // Windows-1252; the separator is a tab when the header line holds more tabs than commas.
-// Empty lines are passed over. Refused: no header, an open quote at the end, a field
-// longer than kMaxCsvField, a row with more fields than the header.
+// Empty lines are passed over. A first row of as many cells as our fields, none of them a
+// known column name, is a title of our own comma export (noHeader). Refused: no header, an open
+// quote at the end, a field longer than kMaxCsvField, a row with more fields than the header.
 Result<CsvTable> parseCsv(std::string_view bytes);
 // The same, each row handed to `onRow` with the header as it is read (padded to the header's
 // width) instead of kept in `rows`; a Status other than ok from onRow stops the reading.

@@ -7,6 +7,7 @@
 #include "export.h"
 #include "readers.h"
 #include "record.h"
+#include "table.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -196,4 +197,16 @@ TEST_F(RoundTrip, DeletedTitlesAreNotExported) {
     auto back = readFile(dir.file("out.tc"));
     ASSERT_TRUE(back.isOk());
     EXPECT_EQ(back->titles.size(), all - 1);
+}
+
+TEST_F(RoundTrip, OurOwnCommaExportNeedsNoHeader) {
+    const std::string file = dir.file("export.txt");
+    ASSERT_TRUE(ours.titles().copyFileText(file, store::TextFormat::CommaDelimited).isOk());
+    ASSERT_TRUE(catalogue::createEmpty(dir.file("theirs")).isOk());
+    Catalogue c;
+    ASSERT_TRUE(c.open(dir.file("theirs")).isOk());
+    auto plan = planBytes(test::readAll(file), Format::Unknown, c.titles(), MapOptions());
+    ASSERT_TRUE(plan.isOk()) << plan.status().message();
+    ASSERT_TRUE(applyPlan(c, *plan).isOk());
+    EXPECT_EQ(records(c), records(ours));
 }
