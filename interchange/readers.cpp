@@ -10,8 +10,7 @@
 
 namespace rk::interchange {
 
-Result<ReadResult> readTellico(std::string_view xml,
-                               const std::map<std::string, std::string>* zipImages);
+Result<ReadResult> readTellico(std::string_view xml, std::map<std::string, std::string>* zipImages);
 
 namespace {
 

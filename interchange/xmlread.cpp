@@ -246,7 +246,7 @@ void attachCovers(ReadResult& out, const std::map<std::string, std::string>& ima
 
 // Tellico: tellico > collection > (fields | entry | images | borrowers)*.
 Result<ReadResult> readTellico(std::string_view xml,
-                               const std::map<std::string, std::string>* zipImages) {
+                               std::map<std::string, std::string>* zipImages) {
     ReadResult out;
     out.format = Format::Tellico;
     std::map<std::string, std::string> fieldTitles, images;
@@ -335,7 +335,11 @@ Result<ReadResult> readTellico(std::string_view xml,
             return Status::ok();
         });
     if (!s) return s;
-    attachCovers(out, zipImages ? *zipImages : images);
+    // A .tc keeps its covers in images/; any the XML holds itself count too.
+    if (zipImages)
+        for (auto& [id, bytes] : *zipImages)
+            images[id] = std::move(bytes);
+    attachCovers(out, images);
     return out;
 }
 
