@@ -153,6 +153,7 @@ void TForm1::connectCollectionCommands() {
 
     // Import and export
     on(ImportExport1, &TForm1::ImportClick);
+    on(ImportForeign1, &TForm1::ImportForeign1Click);
 
     // Maintenance
     on(PackDatabase1, &TForm1::PackDatabase1Click);

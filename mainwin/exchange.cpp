@@ -3,9 +3,16 @@
 #include "form1.h"
 
 #include "appwindows.h"
+#include "foreignimport.h"
 #include "importexport.h"
 #include "modal.h"
 
 void TForm1::ImportClick() {
     if (TImportExport* window = appWindows().importExport) rk::fw::execModal(window);
+}
+
+// File, "Import from Another Program...": made for each use, on the open catalogue.
+void TForm1::ImportForeign1Click() {
+    TForeignImport window(titlesData(), &catalogue(), dataFolder(), this);
+    rk::fw::execModal(&window);
 }

@@ -163,6 +163,8 @@ void TForm1::buildMenus() {
         item(File1, "CreateVideoLabels1", QStringLiteral("Create Video Labels..."));
     File1->addSeparator();
     ImportExport1 = item(File1, "ImportExport1", QStringLiteral("Import/Export..."));
+    ImportForeign1 =
+        item(File1, "ImportForeign1", QStringLiteral("Import from Another Program..."));
     DatabaseMaintenance1 = File1->addMenu(QStringLiteral("Database Maintenance"));
     DatabaseMaintenance1->setObjectName(QStringLiteral("DatabaseMaintenance1"));
     PackDatabase1 = item(DatabaseMaintenance1, "PackDatabase1", QStringLiteral("Pack &Database"));

@@ -275,6 +275,7 @@ public:
 
     // --- Import and export (exchange.cpp)
     void ImportClick();
+    void ImportForeign1Click();
 
     // --- Catalogues (catalogues.cpp)
     void OpenCatalogue1Click();
@@ -385,6 +386,7 @@ private:
     QAction *Save1 = nullptr, *PrintReport1 = nullptr, *ReportBuilder1 = nullptr,
             *CreateVideoLabels1 = nullptr, *ImportExport1 = nullptr, *PackDatabase1 = nullptr,
             *ReIndexDatabase1 = nullptr, *quit = nullptr;
+    QAction* ImportForeign1 = nullptr; // File, "Import from Another Program..."
     QAction *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr, *AddNewEntry1 = nullptr,
             *DeleteCurrentEntry1 = nullptr, *MarkUnMarkCurrentEntry1 = nullptr,
             *UnMarkMarkedEntries1 = nullptr, *AddNewCategory2 = nullptr, *Find1 = nullptr;

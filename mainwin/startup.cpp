@@ -246,7 +246,7 @@ void TForm1::showReadOnly() {
     for (QAction* action :
          {Save1, AddNewEntry1, DeleteCurrentEntry1, MarkUnMarkCurrentEntry1, UnMarkMarkedEntries1,
           AddNewCategory1, AddNewCategory2, ModifyCategories1, ModifyCategories2, MasterEditor1,
-          ImportExport1, PackDatabase1, ReIndexDatabase1})
+          ImportExport1, ImportForeign1, PackDatabase1, ReIndexDatabase1})
         action->setEnabled(false);
     // The detail pages show the title and take no typing.
     for (QWidget* w : PageControl2->findChildren<QWidget*>()) {

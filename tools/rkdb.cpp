@@ -28,11 +28,15 @@ std::map<std::string, Command>& registry() {
 // commands; a module that cannot be loaded leaves them unknown, with the reason on stderr.
 struct Module {
     const char* name;
-    const char* usage; // listed by help, which loads no module
+    const char* usage;          // listed by help, which loads no module
+    const char* file = nullptr; // rkdb-FILE.so when it is not rkdb-NAME.so
 };
 const Module kModules[] = {
     {"report", "report TABLE.dbf --fields F,G,... [--widths INCHES,...] [--title TEXT] "
-               "[--order TAG] [--query EXPR] [--grid] [--landscape] (--pdf FILE | --text FILE)"}};
+               "[--order TAG] [--query EXPR] [--grid] [--landscape] (--pdf FILE | --text FILE)"},
+    {"import-from", "import-from TABLE.dbf FILE [--format F] [--dry-run] [--merge] [--user-fields]",
+     "interchange"},
+    {"export-to", "export-to TABLE.dbf FILE --format tellico|csv", "interchange"}};
 
 // Where a module may be: beside the program itself (a build) or in the installed library
 // folder, found from the program's real path (an installed tree moved elsewhere) or as
@@ -230,7 +234,7 @@ int main(int argc, char** argv) {
     }
     if (!registry().count(argv[1]))
         for (const Module& m : kModules)
-            if (argv[1] == std::string(m.name)) loadModule(m.name);
+            if (argv[1] == std::string(m.name)) loadModule(m.file ? m.file : m.name);
     auto it = registry().find(argv[1]);
     if (it == registry().end()) {
         usage();

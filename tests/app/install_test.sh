@@ -20,6 +20,10 @@ done
 ls "$prefix"/lib*/reelkeeper/rkdb-report.so > /dev/null
 (cd / && "$prefix/bin/rkdb" report "$prefix/catalogue/VIDEO.DBF" --fields TITLE \
     --text "$prefix/report.txt" > /dev/null)
+# So does its interchange module (import-from, export-to).
+[ ! -e "$prefix/bin/rkdb-interchange.so" ] || { echo "rkdb-interchange.so is in bin" >&2; exit 1; }
+(cd / && "$prefix/bin/rkdb" export-to "$prefix/catalogue" "$prefix/titles.csv" --format csv \
+    > /dev/null)
 desktop-file-validate "$prefix/share/applications/$id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" > /dev/null
 # The icon is an SVG image.
