@@ -154,6 +154,7 @@ UndoResult UndoStack::step(UndoDirection direction) {
     auto& from = direction == UndoDirection::Undo ? undo_ : redo_;
     auto& to = direction == UndoDirection::Undo ? redo_ : undo_;
     UndoResult result;
+    result.direction = direction;
     if (from.empty()) return result;
     UndoStep& s = *from.back();
     result.step = s.name();

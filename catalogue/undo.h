@@ -91,6 +91,7 @@ private:
 struct UndoResult {
     enum class Outcome { Done, Nothing, Conflict, Failed };
     Outcome outcome = Outcome::Nothing;
+    UndoDirection direction = UndoDirection::Undo;
     std::string step;   // the step's name
     std::string detail; // Conflict: the record changed since; Failed: the engine's message
     StepRecord shown;

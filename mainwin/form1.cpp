@@ -111,6 +111,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectCatalogueCommands();
     connectStatsCommands();
     connectQuickFilter();
+    connectUndoCommands();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);

@@ -21,6 +21,7 @@
 //   catalogues.cpp       another catalogue folder, the recent ones, the pocket catalogue
 //   statscommands.cpp    the collection's statistics
 //   quickfilter.cpp      the quick filter over the title lists
+//   undocommands.cpp     Edit, Undo and Redo over the catalogue's undo stack
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -31,6 +32,7 @@
 #include "placement.h"
 #include "quickfilter.h"
 #include "table.h"
+#include "undo.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -496,4 +498,17 @@ private:
     rk::search::QuickFilter quickFilter_{titleWords_};
     QTimer* titleWordsTimer_ = nullptr;
     QString statusBeforeFilter_;
+
+    // Undo and redo (undocommands.cpp)
+public:
+    void Undo1Click();
+    void Redo1Click();
+
+private:
+    QAction *Undo1 = nullptr, *Redo1 = nullptr;
+    std::unique_ptr<rk::catalogue::UndoStack> undo_;
+    std::unique_ptr<rk::catalogue::UndoRecorder> recorder_;
+    void connectUndoCommands();
+    void updateUndoActions();
+    void undoApplied(const rk::catalogue::UndoResult& r);
 };
