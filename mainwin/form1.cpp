@@ -112,6 +112,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectStatsCommands();
     connectQuickFilter();
     connectUndoCommands();
+    buildTitleColumns();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);
