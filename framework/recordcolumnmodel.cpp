@@ -28,9 +28,6 @@ RecordColumnModel::RecordColumnModel(RecordListModel* rows, QObject* parent)
 void RecordColumnModel::setColumns(std::vector<RecordColumn> columns) {
     beginResetModel();
     columns_ = std::move(columns);
-    fieldIndex_.clear();
-    for (const RecordColumn& c : columns_)
-        fieldIndex_.push_back(c.field.empty() ? -1 : rows_->dataset()->fieldIndex(c.field));
     endResetModel();
 }
 
@@ -58,7 +55,8 @@ QString RecordColumnModel::textAt(int row, int column) const {
     if (recno == 0) return QString();
     const RecordColumn& c = columns_[size_t(column)];
     if (c.text) return c.text(recno);
-    const int field = fieldIndex_[size_t(column)];
+    // Found by name each time: the columns are chosen before the table is opened.
+    const int field = rows_->dataset()->fieldIndex(c.field);
     if (field < 0) return QString();
     const std::string* image = imageOf(recno);
     if (!image) return QString();

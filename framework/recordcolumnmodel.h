@@ -50,7 +50,6 @@ private:
 
     RecordListModel* rows_;
     std::vector<RecordColumn> columns_;
-    std::vector<int> fieldIndex_; // per column, -1 for a column without a field
     mutable std::unordered_map<uint32_t, std::string> images_;
     mutable uint64_t reads_ = 0;
 };

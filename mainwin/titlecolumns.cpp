@@ -30,8 +30,8 @@ struct TitleColumn {
     int width;
 };
 constexpr TitleColumn kColumns[] = {
-    {"TITLE", "Title", "TITLE", "TITIT", 220},
-    {"YEAR", "Year", "YEAR", "YR", 50},
+    {"TITLE", "Title", "TITLE", "TITIT", 190},
+    {"YEAR", "Year", "YEAR", "YR", 46},
     {"FORMAT", "Format", "FORMAT", "FRMT", 80},
     {"CATEGORY", "Category", "CATEGORY", "CATEGORY", 110},
     {"RATING", "Rating", "RATING", "RAT", 80},

@@ -55,6 +55,8 @@ private slots:
         f = app.form;
         f->ViewAll1Click();
         QCOMPARE(columns(f)->model()->columnCount(), 3);
+        QCOMPARE(columns(f)->columnModel()->textAt(columns(f)->currentIndex().row(), 0),
+                 f->titlesData()->text("TITLE"));
         QVERIFY(ctl<QAction>(f, "ColumnDIRECTOR")->isChecked());
         ctl<QAction>(f, "ColumnYEAR")->trigger();
         ctl<QAction>(f, "ColumnDIRECTOR")->trigger();
