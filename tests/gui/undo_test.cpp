@@ -97,6 +97,23 @@ private slots:
         QCOMPARE(ctl<QAction>(f, "Undo1")->text(), QString("&Undo Edit"));
     }
 
+    void aCategoryAddedOrDeletedIsTakenBack() {
+        GuiFixture app;
+        QVERIFY(app.startMainWindow());
+        TForm1* f = app.form;
+        auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1");
+        const int categories = list->model()->rowCount();
+        app.prompt.answer(QVariant(QString("Westerns")));
+        f->AddNewCategory1Click();
+        QCOMPARE(list->model()->rowCount(), categories + 1);
+        ctl<QAction>(f, "Undo1")->trigger();
+        QCOMPARE(list->model()->rowCount(), categories);
+        QVERIFY(f->categoriesData()->deleteCurrent().isOk());
+        QCOMPARE(list->model()->rowCount(), categories - 1);
+        ctl<QAction>(f, "Undo1")->trigger();
+        QCOMPARE(list->model()->rowCount(), categories);
+    }
+
     void aChangeByAnotherPathIsKeptAndTold() {
         GuiFixture app;
         QVERIFY(app.startMainWindow());
