@@ -62,7 +62,7 @@ private slots:
         undo->trigger();
         undo->trigger();
         QCOMPARE(storedTitle(f, recno), original);
-        QVERIFY(app.prompt.messages().size() == 1); // the delete's question alone
+        QCOMPARE(app.prompt.messages().size(), 1); // the delete's question alone
     }
 
     void aNewTitleLeavesOnUndoAndComesBackOnRedo() {
