@@ -143,11 +143,13 @@ Status Catalogue::importOld(const std::string& dataFile, const store::OldFileCou
     return s.withMessage(s.message() + "; nothing was imported (the catalogue is as it was)");
 }
 
-Result<uint32_t> Catalogue::unmarkAll(const std::function<void(uint32_t recno)>& step) {
+Result<uint32_t> Catalogue::unmarkAll(const std::function<void(uint32_t recno)>& step,
+                                      std::vector<uint32_t>* clearedRecords) {
     TitleText text;
     Status textStatus = openTitleText(text, titles_.recCount());
     if (textStatus) textStatus = text.begin();
     auto cleared = store::clearMarks(titles_, step, [&](uint32_t recno, std::string_view image) {
+        if (clearedRecords) clearedRecords->push_back(recno);
         if (textStatus) textStatus = text.put(recno, image);
         return Status::ok();
     });

@@ -99,8 +99,10 @@ public:
     Status importOld(const std::string& dataFile, const store::OldFileCounts& counts,
                      store::OldImportHooks hooks, store::OldImportReport* report);
 
-    // Clears the mark of every visible title; the number cleared.
-    Result<uint32_t> unmarkAll(const std::function<void(uint32_t recno)>& step = {});
+    // Clears the mark of every visible title; the number cleared. `cleared`, when given, gets
+    // the numbers of the titles whose mark was cleared.
+    Result<uint32_t> unmarkAll(const std::function<void(uint32_t recno)>& step = {},
+                               std::vector<uint32_t>* cleared = nullptr);
 
     struct PackSteps {
         store::Progress tables;      // each table's pack, 0..100

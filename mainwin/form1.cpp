@@ -111,6 +111,8 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     connectCatalogueCommands();
     connectStatsCommands();
     connectQuickFilter();
+    connectUndoCommands();
+    buildTitleColumns();
 
     storage_ = new rk::fw::FormStorage(this, QStringLiteral("MainFormSettings"),
                                        rk::fw::FormStorage::Keep::PositionSizeState);

@@ -21,6 +21,8 @@
 //   catalogues.cpp       another catalogue folder, the recent ones, the pocket catalogue
 //   statscommands.cpp    the collection's statistics
 //   quickfilter.cpp      the quick filter over the title lists
+//   undocommands.cpp     Edit, Undo and Redo over the catalogue's undo stack
+//   titlecolumns.cpp     the title lists with columns, and ordering by a column's header
 // The window's controls and state are private. Other windows are handed what they act on
 // (the datasets, the tables, the full-text index) through the accessors below; tests find
 // controls by their object names.
@@ -31,6 +33,7 @@
 #include "placement.h"
 #include "quickfilter.h"
 #include "table.h"
+#include "undo.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -72,6 +75,11 @@ struct Appearance;
 }
 
 struct ListsHost;
+
+namespace rk::fw {
+class DBColumnList;
+class RecordColumnModel;
+} // namespace rk::fw
 
 namespace rk::fw {
 class DBCheckBox;
@@ -498,4 +506,27 @@ private:
     rk::search::QuickFilter quickFilter_{titleWords_};
     QTimer* titleWordsTimer_ = nullptr;
     QString statusBeforeFilter_;
+
+    // Undo and redo (undocommands.cpp)
+public:
+    void Undo1Click();
+    void Redo1Click();
+
+private:
+    QAction *Undo1 = nullptr, *Redo1 = nullptr;
+    std::unique_ptr<rk::catalogue::UndoStack> undo_;
+    std::unique_ptr<rk::catalogue::UndoRecorder> recorder_;
+    void connectUndoCommands();
+    void updateUndoActions();
+    void undoApplied(const rk::catalogue::UndoResult& r);
+
+    // The title lists' columns (titlecolumns.cpp)
+    QMenu* ColumnsMenu = nullptr;
+    QList<rk::fw::DBColumnList*> columnLists_; // beside DBLookupListBox2, 3 and 4
+    rk::fw::RecordColumnModel* columnModel_ = nullptr;
+    QStringList shownColumns_; // settings keys, the title first
+    void buildTitleColumns();
+    void showTitleColumns(const QStringList& keys);
+    void columnHeaderClicked(int column);
+    void showSortColumn();
 };

@@ -31,6 +31,8 @@ void TForm1::ModifyCategories2Click() {
 }
 
 void TForm1::MasterEditor1Click() {
+    // Its changes are not steps of the window's undo; an undo that meets one is refused.
+    const rk::catalogue::UndoRecorder::Pause unrecorded(*recorder_);
     rk::fw::execModal(appWindows().masterForm);
 }
 

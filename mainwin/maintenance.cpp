@@ -67,6 +67,7 @@ void TForm1::PackDatabase1Click() {
             return true;
         };
         packed = catalogue().pack(steps);
+        undo_->clear(); // the steps' record numbers no longer hold
         Table1->refresh();
         Table2->refresh();
         Table1->enableControls();

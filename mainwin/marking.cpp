@@ -67,7 +67,7 @@ void TForm1::UnMarkMarkedEntries1Click() {
     {
         Hourglass wait;
         Table1->disableControls();
-        if (const auto cleared = catalogue().unmarkAll(); !cleared.isOk())
+        if (const auto cleared = recorder_->unmarkAll(); !cleared.isOk())
             failure = cleared.status();
         Table1->refresh();
         Table1->enableControls();

@@ -1,0 +1,34 @@
+// The titles as a list with columns: a row per visible record, bound to the dataset as the
+// single-column list is (a row chosen makes its record current; a record made current by any
+// other means selects its row). Rows have one height, so a view of a million records asks
+// only for the rows it shows. A click on a column's header is handed on (headerClicked); what
+// orders the rows is the window's to decide.
+#pragma once
+
+#include "recordcolumnmodel.h"
+
+#include <QTreeView>
+
+namespace rk::fw {
+
+class DBColumnList : public QTreeView {
+    Q_OBJECT
+public:
+    explicit DBColumnList(QWidget* parent = nullptr);
+    void bind(RecordColumnModel* model);
+    RecordColumnModel* columnModel() const { return model_; }
+    // The row of the dataset's current record is made the current row.
+    void followDataset();
+    // Gives each column its width (the model's columns have changed).
+    void sizeColumns();
+
+signals:
+    void headerClicked(int column);
+
+private:
+    void rowChosen(const QModelIndex& index);
+    RecordColumnModel* model_ = nullptr;
+    bool following_ = false;
+};
+
+} // namespace rk::fw
