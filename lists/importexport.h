@@ -18,6 +18,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTreeWidget;
 
 namespace rk::fw {
 class Dataset;
@@ -55,6 +56,8 @@ protected:
 
 private:
     void setBusy(bool busy);
+    // Shows the chosen file's first records as they will be stored, or why it is refused.
+    void showPreview();
 
     rk::fw::Dataset* titles_;
     rk::catalogue::Catalogue* catalogue_;
@@ -69,4 +72,6 @@ private:
     QButtonGroup *versions_ = nullptr, *methods_ = nullptr; // their items, by index
     QPushButton *butLoad = nullptr, *butImport = nullptr, *BitBtn1 = nullptr, *butClose = nullptr;
     QProgressBar* Prog = nullptr;
+    QLabel* previewNote_ = nullptr;
+    QTreeWidget* preview_ = nullptr;
 };
