@@ -170,8 +170,10 @@ TImportExport::TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* 
         {QStringLiteral("Comma Delimited (most common)"), QStringLiteral("Space Delimited")}, 1, 0,
         methods_, exportTab);
     BitBtn1 = button("BitBtn1", QStringLiteral("Export..."), exportTab);
+    exportSet_ = label("ExportSet", QString(), exportTab);
     auto* exportLayout = new QVBoxLayout(exportTab);
     exportLayout->addWidget(Label2);
+    exportLayout->addWidget(exportSet_);
     exportLayout->addWidget(radExport);
     auto* exportButtons = new QHBoxLayout;
     exportButtons->addWidget(BitBtn1);
@@ -307,21 +309,35 @@ void TImportExport::BitBtn1Click() {
                               QStringLiteral("Reelkeep Exported Text File (*.csv)"));
     if (file.isEmpty()) return;
     rk::Status exported;
+    uint32_t written = 0;
     {
         Hourglass wait;
         if (!titles_->checkBrowseMode().isOk()) return; // the main window told why
+        written = titles_->table()->count();            // the visible titles, which the copy writes
         exported = titles_->table()->copyFileText(
             fileName(file), methods_->checkedId() == 1 ? rk::store::TextFormat::SpaceDelimited
                                                        : rk::store::TextFormat::CommaDelimited);
     }
     if (exported.isOk())
-        tell(this, QStringLiteral("Export was successful!"), rk::fw::Icon::Information,
-             QStringLiteral("Reelkeeper98"));
+        tell(this,
+             QStringLiteral("%1 %2 written to %3")
+                 .arg(written)
+                 .arg(written == 1 ? QStringLiteral("title") : QStringLiteral("titles"))
+                 .arg(QDir::toNativeSeparators(file)),
+             rk::fw::Icon::Information, QStringLiteral("Reelkeeper98"));
     else
         tell(this,
              QStringLiteral("The database could not be exported.\n\n") +
                  QString::fromStdString(exported.message()),
              rk::fw::Icon::Warning, QStringLiteral("Reelkeeper98"));
+}
+
+void TImportExport::setTitlesInView(const QString& name) {
+    const uint32_t n = titles_->table()->count();
+    exportSet_->setText(QStringLiteral("The export writes the titles in view: %1, %2 %3.")
+                            .arg(name)
+                            .arg(n)
+                            .arg(n == 1 ? QStringLiteral("title") : QStringLiteral("titles")));
 }
 
 void TImportExport::butCloseClick() {

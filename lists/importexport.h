@@ -39,6 +39,9 @@ public:
 
     // The import file chosen with "Open File...", empty until one is chosen.
     const QString& importPath() const { return importPath_; }
+    // Names the titles in view, which the export writes, on the export page with their count.
+    void setTitlesInView(const QString& name);
+
     // True while an import runs (the window repaints; its controls wait).
     bool importing() const { return importing_; }
 
@@ -73,5 +76,6 @@ private:
     QPushButton *butLoad = nullptr, *butImport = nullptr, *BitBtn1 = nullptr, *butClose = nullptr;
     QProgressBar* Prog = nullptr;
     QLabel* previewNote_ = nullptr;
+    QLabel* exportSet_ = nullptr;
     QTreeWidget* preview_ = nullptr;
 };

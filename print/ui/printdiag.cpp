@@ -133,6 +133,7 @@ int TPrintDiag::borderItem() const {
 }
 
 int TPrintDiag::execute() {
+    appliedItem_ = -1;
     return fw::execModal(this);
 }
 
@@ -204,6 +205,7 @@ void TPrintDiag::BitBtn3Click(QObject* sender) {
     if (Radio2->isChecked()) report_->setDateKind(ReportDateOption::DateAndTime);
     if (Radio3->isChecked()) report_->QRDateTime->setHidden(true);
     if (!applyScope()) return;
+    appliedItem_ = printItem();
     report_->setFrame(borderItem() == 1   ? ReportBorderOption::Box
                       : borderItem() == 2 ? ReportBorderOption::None
                                           : ReportBorderOption::Border);

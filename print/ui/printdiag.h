@@ -60,6 +60,9 @@ public:
 
     // Shows the dialog modally (through the program's modal seam).
     int execute();
+    // The print item (printItem()) whose titles the last execute() left in force, or -1
+    // when it left the titles' set as it was.
+    int appliedItem() const { return appliedItem_; }
 
     // Handlers.
     void FormShow();
@@ -82,6 +85,7 @@ private:
     Context context_;
     QButtonGroup* printItems_ = nullptr;
     QButtonGroup* borderItems_ = nullptr;
+    int appliedItem_ = -1;
 };
 
 } // namespace rk::print
