@@ -5,6 +5,7 @@
 #include "labelprint.h"
 #include "labeltext.h"
 #include "pdfdevice.h"
+#include "previewcommands.h"
 #include "printersetup.h"
 #include "prompt.h"
 #include "spinedit.h"
@@ -767,6 +768,7 @@ void TfrmLabels::BitBtn4Click() {
     const LabelMargins margins = chosenMargins();
     try {
         if (!confirmTextFits(margins)) return;
+        if (!rk::print::choosePrinter(*prn, this)) return;
         rk::print::layOutLabel(*prn, margins, *RichEdit1->document(), textColor_);
         prn->Print(); // false when the user cancelled: nothing to tell
     } catch (const rk::print::EPagePrinter& e) {

@@ -46,12 +46,13 @@ public:
     QRadioButton* Radio3 = nullptr;
     QGroupBox* PrintGroup = nullptr;
     QGroupBox* BorderGroup = nullptr;
-    QPushButton* BitBtn1 = nullptr; // Print
-    QPushButton* BitBtn2 = nullptr; // Cancel
-    QPushButton* BitBtn3 = nullptr; // Preview
-    QPushButton* BitBtn4 = nullptr; // Help
-    QPushButton* BitBtn5 = nullptr; // Print Setup
-    QPushButton* BitBtn6 = nullptr; // Build Custom Report...
+    QPushButton* BitBtn1 = nullptr;    // Print
+    QPushButton* BitBtn2 = nullptr;    // Cancel
+    QPushButton* BitBtn3 = nullptr;    // Preview
+    QPushButton* BitBtn4 = nullptr;    // Help
+    QPushButton* BitBtn5 = nullptr;    // Print Setup
+    QPushButton* BitBtn6 = nullptr;    // Build Custom Report...
+    QPushButton* butSavePdf = nullptr; // Save as PDF...: the report as a PDF file
 
     // The chosen item of the two radio groups, from 0.
     int printItem() const;

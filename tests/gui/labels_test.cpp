@@ -48,9 +48,11 @@ struct LabelsApp : GuiFixture {
     void clickPicture(const char* picture, QPoint at) {
         QTest::mouseClick(c<rk::TransparentPicture>(picture), Qt::LeftButton, {}, at);
     }
-    // Prints and returns the text of the page that came out ("<none>" when none did).
-    QString print() {
+    // Prints and returns the text of the page that came out ("<none>" when none did); the
+    // print dialog, when Print reaches it, is confirmed.
+    QString print(bool reachesDialog = true) {
         QFile::remove(pdf);
+        if (reachesDialog) prompt.answer(true);
         c<QPushButton>("BitBtn4")->click();
         return pdfText(pdf);
     }
@@ -202,7 +204,7 @@ private slots:
         app.editor()->setPlainText(lines.join('\n'));
         app.prompt.clear();
         app.prompt.answer(1); // go back
-        QCOMPARE(app.print(), QString("<none>"));
+        QCOMPARE(app.print(false), QString("<none>"));
         QCOMPARE(app.prompt.asked.size(), 1);
         QCOMPARE(app.prompt.asked[0].kind, QString("choose"));
         QVERIFY(app.prompt.asked[0].text.contains(QRegularExpression("runs \\d\\.\\d\\d inch")));
@@ -212,7 +214,12 @@ private slots:
         app.prompt.clear();
         app.editor()->clear();
         QCOMPARE(app.print(), QString());
-        QVERIFY(app.prompt.asked.isEmpty());
+        QVERIFY(app.prompt.messages().isEmpty());
+        // Print asks the print dialog; cancelled, nothing comes out.
+        app.prompt.clear();
+        app.prompt.answer(false);
+        QCOMPARE(app.print(false), QString("<none>"));
+        QCOMPARE(app.prompt.asked.last().kind, QString("print"));
     }
 
     void nextAndPrevMoveTheMainWindowsTitle() {
