@@ -221,6 +221,17 @@ private slots:
         };
         f->BitBtn1Click();
         QVERIFY(pdfText(report).contains("Print Request"));
+        // Its side margins keep a PDF's quarter inch (18 points): nothing starts nearer.
+        QProcess p;
+        p.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                {QStringLiteral("-bbox"), report, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString boxes = QString::fromUtf8(p.readAllStandardOutput());
+        double left = 1e9;
+        for (const auto& m :
+             QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\"")).globalMatch(boxes))
+            left = std::min(left, m.captured(1).toDouble());
+        QVERIFY2(left >= 18 && left < 40, qPrintable(QString::number(left)));
     }
 
     void theBuilderBuildsTheViewWithItsColumnsAndTotals() {
