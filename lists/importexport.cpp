@@ -155,7 +155,7 @@ TImportExport::TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* 
                                QStringLiteral("Title"), QStringLiteral("ID"),
                                QStringLiteral("Counter")});
     preview_->hide();
-    importLayout->addWidget(preview_, 1);
+    importLayout->addWidget(preview_, 3);
     importLayout->addStretch(1);
     PageControl1->addTab(importTab, QStringLiteral("Import Reelkeeper 1.0 - 1.4"));
 
