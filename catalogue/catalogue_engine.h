@@ -95,7 +95,9 @@ public:
     Status updateMany(const std::vector<std::pair<uint32_t, std::string>>& changes);
 
     // The data file of an earlier version (store/oldimport.h), each group's full-text entries
-    // committed before the group reaches the table. `hooks` may carry the progress callbacks.
+    // committed before the group reaches the table; lines that cannot be stored are left out.
+    // The caller has refused a file whose `counts.shape` is not that layout, unless told to
+    // import it all the same. `hooks` may carry the progress callbacks.
     Status importOld(const std::string& dataFile, const store::OldFileCounts& counts,
                      store::OldImportHooks hooks, store::OldImportReport* report);
 

@@ -49,8 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto counts = store::countOldDataFile("old.dat", titles.fields(), &env);
     if (!counts) return 0;
     store::OldImportReport report;
+    if (counts->shape.looksOld() != counts->shape.problem().empty()) std::abort();
+    if (counts->skipped.size() > store::OldFileCounts::kListedSkips ||
+        counts->preview.size() > store::OldFileCounts::kPreviewRecords)
+        std::abort();
     const Status s = store::importOldDataFile(titles, "old.dat", *counts, {}, &report, &env);
-    if (s && (report.added != counts->records || titles.recCount() != counts->records))
+    // Every line is a record or a line left out, as the count said.
+    const uint32_t stored = counts->records - counts->skippedLines;
+    if (s && (report.added != stored || report.skipped != counts->skippedLines ||
+              titles.recCount() != stored))
         std::abort();
     return 0;
 }

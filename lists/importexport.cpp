@@ -1,10 +1,13 @@
 #include "importexport.h"
 
+#include "catalogue.h"
 #include "catalogue_engine.h"
 #include "dataset.h"
 #include "oldimport.h"
 #include "prompt.h"
+#include "record.h"
 #include "table.h"
+#include "text.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -21,6 +24,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -69,6 +73,27 @@ std::string fileName(const QString& path) {
 void tell(QWidget* owner, const QString& text, rk::fw::Icon icon = rk::fw::Icon::None,
           const QString& caption = QString()) {
     prompt().message(owner, text, caption, icon, rk::fw::Buttons::Ok);
+}
+
+// The fields the preview shows, in the file's column order.
+constexpr const char* kPreviewFields[] = {"RATING", "FORMAT", "CATEGORY", "TITLE", "ID", "COUNTER"};
+
+// Counts the file and looks at its shape; the ratings column 1 may hold are the catalogue's.
+rk::Result<rk::store::OldFileCounts>
+countFile(const std::string& path, const rk::store::Table& table, const QString& dataFolder) {
+    const std::string ratingsFile = rk::findFileNoCase(QFile::encodeName(dataFolder).toStdString(),
+                                                       rk::catalogue::kRatingsFile);
+    auto ratings = rk::catalogue::readChoiceList(ratingsFile, rk::catalogue::builtinRatings());
+    const std::vector<std::string>& known = ratings ? *ratings : rk::catalogue::builtinRatings();
+    return rk::store::countOldDataFile(path, table.fields(), rk::Env::standard(), &known);
+}
+
+QString skippedText(const rk::store::OldFileCounts& counts) {
+    return QString::number(counts.skippedLines) +
+           (counts.skippedLines == 1
+                ? QStringLiteral(" line cannot be stored and is left out:\n")
+                : QStringLiteral(" lines cannot be stored and are left out:\n")) +
+           rk::fw::fromCp1252(rk::store::skippedLinesText(counts));
 }
 
 class Hourglass {
@@ -120,6 +145,17 @@ TImportExport::TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* 
     importButtons->addStretch(1);
     importLayout->addLayout(importButtons);
     importLayout->addWidget(Prog);
+    previewNote_ = label("ImportNote", QString(), importTab);
+    importLayout->addWidget(previewNote_);
+    preview_ = new QTreeWidget(importTab);
+    preview_->setObjectName(QStringLiteral("ImportPreview"));
+    preview_->setRootIsDecorated(false);
+    preview_->setHeaderLabels({QStringLiteral("Line"), QStringLiteral("Rating"),
+                               QStringLiteral("Format"), QStringLiteral("Category"),
+                               QStringLiteral("Title"), QStringLiteral("ID"),
+                               QStringLiteral("Counter")});
+    preview_->hide();
+    importLayout->addWidget(preview_, 3);
     importLayout->addStretch(1);
     PageControl1->addTab(importTab, QStringLiteral("Import Reelkeeper 1.0 - 1.4"));
 
@@ -134,8 +170,10 @@ TImportExport::TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* 
         {QStringLiteral("Comma Delimited (most common)"), QStringLiteral("Space Delimited")}, 1, 0,
         methods_, exportTab);
     BitBtn1 = button("BitBtn1", QStringLiteral("Export..."), exportTab);
+    exportSet_ = label("ExportSet", QString(), exportTab);
     auto* exportLayout = new QVBoxLayout(exportTab);
     exportLayout->addWidget(Label2);
+    exportLayout->addWidget(exportSet_);
     exportLayout->addWidget(radExport);
     auto* exportButtons = new QHBoxLayout;
     exportButtons->addWidget(BitBtn1);
@@ -151,7 +189,7 @@ TImportExport::TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* 
     bottom->addStretch(1);
     bottom->addWidget(butClose);
     layout->addLayout(bottom);
-    resize(440, 300);
+    resize(560, 380);
 
     connect(butLoad, &QPushButton::clicked, this, &TImportExport::butLoadClick);
     connect(butImport, &QPushButton::clicked, this, &TImportExport::butImportClick);
@@ -169,8 +207,42 @@ void TImportExport::butLoadClick() {
     if (!file.isEmpty()) {
         importPath_ = file;
         butImport->setEnabled(true);
+        showPreview();
     }
     accept();
+}
+
+void TImportExport::showPreview() {
+    preview_->clear();
+    preview_->hide();
+    auto counts = countFile(fileName(importPath_), *titles_->table(), dataFolder_);
+    if (!counts.isOk()) {
+        previewNote_->setText(QString::fromStdString(counts.status().message()));
+        return;
+    }
+    if (!counts->shape.looksOld()) {
+        previewNote_->setText(QString::fromStdString(counts->shape.problem()));
+        return;
+    }
+    const auto& fields = titles_->table()->fields();
+    for (const auto& [line, image] : counts->preview) {
+        QStringList row{QString::number(line)};
+        for (const char* name : kPreviewFields) {
+            const auto f = std::find_if(fields.begin(), fields.end(),
+                                        [&](const auto& d) { return d.name == name; });
+            row << (f == fields.end()
+                        ? QString()
+                        : rk::fw::fromCp1252(f->type == 'N'
+                                                 ? rk::dbf::displayText(image, *f)
+                                                 : std::string(rk::dbf::trimmedField(image, *f))));
+        }
+        preview_->addTopLevelItem(new QTreeWidgetItem(row));
+    }
+    preview_->setVisible(!counts->preview.empty());
+    QString note =
+        QStringLiteral("%1 lines; the first records as they will be stored:").arg(counts->records);
+    if (counts->skippedLines > 0) note = skippedText(*counts) + note;
+    previewNote_->setText(note);
 }
 
 void TImportExport::butImportClick() {
@@ -180,12 +252,19 @@ void TImportExport::butImportClick() {
 
     // A file that cannot be read, or a line that cannot be stored, is told before anything is
     // appended.
-    auto counts = rk::store::countOldDataFile(path, table.fields());
+    auto counts = countFile(path, table, dataFolder_);
     if (!counts.isOk()) {
         tell(this,
              QStringLiteral("The file could not be imported; nothing was added.\n\n") +
                  QString::fromStdString(counts.status().message()),
              rk::fw::Icon::Error);
+        return;
+    }
+    if (!counts->shape.looksOld()) {
+        tell(this,
+             QString::fromStdString(counts->shape.problem()) +
+                 QStringLiteral("\n\nNothing was imported."),
+             rk::fw::Icon::Warning);
         return;
     }
     tell(this, QString::number(counts->records) + QStringLiteral(" Records"));
@@ -215,6 +294,11 @@ void TImportExport::butImportClick() {
     if (!imported.isOk()) {
         Prog->setValue(0);
         tell(this, QString::fromStdString(imported.message()), rk::fw::Icon::Warning);
+    } else if (report.skipped > 0) {
+        tell(this,
+             QString::number(report.added) + QStringLiteral(" titles were imported. ") +
+                 skippedText(*counts),
+             rk::fw::Icon::Warning);
     }
 }
 
@@ -225,21 +309,35 @@ void TImportExport::BitBtn1Click() {
                               QStringLiteral("Reelkeep Exported Text File (*.csv)"));
     if (file.isEmpty()) return;
     rk::Status exported;
+    uint32_t written = 0;
     {
         Hourglass wait;
         if (!titles_->checkBrowseMode().isOk()) return; // the main window told why
+        written = titles_->table()->count();            // the visible titles, which the copy writes
         exported = titles_->table()->copyFileText(
             fileName(file), methods_->checkedId() == 1 ? rk::store::TextFormat::SpaceDelimited
                                                        : rk::store::TextFormat::CommaDelimited);
     }
     if (exported.isOk())
-        tell(this, QStringLiteral("Export was successful!"), rk::fw::Icon::Information,
-             QStringLiteral("Reelkeeper98"));
+        tell(this,
+             QStringLiteral("%1 %2 written to %3")
+                 .arg(written)
+                 .arg(written == 1 ? QStringLiteral("title") : QStringLiteral("titles"))
+                 .arg(QDir::toNativeSeparators(file)),
+             rk::fw::Icon::Information, QStringLiteral("Reelkeeper98"));
     else
         tell(this,
              QStringLiteral("The database could not be exported.\n\n") +
                  QString::fromStdString(exported.message()),
              rk::fw::Icon::Warning, QStringLiteral("Reelkeeper98"));
+}
+
+void TImportExport::setTitlesInView(const QString& name) {
+    const uint32_t n = titles_->table()->count();
+    exportSet_->setText(QStringLiteral("The export writes the titles in view: %1, %2 %3.")
+                            .arg(name)
+                            .arg(n)
+                            .arg(n == 1 ? QStringLiteral("title") : QStringLiteral("titles")));
 }
 
 void TImportExport::butCloseClick() {

@@ -18,6 +18,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTreeWidget;
 
 namespace rk::fw {
 class Dataset;
@@ -38,6 +39,9 @@ public:
 
     // The import file chosen with "Open File...", empty until one is chosen.
     const QString& importPath() const { return importPath_; }
+    // Names the titles in view, which the export writes, on the export page with their count.
+    void setTitlesInView(const QString& name);
+
     // True while an import runs (the window repaints; its controls wait).
     bool importing() const { return importing_; }
 
@@ -55,6 +59,8 @@ protected:
 
 private:
     void setBusy(bool busy);
+    // Shows the chosen file's first records as they will be stored, or why it is refused.
+    void showPreview();
 
     rk::fw::Dataset* titles_;
     rk::catalogue::Catalogue* catalogue_;
@@ -69,4 +75,7 @@ private:
     QButtonGroup *versions_ = nullptr, *methods_ = nullptr; // their items, by index
     QPushButton *butLoad = nullptr, *butImport = nullptr, *BitBtn1 = nullptr, *butClose = nullptr;
     QProgressBar* Prog = nullptr;
+    QLabel* previewNote_ = nullptr;
+    QLabel* exportSet_ = nullptr;
+    QTreeWidget* preview_ = nullptr;
 };

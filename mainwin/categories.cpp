@@ -18,7 +18,8 @@ void TForm1::DBLookupListBox1MouseUp(Qt::MouseButton) {
     // A name holding a double quote is delimited otherwise, so that it still selects; a changed
     // title that could not be posted (told through postFailed) keeps the view.
     if (!Table1->setQuery(rk::catalogue::equalsQuery("CATEGORY", category)).isOk()) return;
-    setStatusPanelText(0, QStringLiteral("Category Entries: ") + QString::number(titles().count()));
+    nameSet(QStringLiteral("Category Entries: "),
+            QStringLiteral("Category: ") + Table2->text("CATEGORY"));
 }
 
 // A drag begins only once the mouse has moved with the left button held (ListMouse), so a

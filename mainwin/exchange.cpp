@@ -8,7 +8,10 @@
 #include "modal.h"
 
 void TForm1::ImportClick() {
-    if (TImportExport* window = appWindows().importExport) rk::fw::execModal(window);
+    TImportExport* window = appWindows().importExport;
+    if (!window) return;
+    window->setTitlesInView(setHeading_.isEmpty() ? QStringLiteral("All Entries") : setHeading_);
+    rk::fw::execModal(window);
 }
 
 // File, "Import from Another Program...": made for each use, on the open catalogue.

@@ -575,6 +575,7 @@ void TForm1::connectCommands() {
     on(User21, &TForm1::User21Click);
     on(NaturalOrder1, &TForm1::NaturalOrder1Click);
     connect(Table1, &rk::fw::Dataset::dataChanged, this, &TForm1::DataSource1DataChange);
+    connect(Table1, &rk::fw::Dataset::setChanged, this, &TForm1::refreshCount);
 
     // Entry editing
     click(NewBut, &TForm1::NewButClick);

@@ -431,6 +431,11 @@ private:
     // Views
     void applySortTag(const char* tag);
     void showCount(const QString& caption);
+    // The set of titles in force (viewset.cpp): named by the command that set it, counted in
+    // the status bar after every change of the set, named over the lists.
+    void nameSet(const QString& caption, const QString& heading);
+    void refreshCount();
+    QString setCaption_, setHeading_;
     // Editing
     void moveToNextPage();
     void animateZoom(bool open);

@@ -73,6 +73,7 @@ void TForm1::UnMarkMarkedEntries1Click() {
         Table1->enableControls();
     }
     setStatusPanelText(1, kReady);
+    nameSet(QStringLiteral("Un-Marked Entries: "), QStringLiteral("Un-Marked Entries"));
     if (!failure.isOk()) {
         rk::fw::showStatus(this, QStringLiteral("Not every mark could be cleared."), failure);
         return;

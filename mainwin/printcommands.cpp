@@ -4,6 +4,7 @@
 
 #include "appwindows.h"
 #include "colprtform.h"
+#include "dataset.h"
 #include "gradienttoolbutton.h"
 #include "printdiag.h"
 
@@ -19,7 +20,28 @@ void TForm1::connectPrintCommands() {
 }
 
 void TForm1::BitBtn1Click() {
-    if (rk::print::TPrintDiag* dialog = appWindows().printDiag) dialog->execute();
+    rk::print::TPrintDiag* dialog = appWindows().printDiag;
+    if (!dialog) return;
+    dialog->execute();
+    // The titles printed stay in force: the count and the headings say which they are.
+    switch (dialog->appliedItem()) {
+    case 0:
+        nameSet(QStringLiteral("Title Entries: "),
+                QStringLiteral("Printed: ") + Table1->text("TITLE").trimmed());
+        break;
+    case 1:
+        nameSet(QStringLiteral("Category Entries: "),
+                QStringLiteral("Printed Category: ") + Table1->text("CATEGORY").trimmed());
+        break;
+    case 2:
+        nameSet(QStringLiteral("Marked Entries: "), QStringLiteral("Printed: Marked Entries"));
+        break;
+    case 3:
+        nameSet(QStringLiteral("Total Entries: "), QStringLiteral("All Entries"));
+        break;
+    default:
+        break;
+    }
 }
 
 void TForm1::ReportBuilder1Click() {

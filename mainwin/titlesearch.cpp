@@ -114,6 +114,7 @@ void TForm1::FindButClick() {
         UseTitles();
         break;
     case SearchOutcome::NotUsable:
+        nameSet(QStringLiteral("Total Entries: "), QStringLiteral("All Entries"));
         say(this, QStringLiteral("No Search Index created yet. Select Pack Database from the File "
                                  "menu."));
         break;
@@ -127,9 +128,11 @@ void TForm1::FindButClick() {
         UseTitles();
         break;
     case SearchOutcome::NothingFound:
+        nameSet(QStringLiteral("Total Entries: "), QStringLiteral("All Entries"));
         NotFound(current);
         break;
     case SearchOutcome::Found:
+        nameSet(QStringLiteral("Search Matches: "), QStringLiteral("Found: ") + find->searchText());
         rk::fw::inform(
             this, QString::fromStdString(rk::search::matchesFoundText(result->report.matches)));
         break;

@@ -13,7 +13,8 @@ const QString kMarkedQuery = QStringLiteral("MARKED");
 }
 
 void TForm1::showCount(const QString& caption) {
-    setStatusPanelText(0, caption + QString::number(titles().count()));
+    nameSet(caption, caption == QLatin1String("Marked Entries: ") ? QStringLiteral("Marked Entries")
+                                                                  : QStringLiteral("All Entries"));
 }
 
 // The view page changed: apply its view.

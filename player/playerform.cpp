@@ -1,7 +1,10 @@
 #include "playerform.h"
 
+#include "clipformat.h"
+
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -148,11 +151,32 @@ void TfrmPlayer::mmPlayerOpened() {
     mmPlayer->play();
 }
 
+// A decoder the media system lacks is named by the clip's own header, with the package that
+// brings the common ones.
+QString TfrmPlayer::missingDecoderText(const QString& reason, const QString& fileName) {
+    static const QStringList kMissing = {
+        QStringLiteral("missing a plug-in"), QStringLiteral("missing plug"),
+        QStringLiteral("no suitable plugins"), QStringLiteral("codec not found"),
+        QStringLiteral("decoder")};
+    if (std::none_of(kMissing.begin(), kMissing.end(),
+                     [&](const QString& k) { return reason.contains(k, Qt::CaseInsensitive); }))
+        return QString();
+    const std::string format =
+        rk::player::readClipFormatOfFile(QFile::encodeName(fileName).toStdString()).describe();
+    return QStringLiteral("no decoder is installed for %1. On Debian, the package "
+                          "gstreamer1.0-libav plays the common formats.")
+        .arg(format.empty()
+                 ? QStringLiteral("its format (the file's type is not known here)")
+                 : QStringLiteral("one of its formats: ") + QString::fromStdString(format));
+}
+
 void TfrmPlayer::mmPlayerFailed(const QString& reason) {
     timProgress->stop();
     trkProgress->setEnabled(false);
     mmPlayer->setEnabled(false);
-    lblMessage->setText(QStringLiteral("This clip cannot be played: ") + reason);
+    const QString missing = missingDecoderText(reason, mmPlayer->fileName());
+    lblMessage->setText(QStringLiteral("This clip cannot be played: ") +
+                        (missing.isEmpty() ? reason : missing));
     lblMessage->show();
     fitToClip(false);
     restoreProgram();

@@ -57,6 +57,8 @@ protected:
 private:
     void mmPlayerOpened();
     void mmPlayerFailed(const QString& reason);
+    // For a failure that says a decoder is missing: which formats the clip holds; else empty.
+    static QString missingDecoderText(const QString& reason, const QString& fileName);
     void fitToClip(bool video);
     void minimizeProgram();
     void restoreProgram();

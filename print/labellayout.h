@@ -21,6 +21,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPageSize>
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
@@ -32,6 +33,12 @@
 namespace rk::print {
 
 enum class LabelSheet { Face, Spine };
+
+// The paper the sheets are made for: both Avery sheets are US Letter (8.5 x 11 inches), and
+// the positions above are measured on it.
+inline QPageSize labelSheetPaper() {
+    return QPageSize(QPageSize::Letter);
+}
 
 inline constexpr int kFaceColumns = 2;
 inline constexpr int kFaceRows = 5;

@@ -93,6 +93,10 @@ void PictureCanvas::drawLine(const QLineF& line, int penWidth) {
     painter_.drawLine(line);
 }
 
+void PictureCanvas::fillRect(const QRectF& rect, const QColor& color) {
+    painter_.fillRect(rect, color);
+}
+
 // ---- ShapedTexts
 
 void ShapedTexts::draw(QPainter& painter, QPointF baseline, const QString& text,
@@ -181,6 +185,10 @@ void DeviceCanvas::drawLine(const QLineF& line, int penWidth) {
         lineWidth_ = penWidth;
     }
     painter_->drawLine(line.translated(origin_));
+}
+
+void DeviceCanvas::fillRect(const QRectF& rect, const QColor& color) {
+    painter_->fillRect(rect.translated(origin_), color);
 }
 
 void DeviceCanvas::finish() {

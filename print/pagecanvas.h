@@ -48,6 +48,8 @@ public:
     virtual void setRegion(Region region) = 0;
     virtual void drawText(qreal x, qreal top, const QString& text, const FontState& font) = 0;
     virtual void drawLine(const QLineF& line, int penWidth) = 0;
+    // A filled rectangle (a bar of a chart); the text output has none.
+    virtual void fillRect(const QRectF& rect, const QColor& color) = 0;
     // The current line has ended.
     virtual void lineEnd() = 0;
     // The document has ended; throws EPagePrinter when the output could not be completed.
@@ -65,6 +67,7 @@ public:
     void setRegion(Region) override {}
     void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
     void drawLine(const QLineF& line, int penWidth) override;
+    void fillRect(const QRectF& rect, const QColor& color) override;
     void lineEnd() override {}
     void finish() override {}
 
@@ -115,6 +118,7 @@ public:
     void setRegion(Region) override {}
     void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
     void drawLine(const QLineF& line, int penWidth) override;
+    void fillRect(const QRectF& rect, const QColor& color) override;
     void lineEnd() override {}
     // Ends the printer's job; throws EPagePrinter when it could not be completed.
     void finish() override;
@@ -146,6 +150,7 @@ public:
     void setRegion(Region region) override;
     void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
     void drawLine(const QLineF&, int) override {}
+    void fillRect(const QRectF&, const QColor&) override {}
     void lineEnd() override;
     void finish() override;
 

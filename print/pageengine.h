@@ -50,6 +50,14 @@ struct TextRun {
     QColor color = Qt::black;
 };
 
+// A bar drawn in one column of a table line (a chart's bar): `fraction` (0 to 1) of the
+// column's width inside its gaps, over the middle three fifths of the line's text height.
+struct TableBar {
+    int column = 0;
+    double fraction = 0;
+    QColor color = Qt::black;
+};
+
 class PageEngine {
 public:
     explicit PageEngine(std::shared_ptr<PrinterDevice> printer = nullptr);
@@ -185,6 +193,7 @@ public:
     void Write(const QString& text);
     void WriteLine(const QString& text);
     void WriteTableLine(const QString& text);
+    void WriteTableLine(const QString& text, const TableBar& bar);
     // Writes one paragraph made of runs, aligned by Alignment() and wrapped at the right
     // margin (or cut, without WordWrap) as WriteLine does. Each line is as tall as its
     // tallest run, times the line spacing, and its runs stand on one baseline; a line feed

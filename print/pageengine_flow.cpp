@@ -272,6 +272,22 @@ void PageEngine::WriteTableLine(const QString& text) {
     writeRow(text, cols);
 }
 
+void PageEngine::WriteTableLine(const QString& text, const TableBar& bar) {
+    requireDocument();
+    const std::vector<Column> cols = columnsFor(tableFormat_);
+    if (bar.column >= 0 && size_t(bar.column) < cols.size() && bar.fraction > 0) {
+        ensureLineFits(); // the bar goes on the page the row starts on
+        const Column& c = cols[size_t(bar.column)];
+        const int gap = cellInnerGap(metrics_.dpiX);
+        const qreal room = std::max(0, c.width - 2 * gap);
+        const qreal h = textFont_.height;
+        canvas_->fillRect(QRectF(c.left + gap, y_ + h * 0.2,
+                                 std::max<qreal>(1, room * std::min(1.0, bar.fraction)), h * 0.6),
+                          bar.color);
+    }
+    writeRow(text, cols);
+}
+
 void PageEngine::WriteLines(bool asTable) {
     const QStringList lines = lines_;
     const bool table = asTable && !tableFormat_.isEmpty();

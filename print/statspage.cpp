@@ -9,9 +9,7 @@ namespace rk::print {
 
 namespace {
 
-constexpr QChar kFull(0x2588);      // █
-constexpr ushort kEighths = 0x2590; // U+2589 (7/8) down to U+258F (1/8): kEighths - n
-constexpr QChar kSeparator(0x1F);   // between cells; no label holds it
+constexpr QChar kSeparator(0x1F); // between cells; no label holds it
 constexpr double kLabelWidth = 2.2, kBarWidth = 3.3, kFigureWidth = 1.0; // inches
 
 QFont sized(const QFont& base, int points, bool bold) {
@@ -23,12 +21,12 @@ QFont sized(const QFont& base, int points, bool bold) {
 
 } // namespace
 
-QString barText(double fraction, int cells) {
-    if (!(fraction > 0) || cells <= 0) return QString();
-    const int eighths = std::max(1, int(std::lround(std::min(fraction, 1.0) * cells * 8)));
-    QString bar(eighths / 8, kFull);
-    if (eighths % 8) bar += QChar(ushort(kEighths - eighths % 8));
-    return bar;
+QColor statsColour(size_t section) {
+    // Dark enough for the white space around them to read well.
+    static const QColor kColours[] = {QColor(0x3b, 0x6e, 0xa8), QColor(0x5b, 0x8c, 0x3e),
+                                      QColor(0xb0, 0x6a, 0x1e), QColor(0x7a, 0x4e, 0x9c),
+                                      QColor(0x9c, 0x2f, 0x3f)};
+    return kColours[section % std::size(kColours)];
 }
 
 void layOutStatistics(PageEngine& engine, const QString& title, const QString& subtitle,
@@ -50,7 +48,6 @@ void layOutStatistics(PageEngine& engine, const QString& title, const QString& s
                               .arg(kBarWidth)
                               .arg(kFigureWidth)
                               .arg(kSeparator));
-    // A face that has the block characters itself, so that bars are not drawn from another.
     QFont base = engine.Font();
     base.setFamilies(
         {QStringLiteral("DejaVu Sans"), QStringLiteral("Segoe UI"), QStringLiteral("Helvetica")});
@@ -60,12 +57,8 @@ void layOutStatistics(PageEngine& engine, const QString& title, const QString& s
     engine.BeginDoc();
     engine.WriteRuns({TextRun{title, sized(base, 16, true), Qt::black}});
     if (!subtitle.isEmpty()) engine.WriteRuns({TextRun{subtitle, sized(base, 10, false)}});
-    // The bar column holds as many blocks as fit in it, less one for the gap before the
-    // figure.
-    const double block = engine.TextFont().width(QString(kFull));
-    const int cells =
-        block > 0 ? std::max(1, int(kBarWidth * engine.Metrics().dpiX / block) - 1) : 1;
-    for (const StatsSection& section : sections) {
+    for (size_t s = 0; s < sections.size(); ++s) {
+        const StatsSection& section = sections[s];
         engine.NewLine();
         engine.WriteRuns({TextRun{section.heading, sized(base, 12, true), Qt::black}});
         double largest = 0;
@@ -74,9 +67,11 @@ void layOutStatistics(PageEngine& engine, const QString& title, const QString& s
         for (const StatsLine& line : section.lines) {
             QString label = line.label;
             label.remove(kSeparator);
-            engine.WriteTableLine(label + kSeparator +
-                                  barText(largest > 0 ? line.amount / largest : 0, cells) +
-                                  kSeparator + line.figure);
+            // An amount above nothing shows at least a sliver, as on screen.
+            const double fraction =
+                largest > 0 && line.amount > 0 ? std::max(0.005, line.amount / largest) : 0;
+            engine.WriteTableLine(label + kSeparator + kSeparator + line.figure,
+                                  TableBar{1, fraction, statsColour(s)});
         }
     }
     engine.EndDoc();

@@ -1,8 +1,9 @@
 // The statistics page: the collection's figures, section by section, as tables whose middle
-// column is a bar of block characters (from the eighth block to the full block) in the text
-// font, so that the page printer previews, prints and saves them as PDF like any report.
+// column holds a bar in the section's colour with white around it, as the window draws them,
+// so that the page printer previews, prints and saves them as PDF like any report.
 #pragma once
 
+#include <QColor>
 #include <QString>
 
 #include <vector>
@@ -22,9 +23,8 @@ struct StatsSection {
     std::vector<StatsLine> lines;
 };
 
-// A bar of `fraction` (0 to 1) of `cells` character cells: whole blocks, then the eighth
-// block nearest to the rest. An amount above nothing shows at least an eighth.
-QString barText(double fraction, int cells);
+// The colour of a section's bars, by the section's place; the window uses the same.
+QColor statsColour(size_t section);
 
 // Sets the engine up for the page (inches, margins, the title in the header and page
 // numbers in the footer), then writes the title, the subtitle and every section.

@@ -5,7 +5,7 @@ set -e
 
 PACKAGES="qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools
 qt6-l10n-tools qt6-translations-l10n gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-gstreamer1.0-tools
+gstreamer1.0-tools gstreamer1.0-libav
 libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev cmake make g++ xvfb xauth
 imagemagick poppler-utils fonts-dejavu-core python3 python3-dbf libdbd-xbase-perl
 clang-format nodejs desktop-file-utils appstream

@@ -7,10 +7,6 @@
 
 namespace {
 
-// One colour per section, dark enough for white space around them to read well.
-const QColor kColours[] = {QColor(0x3b, 0x6e, 0xa8), QColor(0x5b, 0x8c, 0x3e),
-                           QColor(0xb0, 0x6a, 0x1e), QColor(0x7a, 0x4e, 0x9c),
-                           QColor(0x9c, 0x2f, 0x3f)};
 constexpr int kMargin = 12, kGap = 10, kLabelWidth = 170, kFigureWidth = 90;
 
 } // namespace
@@ -58,7 +54,7 @@ void StatsChart::paintEvent(QPaintEvent*) {
     int y = kMargin;
     for (size_t i = 0; i < sections_.size(); ++i) {
         const auto& section = sections_[i];
-        const QColor colour = kColours[i % std::size(kColours)];
+        const QColor colour = rk::print::statsColour(i);
         p.setFont(headingFont);
         p.setPen(palette().color(QPalette::Text));
         p.drawText(QRect(kMargin, y, width() - 2 * kMargin, headingHeight()),

@@ -1,9 +1,11 @@
 #include "oldimport.h"
 
+#include "catalogue.h"
 #include "record.h"
 #include "table.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -108,6 +110,112 @@ Status fillRecord(const Line& line, const std::vector<dbf::FieldDef>& fields, st
 }
 
 } // namespace oldfile
+
+namespace {
+
+std::string trimmedUnquoted(std::string_view raw) {
+    std::string text;
+    for (char c : raw)
+        if (c != '"') text += c;
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool isWholeNumber(std::string_view text) {
+    size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+}
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A sample of a column for a message: printable ASCII, at most 40 characters.
+std::string sample(std::string_view text) {
+    std::string out;
+    for (char c : text.substr(0, 40))
+        out +=
+            static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7F ? c : '?';
+    return text.size() > 40 ? out + "..." : out;
+}
+
+void lookAtLine(std::string_view line, const std::vector<std::string>& ratings,
+                OldFileShape* shape) {
+    if (line.empty() || shape->lines >= OldFileShape::kShapeLines) return;
+    ++shape->lines;
+    int columns = 0, filled = 0, quoted = 0;
+    std::string first, counter;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = line.find(',', start);
+        const std::string_view raw = line.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        if (columns == 0) first = trimmedUnquoted(raw);
+        if (columns == oldfile::kCounterColumn - 1) counter = trimmedUnquoted(raw);
+        ++columns;
+        if (!raw.empty()) ++filled;
+        if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"') ++quoted;
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    shape->mostColumns = std::max(shape->mostColumns, columns);
+    if (columns > oldfile::kColumns) ++shape->wide;
+    if (quoted >= 2 && quoted * 4 >= filled * 3) ++shape->quoted;
+    if (!counter.empty() && !isWholeNumber(counter)) {
+        if (shape->badCounter++ == 0) shape->counterColumn = counter;
+    }
+    const bool rating = first.empty() || first == oldfile::kNoData ||
+                        std::any_of(ratings.begin(), ratings.end(),
+                                    [&](const std::string& r) { return sameLetters(r, first); });
+    if (!rating && shape->notRating++ == 0) shape->firstColumn = first;
+}
+
+} // namespace
+
+bool OldFileShape::looksOld() const {
+    return wide * 2 <= lines && quoted * 2 <= lines && badCounter * 2 <= lines &&
+           notRating * 2 <= lines;
+}
+
+std::string OldFileShape::problem() const {
+    if (looksOld()) return {};
+    const std::string of = " of " + std::to_string(lines) + " lines";
+    std::vector<std::string> found;
+    if (wide * 2 > lines)
+        found.push_back("more than 18 columns in " + std::to_string(wide) + of + " (up to " +
+                        std::to_string(mostColumns) + ")");
+    if (quoted * 2 > lines)
+        found.push_back("quotes around the columns in " + std::to_string(quoted) + of);
+    if (notRating * 2 > lines)
+        found.push_back("a column 1 that is not a rating in " + std::to_string(notRating) + of +
+                        " (the first: \"" + sample(firstColumn) + "\")");
+    if (badCounter * 2 > lines)
+        found.push_back("a column 6 that is not a whole number in " + std::to_string(badCounter) +
+                        of + " (the first: \"" + sample(counterColumn) + "\")");
+    std::string text = "This is not the data file of an earlier version of Reelkeeper. Found: ";
+    for (size_t i = 0; i < found.size(); ++i)
+        text += (i ? "; " : "") + found[i];
+    return text + ". Expected: one title a line, at most 18 columns separated by commas and "
+                  "without quotes around them, column 1 the rating (such as Good, or nodat), "
+                  "column 4 the title, column 6 the counter (a whole number).";
+}
+
+std::string skippedLinesText(const OldFileCounts& counts) {
+    std::string text;
+    for (const auto& s : counts.skipped)
+        text += "line " + std::to_string(s.line) + ": " + s.reason + "\n";
+    if (counts.skippedLines > counts.skipped.size())
+        text +=
+            "... and " + std::to_string(counts.skippedLines - counts.skipped.size()) + " more\n";
+    return text;
+}
 
 namespace {
 
@@ -220,7 +328,9 @@ std::string recordsAdded(uint32_t n) {
 } // namespace
 
 Result<OldFileCounts> countOldDataFile(const std::string& path,
-                                       const std::vector<dbf::FieldDef>& fields, Env* env) {
+                                       const std::vector<dbf::FieldDef>& fields, Env* env,
+                                       const std::vector<std::string>* ratings) {
+    if (!ratings) ratings = &catalogue::builtinRatings();
     auto file = openDataFile(path, env);
     if (!file) return file.status();
     LineReader reader(file->get());
@@ -236,10 +346,15 @@ Result<OldFileCounts> countOldDataFile(const std::string& path,
         if (!got) break;
         if (counts.records == 0) counts.fields = oldfile::fieldCount(line);
         ++counts.records;
+        lookAtLine(line, *ratings, &counts.shape);
         image.assign(recordLength, ' ');
         s = oldfile::fillRecord(oldfile::parseLine(line), fields, &image);
-        if (!s)
-            return Status::invalid("line " + std::to_string(counts.records) + ": " + s.message());
+        if (!s) {
+            if (counts.skippedLines++ < OldFileCounts::kListedSkips)
+                counts.skipped.push_back({counts.records, s.message()});
+        } else if (counts.preview.size() < OldFileCounts::kPreviewRecords) {
+            counts.preview.emplace_back(counts.records, image);
+        }
     }
     return counts;
 }
@@ -276,9 +391,10 @@ Status importOldDataFile(Table& titles, const std::string& path, const OldFileCo
         }
         return s;
     };
-    auto stopped = [&](const Status& why) {
-        std::string message = "The import stopped at line " + std::to_string(report->added + 1) +
-                              ": " + why.message() + ". " + recordsAdded(report->added) + ".";
+    std::vector<uint32_t> pendingLines; // the line of each record in `images`
+    auto stopped = [&](const Status& why, uint32_t at) {
+        std::string message = "The import stopped at line " + std::to_string(at) + ": " +
+                              why.message() + ". " + recordsAdded(report->added) + ".";
         switch (why.code()) {
         case Status::Code::IOError:
             return Status::ioError(message);
@@ -292,7 +408,8 @@ Status importOldDataFile(Table& titles, const std::string& path, const OldFileCo
     };
     // Writes the records of the group: the hooks' changes first, so that no record reaches the
     // table before what the hooks keep of it.
-    auto write = [&]() -> Status {
+    // On failure *line is the line of the first record that is not in the table.
+    auto write = [&](uint32_t* stopLine) -> Status {
         if (pending == 0) return Status::ok();
         const uint32_t first = titles.recCount() + 1;
         Status s = hooks.commit ? hooks.commit() : Status::ok();
@@ -302,37 +419,49 @@ Status importOldDataFile(Table& titles, const std::string& path, const OldFileCo
             if (!r) s = r.status();
         }
         report->added = titles.recCount() - before;
-        if (!s && hooks.abandon) hooks.abandon(std::max(first, titles.recCount() + 1));
+        if (!s) {
+            const size_t kept = titles.recCount() + 1 - first;
+            *stopLine = kept < pendingLines.size() ? pendingLines[kept] : report->lines;
+            if (hooks.abandon) hooks.abandon(std::max(first, titles.recCount() + 1));
+        }
         images.clear();
+        pendingLines.clear();
         pending = 0;
         return s;
     };
 
     LineReader reader(file->get());
+    uint32_t failedLine = 0;
     for (;;) {
         bool got = false;
         Status s = reader.next(&line, &got);
         if (s && !got) break;
+        // The line a failure stops at: the one read now.
+        const uint32_t reading = report->lines + 1;
         if (s) {
             ++report->lines;
             if (hooks.progress) hooks.progress(report->lines);
             image = blank;
-            s = oldfile::fillRecord(oldfile::parseLine(line), titles.fields(), &image);
+            if (!oldfile::fillRecord(oldfile::parseLine(line), titles.fields(), &image)) {
+                ++report->skipped; // countOldDataFile has said why
+                continue;
+            }
         }
         if (s && hooks.record) s = hooks.record(titles.recCount() + 1 + pending, image);
         if (!s) {
             // What was read before the failing line is still added.
-            Status w = write();
-            return finish(stopped(w ? s : w));
+            Status w = write(&failedLine);
+            return finish(w ? stopped(s, reading) : stopped(w, failedLine));
         }
         images += image;
+        pendingLines.push_back(report->lines);
         if (++pending == group) {
-            Status w = write();
-            if (!w) return finish(stopped(w));
+            Status w = write(&failedLine);
+            if (!w) return finish(stopped(w, failedLine));
         }
     }
-    Status w = write();
-    return finish(w ? w : stopped(w));
+    Status w = write(&failedLine);
+    return finish(w ? w : stopped(w, failedLine));
 }
 
 } // namespace rk::store

@@ -30,6 +30,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rk::store {
@@ -72,17 +73,56 @@ Status fillRecord(const Line& line, const std::vector<dbf::FieldDef>& fields, st
 
 } // namespace oldfile
 
-struct OldFileCounts {
-    uint32_t records = 0; // lines
-    int fields = 0;       // fieldCount of the first line
+// What the lines of a file look like against the layout above, over its first kShapeLines
+// lines that are not empty. The data file has at most 18 columns, texts without quotes
+// around them, a rating (or "nodat", or nothing) in column 1 and a whole number (or nothing)
+// in column 6; a comma export of a table, or another program's list, has not.
+struct OldFileShape {
+    static constexpr uint32_t kShapeLines = 1000;
+    uint32_t lines = 0;        // lines looked at
+    uint32_t wide = 0;         // with more than 18 columns
+    uint32_t quoted = 0;       // with quotes around (nearly) every column
+    uint32_t badCounter = 0;   // whose column 6 is text other than a whole number
+    uint32_t notRating = 0;    // whose column 1 is not a rating
+    int mostColumns = 0;       // the most columns of a line
+    std::string firstColumn;   // column 1 of the first line that is not a rating
+    std::string counterColumn; // column 6 of the first line where it is not a number
+
+    // False when most lines look like another file: then `problem()` says what was found
+    // and what the layout expects.
+    bool looksOld() const;
+    std::string problem() const;
 };
 
-// Reads the whole file: counts its lines and the fields of its first line, and checks that
-// every line makes a record that `fields` can store. A file that cannot be opened or read,
-// or a line that cannot be stored (named by its number), is an error; nothing is changed.
+// A line that cannot be stored and is left out of the import.
+struct OldSkippedLine {
+    uint32_t line = 0; // numbered from 1
+    std::string reason;
+};
+
+struct OldFileCounts {
+    static constexpr size_t kListedSkips = 100;
+    static constexpr size_t kPreviewRecords = 5;
+    uint32_t records = 0;                // lines
+    int fields = 0;                      // fieldCount of the first line
+    uint32_t skippedLines = 0;           // lines that cannot be stored
+    std::vector<OldSkippedLine> skipped; // the first kListedSkips of them
+    // The first kPreviewRecords lines that can be stored, as the records they become.
+    std::vector<std::pair<uint32_t, std::string>> preview;
+    OldFileShape shape;
+};
+
+// Reads the whole file: counts its lines and the fields of its first line, finds the lines
+// that `fields` cannot store (the import leaves them out), keeps the first records as they
+// will be stored, and looks at the file's shape (`ratings`: the texts column 1 may hold). A
+// file that cannot be opened or read is an error; nothing is changed.
 Result<OldFileCounts> countOldDataFile(const std::string& path,
                                        const std::vector<dbf::FieldDef>& fields,
-                                       Env* env = Env::standard());
+                                       Env* env = Env::standard(),
+                                       const std::vector<std::string>* ratings = nullptr);
+
+// "line 3: the counter ...", one a line, with "... and N more" past the listed ones.
+std::string skippedLinesText(const OldFileCounts& counts);
 
 // What the import tells its caller while it runs.
 struct OldImportHooks {
@@ -102,8 +142,9 @@ struct OldImportHooks {
 };
 
 struct OldImportReport {
-    uint32_t lines = 0; // lines read
-    uint32_t added = 0; // records appended, also when the import stopped
+    uint32_t lines = 0;   // lines read
+    uint32_t added = 0;   // records appended, also when the import stopped
+    uint32_t skipped = 0; // lines left out: they cannot be stored
 };
 
 // Appends a record to the open titles table for every line of the file, in order, a group of
@@ -112,10 +153,10 @@ struct OldImportReport {
 // the table's size instead rebuilds it once at the end. A process killed during the import
 // leaves every added record whole, and an index that the next open rebuilds.
 //
-// The import stops at a line that cannot be stored (countOldDataFile finds those first),
-// keeping what was added before it. A failure (a disk error, such a line, a hook's error) is
-// returned with a message saying at which line the import stopped and how many records were
-// added; `report` is filled in either case.
+// A line that cannot be stored (countOldDataFile lists those first) is left out and counted
+// in `report->skipped`. A failure (a disk error, a hook's error) is returned with a message
+// saying at which line the import stopped and how many records were added; `report` is
+// filled in either case.
 Status importOldDataFile(Table& titles, const std::string& path, const OldFileCounts& counts,
                          const OldImportHooks& hooks, OldImportReport* report,
                          Env* env = Env::standard());

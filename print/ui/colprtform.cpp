@@ -198,6 +198,8 @@ void TColPrtForm::buildMenu() {
     PrinterSettings1 = file->addAction(QStringLiteral("Pri&nter Settings..."));
     Print1 = file->addAction(QStringLiteral("&Print Report"));
     Print1->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+    SaveAsPdf1 = file->addAction(QStringLiteral("Save as P&DF..."));
+    SaveAsPdf1->setObjectName(QStringLiteral("SaveAsPdf1"));
     file->addSeparator();
     Exit1 = file->addAction(QStringLiteral("E&xit Report Builder"));
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
@@ -221,6 +223,7 @@ void TColPrtForm::buildMenu() {
 void TColPrtForm::buildBar(QWidget* bar) {
     butPreview = button(bar, "butPreview", QStringLiteral("Preview"));
     butPrint = button(bar, "butPrint", QStringLiteral("Print"));
+    butSavePdf = button(bar, "butSavePdf", QStringLiteral("Save as PDF..."));
     butHelp = button(bar, "butHelp", QStringLiteral("Help"));
     lblPage = named(new QLabel(bar), "lblPage");
     btnPrevPage = button(bar, "btnPrevPage", QStringLiteral("<"));
@@ -239,6 +242,7 @@ void TColPrtForm::buildBar(QWidget* bar) {
     l->setContentsMargins(0, 0, 0, 0);
     l->addWidget(butPreview);
     l->addWidget(butPrint);
+    l->addWidget(butSavePdf);
     l->addWidget(butHelp);
     l->addSpacing(12);
     l->addWidget(new QLabel(QStringLiteral("Page:"), bar));
@@ -389,6 +393,8 @@ void TColPrtForm::connectControls() {
     connect(butPreview, &QPushButton::clicked, this, &TColPrtForm::butPreviewClick);
     connect(butPrint, &QPushButton::clicked, this, &TColPrtForm::butPrintClick);
     connect(Print1, &QAction::triggered, this, &TColPrtForm::butPrintClick);
+    connect(butSavePdf, &QPushButton::clicked, this, &TColPrtForm::butSavePdfClick);
+    connect(SaveAsPdf1, &QAction::triggered, this, &TColPrtForm::butSavePdfClick);
     connect(butHelp, &QPushButton::clicked, this,
             [this] { fw::prompt().showHelp(this, fw::helpTopicForContext(kHelpContext)); });
     connect(HelpwithReportBuilder1, &QAction::triggered, this, &TColPrtForm::butHelpClick);
@@ -634,10 +640,19 @@ void TColPrtForm::butPrintClick() {
         return;
     }
     try {
+        if (!choosePrinter(*Prn, this)) return;
         if (!Prn->Print()) fw::inform(this, QStringLiteral("You cancelled printing."));
     } catch (const EPagePrinter& e) {
         error(this, e.message());
     }
+}
+
+void TColPrtForm::butSavePdfClick() {
+    if (Prn->PageCount() == 0) {
+        fw::inform(this, QStringLiteral("There is nothing to save.  Click Preview first."));
+        return;
+    }
+    savePagesAsPdf(*Prn, this, context_.dataFolder);
 }
 
 void TColPrtForm::butSelectClick() {

@@ -63,6 +63,8 @@ public:
     QHeaderView* HC1 = nullptr;
     // The bar.
     QPushButton *butPreview = nullptr, *butPrint = nullptr, *butHelp = nullptr;
+    QPushButton* butSavePdf = nullptr;
+    QAction* SaveAsPdf1 = nullptr;
     QLabel* lblPage = nullptr;
     QPushButton *btnPrevPage = nullptr, *btnNextPage = nullptr;
     QComboBox* ZoomList = nullptr;
@@ -101,6 +103,7 @@ public:
     void FormClose();
     void butPreviewClick();
     void butPrintClick();
+    void butSavePdfClick();
     void butSelectClick();
     void HC1SectionResize(int section, int oldWidth, int newWidth);
     void HC1EndDrag();

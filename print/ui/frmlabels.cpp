@@ -5,6 +5,7 @@
 #include "labelprint.h"
 #include "labeltext.h"
 #include "pdfdevice.h"
+#include "previewcommands.h"
 #include "printersetup.h"
 #include "prompt.h"
 #include "spinedit.h"
@@ -763,10 +764,40 @@ void TfrmLabels::showPrintError(const QString& message) {
     rk::fw::prompt().message(this, message, kCaption, rk::fw::Icon::Error, rk::fw::Buttons::Ok);
 }
 
+namespace {
+
+// The shared printer on the sheets' paper while a label prints: the print dialog offers it,
+// and the printer's own paper comes back afterwards for the other printouts.
+class SheetPaper {
+public:
+    SheetPaper() : printer_(rk::print::PrinterSetup::shared().printer()) {
+        before_ = printer_.pageLayout().pageSize();
+        printer_.setPageSize(rk::print::labelSheetPaper());
+    }
+    ~SheetPaper() { printer_.setPageSize(before_); }
+    SheetPaper(const SheetPaper&) = delete;
+    SheetPaper& operator=(const SheetPaper&) = delete;
+
+private:
+    QPrinter& printer_;
+    QPageSize before_;
+};
+
+// A device with the sheets' paper for what is only laid out or saved, never sent to the
+// printer: the preview and the PDF file.
+std::shared_ptr<rk::print::PdfDevice> sheetDevice(const QString& file) {
+    return std::make_shared<rk::print::PdfDevice>(file, rk::print::labelSheetPaper(),
+                                                  rk::print::PrinterSetup::shared().offsetInches());
+}
+
+} // namespace
+
 void TfrmLabels::BitBtn4Click() {
     const LabelMargins margins = chosenMargins();
     try {
         if (!confirmTextFits(margins)) return;
+        const SheetPaper paper;
+        if (!rk::print::choosePrinter(*prn, this)) return;
         rk::print::layOutLabel(*prn, margins, *RichEdit1->document(), textColor_);
         prn->Print(); // false when the user cancelled: nothing to tell
     } catch (const rk::print::EPagePrinter& e) {
@@ -784,9 +815,7 @@ void TfrmLabels::butSavePdfClick() {
     const LabelMargins margins = chosenMargins();
     try {
         if (!confirmTextFits(margins)) return;
-        rk::print::PrinterSetup& setup = rk::print::PrinterSetup::shared();
-        rk::print::PageEngine engine(
-            std::make_shared<rk::print::PdfDevice>(file, setup.paper(), setup.offsetInches()));
+        rk::print::PageEngine engine(sheetDevice(file));
         rk::print::setUpLabelEngine(engine);
         engine.SetShowProgress(false);
         rk::print::layOutLabel(engine, margins, *RichEdit1->document(), textColor_);
@@ -798,7 +827,7 @@ void TfrmLabels::butSavePdfClick() {
 
 void TfrmLabels::butPreviewClick() {
     if (preview_) preview_->close();
-    auto* preview = new rk::print::LabelPreview(rk::print::PrinterSetup::shared().device(), this);
+    auto* preview = new rk::print::LabelPreview(sheetDevice(QString()), this);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     try {
         preview->showLabel(*RichEdit1->document(), textColor_, labelSheet(), chosenMargins());

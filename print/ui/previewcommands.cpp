@@ -1,5 +1,7 @@
 #include "previewcommands.h"
 
+#include "printersetup.h"
+
 #include "pageengine.h"
 #include "pdfdevice.h"
 #include "prompt.h"
@@ -75,6 +77,13 @@ bool savePagesAsPdf(PageEngine& engine, QWidget* owner, const QString& folder) {
                              fw::Buttons::Ok);
         return false;
     }
+    return true;
+}
+
+bool choosePrinter(PageEngine& engine, QWidget* owner) {
+    PrinterSetup& setup = PrinterSetup::shared();
+    if (!fw::prompt().printDialog(owner, &setup.printer())) return false;
+    engine.SetPrinter(setup.device());
     return true;
 }
 

@@ -23,4 +23,9 @@ QString pageLabelText(const PageEngine& engine);
 // user has been told why).
 bool savePagesAsPdf(PageEngine& engine, QWidget* owner, const QString& folder);
 
+// The print dialog on the shared printer set-up (a printer, or its print-to-file choice, which
+// writes a PDF even where no printer is installed); when the user confirms it, that printer
+// becomes the engine's. False when the dialog was cancelled.
+bool choosePrinter(PageEngine& engine, QWidget* owner);
+
 } // namespace rk::print

@@ -94,6 +94,7 @@ TPrintDiag::TPrintDiag(TReportForm* report, Context context, QWidget* parent)
     BitBtn3 = button(this, "BitBtn3", QStringLiteral("Preview"));
     BitBtn1 = button(this, "BitBtn1", QStringLiteral("Print"));
     BitBtn2 = button(this, "BitBtn2", QStringLiteral("Cancel"));
+    butSavePdf = button(this, "butSavePdf", QStringLiteral("Save as PDF..."));
     BitBtn6 = button(this, "BitBtn6", QStringLiteral("Build Custom Report..."));
     BitBtn1->setDefault(true);
 
@@ -108,7 +109,7 @@ TPrintDiag::TPrintDiag(TReportForm* report, Context context, QWidget* parent)
     right->addStretch(1);
     choices->addLayout(right);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BitBtn4, BitBtn5, BitBtn3, BitBtn1, BitBtn2})
+    for (QPushButton* b : {BitBtn4, BitBtn5, BitBtn3, BitBtn1, butSavePdf, BitBtn2})
         buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
@@ -116,6 +117,7 @@ TPrintDiag::TPrintDiag(TReportForm* report, Context context, QWidget* parent)
 
     connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(BitBtn3); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn3Click(BitBtn1); });
+    connect(butSavePdf, &QPushButton::clicked, this, [this] { BitBtn3Click(butSavePdf); });
     connect(BitBtn5, &QPushButton::clicked, this, &TPrintDiag::BitBtn5Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TPrintDiag::BitBtn2Click);
     connect(BitBtn4, &QPushButton::clicked, this, &TPrintDiag::BitBtn4Click);
@@ -133,6 +135,7 @@ int TPrintDiag::borderItem() const {
 }
 
 int TPrintDiag::execute() {
+    appliedItem_ = -1;
     return fw::execModal(this);
 }
 
@@ -204,6 +207,7 @@ void TPrintDiag::BitBtn3Click(QObject* sender) {
     if (Radio2->isChecked()) report_->setDateKind(ReportDateOption::DateAndTime);
     if (Radio3->isChecked()) report_->QRDateTime->setHidden(true);
     if (!applyScope()) return;
+    appliedItem_ = printItem();
     report_->setFrame(borderItem() == 1   ? ReportBorderOption::Box
                       : borderItem() == 2 ? ReportBorderOption::None
                                           : ReportBorderOption::Border);
@@ -215,6 +219,8 @@ void TPrintDiag::BitBtn3Click(QObject* sender) {
         report_->previewReport(*titles->table(), context_.dataFolder);
     else if (sender && sender->objectName() == QLatin1String("BitBtn1"))
         report_->printReport(*titles->table());
+    else if (sender && sender->objectName() == QLatin1String("butSavePdf"))
+        report_->saveReportAsPdf(*titles->table(), context_.dataFolder);
     if (current == 0 || !titles->goTo(current).isOk()) titles->refresh();
     accept();
 }

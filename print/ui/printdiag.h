@@ -46,12 +46,13 @@ public:
     QRadioButton* Radio3 = nullptr;
     QGroupBox* PrintGroup = nullptr;
     QGroupBox* BorderGroup = nullptr;
-    QPushButton* BitBtn1 = nullptr; // Print
-    QPushButton* BitBtn2 = nullptr; // Cancel
-    QPushButton* BitBtn3 = nullptr; // Preview
-    QPushButton* BitBtn4 = nullptr; // Help
-    QPushButton* BitBtn5 = nullptr; // Print Setup
-    QPushButton* BitBtn6 = nullptr; // Build Custom Report...
+    QPushButton* BitBtn1 = nullptr;    // Print
+    QPushButton* BitBtn2 = nullptr;    // Cancel
+    QPushButton* BitBtn3 = nullptr;    // Preview
+    QPushButton* BitBtn4 = nullptr;    // Help
+    QPushButton* BitBtn5 = nullptr;    // Print Setup
+    QPushButton* BitBtn6 = nullptr;    // Build Custom Report...
+    QPushButton* butSavePdf = nullptr; // Save as PDF...: the report as a PDF file
 
     // The chosen item of the two radio groups, from 0.
     int printItem() const;
@@ -60,6 +61,9 @@ public:
 
     // Shows the dialog modally (through the program's modal seam).
     int execute();
+    // The print item (printItem()) whose titles the last execute() left in force, or -1
+    // when it left the titles' set as it was.
+    int appliedItem() const { return appliedItem_; }
 
     // Handlers.
     void FormShow();
@@ -82,6 +86,7 @@ private:
     Context context_;
     QButtonGroup* printItems_ = nullptr;
     QButtonGroup* borderItems_ = nullptr;
+    int appliedItem_ = -1;
 };
 
 } // namespace rk::print

@@ -3,7 +3,29 @@
 #include <QPageLayout>
 #include <QPrinter>
 
+#include <algorithm>
+
 namespace rk::print {
+
+namespace {
+
+// A PDF file has no unprintable edge of its own, and Qt gives it 0.14 inch: its pages keep
+// the quarter inch that most printers cannot print on, so that a printed PDF loses nothing.
+constexpr double kPdfEdgeInches = 0.25;
+
+void keepPdfEdge(QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::PdfFormat) return;
+    const QMarginsF m = printer.pageLayout().margins(QPageLayout::Inch);
+    const auto atLeast = [](qreal v) { return std::max<qreal>(v, kPdfEdgeInches); };
+    if (m.left() >= kPdfEdgeInches && m.top() >= kPdfEdgeInches && m.right() >= kPdfEdgeInches &&
+        m.bottom() >= kPdfEdgeInches)
+        return;
+    printer.setPageMargins(
+        QMarginsF(atLeast(m.left()), atLeast(m.top()), atLeast(m.right()), atLeast(m.bottom())),
+        QPageLayout::Inch);
+}
+
+} // namespace
 
 QPrinterDevice::QPrinterDevice(std::shared_ptr<QPrinter> printer)
     : printer_(printer ? std::move(printer)
@@ -21,6 +43,7 @@ QString QPrinterDevice::name() const {
 
 std::optional<PrinterMetrics> QPrinterDevice::metrics() const {
     if (!printer_->isValid()) return std::nullopt;
+    keepPdfEdge(*printer_);
     const QRectF paper = printer_->paperRect(QPrinter::DevicePixel);
     const QRectF page = printer_->pageRect(QPrinter::DevicePixel);
     PrinterMetrics m;
@@ -53,6 +76,7 @@ bool QPrinterDevice::begin(const QString& jobName) {
         error_ = QStringLiteral("no printer is installed and no PDF file was chosen");
         return false;
     }
+    keepPdfEdge(*printer_);
     printer_->setDocName(jobName);
     if (!painter_.begin(printer_.get())) {
         error_ = QStringLiteral("the printer did not accept the job");

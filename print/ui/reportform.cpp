@@ -171,6 +171,15 @@ void TReportForm::previewReport(store::Table& titles, const QString& folder) {
     preview_->Prn->Clear();
 }
 
+bool TReportForm::saveReportAsPdf(store::Table& titles, const QString& folder) {
+    TPagePrinter& engine = *preview_->Prn;
+    engine.SetPrinter(PrinterSetup::shared().device());
+    if (!build(engine, titles)) return false;
+    const bool saved = savePagesAsPdf(engine, this, folder);
+    engine.Clear();
+    return saved;
+}
+
 bool TReportForm::printReport(store::Table& titles) {
     TPagePrinter& engine = *preview_->Prn;
     try {

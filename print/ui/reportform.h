@@ -82,6 +82,8 @@ public:
     // Shows the print dialog, then builds the report on the chosen printer and prints it.
     // False when the user cancelled.
     bool printReport(store::Table& titles);
+    // Builds the report and saves its pages as a PDF file the user names.
+    bool saveReportAsPdf(store::Table& titles, const QString& folder);
 
 private:
     // Builds the pages into `engine`; false (the user told why) when they could not be.

@@ -16,10 +16,12 @@
 #include <QAction>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTreeWidget>
 
 namespace {
 
@@ -118,6 +120,46 @@ private slots:
                                               "zanzibar", 1);
         QVERIFY(found.isOk());
         QCOMPARE(found->report.matches, 1u);
+    }
+
+    // The comma export is refused with nothing written; a data file shows its first records
+    // as they will be stored, and a line that cannot be stored is left out and listed.
+    void anotherLayoutIsRefusedAndABadLineIsListed() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        const uint32_t before = app.form->titles().recCount();
+        QVERIFY(app.form->titles()
+                    .copyFileText((app.data + "all.csv").toStdString(),
+                                  rk::store::TextFormat::CommaDelimited)
+                    .isOk());
+        choose(app, app.data + "all.csv");
+        run(app, [](TImportExport& d) {
+            QVERIFY(ctl<QLabel>(&d, "ImportNote")->text().contains("more than 18 columns"));
+            QVERIFY(ctl<QTreeWidget>(&d, "ImportPreview")->isHidden());
+        });
+        app.prompt.clear();
+        importFile(app);
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QVERIFY(app.prompt.asked[0].text.contains("Nothing was imported"));
+        QCOMPARE(app.form->titles().recCount(), before);
+
+        writeFile(app.data + "old.dat", "Good,VHS,Drama,Alien,ID,5\r\n"
+                                        "Fair,VHS,Drama,Big,ID,123456\r\nnodat,,Drama,Cars\r\n");
+        choose(app, app.data + "old.dat");
+        run(app, [](TImportExport& d) {
+            QVERIFY(ctl<QLabel>(&d, "ImportNote")->text().contains("line 2: the counter 123456"));
+            auto* preview = ctl<QTreeWidget>(&d, "ImportPreview");
+            QCOMPARE(preview->topLevelItemCount(), 2);
+            QCOMPARE(preview->topLevelItem(1)->text(0), QString("3"));
+            QCOMPARE(preview->topLevelItem(1)->text(1), QString("Empty Title"));
+            QCOMPARE(preview->topLevelItem(1)->text(4), QString("Cars"));
+        });
+        app.prompt.clear();
+        importFile(app);
+        QCOMPARE(app.form->titles().recCount(), before + 2);
+        QCOMPARE(app.prompt.asked.size(), 3);
+        QVERIFY(app.prompt.asked[2].text.contains("line 2: the counter 123456"));
+        QVERIFY(app.prompt.asked[2].text.startsWith("2 titles were imported"));
     }
 
     void aFileThatCannotBeReadAppendsNothing() {

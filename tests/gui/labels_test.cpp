@@ -6,6 +6,7 @@
 
 #include "frmlabels.h"
 #include "gradienttoolbutton.h"
+#include "labelpreview.h"
 #include "printersetup.h"
 #include "spinedit.h"
 #include "tpageprinter.h"
@@ -48,9 +49,11 @@ struct LabelsApp : GuiFixture {
     void clickPicture(const char* picture, QPoint at) {
         QTest::mouseClick(c<rk::TransparentPicture>(picture), Qt::LeftButton, {}, at);
     }
-    // Prints and returns the text of the page that came out ("<none>" when none did).
-    QString print() {
+    // Prints and returns the text of the page that came out ("<none>" when none did); the
+    // print dialog, when Print reaches it, is confirmed.
+    QString print(bool reachesDialog = true) {
         QFile::remove(pdf);
+        if (reachesDialog) prompt.answer(true);
         c<QPushButton>("BitBtn4")->click();
         return pdfText(pdf);
     }
@@ -89,7 +92,9 @@ private slots:
         QCOMPARE(app.prn()->MarginLeft(), 4.5);
         QCOMPARE(app.prn()->MarginRight(), 1.0);
         QCOMPARE(app.prn()->MarginTop(), 8.37);
-        QCOMPARE(app.prn()->MarginBottom(), 1.0 / 6.0);
+        // The bottom margin, kept within the printer's printable area (a PDF's quarter inch).
+        QCOMPARE(app.prn()->MarginBottom(),
+                 std::max(1.0 / 6.0, rk::print::PrinterSetup::shared().offsetInches()));
 
         // The custom position: its values enabled with the box, the picker hidden, the face
         // column still giving the right margin.
@@ -130,6 +135,34 @@ private slots:
         app.prompt.answer(saved);
         app.c<QPushButton>("butSavePdf")->click();
         QVERIFY(LabelsApp::pdfText(saved + ".pdf").startsWith(title));
+    }
+
+    // The sheets are US Letter: the printout, the PDF and the preview are on Letter paper
+    // (612 x 792 points) whatever the printer's own paper, which comes back after printing.
+    void theSheetsPaperIsUsedToPrintPreviewAndSave() {
+        LabelsApp app;
+        QPrinter& printer = rk::print::PrinterSetup::shared().printer();
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        app.editor()->setPlainText("Letter");
+        QVERIFY(app.print().startsWith("Letter"));
+        QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A4);
+        const QString saved = app.root.filePath("saved.pdf");
+        app.prompt.answer(saved);
+        app.c<QPushButton>("butSavePdf")->click();
+        for (const QString& file : {app.pdf, saved}) {
+            QProcess p;
+            p.start(QStringLiteral(RK_PDFINFO), {file});
+            QVERIFY(p.waitForFinished(30000));
+            QVERIFY2(p.readAllStandardOutput().contains("612 x 792"), qPrintable(file));
+        }
+        app.c<QPushButton>("butPreview")->click();
+        auto* preview = app.labels->findChild<rk::print::LabelPreview*>();
+        QVERIFY(preview);
+        auto* view = preview->findChild<rk::print::TPagePrinter*>();
+        QVERIFY(view);
+        const rk::print::PrinterMetrics m = view->Metrics();
+        QCOMPARE(double(m.paperWidth) / m.dpiX, 8.5);
+        preview->close();
     }
 
     void theFaceTextComesBackExactlyAfterTheSpine() {
@@ -202,7 +235,7 @@ private slots:
         app.editor()->setPlainText(lines.join('\n'));
         app.prompt.clear();
         app.prompt.answer(1); // go back
-        QCOMPARE(app.print(), QString("<none>"));
+        QCOMPARE(app.print(false), QString("<none>"));
         QCOMPARE(app.prompt.asked.size(), 1);
         QCOMPARE(app.prompt.asked[0].kind, QString("choose"));
         QVERIFY(app.prompt.asked[0].text.contains(QRegularExpression("runs \\d\\.\\d\\d inch")));
@@ -212,7 +245,12 @@ private slots:
         app.prompt.clear();
         app.editor()->clear();
         QCOMPARE(app.print(), QString());
-        QVERIFY(app.prompt.asked.isEmpty());
+        QVERIFY(app.prompt.messages().isEmpty());
+        // Print asks the print dialog; cancelled, nothing comes out.
+        app.prompt.clear();
+        app.prompt.answer(false);
+        QCOMPARE(app.print(false), QString("<none>"));
+        QCOMPARE(app.prompt.asked.last().kind, QString("print"));
     }
 
     void nextAndPrevMoveTheMainWindowsTitle() {

@@ -9,6 +9,7 @@
 #include "modal.h"
 #include "previewcommands.h"
 #include "printdiag.h"
+#include "printersetup.h"
 #include "reportform.h"
 #include "tpageprinter.h"
 
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -181,6 +183,55 @@ private slots:
         QCOMPARE(previews, 0);
         QCOMPARE(f->titles().queryText(), before);
         QCOMPARE(appWindows().printDiag->printItem(), 2); // the choice stays for next time
+    }
+
+    // Every report window offers the print dialog (whose print-to-file choice writes a PDF
+    // with no printer installed) and "Save as PDF...": the builder and the standard report.
+    void theBuilderAndTheStandardReportPrintThroughTheDialogAndSavePdf() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        QPrinter& printer = rk::print::PrinterSetup::shared().printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString printed = app.root.filePath(QStringLiteral("printed.pdf"));
+        const QString saved = app.root.filePath(QStringLiteral("saved.pdf"));
+        Runners runners;
+        runners.builder = [&](TColPrtForm& b) {
+            b.butPreview->click();
+            printer.setOutputFileName(printed);
+            app.prompt.answer(false); // the print dialog cancelled: nothing printed
+            b.butPrint->click();
+            QVERIFY(!QFile::exists(printed));
+            app.prompt.answer(true);
+            b.butPrint->click();
+            app.prompt.answer(saved);
+            ctl<QAction>(&b, "SaveAsPdf1")->trigger();
+        };
+        app.prompt.clear();
+        ctl<QAbstractButton>(f, "ReportsBut")->click();
+        QCOMPARE(app.prompt.asked[1].kind, QString("print"));
+        QVERIFY(pdfText(printed).contains("Entries Printed:"));
+        QVERIFY(pdfText(saved).contains("Entries Printed:"));
+
+        const QString report = app.root.filePath(QStringLiteral("report.pdf"));
+        runners.printDiag = [&](TPrintDiag& d) {
+            d.setPrintItem(3);
+            app.prompt.answer(report);
+            ctl<QPushButton>(&d, "butSavePdf")->click();
+        };
+        f->BitBtn1Click();
+        QVERIFY(pdfText(report).contains("Print Request"));
+        // Its side margins keep a PDF's quarter inch (18 points): nothing starts nearer.
+        QProcess p;
+        p.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                {QStringLiteral("-bbox"), report, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString boxes = QString::fromUtf8(p.readAllStandardOutput());
+        double left = 1e9;
+        for (const auto& m :
+             QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\"")).globalMatch(boxes))
+            left = std::min(left, m.captured(1).toDouble());
+        QVERIFY2(left >= 18 && left < 40, qPrintable(QString::number(left)));
     }
 
     void theBuilderBuildsTheViewWithItsColumnsAndTotals() {

@@ -318,6 +318,29 @@ private slots:
         QVERIFY(player->message().isEmpty());
     }
 
+    // A codec nothing decodes (the AVI's MJPG renamed): the message names the clip's format.
+    void aMissingDecoderIsNamedByTheClipsFormat() {
+        const QString avi = clips.filePath("unknown.avi");
+        const QString why = makeVideo(avi);
+        if (!why.isEmpty()) QSKIP(qPrintable(why));
+        QFile f(avi);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QByteArray bytes = f.readAll();
+        QVERIFY(bytes.count("MJPG") > 0);
+        bytes.replace("MJPG", "ZZZZ");
+        QVERIFY(f.seek(0) && f.write(bytes) == bytes.size());
+        f.close();
+        GuiFixture app;
+        QVERIFY(start(app));
+        setClip(app.form, true, avi);
+        ctl<QPushButton>(app.form, "butPlay")->click();
+        TfrmPlayer* player = appWindows().player;
+        QTRY_VERIFY_WITH_TIMEOUT(!player->message().isEmpty(), 30000);
+        QVERIFY2(player->message().contains("\"ZZZZ\" video in an AVI file") &&
+                     player->message().contains("gstreamer1.0-libav"),
+                 qPrintable(player->message()));
+    }
+
     void aVideoPlaysInsideThePlayer() {
         const QString avi = clips.filePath("trailer.avi");
         const QString why = makeVideo(avi);

@@ -38,6 +38,19 @@ TEST(QPrinterDevice, ReportsThePrintersPageInItsDots) {
     EXPECT_EQ(device.copyCount(), 3);
 }
 
+// A PDF keeps a quarter inch round its pages, however little Qt's own page layout leaves.
+TEST(QPrinterDevice, APdfKeepsAQuarterInchEdge) {
+    QTemporaryDir dir;
+    auto printer = letterPdf(dir.filePath(QStringLiteral("p.pdf")));
+    printer->setPageMargins(QMarginsF(0.1, 0.5, 0.14, 0), QPageLayout::Inch);
+    QPrinterDevice device(printer);
+    const std::optional<PrinterMetrics> m = device.metrics();
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->offsetLeft, 300);
+    EXPECT_EQ(m->offsetTop, 600); // a wider margin stays
+    EXPECT_NEAR(printer->pageLayout().margins(QPageLayout::Inch).right(), 0.25, 1e-6);
+}
+
 TEST(QPrinterDevice, PagesLandWhereTheLayoutPutThem) {
     if (QStringLiteral(RK_PDFTOTEXT).isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
     QTemporaryDir dir;

@@ -179,3 +179,24 @@ TEST_F(RkdbSearch, ImportPrintsTheCountsAndKeepsTheIndexCurrent) {
     EXPECT_NE(o.err.find("does not exist"), std::string::npos) << o.err;
     EXPECT_EQ(rkdb(d_, "count " + table()).out, "75\n");
 }
+
+// Our own comma export is refused with nothing written (imported only with --force); a line
+// that cannot be stored is left out and listed, and the command ends with 1.
+TEST_F(RkdbSearch, ImportRefusesAnotherLayoutAndListsTheLinesItLeavesOut) {
+    ASSERT_EQ(rkdb(d_, "export " + table() + " " + d_.file("all.csv") + " --comma").status, 0);
+    Output o = rkdb(d_, "import " + table() + " " + d_.file("all.csv"));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("more than 18 columns"), std::string::npos) << o.err;
+    EXPECT_EQ(rkdb(d_, "count " + table()).out, "72\n");
+    EXPECT_EQ(rkdb(d_, "import " + table() + " " + d_.file("all.csv") + " --force").status, 0);
+    EXPECT_EQ(rkdb(d_, "count " + table()).out, "144\n");
+
+    writeFile(d_.file("old.dat"), "Good,VHS,Drama,Alien,ID,5\r\nFair,VHS,Drama,Big,ID,123456\r\n"
+                                  "nodat,VHS,Drama,Cars\r\n");
+    o = rkdb(d_, "import " + table() + " " + d_.file("old.dat"));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.out.find("2 records imported"), std::string::npos) << o.out;
+    EXPECT_NE(o.err.find("line 2: the counter 123456"), std::string::npos) << o.err;
+    EXPECT_EQ(rkdb(d_, "count " + table()).out, "146\n");
+    EXPECT_EQ(rkdb(d_, "check " + table()).status, 0);
+}

@@ -41,7 +41,7 @@ protected:
         store::OldImportReport report;
         Status s = store::importOldDataFile(*titles, dir.file("old.dat"), *counts, {}, &report);
         EXPECT_TRUE(s.isOk()) << s.message();
-        EXPECT_EQ(report.added, counts->records);
+        EXPECT_EQ(report.added, counts->records - counts->skippedLines);
         std::vector<std::string> added;
         for (uint32_t r = before + 1; r <= titles->recCount(); ++r) {
             EXPECT_TRUE(titles->go(r));
@@ -136,23 +136,60 @@ TEST_F(OldImport, ColumnsFillTheirFieldsCutToWidthAndAccentsArriveIntact) {
     EXPECT_TRUE(found);
 }
 
-TEST_F(OldImport, ALineThatCannotBeStoredIsFoundBeforeAnythingIsAppended) {
-    test::writeAll(dir.file("old.dat"), "a\nb\nc,d,e,f,g,123456\n");
-    auto counts = store::countOldDataFile(dir.file("old.dat"), titles->fields());
-    ASSERT_FALSE(counts.isOk());
-    EXPECT_NE(counts.status().message().find("line 3"), std::string::npos);
-    EXPECT_EQ(titles->recCount(), before);
-
-    // A control character (an escape sequence in a title) is refused like everywhere else.
-    test::writeAll(dir.file("old.dat"), "a\nGood,VHS,Drama,Red \x1B[31m Alert\n");
-    counts = store::countOldDataFile(dir.file("old.dat"), titles->fields());
-    ASSERT_FALSE(counts.isOk());
-    EXPECT_NE(counts.status().message().find("line 2"), std::string::npos);
-    EXPECT_NE(counts.status().message().find("ESC"), std::string::npos);
-    EXPECT_EQ(titles->recCount(), before);
+// A line that cannot be stored is listed by the count (line and reason) and left out by the
+// import, which adds the others.
+TEST_F(OldImport, ALineThatCannotBeStoredIsListedAndLeftOut) {
+    store::OldFileCounts counts;
+    auto added = import("Good,VHS,Drama,Alien\nFair,VHS,Drama,Big,ID,123456\n"
+                        "Poor,VHS,Drama,Red \x1B[31m Alert\nGood,VHS,Drama,Zulu,ID,7\n",
+                        &counts);
+    EXPECT_EQ(counts.records, 4u);
+    ASSERT_EQ(counts.skippedLines, 2u);
+    ASSERT_EQ(counts.skipped.size(), 2u);
+    EXPECT_EQ(counts.skipped[0].line, 2u);
+    EXPECT_NE(counts.skipped[0].reason.find("123456"), std::string::npos);
+    EXPECT_EQ(counts.skipped[1].line, 3u);
+    EXPECT_NE(counts.skipped[1].reason.find("ESC"), std::string::npos);
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_EQ(field(added[0], "TITLE"), "Alien");
+    EXPECT_EQ(field(added[1], "TITLE"), "Zulu");
+    // The preview holds the lines that are stored, as they are stored.
+    ASSERT_EQ(counts.preview.size(), 2u);
+    EXPECT_EQ(counts.preview[1].first, 4u);
+    EXPECT_EQ(counts.preview[1].second, added[1]);
 
     auto missing = store::countOldDataFile(dir.file("none.dat"), titles->fields());
     EXPECT_EQ(missing.status().code(), Status::Code::NotFound);
+}
+
+// The data file is told from a comma export and from other lists by its lines' shape; a few
+// odd lines among many do not change the verdict.
+TEST_F(OldImport, TheShapeTellsTheDataFileFromOtherFiles) {
+    auto shape = [&](const std::string& text, const std::vector<std::string>* ratings = nullptr) {
+        test::writeAll(dir.file("x.dat"), text);
+        auto counts =
+            store::countOldDataFile(dir.file("x.dat"), titles->fields(), Env::standard(), ratings);
+        EXPECT_TRUE(counts.isOk());
+        return counts ? counts->shape : store::OldFileShape{};
+    };
+    ASSERT_TRUE(titles->copyFileText(dir.file("sample.csv"), store::TextFormat::CommaDelimited));
+    const store::OldFileShape csv = shape(test::readAll(dir.file("sample.csv")));
+    EXPECT_FALSE(csv.looksOld());
+    for (const char* told : {"more than 18 columns", "quotes", "\"Casablanca\"", "\"1:42\""})
+        EXPECT_NE(csv.problem().find(told), std::string::npos) << told << csv.problem();
+
+    const std::string old = "Good,VHS,Drama,Alien,ID,12\r\nnodat,nodat,,Big\r\n\r\n"
+                            "\"Fair\",VHS,Drama,Cars,ID, 7 ,1:30\r\n";
+    EXPECT_TRUE(shape(old).looksOld()) << shape(old).problem();
+    EXPECT_TRUE(shape(old + "Alien,1979,Ridley Scott\r\n").looksOld());
+    const store::OldFileShape list = shape("Alien,1979\r\nBig,1988\r\n");
+    EXPECT_FALSE(list.looksOld());
+    EXPECT_NE(list.problem().find("\"Alien\""), std::string::npos) << list.problem();
+    // Ratings the catalogue's own list holds count as ratings.
+    const std::vector<std::string> own = {"superb"};
+    EXPECT_FALSE(shape("Superb,VHS,Drama,Alien\r\n").looksOld());
+    EXPECT_TRUE(shape("Superb,VHS,Drama,Alien\r\n", &own).looksOld());
+    EXPECT_FALSE(shape("Good,VHS,Drama,Alien,ID,side B\r\n").looksOld());
 }
 
 // A disk that fails part-way: the records before the failing group stay, whole and indexed,
