@@ -6,9 +6,15 @@
 #include "record.h"
 #include "titletext.h"
 
+#include <algorithm>
+
 namespace rk::catalogue {
 
 namespace {
+
+// A batch of at least this many titles, and a quarter of the table, rebuilds the tags.
+constexpr size_t kRebuildAt = 512;
+constexpr size_t kGroupBytes = size_t(4) << 20;
 
 std::string records(uint32_t n) {
     return std::to_string(n) + (n == 1 ? " record" : " records");
@@ -41,13 +47,31 @@ Result<uint32_t> Catalogue::appendMany(const std::vector<std::string>& images) {
     for (size_t i = 0; textStatus && i < images.size(); ++i)
         textStatus = text.put(before + 1 + uint32_t(i), images[i]);
 
+    // Many titles against the table's size go in large writes, and the tags are built again
+    // once at the end of the batch: quicker than keeping every tag key by key.
+    const size_t size = titles_.recSize();
+    const bool rebuild =
+        titles_.index() && images.size() >= kRebuildAt && images.size() >= before / 4 &&
+        std::all_of(images.begin(), images.end(), [&](const auto& i) { return i.size() == size; });
     Status written;
     {
         store::Batch batch(titles_);
         written = batch.status();
+        std::string group;
+        uint32_t inGroup = 0;
         for (size_t i = 0; written && i < images.size(); ++i) {
-            auto added = titles_.appendRecord(images[i]);
+            if (!rebuild) {
+                auto added = titles_.appendRecord(images[i]);
+                if (!added) written = added.status();
+                continue;
+            }
+            group += images[i];
+            ++inGroup;
+            if (group.size() < kGroupBytes && i + 1 < images.size()) continue;
+            auto added = titles_.appendRecords(group, inGroup, store::Table::IndexUpkeep::Defer);
             if (!added) written = added.status();
+            group.clear();
+            inGroup = 0;
         }
         if (written)
             written = batch.finish();
