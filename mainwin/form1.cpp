@@ -183,6 +183,8 @@ void TForm1::buildMenus() {
                         QKeySequence(QStringLiteral("Ctrl+N")));
     DeleteCurrentEntry1 =
         item(Edit1, "DeleteCurrentEntry1", QStringLiteral("&Delete Current Entry"));
+    LendReturn1 = item(Edit1, "LendReturn1", QStringLiteral("&Lend/Return..."),
+                       QKeySequence(QStringLiteral("Ctrl+L")));
     Edit1->addSeparator();
     MarkUnMarkCurrentEntry1 =
         item(Edit1, "MarkUnMarkCurrentEntry1", QStringLiteral("Mark/UnMark Current Entry"),
@@ -201,6 +203,7 @@ void TForm1::buildMenus() {
                       QKeySequence(QStringLiteral("Ctrl+F1")));
     Navigator1->setCheckable(true);
     MasterEditor1 = item(View1, "MasterEditor1", QStringLiteral("Master Editor..."));
+    Loans1 = item(View1, "Loans1", QStringLiteral("&Loans..."));
     Tabs1 = View1->addMenu(QStringLiteral("Tabs"));
     Tabs1->setObjectName(QStringLiteral("Tabs1"));
     Category2 = item(Tabs1, "Category2", QStringLiteral("&Category"), QKeySequence(Qt::Key_F5));
@@ -571,6 +574,10 @@ void TForm1::connectCommands() {
     on(User21, &TForm1::User21Click);
     on(NaturalOrder1, &TForm1::NaturalOrder1Click);
     connect(Table1, &rk::fw::Dataset::dataChanged, this, &TForm1::DataSource1DataChange);
+    on(LendReturn1, &TForm1::LendReturn1Click);
+    on(Loans1, &TForm1::Loans1Click);
+    connect(Table1, &rk::fw::Dataset::recordMoved, this, &TForm1::showCoverAndLoan);
+    connect(Table1, &rk::fw::Dataset::afterPost, this, &TForm1::showCoverAndLoan);
 
     // Entry editing
     click(NewBut, &TForm1::NewButClick);

@@ -84,6 +84,11 @@ class DBRadioGroup;
 class RecordListModel;
 } // namespace rk::fw
 
+namespace rk::mainwin {
+class CoverPanel;
+class LoansWindow;
+} // namespace rk::mainwin
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
@@ -184,6 +189,11 @@ public:
     void NewButClick();
     void SaveButClick();
     void TrashButClick();
+    // Covers and loans (covercommands.cpp).
+    void LendReturn1Click();
+    void Loans1Click();
+    void showCoverAndLoan();
+    bool askDeleteOnLoan();
     void Table1NewRecord();
     void Table1AfterPost();
     void Table1AfterCancel();
@@ -481,6 +491,9 @@ private:
     // quickfilter.cpp)
     QAction *OpenCatalogue1 = nullptr, *ExportPocket1 = nullptr, *Statistics1 = nullptr;
     QMenu* RecentCatalogues1 = nullptr;
+    rk::mainwin::CoverPanel* coverPanel_ = nullptr;
+    QAction *LendReturn1 = nullptr, *Loans1 = nullptr;
+    rk::mainwin::LoansWindow* loansWindow_ = nullptr;
     QLineEdit* QuickFilter = nullptr;
     QWidget* buildQuickFilter(); // the box above the view pages, holding them
     void connectCatalogueCommands();
