@@ -7,6 +7,8 @@
 #include "prompt.h"
 #include "sidedata.h"
 
+#include <QTimer>
+
 void TForm1::showCoverAndLoan() {
     if (!coverPanel_) return;
     const bool current = Table1 && !Table1->isEmpty() && !Table1->eof() &&
@@ -38,4 +40,16 @@ bool TForm1::askDeleteOnLoan() {
     return rk::fw::confirm(
         this, QStringLiteral("This title is out on loan to %1. Delete it all the same?")
                   .arg(QString::fromStdString(rk::cp1252::toUtf8((*loan)->person))));
+}
+
+// What the catalogue found stale in the covers and loans (a catalogue changed by another
+// program) is told once, after the work that found it, in one box.
+void TForm1::sideDataNotice(const std::string& what) {
+    if (sideNotices_.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            const QStringList notices = std::exchange(sideNotices_, {});
+            rk::fw::prompt().notify(this, notices.join(QLatin1Char('\n')),
+                                    QStringLiteral("Covers and Loans"), rk::fw::Icon::Information);
+        });
+    sideNotices_ << QString::fromStdString(rk::cp1252::toUtf8(what));
 }

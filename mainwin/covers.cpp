@@ -86,9 +86,13 @@ CoverPanel::CoverPanel(rk::catalogue::Catalogue& catalogue, QWidget* parent)
     image_->installEventFilter(this);
     connect(image_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
-        menu.addAction(QStringLiteral("Add Cover..."), this, &CoverPanel::addFromFile);
-        menu.addAction(QStringLiteral("Paste Cover"), this, &CoverPanel::pasteFromClipboard);
+        menu.addAction(QStringLiteral("Add Cover..."), this, &CoverPanel::addFromFile)
+            ->setEnabled(!readOnly_);
+        menu.addAction(QStringLiteral("Paste Cover"), this, &CoverPanel::pasteFromClipboard)
+            ->setEnabled(!readOnly_);
         menu.addAction(QStringLiteral("Remove Cover"), this, &CoverPanel::removeCover)
+            ->setEnabled(!readOnly_ && !picture_.isEmpty());
+        menu.addAction(QStringLiteral("View Larger"), this, &CoverPanel::showLarger)
             ->setEnabled(!picture_.isEmpty());
         menu.exec(image_->mapToGlobal(at));
     });
@@ -99,6 +103,11 @@ CoverPanel::CoverPanel(rk::catalogue::Catalogue& catalogue, QWidget* parent)
     loan_->setMaximumWidth(kThumb);
     v->addWidget(loan_);
     v->addStretch(1);
+}
+
+void CoverPanel::setReadOnly(bool on) {
+    readOnly_ = on;
+    setAcceptDrops(!on);
 }
 
 void CoverPanel::showTitle(uint32_t recno) {
@@ -189,7 +198,7 @@ bool CoverPanel::storeImage(const QImage& image) {
 }
 
 bool CoverPanel::store(const QMimeData* mime) {
-    if (!recno_ || !mime) return false;
+    if (!recno_ || !mime || readOnly_) return false;
     if (mime->hasUrls()) {
         for (const QUrl& url : mime->urls())
             if (url.isLocalFile()) return storeFile(url.toLocalFile());
@@ -204,7 +213,7 @@ bool CoverPanel::store(const QMimeData* mime) {
 }
 
 void CoverPanel::addFromFile() {
-    if (!recno_) return;
+    if (!recno_ || readOnly_) return;
     const QString file = rk::fw::prompt().openFileName(
         this, QStringLiteral("Add Cover"), QString(),
         QStringLiteral("Pictures (*.png *.jpg *.jpeg *.gif *.webp *.bmp);;All files (*)"));
@@ -212,13 +221,14 @@ void CoverPanel::addFromFile() {
 }
 
 void CoverPanel::pasteFromClipboard() {
+    if (readOnly_) return;
     if (!store(QApplication::clipboard()->mimeData()) && recno_ &&
         !QApplication::clipboard()->mimeData()->hasUrls())
         rk::fw::inform(this, QStringLiteral("The clipboard holds no picture."));
 }
 
 void CoverPanel::removeCover() {
-    if (!recno_ || picture_.isEmpty()) return;
+    if (!recno_ || picture_.isEmpty() || readOnly_) return;
     if (!rk::fw::confirm(this, QStringLiteral("Remove the cover of this title?"))) return;
     if (const rk::Status s = catalogue_.sideData().removeCover(recno_); !s)
         rk::fw::showStatus(this, QStringLiteral("The cover could not be removed."), s);

@@ -26,6 +26,8 @@ public:
     // The title shown (0: none).
     void showTitle(uint32_t recno);
     uint32_t title() const { return recno_; }
+    // A catalogue open for reading: the picture is shown, never changed.
+    void setReadOnly(bool on);
 
     // The commands of the picture's menu.
     void addFromFile();
@@ -52,6 +54,7 @@ private:
 
     rk::catalogue::Catalogue& catalogue_;
     uint32_t recno_ = 0;
+    bool readOnly_ = false;
     QString picture_;
     QLabel* image_ = nullptr;
     QLabel* loan_ = nullptr;

@@ -77,6 +77,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
                     QStringLiteral("the search index could not follow a change: ") +
                         QString::fromStdString(why.message()));
     });
+    catalogue_->setSideDataNotice([this](const std::string& what) { sideDataNotice(what); });
     Table1 = new rk::fw::Dataset(&catalogue_->titles(), this);
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setWriter(catalogue_.get());

@@ -194,6 +194,7 @@ public:
     void Loans1Click();
     void showCoverAndLoan();
     bool askDeleteOnLoan();
+    void sideDataNotice(const std::string& what);
     void Table1NewRecord();
     void Table1AfterPost();
     void Table1AfterCancel();
@@ -494,6 +495,7 @@ private:
     rk::mainwin::CoverPanel* coverPanel_ = nullptr;
     QAction *LendReturn1 = nullptr, *Loans1 = nullptr;
     rk::mainwin::LoansWindow* loansWindow_ = nullptr;
+    QStringList sideNotices_; // told together once the work that found them is done
     QLineEdit* QuickFilter = nullptr;
     QWidget* buildQuickFilter(); // the box above the view pages, holding them
     void connectCatalogueCommands();
