@@ -86,11 +86,6 @@ std::string SideTable::key(uint32_t recno) {
     return std::string(kRecnoWidth - std::min<size_t>(kRecnoWidth, digits.size()), ' ') + digits;
 }
 
-void SideTable::bindFields() {
-    recno_ = table.field("RECNO");
-    fprint_ = table.field("FPRINT");
-}
-
 // ---------------------------------------------------------------------------------------------
 // SideData
 
@@ -158,7 +153,6 @@ Status SideData::open(SideTable& t, bool create) {
                                       f.name + " is missing or of another kind");
         }
     }
-    t.bindFields();
     const int tag = t.table.tagArea("RECNO");
     if (tag == 0) {
         // Another program dropped the index: made again.

@@ -24,32 +24,30 @@ public:
     bool checked = false; // every row compared with its title since the open
 
     const dbf::FieldDef& field(std::string_view n) const { return *table.field(n); }
+    // The fields are looked up at each use: a pack or a repair of the table reads its header
+    // anew.
     uint32_t recnoOf(std::string_view image) const {
-        return uint32_t(dbf::getNumber(image, *recno_));
+        return uint32_t(dbf::getNumber(image, field("RECNO")));
     }
     std::string fingerprintOf(std::string_view image) const {
-        return std::string(dbf::trimmedField(image, *fprint_));
+        return std::string(dbf::trimmedField(image, field("FPRINT")));
     }
     // A blank row for a title.
     std::string row(uint32_t recno, const std::string& fingerprint);
     Status setRecno(std::string& image, uint32_t recno) const {
-        return dbf::setNumber(image, *recno_, recno);
+        return dbf::setNumber(image, field("RECNO"), recno);
     }
     void setFingerprint(std::string& image, const std::string& fp) const {
-        dbf::setString(image, *fprint_, fp);
+        dbf::setString(image, field("FPRINT"), fp);
     }
 
     // The fields in record order, RECNO and FPRINT first, and the tag's key.
     const std::vector<dbf::FieldDef>& fields() const { return fields_; }
     static std::string key(uint32_t recno);
-    // Points the field pointers at the open table's fields.
-    void bindFields();
 
 private:
     const char* name_;
     std::vector<dbf::FieldDef> fields_;
-    const dbf::FieldDef* recno_ = nullptr;
-    const dbf::FieldDef* fprint_ = nullptr;
 };
 
 } // namespace rk::catalogue
