@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <map>
+#include <memory>
 
 using namespace rk;
 namespace fs = std::filesystem;
@@ -19,10 +21,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // A copy of the catalogue of n titles in a folder of its own, without side data.
-std::string scratchCatalogue(uint32_t n) {
+std::string scratchCatalogue(uint32_t n, const std::string& use = "pack") {
     const std::string source = bench::indexedTitles(n);
     const fs::path dir =
-        fs::path(source).parent_path().parent_path() / ("side-scratch-" + std::to_string(n));
+        fs::path(source).parent_path().parent_path() / ("side-" + use + "-" + std::to_string(n));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const fs::path from = fs::path(source).parent_path();
@@ -116,6 +118,66 @@ void BM_CataloguePack(benchmark::State& state) {
     }
     state.SetLabel(side ? "with covers and loans" : "titles alone");
 }
+
+// The first use of the covers in a session compares every row with its title (a catalogue
+// changed by another program is found there); after it, a title's cover is one seek in
+// COVERS.CDX and one read of the title. Set up once, on a copy with side data.
+class Prepared {
+public:
+    explicit Prepared(uint32_t n) : dir_(scratchCatalogue(n, "lookup")) {
+        ok_ = prepare(dir_, n, true);
+    }
+    const std::string& dir() const { return dir_; }
+    bool ok() const { return ok_; }
+
+private:
+    std::string dir_;
+    bool ok_ = false;
+};
+
+Prepared& preparedOf(uint32_t n) {
+    static std::map<uint32_t, std::unique_ptr<Prepared>> made;
+    auto& p = made[n];
+    if (!p) p = std::make_unique<Prepared>(n);
+    return *p;
+}
+
+void BM_FirstCoverOfASession(benchmark::State& state) {
+    Prepared& p = preparedOf(uint32_t(state.range(0)));
+    if (!p.ok()) state.SkipWithError("set-up failed");
+    for (auto _ : state) {
+        state.PauseTiming();
+        catalogue::Catalogue c;
+        if (!c.open(p.dir())) state.SkipWithError("open failed");
+        state.ResumeTiming();
+        auto path = c.sideData().cover(15);
+        if (!path || path->empty()) state.SkipWithError("no cover");
+    }
+}
+
+void BM_CoverOfATitle(benchmark::State& state) {
+    const uint32_t n = uint32_t(state.range(0));
+    Prepared& p = preparedOf(n);
+    if (!p.ok()) state.SkipWithError("set-up failed");
+    catalogue::Catalogue c;
+    if (!c.open(p.dir()) || !c.sideData().cover(15)) state.SkipWithError("open failed");
+    uint32_t r = 1;
+    for (auto _ : state) {
+        r = (r * 7919 + 13) % n + 1;
+        auto path = c.sideData().cover(r);
+        if (!path) state.SkipWithError("lookup failed");
+        benchmark::DoNotOptimize(path);
+    }
+}
+
+BENCHMARK(BM_FirstCoverOfASession)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_CoverOfATitle)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_CataloguePack)
     ->ArgsProduct({{100000, 1000000}, {0, 1}})

@@ -141,7 +141,11 @@ Status SideData::open(SideTable& t, bool create) {
         RK_RETURN_IF_ERROR(env_->replace(tmp, path));
     }
     store::TableOptions options;
-    if (titles_.dbf() && titles_.dbf()->readOnly()) options.readOnly = true;
+    if (titles_.dbf() && titles_.dbf()->readOnly()) {
+        // Read beside other readers, as the titles are.
+        options.readOnly = true;
+        options.exclusive = false;
+    }
     t.table.setPath(path);
     t.table.setOptions(options);
     RK_RETURN_IF_ERROR(t.table.open());

@@ -129,6 +129,11 @@ TEST_F(SideDataTest, KeptThroughDeleteRecallEditAndPack) {
     EXPECT_EQ((*out)[0].recno, nb);
     EXPECT_TRUE(notices_.empty()) << notices_.front();
 
+    // Titles appended after them change nothing.
+    ASSERT_TRUE(cat_.appendMany({cat_.titles().dbf()->blankRecord()}).isOk());
+    EXPECT_EQ(coverTitleAt(nb), b);
+    EXPECT_EQ(coverTitleAt(cat_.titles().recCount()), "");
+
     // A switch to another folder and back finds them as they were.
     cat_.close();
     open();

@@ -91,6 +91,15 @@ private slots:
         QVERIFY(coverPath(f, 6).endsWith(".jpg"));
         QVERIFY(showsCover(f));
         QVERIFY(coverPath(f, 6) != coverPath(f, 5));
+        // Its thumbnail is made once and kept.
+        const QDir thumbs(QFileInfo(coverPath(f, 6)).absolutePath() + "/thumbs");
+        const QStringList made = thumbs.entryList(QDir::Files);
+        QCOMPARE(made.size(), 1);
+        const QDateTime at = QFileInfo(thumbs.filePath(made.front())).lastModified();
+        QVERIFY(f->titlesData()->goTo(5).isOk());
+        QVERIFY(f->titlesData()->goTo(6).isOk());
+        QCOMPARE(QFileInfo(thumbs.filePath(made.front())).lastModified(), at);
+        QCOMPARE(thumbs.entryList(QDir::Files), made);
         QVERIFY(app.prompt.messages().isEmpty());
 
         // Not a picture, and a web address alone: refused with a word, nothing stored.

@@ -61,6 +61,10 @@ TEST_F(RkdbSide, CoversAndLoans) {
 
     EXPECT_EQ(run("lend VIDEO.DBF 5 Ann --on 2026-01-01 --due 2026-01-10").status, 0);
     EXPECT_EQ(run("lend VIDEO.DBF 6 Bob --on 2026-01-05").status, 0);
+    Output deleted = run("delete VIDEO.DBF 6");
+    EXPECT_EQ(deleted.status, 0);
+    EXPECT_NE(deleted.err.find("out on loan to Bob"), std::string::npos) << deleted.err;
+    EXPECT_EQ(run("recall VIDEO.DBF 6").status, 0);
     EXPECT_EQ(run("lend VIDEO.DBF 5 Cy").status, 1);                  // out already
     EXPECT_EQ(run("lend VIDEO.DBF 7 Cy --due 2026-02-30").status, 1); // no such day
     Output loans = run("loans VIDEO.DBF --today 2026-02-01");
