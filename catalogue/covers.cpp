@@ -47,6 +47,10 @@ Result<std::string> SideData::cover(uint32_t recno, Face face) {
     return std::string();
 }
 
+bool SideData::hasCovers() {
+    return open(*covers_, false).isOk() && covers_->table.isOpen() && covers_->table.recCount() > 0;
+}
+
 Status SideData::setCover(uint32_t recno, const std::string& file, Face face) {
     auto f = env_->open(file, OpenMode::ReadOnly, LockMode::None);
     if (!f) return f.status().withMessage("cannot read " + file + ": " + f.status().message());

@@ -89,6 +89,8 @@ public:
     Status removeCover(uint32_t recno, Face face = Face::Front);
     // The folder of cached thumbnails (made by the windows).
     std::string thumbnailFolder() const;
+    // Whether any title has a cover (or had one: rows not yet checked count).
+    bool hasCovers();
 
     // Loans. The loan a title is out on, if any.
     Result<std::optional<Loan>> currentLoan(uint32_t recno);

@@ -7,7 +7,11 @@
 #include "prompt.h"
 #include "sidedata.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
+#include <QUrl>
 
 void TForm1::showCoverAndLoan() {
     if (!coverPanel_) return;
@@ -52,4 +56,36 @@ void TForm1::sideDataNotice(const std::string& what) {
                                     QStringLiteral("Covers and Loans"), rk::fw::Icon::Information);
         });
     sideNotices_ << QString::fromStdString(rk::cp1252::toUtf8(what));
+}
+
+// File, "Export Pocket Catalogue...": when titles have covers, the page may show them, as
+// small pictures in a folder beside it (made from the cached thumbnails).
+std::function<std::string(uint32_t recno)> TForm1::offerPocketCovers(const QString& file) {
+    if (!catalogue().sideData().hasCovers()) return {};
+    const QFileInfo info(file);
+    const QString folderName = info.completeBaseName() + QStringLiteral(" covers");
+    if (!rk::fw::confirm(this, QStringLiteral("Show the covers in the pocket catalogue too?\n\n"
+                                              "They are written as small pictures into the "
+                                              "folder \"%1\" beside the page: copy the two "
+                                              "together.")
+                                   .arg(folderName)))
+        return {};
+    constexpr int kPocketThumb = 96;
+    const QString folder = info.absolutePath() + QLatin1Char('/') + folderName;
+    const QString address = QString::fromLatin1(QUrl::toPercentEncoding(folderName));
+    return [this, folder, address](uint32_t recno) -> std::string {
+        auto path = catalogue().sideData().cover(recno);
+        if (!path || path->empty()) return {};
+        const QString picture = QString::fromStdString(*path);
+        const QString thumb = rk::mainwin::CoverPanel::thumbnail(picture, kPocketThumb);
+        const QFileInfo source(thumb.isEmpty() ? picture : thumb);
+        const QFileInfo target(folder + QLatin1Char('/') + source.fileName());
+        if (!QDir().mkpath(folder)) return {};
+        if (target.exists() && target.lastModified() < source.lastModified())
+            QFile::remove(target.filePath());
+        if (!target.exists() && !QFile::copy(source.filePath(), target.filePath())) return {};
+        return (address + QLatin1Char('/') +
+                QString::fromLatin1(QUrl::toPercentEncoding(source.fileName())))
+            .toStdString();
+    };
 }

@@ -148,7 +148,9 @@ QString CoverPanel::thumbnail(const QString& picture, int size) {
     const QString folder = info.absolutePath() + QStringLiteral("/thumbs");
     const QString thumb =
         folder + QLatin1Char('/') + info.fileName() + QStringLiteral("-%1.png").arg(size);
-    if (QFileInfo::exists(thumb)) return thumb;
+    // A thumbnail older than its picture was made for an earlier picture of that name.
+    const QFileInfo made(thumb);
+    if (made.exists() && made.lastModified() >= info.lastModified()) return thumb;
     QImageReader reader(picture);
     const QSize full = reader.size();
     if (full.isValid() && full.width() <= size && full.height() <= size) return QString();

@@ -39,6 +39,8 @@
 #include <QTimer>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 class QAbstractItemView;
@@ -195,6 +197,7 @@ public:
     void showCoverAndLoan();
     bool askDeleteOnLoan();
     void sideDataNotice(const std::string& what);
+    std::function<std::string(uint32_t recno)> offerPocketCovers(const QString& file);
     void Table1NewRecord();
     void Table1AfterPost();
     void Table1AfterCancel();

@@ -164,6 +164,29 @@ private slots:
         QCOMPARE(history->front().returned.day, 10);
     }
 
+    void thePocketCatalogueShowsCoversFromAFolderBesideIt() {
+        GuiFixture app;
+        QVERIFY(app.startMainWindow());
+        TForm1* f = app.form;
+        const QString file = app.root.filePath("poster.png");
+        QVERIFY(picture(300, 450).save(file, "PNG"));
+        for (uint32_t r : {5u, 9u})
+            QVERIFY(f->catalogue().sideData().setCover(r, file.toStdString()).isOk());
+        const QString page = app.root.filePath("My Films.html");
+        app.prompt.answer(page).answer(Button::Yes).answer(Button::Ok);
+        ctl<QAction>(f, "ExportPocket1")->trigger();
+        const QDir folder(app.root.filePath("My Films covers"));
+        QCOMPARE(folder.entryList(QDir::Files).size(), 2);
+        QFile html(page);
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(html.readAll());
+        const int at = text.indexOf("\"covers\":[");
+        QVERIFY(at > 0);
+        const QString list = text.mid(at, text.indexOf(']', at) - at);
+        QCOMPARE(list.count("\"My%20Films%20covers/"), 2);
+        QCOMPARE(list.count(',') + 1, int(f->titles().recCount()));
+    }
+
     void aTitleOnLoanIsDeletedOnlyWhenTheUserSaysSo() {
         GuiFixture app;
         QVERIFY(app.startMainWindow());
