@@ -122,7 +122,12 @@ void CoverPanel::refresh() {
     image_->setText(recno_ ? QStringLiteral("No cover") : QString());
     if (!recno_) return;
     auto& side = catalogue_.sideData();
-    if (auto path = side.cover(recno_); path && !path->empty()) {
+    auto path = side.cover(recno_);
+    if (!path) {
+        // A side table another program damaged or replaced: said on the picture itself.
+        image_->setText(QStringLiteral("The covers cannot be read: ") +
+                        QString::fromStdString(path.status().message()));
+    } else if (!path->empty()) {
         picture_ = QString::fromStdString(*path);
         const QString thumb = thumbnail(picture_, kThumb);
         QPixmap pix(thumb.isEmpty() ? picture_ : thumb);

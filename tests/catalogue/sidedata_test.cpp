@@ -193,6 +193,18 @@ TEST_F(SideDataTest, RefusesWhatIsNotAPictureAndBadLoans) {
     EXPECT_EQ(coverOf(side(), 5), "");
     EXPECT_FALSE(std::filesystem::exists(dir_.file("COVERS.DBF")));
 
+    // A COVERS.DBF of another layout is refused by name, and nothing is written to it.
+    cat_.close();
+    ASSERT_TRUE(rk::dbf::DbfFile::create(dir_.file("COVERS.DBF"), {{"NAME", 'C', 10}}).isOk());
+    const std::string foreign = rk::search::test::readFile(dir_.file("COVERS.DBF"));
+    open();
+    writeFile(file, png(10, 10));
+    for (const rk::Status& s : {side().cover(5).status(), side().setCover(5, file)}) {
+        EXPECT_FALSE(s.isOk());
+        EXPECT_NE(s.message().find("COVERS.DBF"), std::string::npos) << s.message();
+    }
+    EXPECT_EQ(rk::search::test::readFile(dir_.file("COVERS.DBF")), foreign);
+
     EXPECT_FALSE(side().lend(5, " ", {2026, 1, 1}).isOk());
     EXPECT_FALSE(side().lend(5, "Ann", {2026, 2, 1}, {2026, 1, 1}).isOk());
     EXPECT_FALSE(side().giveBack(5, {2026, 1, 1}).isOk());
