@@ -575,10 +575,6 @@ void TForm1::connectCommands() {
     on(User21, &TForm1::User21Click);
     on(NaturalOrder1, &TForm1::NaturalOrder1Click);
     connect(Table1, &rk::fw::Dataset::dataChanged, this, &TForm1::DataSource1DataChange);
-    on(LendReturn1, &TForm1::LendReturn1Click);
-    on(Loans1, &TForm1::Loans1Click);
-    connect(Table1, &rk::fw::Dataset::recordMoved, this, &TForm1::showCoverAndLoan);
-    connect(Table1, &rk::fw::Dataset::afterPost, this, &TForm1::showCoverAndLoan);
 
     // Entry editing
     click(NewBut, &TForm1::NewButClick);
@@ -586,6 +582,11 @@ void TForm1::connectCommands() {
     click(SaveBut, &TForm1::SaveButClick);
     on(Save1, &TForm1::SaveButClick);
     click(TrashBut, &TForm1::TrashButClick);
+    // Covers and loans
+    on(LendReturn1, &TForm1::LendReturn1Click);
+    on(Loans1, &TForm1::Loans1Click);
+    connect(Table1, &rk::fw::Dataset::recordMoved, this, &TForm1::showCoverAndLoan);
+    connect(Table1, &rk::fw::Dataset::afterPost, this, &TForm1::showCoverAndLoan);
     on(DeleteCurrentEntry1, &TForm1::TrashButClick);
     on(Cut1, &TForm1::Cut1Click);
     on(Copy1, &TForm1::Copy1Click);
