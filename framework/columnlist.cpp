@@ -1,8 +1,83 @@
 #include "columnlist.h"
 
+#include <QHash>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStaticText>
+#include <QStyledItemDelegate>
+
+#include <vector>
 
 namespace rk::fw {
+
+namespace {
+
+// Draws a cell's text on one line, as the list's own delegate would, without its text layout
+// per cell: a text is laid out (and elided to the column's width) once, then drawn from that
+// layout each time it is shown. Most columns hold few distinct values (years, formats,
+// categories), so nearly every cell of a scroll is drawn from a text already laid out.
+class CellTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QPalette::ColorGroup group =
+            !(option.state & QStyle::State_Enabled)  ? QPalette::Disabled
+            : !(option.state & QStyle::State_Active) ? QPalette::Inactive
+                                                     : QPalette::Normal;
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (text.isEmpty()) return;
+        const QRect box = option.rect.adjusted(kMargin, 0, -kMargin, 0);
+        if (box.width() <= 0) return;
+        const QStaticText& laid = laidOut(size_t(index.column()), text, box.width(), option);
+        painter->save();
+        painter->setFont(option.font);
+        painter->setPen(
+            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const qreal y = box.top() + (box.height() - option.fontMetrics.height()) / 2.0;
+        const qreal x = option.direction == Qt::RightToLeft ? box.right() + 1 - laid.size().width()
+                                                            : box.left();
+        painter->drawStaticText(QPointF(x, y), laid);
+        painter->restore();
+    }
+
+private:
+    static constexpr int kMargin = 3;
+    static constexpr int kLimit = 4096; // texts kept per column
+
+    struct Column {
+        int width = -1;
+        QFont font;
+        QHash<QString, QStaticText> texts;
+    };
+
+    const QStaticText& laidOut(size_t column, const QString& text, int width,
+                               const QStyleOptionViewItem& option) const {
+        if (columns_.size() <= column) columns_.resize(column + 1);
+        Column& c = columns_[column];
+        if (c.width != width || c.font != option.font) {
+            c.texts.clear();
+            c.width = width;
+            c.font = option.font;
+        }
+        if (auto it = c.texts.constFind(text); it != c.texts.cend()) return *it;
+        if (c.texts.size() >= kLimit) c.texts.clear();
+        QStaticText laid(option.fontMetrics.horizontalAdvance(text) > width
+                             ? option.fontMetrics.elidedText(text, Qt::ElideRight, width)
+                             : text);
+        laid.setTextFormat(Qt::PlainText);
+        laid.prepare(QTransform(), option.font);
+        return *c.texts.insert(text, laid);
+    }
+
+    mutable std::vector<Column> columns_;
+};
+
+} // namespace
 
 DBColumnList::DBColumnList(QWidget* parent) : QTreeView(parent) {
     setUniformRowHeights(true); // no per-row size queries: a million rows stay instant
@@ -20,6 +95,7 @@ DBColumnList::DBColumnList(QWidget* parent) : QTreeView(parent) {
     header()->setSortIndicatorShown(true);
     header()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header(), &QHeaderView::sectionClicked, this, &DBColumnList::headerClicked);
+    setItemDelegate(new CellTextDelegate(this));
 }
 
 void DBColumnList::bind(RecordColumnModel* model) {
