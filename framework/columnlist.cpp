@@ -1,9 +1,11 @@
 #include "columnlist.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStaticText>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <vector>
@@ -29,6 +31,15 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         if (selected)
             painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.backgroundColor =
+                option.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+            const QWidget* view = option.widget;
+            (view ? view->style() : QApplication::style())
+                ->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, view);
+        }
         const QString text = index.data(Qt::DisplayRole).toString();
         if (text.isEmpty()) return;
         const QRect box = option.rect.adjusted(kMargin, 0, -kMargin, 0);
@@ -79,11 +90,15 @@ private:
 
 } // namespace
 
-DBColumnList::DBColumnList(QWidget* parent) : QTreeView(parent) {
-    setUniformRowHeights(true); // no per-row size queries: a million rows stay instant
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setAllColumnsShowFocus(true);
+DBColumnList::DBColumnList(QWidget* parent) : QTableView(parent) {
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    // One height for every row, never measured from the rows.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sizeRows();
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -93,6 +108,8 @@ DBColumnList::DBColumnList(QWidget* parent) : QTreeView(parent) {
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setSortIndicatorShown(true);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header()->setHighlightSections(false);
     header()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header(), &QHeaderView::sectionClicked, this, &DBColumnList::headerClicked);
     setItemDelegate(new CellTextDelegate(this));
@@ -111,6 +128,21 @@ void DBColumnList::bind(RecordColumnModel* model) {
     connect(ds, &Dataset::afterPost, this, [this] { viewport()->update(); });
     sizeColumns();
     followDataset();
+}
+
+void DBColumnList::sizeRows() {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("Xg");
+    const QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(size.height());
+}
+
+void DBColumnList::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) sizeRows();
 }
 
 void DBColumnList::sizeColumns() {
