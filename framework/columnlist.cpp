@@ -145,6 +145,15 @@ void DBColumnList::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) sizeRows();
 }
 
+// Home and End go to the first and the last title, as in the single-column list (a table's
+// own go to the first and the last column of the row).
+QModelIndex DBColumnList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if ((action == MoveHome || action == MoveEnd) && model_ && model_->rowCount() > 0)
+        return model_->index(action == MoveHome ? 0 : model_->rowCount() - 1,
+                             qMax(0, currentIndex().column()));
+    return QTableView::moveCursor(action, modifiers);
+}
+
 void DBColumnList::sizeColumns() {
     if (!model_) return;
     for (size_t i = 0; i < model_->columns().size(); ++i)

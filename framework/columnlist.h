@@ -29,6 +29,7 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void sizeRows();

@@ -49,6 +49,11 @@ private slots:
         QCOMPARE(rows.recNoAt(list.currentIndex().row()), n);
         QCOMPARE(model.textAt(list.currentIndex().row(), 1), QString("1900"));
         QVERIFY2(model.recordsRead() < 200, qPrintable(QString::number(model.recordsRead())));
+        // Home and End go to the first and the last title.
+        QTest::keyClick(&list, Qt::Key_Home);
+        QCOMPARE(ds.recNo(), rows.recNoAt(0));
+        QTest::keyClick(&list, Qt::Key_End);
+        QCOMPARE(ds.recNo(), n);
 
         const uint64_t before = model.recordsRead();
         QVERIFY(ds.setText("YEAR", "1999").isOk());
