@@ -1,22 +1,24 @@
 // The titles as a list with columns: a row per visible record, bound to the dataset as the
 // single-column list is (a row chosen makes its record current; a record made current by any
 // other means selects its row). Rows have one height, so a view of a million records asks
-// only for the rows it shows. A click on a column's header is handed on (headerClicked); what
-// orders the rows is the window's to decide.
+// only for the rows it shows; a table view keeps nothing per row but that height. A click on a
+// column's header is handed on (headerClicked); what orders the rows is the window's to decide.
 #pragma once
 
 #include "recordcolumnmodel.h"
 
-#include <QTreeView>
+#include <QHeaderView>
+#include <QTableView>
 
 namespace rk::fw {
 
-class DBColumnList : public QTreeView {
+class DBColumnList : public QTableView {
     Q_OBJECT
 public:
     explicit DBColumnList(QWidget* parent = nullptr);
     void bind(RecordColumnModel* model);
     RecordColumnModel* columnModel() const { return model_; }
+    QHeaderView* header() const { return horizontalHeader(); }
     // The row of the dataset's current record is made the current row.
     void followDataset();
     // Gives each column its width (the model's columns have changed).
@@ -25,7 +27,12 @@ public:
 signals:
     void headerClicked(int column);
 
+protected:
+    void changeEvent(QEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
 private:
+    void sizeRows();
     void rowChosen(const QModelIndex& index);
     RecordColumnModel* model_ = nullptr;
     bool following_ = false;

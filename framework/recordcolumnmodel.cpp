@@ -14,12 +14,12 @@ RecordColumnModel::RecordColumnModel(RecordListModel* rows, QObject* parent)
     connect(rows_, &QAbstractItemModel::modelAboutToBeReset, this,
             &RecordColumnModel::beginResetModel);
     connect(rows_, &QAbstractItemModel::modelReset, this, [this] {
-        images_.clear();
+        texts_.clear();
         endResetModel();
     });
     // A post rewrites a row even when the order keeps it in place.
     connect(rows_->dataset(), &Dataset::afterPost, this, [this] {
-        images_.clear();
+        texts_.clear();
         if (rowCount() > 0 && columnCount() > 0)
             emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     });
@@ -27,6 +27,7 @@ RecordColumnModel::RecordColumnModel(RecordListModel* rows, QObject* parent)
 
 void RecordColumnModel::setColumns(std::vector<RecordColumn> columns) {
     beginResetModel();
+    texts_.clear();
     columns_ = std::move(columns);
     endResetModel();
 }
@@ -39,14 +40,23 @@ int RecordColumnModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(columns_.size());
 }
 
-const std::string* RecordColumnModel::imageOf(uint32_t recno) const {
-    if (auto it = images_.find(recno); it != images_.end()) return &it->second;
+const std::vector<QString>* RecordColumnModel::textsOf(uint32_t recno) const {
+    if (auto it = texts_.find(recno); it != texts_.end()) return &it->second;
     store::Table* t = rows_->dataset()->table();
-    std::string image;
-    if (!t || !t->isOpen() || !t->dbf()->readRecord(recno, &image).isOk()) return nullptr;
+    if (!t || !t->isOpen() || !t->dbf()->readRecord(recno, &image_).isOk()) return nullptr;
     ++reads_;
-    if (images_.size() >= kCacheLimit) images_.clear();
-    return &images_.emplace(recno, std::move(image)).first->second;
+    std::vector<QString> texts(columns_.size());
+    const Dataset* ds = rows_->dataset();
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].text) continue;
+        // Found by name: the columns are chosen before the table is opened.
+        const int field = ds->fieldIndex(columns_[i].field);
+        // Numbers are stored right-aligned: their leading blanks go too.
+        if (field >= 0)
+            texts[i] = fromCp1252(dbf::trimmedField(image_, *ds->field(field))).trimmed();
+    }
+    if (texts_.size() >= kCacheLimit) texts_.clear();
+    return &texts_.emplace(recno, std::move(texts)).first->second;
 }
 
 QString RecordColumnModel::textAt(int row, int column) const {
@@ -55,13 +65,8 @@ QString RecordColumnModel::textAt(int row, int column) const {
     if (recno == 0) return QString();
     const RecordColumn& c = columns_[size_t(column)];
     if (c.text) return c.text(recno);
-    // Found by name each time: the columns are chosen before the table is opened.
-    const int field = rows_->dataset()->fieldIndex(c.field);
-    if (field < 0) return QString();
-    const std::string* image = imageOf(recno);
-    if (!image) return QString();
-    // Numbers are stored right-aligned: their leading blanks go too.
-    return fromCp1252(dbf::trimmedField(*image, *rows_->dataset()->field(field))).trimmed();
+    const std::vector<QString>* texts = textsOf(recno);
+    return texts ? (*texts)[size_t(column)] : QString();
 }
 
 QVariant RecordColumnModel::data(const QModelIndex& index, int role) const {

@@ -1,7 +1,8 @@
 // Several fields of every visible record of a dataset, one column each, as a table model. It
 // takes its rows from a RecordListModel (the record numbers in the table's active order), so
 // the visible set is found once for both, and reads a record only when a view asks for one of
-// its cells: one read serves every column of the row.
+// its cells: one read gives the texts of every field column of the row, kept for the rows
+// recently shown.
 #pragma once
 
 #include "recordlistmodel.h"
@@ -46,11 +47,14 @@ public:
     uint64_t recordsRead() const { return reads_; }
 
 private:
-    const std::string* imageOf(uint32_t recno) const;
+    // The texts of a record's field columns (empty for the columns `text` gives), or null
+    // when it cannot be read.
+    const std::vector<QString>* textsOf(uint32_t recno) const;
 
     RecordListModel* rows_;
     std::vector<RecordColumn> columns_;
-    mutable std::unordered_map<uint32_t, std::string> images_;
+    mutable std::unordered_map<uint32_t, std::vector<QString>> texts_;
+    mutable std::string image_;
     mutable uint64_t reads_ = 0;
 };
 

@@ -1,5 +1,6 @@
 // The list with columns: over a large table it reads only the records of the rows it shows,
-// one read per row whatever the number of columns, and a post shows in its row at once.
+// one read per row whatever the number of columns, and a post or a change of columns shows in
+// its rows at once.
 #include "columnlist.h"
 #include "record.h"
 #include "testcatalogue.h"
@@ -48,6 +49,11 @@ private slots:
         QCOMPARE(rows.recNoAt(list.currentIndex().row()), n);
         QCOMPARE(model.textAt(list.currentIndex().row(), 1), QString("1900"));
         QVERIFY2(model.recordsRead() < 200, qPrintable(QString::number(model.recordsRead())));
+        // Home and End go to the first and the last title.
+        QTest::keyClick(&list, Qt::Key_Home);
+        QCOMPARE(ds.recNo(), rows.recNoAt(0));
+        QTest::keyClick(&list, Qt::Key_End);
+        QCOMPARE(ds.recNo(), n);
 
         const uint64_t before = model.recordsRead();
         QVERIFY(ds.setText("YEAR", "1999").isOk());
@@ -58,6 +64,18 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY2(model.recordsRead() - before < 200,
                  qPrintable(QString::number(model.recordsRead() - before)));
+
+        // Rows not shown yet: one read each for all four columns.
+        const uint64_t far = model.recordsRead();
+        for (int row = 20000; row < 20010; ++row)
+            for (int column = 0; column < 4; ++column)
+                model.textAt(row, column);
+        QCOMPARE(model.recordsRead() - far, uint64_t(10));
+        // Other columns over rows already read: each cell is its new column's field.
+        model.setColumns({{"Year", "YEAR", {}, 50}, {"Title", "TITLE", {}, 150}});
+        QCOMPARE(model.textAt(20000, 1), rows.textAt(20000));
+        QCOMPARE(model.textAt(20000, 0), QString::number(1900 + rows.recNoAt(20000) % 100));
+        QCOMPARE(model.textAt(20000, 3), QString());
     }
 };
 
