@@ -41,9 +41,17 @@ QString helpPagePath(const QString& topic) {
 
 HelpViewer* HelpViewer::instance(QWidget* owner) {
     static QPointer<HelpViewer> viewer;
+    QWidget* window = owner ? owner->window() : nullptr;
     if (!viewer) {
-        viewer = new HelpViewer(owner ? owner->window() : nullptr);
+        viewer = new HelpViewer(window);
         viewer->setAttribute(Qt::WA_DeleteOnClose, false);
+    } else if (window && viewer->parentWidget() != window) {
+        // The window that asks owns the help: the window manager keeps it in front of that
+        // window, and a modal dialog that asks does not block it (so that Esc closes the
+        // help rather than the dialog).
+        const QPoint at = viewer->pos();
+        viewer->setParent(window, Qt::Window);
+        viewer->move(at);
     }
     return viewer;
 }

@@ -100,6 +100,7 @@ void error(QWidget* owner, const QString& text) {
 TColPrtForm::TColPrtForm(Context context, QWidget* parent)
     : QDialog(parent), context_(std::move(context)) {
     setObjectName(QStringLiteral("ColPrtForm"));
+    rk::fw::helpOnF1(this, QStringLiteral("Custom_Reports"));
     setWindowTitle(kCaption);
     setModal(true);
     resize(900, 700);

@@ -53,6 +53,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
 TPrintDiag::TPrintDiag(TReportForm* report, Context context, QWidget* parent)
     : QDialog(parent), report_(report), context_(std::move(context)) {
     setObjectName(QStringLiteral("PrintDiag"));
+    rk::fw::helpOnF1(this, QStringLiteral("Printing"));
     setWindowTitle(QStringLiteral("Print Reports"));
     setModal(true);
 

@@ -22,6 +22,7 @@ const char* const kTag = "Tag";
 
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FindForm"));
+    rk::fw::helpOnF1(this, QStringLiteral("Searching"));
     setWindowTitle(QStringLiteral("Find"));
     setModal(true);
 

@@ -1,5 +1,6 @@
 #include "newgrid.h"
 
+#include "modal.h"
 #include "prompt.h"
 #include "settings.h"
 
@@ -33,6 +34,7 @@ std::string utf8(const QLineEdit* edit) {
 
 TNewGrid::TNewGrid(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("NewGrid"));
+    rk::fw::helpOnF1(this, QStringLiteral("MainTopic"));
     setWindowTitle(kCaption);
     setModal(false);
 
