@@ -158,6 +158,10 @@ private slots:
         nav->hide(); // hidden behind the program's back
         app.form->FormActivate();
         QVERIFY(nav->isVisible());
+        // A tool window of the main window, not above every window of the desktop.
+        QCOMPARE(nav->windowType(), Qt::Tool);
+        QCOMPARE(nav->parentWidget(), app.form);
+        QVERIFY(!(nav->windowFlags() & Qt::WindowStaysOnTopHint));
         ctl<QAction>(app.form, "Navigator1")->trigger(); // unchecked: hidden
         QVERIFY(!nav->isVisible());
         app.form->FormActivate();
