@@ -230,7 +230,7 @@ public:
     // --- Full-text search (titlesearch.cpp)
     void FindButClick();
     // Builds Titles.ia anew, with the progress in the status bar; false when it failed.
-    bool UseTitles();
+    bool UseTitles(bool tellDone = true);
     // A search that found nothing: told, and the title that was current stays current.
     void NotFound(uint32_t current);
 
