@@ -286,6 +286,8 @@ QWidget* TForm1::buildCommonPage() {
            butZoom, DBComboBox3, DBComboBox2, DBEdit7, DBEdit11, chkMultiSet, DBEditTapes});
     enterTabControls_ << DBEdit1 << DBEdit3 << DBEdit13 << DBComboBox1 << DBEdit7 << DBEdit11
                       << DBComboBox2 << DBEditRunTime << DBComboBox3;
+    // The controls that are not fields but stand in the Tab chain: Enter moves on from them.
+    enterTabControls_ << DBLookupComboBox1 << LockCheck << butZoom << chkMultiSet;
     enterPageControls_ << DBEditTapes;
 
     buildZoomPanel(page);

@@ -160,6 +160,31 @@ private slots:
         QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")), comedies);
     }
 
+    void ctrlAAddsACategoryFromTheCategoryListAndSelectsTextInAField() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        const uint32_t before = f->categories().recCount();
+        auto* title = ctl<rk::fw::DBEdit>(f, "DBEdit1");
+        title->setFocus();
+        title->deselect();
+        QTest::keyClick(title, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(app.prompt.asked.size(), 0);
+        QVERIFY(!title->text().isEmpty());
+        QCOMPARE(title->selectedText(), title->text());
+        auto* titles = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3");
+        titles->setFocus();
+        QTest::keyClick(titles, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(app.prompt.asked.size(), 0);
+
+        auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1");
+        list->setFocus();
+        app.prompt.answer(QStringLiteral("Serials"));
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QCOMPARE(f->categories().recCount(), before + 1);
+    }
+
     void aCancelledOrEmptyNameAddsNothing() {
         GuiFixture app;
         QVERIFY(collection::start(app));

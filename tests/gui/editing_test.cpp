@@ -333,6 +333,16 @@ private slots:
         ctl<rk::fw::DBComboBox>(f, "DBComboBox3")->setFocus();
         QTest::keyClick(ctl<rk::fw::DBComboBox>(f, "DBComboBox3"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBComboBox>(f, "DBComboBox2"));
+        // The category's drop-down and "..." of the run time are no dead ends.
+        auto* drop = ctl<QWidget>(f, "DBLookupComboBox1");
+        drop->setFocus();
+        QTest::keyClick(drop, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), drop->nextInFocusChain());
+        auto* zoom = ctl<QPushButton>(f, "butZoom");
+        zoom->setFocus();
+        QTest::keyClick(zoom, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBComboBox>(f, "DBComboBox3"));
+        QVERIFY(ctl<QWidget>(f, "pnlZoom")->isHidden());
     }
 
     void enterInTheLastFieldOfAPageTurnsThePage() {
