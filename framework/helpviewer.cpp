@@ -1,5 +1,6 @@
 #include "helpviewer.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -15,7 +16,35 @@ namespace rk::fw {
 
 namespace {
 const QString kMain = QStringLiteral("MainTopic");
-}
+
+// Gives the help the keyboard once its window, still being shown, has been activated (a
+// window manager activates a window it maps, after the help that the window's showing
+// opened).
+class ActivateAfter : public QObject {
+public:
+    ActivateAfter(QWidget* owner, QWidget* help) : QObject(help), owner_(owner), help_(help) {
+        setObjectName(QStringLiteral("ActivateAfter"));
+        owner->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == owner_ && event->type() == QEvent::WindowActivate) {
+            owner_->removeEventFilter(this);
+            if (help_->isVisible()) {
+                help_->raise();
+                help_->activateWindow();
+            }
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* owner_;
+    QWidget* help_;
+};
+} // namespace
 
 QString helpTopicForContext(int context) {
     switch (context) {
@@ -117,6 +146,10 @@ void HelpViewer::showTopic(const QString& topic) {
     show();
     raise();
     activateWindow();
+    QWidget* owner = parentWidget();
+    if (owner && owner->isVisible() && !owner->isActiveWindow() &&
+        !findChild<QObject*>(QStringLiteral("ActivateAfter"), Qt::FindDirectChildrenOnly))
+        new ActivateAfter(owner, this);
 }
 
 QString HelpViewer::currentTopic() const {

@@ -76,6 +76,21 @@ private slots:
             QVERIFY(!viewer->findChild<QWidget*>(name)->accessibleName().isEmpty());
     }
 
+    // Help that a window opens while it is being shown (the report builder's first use)
+    // keeps the keyboard when the window manager then activates that window.
+    void helpOpenedByAWindowBeingShownKeepsTheKeyboard() {
+        QtPrompt qt;
+        QWidget owner, other;
+        owner.show();
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        qt.showHelp(&owner, "Custom_Reports");
+        owner.activateWindow();
+        QTRY_VERIFY(HelpViewer::instance()->isActiveWindow());
+        HelpViewer::instance()->close();
+    }
+
     // Help asked for in a modal dialog is not blocked by it: it takes the keyboard, and Esc
     // closes the help while the dialog stays open. Its next use from the main window is not
     // tied to the dialog any more.
