@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -156,6 +157,17 @@ void TForm1::buildDetailPages() {
     // The banner follows the size of the page it is on.
     for (int i = 0; i < PageControl2->count(); ++i)
         PageControl2->widget(i)->installEventFilter(this);
+}
+
+// On a screen too small for the pages (a large scale factor on a laptop) they scroll, rather
+// than making the window taller than the screen.
+QWidget* TForm1::scrolledDetailPages() {
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("DetailScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(PageControl2);
+    return scroller;
 }
 
 void TForm1::placeBanner() {

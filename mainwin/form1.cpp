@@ -96,7 +96,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     buildViewPages();
     buildDetailPages();
     row->addWidget(buildQuickFilter(), 2);
-    row->addWidget(PageControl2, 3);
+    row->addWidget(scrolledDetailPages(), 3);
     setCentralWidget(central);
     buildStatusBar();
     bindControls();

@@ -417,6 +417,8 @@ private:
     void placeBanner();
     void placeZoomPanel();
     void placeOnFirstRun();
+    // The detail pages in a scrolling frame, so that the window fits a small screen.
+    QWidget* scrolledDetailPages();
 
     // Views
     void applySortTag(const char* tag);

@@ -169,6 +169,19 @@ private slots:
         QCOMPARE(app.prompt.helpTopics().size(), 1); // still the first run's tutorial only
     }
 
+    // On a 1000-pixel-high screen at scale factor 2 (the ctest gui.startup_test_fits_2x) the
+    // window, with room for a title bar, fits the screen.
+    void theMainWindowFitsTheScreen() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        const QRect area = app.form->screen()->availableGeometry();
+        constexpr int kTitleBar = 30;
+        QVERIFY2(app.form->minimumSizeHint().height() + kTitleBar <= area.height(),
+                 qPrintable(QString::number(app.form->minimumSizeHint().height())));
+        QVERIFY(area.contains(app.form->geometry()));
+        QVERIFY(app.form->height() + kTitleBar <= area.height());
+    }
+
     void theSplashClosesAfterTheFirstShow() {
         GuiFixture app;
         QWidget splash;

@@ -324,7 +324,6 @@ private slots:
         TNavForm* nav = appWindows().navForm;
         QCOMPARE(nav->pos(), QPoint(323, 414));
         QCOMPARE(nav->windowTitle(), QString("Navigator"));
-        QVERIFY(nav->windowFlags() & Qt::WindowStaysOnTopHint);
         ctl<QAction>(app.form, "Navigator1")->trigger();
         QVERIFY(nav->isVisible());
         QVERIFY(ctl<QAction>(app.form, "Navigator1")->isChecked());
