@@ -185,6 +185,9 @@ public:
     void SaveButClick();
     void TrashButClick();
     void Table1NewRecord();
+    // The rules every new title starts by (newtitle.cpp): the category when Lock is ticked,
+    // the default format; `typed` (into an empty view): what keeps it in that view.
+    void startTitle(const QString& lockedCategory, bool typed = false);
     void Table1AfterPost();
     void Table1AfterCancel();
     void Table1PostError(const rk::Status& status);
@@ -477,6 +480,7 @@ private:
     QList<QWidget*> enterTabControls_; // Enter moves to the next field when enterAsTab
     EditRules rules_;
     bool newTitlePending_ = false;
+    bool newByCommand_ = false;         // New is starting the title (not typing into an empty view)
     QList<QWidget*> enterPageControls_; // Enter always consumed; may move to the next page
 
     // Catalogues, statistics and the quick filter (catalogues.cpp, statscommands.cpp,

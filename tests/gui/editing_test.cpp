@@ -298,6 +298,48 @@ private slots:
         QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("ab"));
     }
 
+    // --- A title started by typing into an empty view
+
+    void typingIntoAnEmptyViewStartsATitleByNewsRulesThatStaysInSight() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        f->editRules().defaultFormat = QStringLiteral("Laser Disc (CLV)");
+        ctl<QCheckBox>(f, "LockCheck")->setChecked(true);
+        const QString category = f->categoriesData()->text("CATEGORY"); // picked in the list
+        QVERIFY(!category.isEmpty());
+        f->UnMarkMarkedEntries1Click();
+        f->ViewAll1Click();
+        f->Marked1Click(); // the Marked view, empty
+        QVERIFY(f->titlesData()->isEmpty());
+
+        auto* title = ctl<rk::fw::DBEdit>(f, "DBEdit1");
+        title->setFocus();
+        QTest::keyClicks(title, "Typed In");
+        QCOMPARE(f->titlesData()->text("CATEGORY"), category);
+        QCOMPARE(f->titlesData()->text("FORMAT"), QString("Laser Disc (CLV)"));
+        f->SaveButClick();
+        const uint32_t typed = findTitle(f->titles(), "Typed In");
+        QVERIFY(typed > 0);
+        // Still in the Marked view it was typed into.
+        QCOMPARE(f->titles().count(), 1u);
+        QCOMPARE(f->titlesData()->recNo(), typed);
+
+        // Typed into another field first: the title question, and Cancel abandons it.
+        f->UnMarkMarkedEntries1Click();
+        f->ViewAll1Click();
+        f->Marked1Click();
+        QVERIFY(f->titlesData()->isEmpty());
+        const uint32_t before = f->titles().recCount();
+        app.prompt.clear();
+        app.prompt.answer(rk::fw::Button::Cancel);
+        QTest::keyClicks(ctl<rk::fw::DBEdit>(f, "DBEdit3"), "Nobody");
+        f->SaveButClick();
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QVERIFY(app.prompt.asked[0].text.contains("Title"));
+        QCOMPARE(f->titles().recCount(), before);
+    }
+
     // --- Enter
 
     void enterInTheSummaryNeverAddsALineBreak() {
