@@ -67,8 +67,11 @@ void TForm1::SaveButClick() {
 }
 
 void TForm1::TrashButClick() {
-    if (rk::fw::prompt().message(this, QStringLiteral("Delete the current Record?"), QString(),
-                                 rk::fw::Icon::Question,
+    const QString title = Table1->text("TITLE").trimmed();
+    const QString question = title.isEmpty()
+                                 ? QStringLiteral("Delete the current Record?")
+                                 : QStringLiteral("Delete the current Record, \"%1\"?").arg(title);
+    if (rk::fw::prompt().message(this, question, QString(), rk::fw::Icon::Question,
                                  rk::fw::Buttons::YesNo) != rk::fw::Button::Yes)
         return;
     // The catalogue removes the title's full-text entry with it.

@@ -242,7 +242,10 @@ private slots:
         app.prompt.clear();
         app.prompt.answer(Button::No);
         f->TrashButClick();
-        QCOMPARE(app.prompt.messages(), QStringList{"Delete the current Record?"});
+        // The question names the title.
+        QCOMPARE(app.prompt.messages(),
+                 QStringList{"Delete the current Record, \"" +
+                             f->titlesData()->text("TITLE").trimmed() + "\"?"});
         QCOMPARE(app.prompt.asked[0].buttons, rk::fw::Buttons::YesNo);
         QCOMPARE(f->titlesData()->recNo(), victim);
         QVERIFY(candidates(f->ftsPath(), "casablanca").contains(int(victim)));
@@ -265,7 +268,8 @@ private slots:
         app.prompt.answer(Button::Yes);
         f->TrashButClick();
         QVERIFY(!QFile::exists(f->ftsPath()));
-        QCOMPARE(app.prompt.messages(), QStringList{"Delete the current Record?"});
+        QCOMPARE(app.prompt.messages(),
+                 QStringList{"Delete the current Record, \"No index yet\"?"});
     }
 
     void saveWhileBrowsingDoesNothing() {
