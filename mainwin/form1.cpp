@@ -570,6 +570,7 @@ void TForm1::connectCommands() {
     on(User11, &TForm1::User11Click);
     on(User21, &TForm1::User21Click);
     on(NaturalOrder1, &TForm1::NaturalOrder1Click);
+    connectSortMarks();
     connect(Table1, &rk::fw::Dataset::dataChanged, this, &TForm1::DataSource1DataChange);
 
     // Entry editing

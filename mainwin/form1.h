@@ -425,6 +425,8 @@ private:
 
     // Views
     void applySortTag(const char* tag);
+    // The sort menus tick the order in force when they open (views.cpp).
+    void connectSortMarks();
     void showCount(const QString& caption);
     // Editing
     void moveToNextPage();
