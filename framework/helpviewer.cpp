@@ -1,5 +1,6 @@
 #include "helpviewer.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -15,7 +16,35 @@ namespace rk::fw {
 
 namespace {
 const QString kMain = QStringLiteral("MainTopic");
-}
+
+// Gives the help the keyboard once its window, still being shown, has been activated (a
+// window manager activates a window it maps, after the help that the window's showing
+// opened).
+class ActivateAfter : public QObject {
+public:
+    ActivateAfter(QWidget* owner, QWidget* help) : QObject(help), owner_(owner), help_(help) {
+        setObjectName(QStringLiteral("ActivateAfter"));
+        owner->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == owner_ && event->type() == QEvent::WindowActivate) {
+            owner_->removeEventFilter(this);
+            if (help_->isVisible()) {
+                help_->raise();
+                help_->activateWindow();
+            }
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* owner_;
+    QWidget* help_;
+};
+} // namespace
 
 QString helpTopicForContext(int context) {
     switch (context) {
@@ -41,9 +70,17 @@ QString helpPagePath(const QString& topic) {
 
 HelpViewer* HelpViewer::instance(QWidget* owner) {
     static QPointer<HelpViewer> viewer;
+    QWidget* window = owner ? owner->window() : nullptr;
     if (!viewer) {
-        viewer = new HelpViewer(owner ? owner->window() : nullptr);
+        viewer = new HelpViewer(window);
         viewer->setAttribute(Qt::WA_DeleteOnClose, false);
+    } else if (window && viewer->parentWidget() != window) {
+        // The window that asks owns the help: the window manager keeps it in front of that
+        // window, and a modal dialog that asks does not block it (so that Esc closes the
+        // help rather than the dialog).
+        const QPoint at = viewer->pos();
+        viewer->setParent(window, Qt::Window);
+        viewer->move(at);
     }
     return viewer;
 }
@@ -109,6 +146,10 @@ void HelpViewer::showTopic(const QString& topic) {
     show();
     raise();
     activateWindow();
+    QWidget* owner = parentWidget();
+    if (owner && owner->isVisible() && !owner->isActiveWindow() &&
+        !findChild<QObject*>(QStringLiteral("ActivateAfter"), Qt::FindDirectChildrenOnly))
+        new ActivateAfter(owner, this);
 }
 
 QString HelpViewer::currentTopic() const {

@@ -18,7 +18,8 @@ class HelpViewer : public QWidget {
     Q_OBJECT
 
 public:
-    // The one help window of the program, created on first use.
+    // The one help window of the program, created on first use; owned by the window of
+    // `owner` (when given), which it stays in front of.
     static HelpViewer* instance(QWidget* owner = nullptr);
 
     explicit HelpViewer(QWidget* parent = nullptr);

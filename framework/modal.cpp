@@ -45,10 +45,14 @@ void layOutDialog(QDialog* dialog, QWidget* body, std::initializer_list<QPushBut
 }
 
 void helpOnF1(QDialog* dialog, int context) {
-    auto* help = new QShortcut(QKeySequence::HelpContents, dialog);
-    QObject::connect(help, &QShortcut::activated, dialog, [dialog, context] {
-        prompt().showHelp(dialog, helpTopicForContext(context));
-    });
+    helpOnF1(dialog, helpTopicForContext(context));
+}
+
+void helpOnF1(QWidget* window, const QString& topic) {
+    auto* help = new QShortcut(QKeySequence::HelpContents, window);
+    help->setObjectName(QStringLiteral("HelpOnF1"));
+    QObject::connect(help, &QShortcut::activated, window,
+                     [window, topic] { prompt().showHelp(window, topic); });
 }
 
 } // namespace rk::fw

@@ -8,6 +8,7 @@
 
 class QDialog;
 class QPushButton;
+class QString;
 class QWidget;
 
 namespace rk::fw {
@@ -23,5 +24,7 @@ void setModalRunner(ModalRunner runner);
 void layOutDialog(QDialog* dialog, QWidget* body, std::initializer_list<QPushButton*> buttons);
 // F1 in `dialog` opens the help topic of help context `context`.
 void helpOnF1(QDialog* dialog, int context);
+// F1 anywhere in `window` opens the help at `topic`, in front of the window.
+void helpOnF1(QWidget* window, const QString& topic);
 
 } // namespace rk::fw

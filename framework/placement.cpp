@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace rk::fw {
 
@@ -29,6 +30,16 @@ std::optional<QString> firstValue(const SettingsKey& key, const QString& section
     return std::nullopt;
 }
 } // namespace
+
+void moveFrame(QWidget* window, const QPoint& topLeft) {
+    // Once the window exists, move() places its client area there; the native window is
+    // then told that the point is its frame's, which the window manager honours when it
+    // maps the window (the frame's size is not known before).
+    window->move(topLeft);
+    if (window->isWindow() && window->testAttribute(Qt::WA_WState_Created) &&
+        window->windowHandle())
+        window->windowHandle()->setFramePosition(topLeft);
+}
 
 std::optional<std::array<int, 4>> parseFourNumbers(const QString& text) {
     const QStringList parts = text.split(QLatin1Char(','));
@@ -84,8 +95,8 @@ void FormStorage::restore() {
                 reachable = reachable || s->availableGeometry().intersects(rect);
             if (reachable && rect.width() > 0 && rect.height() > 0) {
                 placementFound_ = true;
-                form_->move(rect.topLeft());
                 if (keep_ == Keep::PositionSizeState) form_->resize(rect.size());
+                moveFrame(form_, rect.topLeft());
             }
         }
     }

@@ -26,11 +26,16 @@
 #include <optional>
 #include <vector>
 
+class QPoint;
 class QWidget;
 
 namespace rk::fw {
 
 class SettingsKey;
+
+// Puts the top left corner of `window`'s frame (its title bar and border included) at
+// `topLeft`, as pos() reads it back, whether or not the window has been created yet.
+void moveFrame(QWidget* window, const QPoint& topLeft);
 
 // "%d,%d,%d,%d" with exactly four whole numbers; nothing otherwise.
 std::optional<std::array<int, 4>> parseFourNumbers(const QString& text);

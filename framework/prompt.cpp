@@ -5,14 +5,19 @@
 #include "status.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QIcon>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPixmap>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -43,6 +48,40 @@ QString boxCaption(const QString& caption) {
 }
 
 // No box opens under the splash window: it stays on top of everything, so it goes first.
+// A "Colour..." button below the font dialog's effects (underline, strike-out), whose choice
+// `color` keeps and the dialog's sample shows.
+void offerColour(QFontDialog& dialog, QColor& color) {
+    QGroupBox* effects = nullptr;
+    QLineEdit* sample = nullptr;
+    for (QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
+        if (!box->findChildren<QCheckBox*>().isEmpty())
+            effects = box;
+        else if (auto* edit = box->findChild<QLineEdit*>())
+            sample = edit;
+    }
+    if (!effects || !effects->layout()) return;
+    auto* button = new QPushButton(QObject::tr("C&olour..."), effects);
+    button->setObjectName(QStringLiteral("FontColour"));
+    auto show = [button, sample, &color] {
+        QPixmap swatch(16, 16);
+        swatch.fill(color);
+        button->setIcon(QIcon(swatch));
+        if (sample) {
+            QPalette p = sample->palette();
+            p.setColor(QPalette::Text, color);
+            sample->setPalette(p);
+        }
+    };
+    show();
+    QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &color, show] {
+        const QColor chosen = QColorDialog::getColor(color, &dialog);
+        if (!chosen.isValid()) return;
+        color = chosen;
+        show();
+    });
+    effects->layout()->addWidget(button);
+}
+
 void clearTheWay() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->windowType() == Qt::SplashScreen) w->close();
@@ -166,10 +205,15 @@ std::optional<QColor> QtPrompt::chooseColor(QWidget* owner, const QColor& initia
 
 std::optional<QFont> QtPrompt::chooseFont(QWidget* owner, const QFont& initial,
                                           const QString& caption, const FontOptions& options) {
-    bool ok = false;
     clearTheWay();
-    QFont f = QFontDialog::getFont(&ok, initial, owner, caption);
-    if (!ok) return std::nullopt;
+    QFontDialog dialog(initial, owner);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (!caption.isEmpty()) dialog.setWindowTitle(caption);
+    QColor color = options.color ? *options.color : QColor(Qt::black);
+    if (options.color) offerColour(dialog, color);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (options.color) *options.color = color;
+    QFont f = dialog.selectedFont();
     if (options.maxPointSize > 0 && f.pointSize() > options.maxPointSize)
         f.setPointSize(options.maxPointSize);
     if (!options.effects) {

@@ -28,6 +28,9 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 struct FontOptions {
     int maxPointSize = 0; // 0: no limit
     bool effects = true;  // underline and strike-out offered
+    // When given, the dialog offers the text's colour too: it starts from *color, and the
+    // colour chosen is written back when the dialog is confirmed.
+    QColor* color = nullptr;
 };
 
 class Prompt {

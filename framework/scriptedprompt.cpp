@@ -120,10 +120,19 @@ std::optional<QColor> ScriptedPrompt::chooseColor(QWidget*, const QColor& initia
 }
 
 std::optional<QFont> ScriptedPrompt::chooseFont(QWidget*, const QFont& initial,
-                                                const QString& caption, const FontOptions&) {
+                                                const QString& caption,
+                                                const FontOptions& options) {
     const auto v = next(
         {QStringLiteral("font"), initial.toString(), caption, Icon::None, Buttons::OkCancel, {}});
-    if (!v || !v->canConvert<QFont>()) return std::nullopt;
+    if (!v) return std::nullopt;
+    // A list answers with a font and a colour.
+    if (v->typeId() == QMetaType::QVariantList) {
+        const QVariantList both = v->toList();
+        if (both.size() != 2 || !both[0].canConvert<QFont>()) return std::nullopt;
+        if (options.color) *options.color = both[1].value<QColor>();
+        return both[0].value<QFont>();
+    }
+    if (!v->canConvert<QFont>()) return std::nullopt;
     return v->value<QFont>();
 }
 

@@ -30,8 +30,9 @@ public:
     ~ScriptedPrompt() override;
 
     // Answers: a Button for message(), an int for choose(), a QString for inputText() and
-    // the file dialogs, a QColor, a QFont, a bool for the print dialogs; an invalid
-    // QVariant answers "cancelled".
+    // the file dialogs, a QColor, a QFont (or the list of a QFont and a QColor, for a font
+    // dialog that offers the colour), a bool for the print dialogs; an invalid QVariant
+    // answers "cancelled".
     ScriptedPrompt& answer(const QVariant& value);
     ScriptedPrompt& answer(Button b);
 

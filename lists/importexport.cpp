@@ -3,6 +3,8 @@
 #include "catalogue.h"
 #include "catalogue_engine.h"
 #include "dataset.h"
+#include "mnemonics.h"
+#include "modal.h"
 #include "oldimport.h"
 #include "prompt.h"
 #include "record.h"
@@ -110,6 +112,8 @@ TImportExport::TImportExport(rk::fw::Dataset* titles, rk::catalogue::Catalogue* 
                              QString dataFolder, QWidget* parent)
     : QDialog(parent), titles_(titles), catalogue_(catalogue), dataFolder_(std::move(dataFolder)) {
     setObjectName(QStringLiteral("ImportExport"));
+    rk::fw::keepMnemonics(this); // every shown caption gets a letter of its own
+    rk::fw::helpOnF1(this, QStringLiteral("Import_Export"));
     setWindowTitle(QStringLiteral("Import/Export"));
     setModal(true);
 

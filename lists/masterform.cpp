@@ -2,6 +2,7 @@
 
 #include "datasource.h"
 #include "dbpaneledit.h"
+#include "modal.h"
 #include "navigator.h"
 #include "placement.h"
 
@@ -12,6 +13,7 @@
 TMasterForm::TMasterForm(rk::fw::Dataset* titles, QWidget* parent)
     : QDialog(parent), DataSource1(new rk::fw::DataSource(this)) {
     setObjectName(QStringLiteral("MasterForm"));
+    rk::fw::helpOnF1(this, QStringLiteral("User_Lists"));
     setWindowTitle(QStringLiteral("Reelkeeper Master Editor"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);

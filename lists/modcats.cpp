@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "datacontrols.h"
 #include "helpviewer.h"
+#include "mnemonics.h"
 #include "modal.h"
 #include "prompt.h"
 #include "recordlistmodel.h"
@@ -41,6 +42,7 @@ void removeSelected(QListWidget* list) {
 
 TModCats::TModCats(ListsHost host, QWidget* parent) : QDialog(parent), host_(std::move(host)) {
     setObjectName(QStringLiteral("ModCats"));
+    rk::fw::keepMnemonics(this); // every shown caption gets a letter of its own
     setWindowTitle(kCaption);
     buildControls();
     FormCreate();

@@ -55,7 +55,9 @@ TForm1* createWindows(const QString& dataFolder) {
     w.importExport = new TImportExport(w.form1->titlesData(), &w.form1->catalogue(),
                                        w.form1->dataFolder(), w.form1);
     w.player = new TfrmPlayer(w.form1);
-    w.colPrtForm = new rk::print::TColPrtForm({form->titlesData(), form->dataFolder()}, form);
+    w.colPrtForm = new rk::print::TColPrtForm(
+        {form->titlesData(), form->dataFolder(), [form] { return form->userFieldCaptions(); }},
+        form);
     w.masterForm = new TMasterForm(w.form1->titlesData(), w.form1);
     w.statsForm = new TStatsForm(w.form1);
     return w.form1;

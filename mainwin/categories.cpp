@@ -5,6 +5,7 @@
 #include "catalogue.h"
 #include "datacontrols.h"
 #include "prompt.h"
+#include "recordlistmodel.h"
 #include "text.h"
 
 #include <QAbstractItemView>
@@ -35,7 +36,14 @@ void TForm1::AddNewCategory1Click() {
         rk::fw::prompt().inputText(this, QStringLiteral("Add New Category"),
                                    QStringLiteral("Enter the New Category Name"), QString());
     if (!name || name->isEmpty()) return;
-    // Taken as typed: not trimmed, and a name already in the list is added again.
+    // Taken as typed (not trimmed); a name already in the list is not added twice.
+    for (int row = 0; row < categoryModel_->rowCount(); ++row)
+        if (categoryModel_->textAt(row) == name->trimmed()) {
+            rk::fw::prompt().message(
+                this, QStringLiteral("The category \"%1\" is already in the list.").arg(*name),
+                QStringLiteral("Add New Category"), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+            return;
+        }
     if (!Table2->insert().isOk()) return;
     rk::ignore(Table2->setText("CATEGORY", *name),
                "kept in the buffer: a value the field cannot take fails the post, which says so");

@@ -83,9 +83,12 @@ void TForm1::BitBtn5Click() {
         OpenDialog1.filter = QStringLiteral("Video files (*.avi)|*.avi|MPEG files (*.mpg)|*mpg");
         OpenDialog1.title = QStringLiteral("Select a Video file");
     }
-    const QString chosen = rk::fw::prompt().openFileName(
-        this, OpenDialog1.title, OpenDialog1.fileName, rk::fw::dialogFilter(OpenDialog1.filter));
+    QString chosen = rk::fw::prompt().openFileName(this, OpenDialog1.title, OpenDialog1.fileName,
+                                                   rk::fw::dialogFilter(OpenDialog1.filter));
     if (chosen.isEmpty()) return;
+    // A name typed without an extension is a video clip's.
+    if (QFileInfo(chosen).suffix().isEmpty() && !QFileInfo::exists(chosen))
+        chosen += QStringLiteral(".avi");
     OpenDialog1.fileName = chosen;
 
     // A path the field cannot hold as it is would be stored cut or with '?' for some
@@ -117,7 +120,7 @@ void TForm1::butPlayClick() {
     }
     rk::fw::prompt().message(this,
                              QStringLiteral("Cannot locate the file: ") + bareName(path) +
-                                 QStringLiteral(". If it`s on an external disk (like CDROM or "
+                                 QStringLiteral(". If it's on an external disk (like CDROM or "
                                                 "Zip), insert it now and try again."),
                              QString(), rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
 }

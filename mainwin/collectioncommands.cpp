@@ -39,6 +39,31 @@ private:
     TForm1* form_;
 };
 
+// The Edit menu's "Add New Category..." key (Ctrl+A) adds a category only from the category
+// list; anywhere else in the window the key goes to the control (a list or field selects
+// all), as the window's other keys do.
+class CategoryKey : public QObject {
+public:
+    CategoryKey(QWidget* form, QAction* add, QWidget* categoryList)
+        : QObject(form), form_(form), add_(add), list_(categoryList) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != form_ || event->type() != QEvent::ShortcutOverride) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (QKeySequence(key->keyCombination()) != add_->shortcut()) return false;
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && (focus == list_ || list_->isAncestorOf(focus))) return false;
+        key->accept(); // the control takes the key; the menu's shortcut does not run
+        return true;
+    }
+
+private:
+    QWidget* form_;
+    QAction* add_;
+    QWidget* list_;
+};
+
 } // namespace
 
 class TForm1::ListMouse : public QObject {
@@ -134,6 +159,7 @@ void TForm1::connectCollectionCommands() {
             [this](const QPoint& pos) { PopupMenu1->popup(DBLookupListBox1->mapToGlobal(pos)); });
     on(AddNewCategory1, &TForm1::AddNewCategory1Click);
     on(AddNewCategory2, &TForm1::AddNewCategory2Click);
+    installEventFilter(new CategoryKey(this, AddNewCategory2, DBLookupListBox1));
     // "Modify Categories...": listcommands.cpp.
 
     // Marking and value

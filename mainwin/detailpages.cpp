@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -159,6 +160,17 @@ void TForm1::buildDetailPages() {
         PageControl2->widget(i)->installEventFilter(this);
 }
 
+// On a screen too small for the pages (a large scale factor on a laptop) they scroll, rather
+// than making the window taller than the screen.
+QWidget* TForm1::scrolledDetailPages() {
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("DetailScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(PageControl2);
+    return scroller;
+}
+
 void TForm1::placeBanner() {
     if (!BannerLab || !PageControl2->currentWidget()) return;
     QWidget* current = PageControl2->currentWidget();
@@ -289,6 +301,8 @@ QWidget* TForm1::buildCommonPage() {
            butZoom, DBComboBox3, DBComboBox2, DBEdit7, DBEdit11, chkMultiSet, DBEditTapes});
     enterTabControls_ << DBEdit1 << DBEdit3 << DBEdit13 << DBComboBox1 << DBEdit7 << DBEdit11
                       << DBComboBox2 << DBEditRunTime << DBComboBox3;
+    // The controls that are not fields but stand in the Tab chain: Enter moves on from them.
+    enterTabControls_ << DBLookupComboBox1 << LockCheck << butZoom << chkMultiSet;
     enterPageControls_ << DBEditTapes;
 
     buildZoomPanel(page);

@@ -53,17 +53,12 @@ QString fieldCaption(const std::string& field) {
 
 void TForm1::NewButClick() {
     Common1Click();
-    if (LockCheck->isChecked()) {
-        const QString category = DBEdit13->text(); // the category of the title that was current
-        if (!Table1->insert().isOk()) return;
-        rk::ignore(
-            Table1->setText("CATEGORY", category),
-            "kept in the buffer: a value the field cannot take fails the post, which says so");
-    } else {
-        if (!Table1->insert().isOk()) return;
-    }
-    rk::ignore(Table1->setText("FORMAT", rules_.defaultFormat),
-               "kept in the buffer: a value the field cannot take fails the post, which says so");
+    const QString category = DBEdit13->text(); // the category of the title that was current
+    newByCommand_ = true;
+    const bool started = Table1->insert().isOk();
+    newByCommand_ = false;
+    if (!started) return;
+    startTitle(category);
     DBEdit1->setFocus();
 }
 
@@ -73,8 +68,11 @@ void TForm1::SaveButClick() {
 
 void TForm1::TrashButClick() {
     if (!askDeleteOnLoan()) return;
-    if (rk::fw::prompt().message(this, QStringLiteral("Delete the current Record?"), QString(),
-                                 rk::fw::Icon::Question,
+    const QString title = Table1->text("TITLE").trimmed();
+    const QString question = title.isEmpty()
+                                 ? QStringLiteral("Delete the current Record?")
+                                 : QStringLiteral("Delete the current Record, \"%1\"?").arg(title);
+    if (rk::fw::prompt().message(this, question, QString(), rk::fw::Icon::Question,
                                  rk::fw::Buttons::YesNo) != rk::fw::Button::Yes)
         return;
     // The catalogue removes the title's full-text entry with it.
@@ -84,6 +82,9 @@ void TForm1::TrashButClick() {
 
 void TForm1::Table1NewRecord() {
     newTitlePending_ = true;
+    // Typing into an empty view starts a title too: by New's rules (the master editor's
+    // inserts are its own).
+    if (!newByCommand_ && !QApplication::activeModalWidget()) startTitle(QString(), true);
 }
 
 // After a post the new-title-pending flag is cleared. The catalogue has stored the title's

@@ -97,7 +97,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
     buildViewPages();
     buildDetailPages();
     row->addWidget(buildQuickFilter(), 2);
-    row->addWidget(PageControl2, 3);
+    row->addWidget(scrolledDetailPages(), 3);
     setCentralWidget(central);
     buildStatusBar();
     bindControls();
@@ -578,6 +578,7 @@ void TForm1::connectCommands() {
     on(User11, &TForm1::User11Click);
     on(User21, &TForm1::User21Click);
     on(NaturalOrder1, &TForm1::NaturalOrder1Click);
+    connectSortMarks();
     connect(Table1, &rk::fw::Dataset::dataChanged, this, &TForm1::DataSource1DataChange);
     connect(Table1, &rk::fw::Dataset::setChanged, this, &TForm1::refreshCount);
 

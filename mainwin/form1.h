@@ -207,6 +207,9 @@ public:
     void sideDataNotice(const std::string& what);
     std::function<std::string(uint32_t recno)> offerPocketCovers(const QString& file);
     void Table1NewRecord();
+    // The rules every new title starts by (newtitle.cpp): the category when Lock is ticked,
+    // the default format; `typed` (into an empty view): what keeps it in that view.
+    void startTitle(const QString& lockedCategory, bool typed = false);
     void Table1AfterPost();
     void Table1AfterCancel();
     void Table1PostError(const rk::Status& status);
@@ -252,7 +255,7 @@ public:
     // --- Full-text search (titlesearch.cpp)
     void FindButClick();
     // Builds Titles.ia anew, with the progress in the status bar; false when it failed.
-    bool UseTitles();
+    bool UseTitles(bool tellDone = true);
     // A search that found nothing: told, and the title that was current stays current.
     void NotFound(uint32_t current);
 
@@ -441,9 +444,13 @@ private:
     void placeBanner();
     void placeZoomPanel();
     void placeOnFirstRun();
+    // The detail pages in a scrolling frame, so that the window fits a small screen.
+    QWidget* scrolledDetailPages();
 
     // Views
     void applySortTag(const char* tag);
+    // The sort menus tick the order in force when they open (views.cpp).
+    void connectSortMarks();
     void showCount(const QString& caption);
     // The set of titles in force (viewset.cpp): named by the command that set it, counted in
     // the status bar after every change of the set, named over the lists.
@@ -504,6 +511,7 @@ private:
     QList<QWidget*> enterTabControls_; // Enter moves to the next field when enterAsTab
     EditRules rules_;
     bool newTitlePending_ = false;
+    bool newByCommand_ = false;         // New is starting the title (not typing into an empty view)
     QList<QWidget*> enterPageControls_; // Enter always consumed; may move to the next page
 
     // Catalogues, statistics and the quick filter (catalogues.cpp, statscommands.cpp,

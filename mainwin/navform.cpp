@@ -18,7 +18,8 @@ QString TNavForm::profilePath() {
 }
 
 TNavForm::TNavForm(TForm1* form1)
-    : QWidget(form1, Qt::Tool | Qt::WindowStaysOnTopHint), form1_(form1) {
+    // A tool window of the main window: in front of it, not of other programs' windows.
+    : QWidget(form1, Qt::Tool), form1_(form1) {
     setObjectName(QStringLiteral("NavForm"));
     setWindowTitle(QStringLiteral("Navigator"));
     setAttribute(Qt::WA_ShowWithoutActivating); // showing it never takes the main window's turn

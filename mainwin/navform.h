@@ -1,8 +1,8 @@
-// The navigator window: a small tool window above the main window with First, Prior, Next,
-// Last, Post and Cancel over the titles. Its position comes from section "NavPosition"
-// ("Left", default 323; "Top", default 414) of the profile file "RKeeper.ini" and goes
-// back there when it closes; its placement is also kept under the settings section
-// "NavPlacement".
+// The navigator window: a small tool window of the main window (in front of it, not of
+// other programs' windows) with First, Prior, Next, Last, Post and Cancel over the titles.
+// Its position comes from section "NavPosition" ("Left", default 323; "Top", default 414)
+// of the profile file "RKeeper.ini" and goes back there when it closes; its placement is
+// also kept under the settings section "NavPlacement".
 #pragma once
 
 #include "navigator.h"

@@ -18,6 +18,7 @@ void TForm1::connectNetCommands() {
 void TForm1::FormButClick() {
     TNewGrid* grid = appWindows().newGrid;
     if (!grid) return;
+    if (!grid->isVisible()) grid->setSearchText(titlesData()->text("TITLE"));
     grid->show();
     grid->raise();
     grid->activateWindow();

@@ -28,8 +28,9 @@ void say(QWidget* owner, const QString& text) {
 
 } // namespace
 
-// Builds Titles.ia anew from every record of the titles table, the progress in the status bar.
-bool TForm1::UseTitles() {
+// Builds Titles.ia anew from every record of the titles table, the progress in the status bar;
+// "Indexing Complete!" at the end when `tellDone`.
+bool TForm1::UseTitles(bool tellDone) {
     if (!Table1->checkBrowseMode().isOk()) return false; // the post's failure was reported
     if (!catalogue().hasTextIndex())
         say(this, QStringLiteral("Need to create a Titles Index for the Database. This only "
@@ -73,7 +74,7 @@ bool TForm1::UseTitles() {
         rk::fw::showStatus(this, QStringLiteral("Index file not created yet."), failure);
         return false;
     }
-    say(this, QStringLiteral("Indexing Complete!"));
+    if (tellDone) say(this, QStringLiteral("Indexing Complete!"));
     return true;
 }
 
@@ -89,53 +90,64 @@ void TForm1::FindButClick() {
     query.resize(std::min<size_t>(query.size(), TFindForm::kMaxSearchText));
 
     // A changed title is posted first. A search that runs ends any category or marked view;
-    // one that cannot run (no index, or one to rebuild) leaves the view as it was.
+    // one that cannot run (no index, or one to rebuild) leaves the view as it was, builds the
+    // index and then runs.
     if (!Table1->checkBrowseMode().isOk()) return;
     const uint32_t current = Table1->recNo();
-    rk::Result<rk::search::SearchResult> result = rk::search::SearchResult{};
-    {
-        Hourglass wait;
-        Table1->disableControls();
-        result = catalogue().find(query, find->fieldChoice());
-        Table1->refresh();
-        Table1->enableControls();
-    }
-    if (!result.isOk()) {
-        MyException(QStringLiteral("FindButClick"),
-                    QString::fromStdString(result.status().message()));
-        rk::fw::showStatus(this, QStringLiteral("The search could not be completed."),
-                           result.status());
+    for (bool built = false;;) {
+        rk::Result<rk::search::SearchResult> result = rk::search::SearchResult{};
+        {
+            Hourglass wait;
+            Table1->disableControls();
+            result = catalogue().find(query, find->fieldChoice());
+            Table1->refresh();
+            Table1->enableControls();
+        }
+        if (!result.isOk()) {
+            MyException(QStringLiteral("FindButClick"),
+                        QString::fromStdString(result.status().message()));
+            rk::fw::showStatus(this, QStringLiteral("The search could not be completed."),
+                               result.status());
+            return;
+        }
+        switch (result->outcome) {
+        case SearchOutcome::IndexMissing:
+        case SearchOutcome::NeedsRebuild:
+            if (built) { // a fresh index that is still not usable: not built again
+                say(this, QStringLiteral("The search index could not be made usable. Select "
+                                         "Pack Database from the File menu."));
+                return;
+            }
+            if (result->outcome == SearchOutcome::IndexMissing)
+                say(this, QStringLiteral("Need to build the search index. Your search runs "
+                                         "when it is complete."));
+            else
+                // An index that no longer belongs to the titles (a change it missed, a pack by
+                // another program) would answer wrongly: it is made anew instead.
+                say(this, QStringLiteral("The search index no longer matches the catalogue:\n"
+                                         "%1\n\nIt is built again now. Your search runs when "
+                                         "it is complete.")
+                              .arg(QString::fromStdString(result->detail.message())));
+            if (!UseTitles(false)) return;
+            built = true;
+            continue;
+        case SearchOutcome::NotUsable:
+            nameSet(QStringLiteral("Total Entries: "), QStringLiteral("All Entries"));
+            say(this, QStringLiteral("No Search Index created yet. Select Pack Database from the "
+                                     "File menu."));
+            return;
+        case SearchOutcome::NothingFound:
+            nameSet(QStringLiteral("Total Entries: "), QStringLiteral("All Entries"));
+            NotFound(current);
+            return;
+        case SearchOutcome::Found:
+            nameSet(QStringLiteral("Search Matches: "),
+                    QStringLiteral("Found: ") + find->searchText());
+            rk::fw::inform(
+                this, QString::fromStdString(rk::search::matchesFoundText(result->report.matches)));
+            return;
+        }
         return;
-    }
-    switch (result->outcome) {
-    case SearchOutcome::IndexMissing:
-        say(this, QStringLiteral("Need to build the search index. You can begin searching "
-                                 "after it's complete."));
-        UseTitles();
-        break;
-    case SearchOutcome::NotUsable:
-        nameSet(QStringLiteral("Total Entries: "), QStringLiteral("All Entries"));
-        say(this, QStringLiteral("No Search Index created yet. Select Pack Database from the File "
-                                 "menu."));
-        break;
-    case SearchOutcome::NeedsRebuild:
-        // An index that no longer belongs to the titles (a change it missed, a pack by another
-        // program) would answer wrongly: it is made anew instead.
-        say(this, QStringLiteral("The search index no longer matches the catalogue:\n%1\n\n"
-                                 "It is built again now. You can begin searching after "
-                                 "it's complete.")
-                      .arg(QString::fromStdString(result->detail.message())));
-        UseTitles();
-        break;
-    case SearchOutcome::NothingFound:
-        nameSet(QStringLiteral("Total Entries: "), QStringLiteral("All Entries"));
-        NotFound(current);
-        break;
-    case SearchOutcome::Found:
-        nameSet(QStringLiteral("Search Matches: "), QStringLiteral("Found: ") + find->searchText());
-        rk::fw::inform(
-            this, QString::fromStdString(rk::search::matchesFoundText(result->report.matches)));
-        break;
     }
 }
 

@@ -8,6 +8,11 @@
 #include "navform.h"
 #include "picturetabbar.h"
 
+#include <QAction>
+#include <QMenu>
+
+#include <vector>
+
 namespace {
 const QString kMarkedQuery = QStringLiteral("MARKED");
 }
@@ -82,6 +87,33 @@ void TForm1::DataSource1DataChange() {
 
 // --- Sort orders: each looks the tag up by name; a tag the index lacks gives order 0,
 // record order. The order is kept when the view changes and is not stored.
+
+void TForm1::connectSortMarks() {
+    const std::pair<QAction*, const char*> orders[] = {
+        {Title2, "TITIT"},     {Category3, "CATEGORY"}, {Director1, "DIRECT"},
+        {ID, "IDS"},           {Year1, "YR"},           {Format1, "FRMT"},
+        {Rating, "RAT"},       {RatedPG13etc1, "RATD"}, {Content1, "CONT"},
+        {MultiSets1, "MULTI"}, {User11, "USE1"},        {User21, "USE2"},
+        {NaturalOrder1, ""},
+    };
+    std::vector<std::pair<QList<QAction*>, std::string>> marks;
+    for (const auto& [twin, tag] : orders) {
+        QList<QAction*> both{twin};
+        if (auto* item = SortMenu->findChild<QAction*>(QStringLiteral("Sort") + twin->objectName()))
+            both << item;
+        for (QAction* a : both)
+            a->setCheckable(true);
+        marks.push_back({both, tag});
+    }
+    auto tick = [this, marks] {
+        const std::string order = titles().orderName();
+        for (const auto& [actions, tag] : marks)
+            for (QAction* a : actions)
+                a->setChecked(tag == order);
+    };
+    connect(SortMenu, &QMenu::aboutToShow, this, tick);
+    connect(PopupMenu3, &QMenu::aboutToShow, this, tick);
+}
 
 void TForm1::applySortTag(const char* tag) {
     const int order = tag ? titles().tagArea(tag) : 0;

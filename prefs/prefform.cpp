@@ -4,6 +4,7 @@
 #include "defaulttips.h"
 #include "gradienttoolbutton.h"
 #include "helpviewer.h"
+#include "mnemonics.h"
 #include "modal.h"
 #include "placement.h"
 #include "prompt.h"
@@ -62,6 +63,7 @@ QGroupBox* group(const QString& caption, QWidget* parent) {
 TPrefForm::TPrefForm(QString dataFolder, Apply apply, QWidget* parent)
     : QDialog(parent), dataFolder_(std::move(dataFolder)), apply_(std::move(apply)) {
     setObjectName(QStringLiteral("PrefForm"));
+    rk::fw::keepMnemonics(this); // every shown caption gets a letter of its own
     setWindowTitle(QStringLiteral("Preferences"));
 
     PageControl1 = new QTabWidget(this);

@@ -106,7 +106,8 @@ int buildColumnReport(PageEngine& engine, const ColumnReportLayout& layout, Repo
         engine.NewLine();
         engine.Lines().clear();
         if (layout.entryCount)
-            engine.Lines() << QStringLiteral("Entries Printed:") + QString::number(n);
+            engine.Lines() << (n == 1 ? QStringLiteral("1 Entry Printed")
+                                      : QStringLiteral("%1 Entries Printed").arg(n));
         if (layout.priceTotal) engine.Lines() << priceTotalLine(*layout.priceTotal);
         engine.SetAlignment(taLeftJustify);
         engine.WriteLines(false);

@@ -439,13 +439,112 @@ bool saveReportLayout(const QString& path, const ReportLayout& layout, QString* 
 
 // ---- The builder's report
 
+// ---- Fields as the user knows them
+
+namespace {
+
+struct BuilderField {
+    const char* name;
+    const char* caption; // nullptr: a user field
+    int width;           // pixels at 96 per inch
+};
+
+// The detail pages' captions, and widths for 8-point text that hold the longest word of the
+// caption and of the values the field usually holds ("Record/Playback", "Television").
+constexpr BuilderField kFields[] = {
+    {"Title", "Title", 150},
+    {"Category", "Category", 125},
+    {"Multi_set", "Multi-Set", 60},
+    {"Tapes", "Number of Tapes", 60},
+    {"Director", "Director(s)", 120},
+    {"Producer", "Produced by", 120},
+    {"Format", "Media Format", 110},
+    {"ID", "ID", 60},
+    {"Counter", "Counter", 60},
+    {"Runtime", "Run Time", 55},
+    {"User1", nullptr, 100},
+    {"User2", nullptr, 100},
+    {"User3", nullptr, 100},
+    {"User4", nullptr, 100},
+    {"Rated", "Rated (MPAA)", 60},
+    {"Rating", "Personal Rating", 75},
+    {"Summary", "Summary", 250},
+    {"Star1", "Star 1", 110},
+    {"Star2", "Star 2", 110},
+    {"Star3", "Star 3", 110},
+    {"Star4", "Star 4", 110},
+    {"Year", "Release Year", 60},
+    {"Speed", "Record/Playback Speed", 105},
+    {"Sound", "Audio", 55},
+    {"Close_Capt", "Close Captioned", 75},
+    {"Content", "Content", 80},
+    {"Price", "Price", 60},
+    {"Picture", "Visual", 55},
+    {"Surround", "Surround Sound", 75},
+};
+
+const BuilderField* builderField(const QString& name) {
+    for (const BuilderField& f : kFields)
+        if (name.compare(QLatin1String(f.name), Qt::CaseInsensitive) == 0) return &f;
+    return nullptr;
+}
+
+} // namespace
+
+// A user field's own caption: the user's, or "Custom-1" ... when the user gave none.
+static QString userLabel(int n, const UserFieldCaptions& user) {
+    const QString label = user[size_t(n - 1)].trimmed();
+    return label.isEmpty() ? QStringLiteral("Custom-%1").arg(n) : label;
+}
+
+QString fieldCaption(const QString& field, const UserFieldCaptions& user) {
+    const BuilderField* f = builderField(field);
+    if (!f) return field;
+    if (f->caption) return QString::fromLatin1(f->caption);
+    const int n = f->name[4] - '0'; // User1 .. User4
+    const QString label = userLabel(n, user);
+    bool taken = false;
+    for (const BuilderField& other : kFields)
+        taken = taken || (other.caption &&
+                          label.compare(QLatin1String(other.caption), Qt::CaseInsensitive) == 0);
+    for (int k = 1; k < n; ++k)
+        taken = taken || label.compare(userLabel(k, user), Qt::CaseInsensitive) == 0;
+    return taken ? label + QStringLiteral(" (%1)").arg(QLatin1String(f->name)) : label;
+}
+
+QString fieldOfCaption(const QString& caption, const UserFieldCaptions& user) {
+    for (const BuilderField& f : kFields)
+        if (fieldCaption(QLatin1String(f.name), user) == caption) return QLatin1String(f.name);
+    return caption;
+}
+
+QStringList fieldCaptions(const QStringList& fields, const UserFieldCaptions& user) {
+    QStringList out;
+    for (const QString& f : fields)
+        out << fieldCaption(f, user);
+    return out;
+}
+
+QStringList fieldsOfCaptions(const QStringList& captions, const UserFieldCaptions& user) {
+    QStringList out;
+    for (const QString& c : captions)
+        out << fieldOfCaption(c, user);
+    return out;
+}
+
+int defaultSectionWidth(const QString& field) {
+    const BuilderField* f = builderField(field);
+    return f ? f->width : kNewSectionWidth;
+}
+
 std::vector<HeaderSection> rebuildSections(const std::vector<HeaderSection>& before,
                                            const QStringList& chosen) {
     std::vector<HeaderSection> after;
     after.push_back(before.empty() ? HeaderSection{QStringLiteral("margin"), 50} : before[0]);
     for (qsizetype k = 1; k <= chosen.size(); ++k) {
         const size_t at = static_cast<size_t>(k);
-        after.push_back({chosen[k - 1], at < before.size() ? before[at].width : kNewSectionWidth});
+        after.push_back({chosen[k - 1], at < before.size() ? before[at].width
+                                                           : defaultSectionWidth(chosen[k - 1])});
     }
     return after;
 }

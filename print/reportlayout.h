@@ -133,9 +133,25 @@ QString layoutBool(bool value); // "True", "False"
 std::optional<bool> readLayoutBool(const QString& text);
 QString layoutFontStyle(const LayoutFont& f); // "[fsBold,fsItalic]"
 
+// ---- Fields as the user knows them
+// The user fields' captions (the labels of Custom-1 to Custom-4 on the detail pages).
+using UserFieldCaptions = std::array<QString, 4>;
+// The caption the detail pages give a field of the builder ("Multi_set": "Multi-Set"); the
+// user fields take their captions from `user` (an empty one: "Custom-1" ...), and a user's
+// caption that another field already has gets the field's name after it in brackets.
+QString fieldCaption(const QString& field, const UserFieldCaptions& user);
+// The field a caption stands for; the caption itself when it stands for none.
+QString fieldOfCaption(const QString& caption, const UserFieldCaptions& user);
+QStringList fieldCaptions(const QStringList& fields, const UserFieldCaptions& user);
+QStringList fieldsOfCaptions(const QStringList& captions, const UserFieldCaptions& user);
+// The width a new column of a field gets, in pixels at 96 per inch: room for the longest
+// word of its caption and of the values it usually holds, so that no word is cut.
+int defaultSectionWidth(const QString& field);
+
 // ---- The builder's report from a layout
 // The header strip after a new choice of fields: the margin keeps its width; field section
-// k takes the width section k had before, by position; further sections are 50 wide.
+// k takes the width section k had before, by position; further sections take their field's
+// default width.
 std::vector<HeaderSection> rebuildSections(const std::vector<HeaderSection>& before,
                                            const QStringList& chosen);
 // The column report of the layout: column widths and the left margin from the header

@@ -8,7 +8,7 @@ qt6-l10n-tools qt6-translations-l10n gstreamer1.0-plugins-base gstreamer1.0-plug
 gstreamer1.0-tools gstreamer1.0-libav
 libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev cmake make g++ xvfb xauth
 imagemagick poppler-utils fonts-dejavu-core python3 python3-dbf libdbd-xbase-perl
-clang-format nodejs desktop-file-utils appstream
+clang-format nodejs desktop-file-utils appstream openbox
 libxml2-dev libzip-dev pkg-config libxml2-utils tellico-data"
 
 missing=""

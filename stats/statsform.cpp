@@ -1,5 +1,6 @@
 #include "statsform.h"
 
+#include "modal.h"
 #include "pageengine.h"
 #include "pdfdevice.h"
 #include "printersetup.h"
@@ -58,6 +59,7 @@ std::vector<print::StatsSection> statsSections(const store::CollectionFigures& f
 
 TStatsForm::TStatsForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("StatsForm"));
+    rk::fw::helpOnF1(this, QStringLiteral("Collection_Tools"));
     setWindowTitle(kCaption);
     resize(640, 560);
     auto* layout = new QVBoxLayout(this);

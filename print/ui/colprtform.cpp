@@ -100,6 +100,7 @@ void error(QWidget* owner, const QString& text) {
 TColPrtForm::TColPrtForm(Context context, QWidget* parent)
     : QDialog(parent), context_(std::move(context)) {
     setObjectName(QStringLiteral("ColPrtForm"));
+    rk::fw::helpOnF1(this, QStringLiteral("Custom_Reports"));
     setWindowTitle(kCaption);
     setModal(true);
     resize(900, 700);
@@ -133,8 +134,8 @@ TColPrtForm::TColPrtForm(Context context, QWidget* parent)
     setStripWidth(kPortraitStripWidth);
 
     DualListDialog1 = named(new rk::DualListDialog(this), "DualListDialog1");
-    DualListDialog1->setSourceItems(design.available);
-    DualListDialog1->setDestinationItems(design.chosen);
+    DualListDialog1->setSourceItems(fieldCaptions(design.available, shown_));
+    DualListDialog1->setDestinationItems(fieldCaptions(design.chosen, shown_));
 
     buildMenu();
     auto* bar = new QWidget(this);
@@ -142,8 +143,16 @@ TColPrtForm::TColPrtForm(Context context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(MainMenu1);
     layout->addWidget(bar);
-    layout->addWidget(panRuler, 0, Qt::AlignLeft);
+    rulerIndent_ = new QWidget(this);
+    rulerIndent_->setFixedWidth(0);
+    auto* rulerRow = new QHBoxLayout;
+    rulerRow->setSpacing(0);
+    rulerRow->addWidget(rulerIndent_);
+    rulerRow->addWidget(panRuler);
+    rulerRow->addStretch(1);
+    layout->addLayout(rulerRow);
     layout->addWidget(Prn, 1);
+    Prn->viewport()->installEventFilter(this); // the ruler follows the page
 
     buildToolWindow();
     setSections(design.sections);
@@ -432,7 +441,10 @@ void TColPrtForm::setSections(const std::vector<HeaderSection>& list) {
     settingSections_ = true;
     sectionModel_->setColumnCount(static_cast<int>(list.size()));
     for (int i = 0; i < static_cast<int>(list.size()); ++i) {
-        sectionModel_->setHeaderData(i, Qt::Horizontal, list[size_t(i)].text);
+        const QString& field = list[size_t(i)].text;
+        sectionModel_->setHeaderData(i, Qt::Horizontal,
+                                     i == 0 ? field : fieldCaption(field, shown_));
+        sectionModel_->setHeaderData(i, Qt::Horizontal, field, Qt::UserRole);
         HC1->resizeSection(i, list[size_t(i)].width);
     }
     settingSections_ = false;
@@ -442,8 +454,8 @@ void TColPrtForm::setSections(const std::vector<HeaderSection>& list) {
 std::vector<HeaderSection> TColPrtForm::sections() const {
     std::vector<HeaderSection> out;
     for (int i = 0; i < sectionModel_->columnCount(); ++i)
-        out.push_back(
-            {sectionModel_->headerData(i, Qt::Horizontal).toString(), HC1->sectionSize(i)});
+        out.push_back({sectionModel_->headerData(i, Qt::Horizontal, Qt::UserRole).toString(),
+                       HC1->sectionSize(i)});
     return out;
 }
 
@@ -456,8 +468,8 @@ ReportLayout TColPrtForm::layout() const {
         l.placement.screenHeight = s->geometry().height();
     }
     l.headerWidth = HC1->width();
-    l.available = DualListDialog1->sourceItems();
-    l.chosen = DualListDialog1->destinationItems();
+    l.available = fieldsOfCaptions(DualListDialog1->sourceItems(), shown_);
+    l.chosen = fieldsOfCaptions(DualListDialog1->destinationItems(), shown_);
     l.title = editTitle->text();
     l.headFont = LayoutFont::from(headFont_);
     l.dataHeadFont = LayoutFont::from(dataHeadFont_);
@@ -485,8 +497,8 @@ ReportLayout TColPrtForm::layout() const {
 }
 
 void TColPrtForm::applyLayout(const ReportLayout& l) {
-    DualListDialog1->setSourceItems(l.available);
-    DualListDialog1->setDestinationItems(l.chosen);
+    DualListDialog1->setSourceItems(fieldCaptions(l.available, shown_));
+    DualListDialog1->setDestinationItems(fieldCaptions(l.chosen, shown_));
     editTitle->setText(l.title);
     setSampleFont(labHeadFont, headFont_, l.headFont.toReportFont());
     setSampleFont(labDataHead, dataHeadFont_, l.dataHeadFont.toReportFont());
@@ -559,6 +571,14 @@ void TColPrtForm::done(int result) {
 void TColPrtForm::FormShow() {
     closed_ = false;
     storage_->restore();
+    // The user fields' captions as the detail pages show them now.
+    if (context_.userCaptions && context_.userCaptions() != shown_) {
+        const ReportLayout before = layout();
+        shown_ = context_.userCaptions();
+        DualListDialog1->setSourceItems(fieldCaptions(before.available, shown_));
+        DualListDialog1->setDestinationItems(fieldCaptions(before.chosen, shown_));
+        setSections(before.sections);
+    }
     {
         fw::SettingsKey key;
         if (key.readInteger(kSettings, QStringLiteral("StartHelp"), 1) == 1)
@@ -569,6 +589,7 @@ void TColPrtForm::FormShow() {
     // The box shows "Single"; the engine keeps its spacing until the user picks one.
     cmbSpace->setCurrentText(QStringLiteral("Single"));
     showPageLabel();
+    savedText_ = layoutText();
 }
 
 // The report prints closed captions, multi-sets and surround as Yes and No, and the other
@@ -587,7 +608,9 @@ void TColPrtForm::Exit1Click() {
 }
 
 bool TColPrtForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == HC1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == Prn->viewport() && event->type() == QEvent::Paint) {
+        alignRuler();
+    } else if (watched == HC1->viewport() && event->type() == QEvent::MouseButtonRelease) {
         HC1EndDrag();
     } else if (watched == toolWin && event->type() == QEvent::Close) {
         toolWinClose();
@@ -617,6 +640,7 @@ void TColPrtForm::butPreviewClick() {
         error(this, QStringLiteral("Field '%1' not found").arg(rows.missingField()));
         return;
     }
+    report.fields = fieldCaptions(report.fields, shown_); // the columns' titles
     {
         Hourglass wait;
         if (chkPriceTotal->isChecked()) report.priceTotal = priceTotal();
@@ -666,7 +690,7 @@ void TColPrtForm::butSelectClick() {
         DualListDialog1->setDestinationItems(chosen);
         return;
     }
-    setSections(rebuildSections(sections(), now));
+    setSections(rebuildSections(sections(), fieldsOfCaptions(now, shown_)));
     butPreviewClick();
 }
 
@@ -718,10 +742,12 @@ void TColPrtForm::butLandscapeClick() {
 bool TColPrtForm::chooseFont(QLabel* sample, ReportFont& font) {
     fw::FontOptions options;
     options.maxPointSize = kMaxFontSize;
+    QColor color = font.color;
+    options.color = &color;
     const std::optional<QFont> chosen =
         fw::prompt().chooseFont(this, font.font, QStringLiteral("Font"), options);
     if (!chosen) return false;
-    setSampleFont(sample, font, {*chosen, font.color});
+    setSampleFont(sample, font, {*chosen, color});
     return true;
 }
 
@@ -817,24 +843,61 @@ void TColPrtForm::butHelpClick() {
     fw::prompt().showHelp(this, QStringLiteral("Custom_Reports"));
 }
 
+void TColPrtForm::alignRuler() {
+    const QRectF page = Prn->pageInViewport();
+    const int pageLeft = Prn->viewport()->mapTo(this, QPoint(qRound(page.left()), 0)).x();
+    const int rowLeft = rulerIndent_->mapTo(this, QPoint(0, 0)).x();
+    const int indent = std::max(0, pageLeft - rowLeft);
+    if (rulerIndent_->width() != indent) rulerIndent_->setFixedWidth(indent);
+}
+
 // ---- Layout files
 
 void TColPrtForm::Save1Click() {
+    saveLayout();
+}
+
+bool TColPrtForm::saveLayout() {
     QDir::setCurrent(context_.dataFolder);
     QString path = fw::prompt().saveFileName(this, QStringLiteral("Save Report Layout"),
                                              context_.dataFolder, kLayoutFilter);
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".rkr");
     QString why;
-    if (!saveReportLayout(path, layout(), &why)) {
+    const bool saved = saveReportLayout(path, layout(), &why);
+    if (!saved) {
         error(this, why);
     } else {
         setWindowTitle(kCaption + QStringLiteral(" - ") + QFileInfo(path).fileName());
+        savedText_ = layoutText();
     }
     QDir::setCurrent(context_.dataFolder);
+    return saved;
+}
+
+QString TColPrtForm::layoutText() const {
+    ReportLayout l = layout();
+    l.placement = {};
+    return writeReportLayout(l);
+}
+
+bool TColPrtForm::changesDealtWith() {
+    if (layoutText() == savedText_) return true;
+    switch (fw::prompt().message(this,
+                                 QStringLiteral("The report layout has changes that are not "
+                                                "saved. Save them first?"),
+                                 kCaption, fw::Icon::Question, fw::Buttons::YesNoCancel)) {
+    case fw::Button::Yes:
+        return saveLayout();
+    case fw::Button::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TColPrtForm::Open1Click() {
+    if (!changesDealtWith()) return;
     QDir::setCurrent(context_.dataFolder);
     const QString path = fw::prompt().openFileName(this, QStringLiteral("Open Report Layout"),
                                                    context_.dataFolder, kLayoutFilter);
@@ -856,6 +919,7 @@ void TColPrtForm::Open1Click() {
     setWindowTitle(kCaption + QStringLiteral(" - ") + QFileInfo(path).fileName());
     QDir::setCurrent(context_.dataFolder);
     if (read.chosenRead) butPreviewClick();
+    savedText_ = layoutText();
 }
 
 } // namespace rk::print

@@ -16,6 +16,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -51,6 +53,7 @@ public:
     struct Context {
         fw::Dataset* titles = nullptr; // the titles as the main window has them
         QString dataFolder;
+        std::function<UserFieldCaptions()> userCaptions; // the user fields' captions
     };
 
     explicit TColPrtForm(Context context, QWidget* parent = nullptr);
@@ -151,11 +154,23 @@ private:
     bool chooseFont(QLabel* sample, ReportFont& font);
     void showPageLabel();
     double priceTotal();
+    // The ruler's 0 over the paper's left edge in the preview, so that the strip's sections
+    // stand over the columns they size.
+    void alignRuler();
+    // The layout as a text that says whether it changed (the window's placement aside).
+    QString layoutText() const;
+    // Saves to a file the user names; false when nothing was saved.
+    bool saveLayout();
+    // Before the layout is replaced: true when its changes are saved or may be discarded.
+    bool changesDealtWith();
 
     Context context_;
     QStandardItemModel* sectionModel_ = nullptr;
     fw::FormStorage* storage_ = nullptr;
     ReportFont headFont_, dataHeadFont_, detailsFont_;
+    QWidget* rulerIndent_ = nullptr;
+    UserFieldCaptions shown_; // the user fields' captions the lists and the strip show
+    QString savedText_;       // layoutText() when last saved, opened or shown
     bool resized_ = false;
     bool settingSections_ = false;
     bool closed_ = true;

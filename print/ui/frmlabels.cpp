@@ -4,6 +4,8 @@
 #include "labelpreview.h"
 #include "labelprint.h"
 #include "labeltext.h"
+#include "mnemonics.h"
+#include "modal.h"
 #include "pdfdevice.h"
 #include "previewcommands.h"
 #include "printersetup.h"
@@ -139,6 +141,8 @@ QLineEdit* shownNumber(QWidget* parent, const char* name) {
 TfrmLabels::TfrmLabels(rk::fw::Dataset* titles, QWidget* parent)
     : QDialog(parent), titles_(titles) {
     setObjectName(QStringLiteral("frmLabels"));
+    rk::fw::keepMnemonics(this); // every shown caption gets a letter of its own
+    rk::fw::helpOnF1(this, QStringLiteral("Print_Labels"));
     setWindowTitle(kCaption);
     setModal(true);
 

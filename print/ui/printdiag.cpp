@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "dataset.h"
 #include "helpviewer.h"
+#include "mnemonics.h"
 #include "modal.h"
 #include "printersetup.h"
 #include "prompt.h"
@@ -53,6 +54,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
 TPrintDiag::TPrintDiag(TReportForm* report, Context context, QWidget* parent)
     : QDialog(parent), report_(report), context_(std::move(context)) {
     setObjectName(QStringLiteral("PrintDiag"));
+    rk::fw::keepMnemonics(this); // every shown caption gets a letter of its own
+    rk::fw::helpOnF1(this, QStringLiteral("Printing"));
     setWindowTitle(QStringLiteral("Print Reports"));
     setModal(true);
 

@@ -41,6 +41,13 @@ void TPagePrinter::paintEvent(QPaintEvent*) {
     paintPreview(p, scene, shownPage());
 }
 
+QRectF TPagePrinter::pageInViewport() const {
+    return previewScene(*this, viewport()->size(),
+                        QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()),
+                        ScreenDpi())
+        .page;
+}
+
 void TPagePrinter::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollRange();

@@ -18,6 +18,8 @@ public:
     TPagePrinter(std::shared_ptr<PrinterDevice> printer, QWidget* parent = nullptr);
 
     QSize sizeHint() const override { return {600, 500}; }
+    // Where the paper of the page shown is drawn in the viewport, in pixels.
+    QRectF pageInViewport() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,6 @@
 #include "findform.h"
 
+#include "mnemonics.h"
 #include "modal.h"
 #include "titleindex.h"
 
@@ -22,6 +23,8 @@ const char* const kTag = "Tag";
 
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FindForm"));
+    rk::fw::keepMnemonics(this); // every shown caption gets a letter of its own
+    rk::fw::helpOnF1(this, QStringLiteral("Searching"));
     setWindowTitle(QStringLiteral("Find"));
     setModal(true);
 

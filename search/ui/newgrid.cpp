@@ -1,9 +1,13 @@
 #include "newgrid.h"
 
+#include "modal.h"
 #include "prompt.h"
-#include "webaddress.h"
+#include "settings.h"
 
 #include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,6 +34,7 @@ std::string utf8(const QLineEdit* edit) {
 
 TNewGrid::TNewGrid(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("NewGrid"));
+    rk::fw::helpOnF1(this, QStringLiteral("MainTopic"));
     setWindowTitle(kCaption);
     setModal(false);
 
@@ -126,8 +131,13 @@ TNewGrid::TNewGrid(QWidget* parent) : QDialog(parent) {
     BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setAutoDefault(false);
+    btnAddresses = new QPushButton(QStringLiteral("Addresses..."), this);
+    btnAddresses->setObjectName(QStringLiteral("btnAddresses"));
+    btnAddresses->setToolTip(QStringLiteral("Edit the web addresses the searches open"));
+    btnAddresses->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnAddresses);
     buttons->addStretch(1);
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);
@@ -141,6 +151,7 @@ TNewGrid::TNewGrid(QWidget* parent) : QDialog(parent) {
     connect(starTypes_, &QButtonGroup::idClicked, this, &TNewGrid::radStarOptionsClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TNewGrid::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TNewGrid::BitBtn2Click);
+    connect(btnAddresses, &QPushButton::clicked, this, &TNewGrid::btnAddressesClick);
 }
 
 QGroupBox* TNewGrid::radioGroup(QWidget* page, const char* name, const QString& caption,
@@ -183,7 +194,8 @@ void TNewGrid::radStarOptionsClick() {
 }
 
 void TNewGrid::radNewsClick() {
-    const bool biographies = news_->checkedId() == int(NewsChoice::Biographies);
+    const bool biographies =
+        news_->checkedId() == int(SearchChoice::Biography) - int(SearchChoice::LatestNews);
     lblBiog->setEnabled(biographies);
     editBiog->setEnabled(biographies);
     editBiog->setFocus();
@@ -192,26 +204,33 @@ void TNewGrid::radNewsClick() {
 // --- Go and Close
 
 void TNewGrid::BitBtn1Click() {
+    const SearchAddresses table = addresses();
     QWidget* shown = PageControl1->currentWidget();
     if (shown == TabSheet1) {
-        const auto address =
-            movieSearchAddress(utf8(editSearch), MovieSearchType(searchTypes_->checkedId()));
+        const auto address = searchAddress(
+            table, SearchChoice(int(SearchChoice::MoviesOnly) + searchTypes_->checkedId()),
+            utf8(editSearch));
         if (!address)
             return askFor(QStringLiteral("Please enter a Movie or TV show to search for."),
                           editSearch);
         open(*address);
     } else if (shown == TabSheet2) {
-        open(awardsAddress(AwardsListing(options_->checkedId())));
+        const auto address = searchAddress(
+            table, SearchChoice(int(SearchChoice::AwardsByCategory) + options_->checkedId()), {});
+        if (address) open(*address);
     } else if (shown == TabSheet3) {
-        const auto address = newsAddress(NewsChoice(news_->checkedId()), utf8(editBiog));
+        const auto address =
+            searchAddress(table, SearchChoice(int(SearchChoice::LatestNews) + news_->checkedId()),
+                          utf8(editBiog));
         if (!address)
-            return askFor(QStringLiteral("Please enter something in the \"Who`s Biography\" "
+            return askFor(QStringLiteral("Please enter something in the \"Who's Biography\" "
                                          "field."),
                           editBiog);
         open(*address);
     } else {
         const auto address =
-            starSearchAddress(utf8(editStarSearch), StarSearchType(starTypes_->checkedId()));
+            searchAddress(table, SearchChoice(int(SearchChoice::Actors) + starTypes_->checkedId()),
+                          utf8(editStarSearch));
         if (!address)
             return askFor(QStringLiteral("Please enter the name of the Star you wish to search "
                                          "for."),
@@ -222,6 +241,54 @@ void TNewGrid::BitBtn1Click() {
 
 void TNewGrid::BitBtn2Click() {
     close();
+}
+
+void TNewGrid::setSearchText(const QString& text) {
+    editSearch->setText(text.trimmed());
+    editSearch->selectAll();
+}
+
+// --- The table of addresses
+
+QString TNewGrid::addressesFile() {
+    return rk::fw::SettingsKey::profileFolder() + QStringLiteral("/WebSearch.txt");
+}
+
+SearchAddresses TNewGrid::addresses() {
+    QFile file(addressesFile());
+    if (!file.exists()) {
+        // The built-in table, written for the user to edit; a folder that cannot be
+        // written leaves the built-in addresses in use.
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QByteArray::fromStdString(searchAddressesText(defaultSearchAddresses())));
+        return defaultSearchAddresses();
+    }
+    if (!file.open(QIODevice::ReadOnly)) return defaultSearchAddresses();
+    const ReadAddresses read = readSearchAddresses(file.read(1 << 20).toStdString());
+    QStringList problems;
+    for (const std::string& p : read.problems)
+        problems << QString::fromStdString(p);
+    const QString told = problems.join(QLatin1Char('\n'));
+    if (!told.isEmpty() && told != problemsTold_)
+        rk::fw::prompt().message(
+            this,
+            QStringLiteral("Some lines of %1 were not taken; their searches use the built-in "
+                           "addresses.\n\n%2")
+                .arg(QDir::toNativeSeparators(file.fileName()), told),
+            kCaption, rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
+    problemsTold_ = told;
+    return read.addresses;
+}
+
+void TNewGrid::btnAddressesClick() {
+    (void)addresses(); // writes the file when there is none
+    const QString path = addressesFile();
+    if (!rk::fw::prompt().openUrl(QUrl::fromLocalFile(path)))
+        rk::fw::prompt().message(this,
+                                 QStringLiteral("No editor could be started for %1.")
+                                     .arg(QDir::toNativeSeparators(path)),
+                                 kCaption, rk::fw::Icon::Warning, rk::fw::Buttons::Ok);
 }
 
 void TNewGrid::askFor(const QString& message, QLineEdit* edit) {

@@ -11,8 +11,12 @@
 //
 // Shown without blocking the main window; created once, so texts, choices and the page
 // shown stay as the user left them (closing only hides it). Addresses are opened through
-// the prompt seam's URL opener.
+// the prompt seam's URL opener. The address of each choice comes from the table in
+// "WebSearch.txt" beside the settings (search/webaddress.h), read at each Go and written
+// with the built-in addresses when missing; "Addresses..." opens it in the desktop's editor.
 #pragma once
+
+#include "webaddress.h"
 
 #include <QDialog>
 
@@ -39,6 +43,13 @@ public:
     void radStarOptionsClick();
     void BitBtn1Click(); // Go
     void BitBtn2Click(); // Close
+    void btnAddressesClick();
+
+    // The movie search text, as the main window hands it the current title; selected, so
+    // that typing replaces it.
+    void setSearchText(const QString& text);
+    // The file of the search addresses.
+    static QString addressesFile();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -49,6 +60,8 @@ private:
     // Tells what the page still needs, and puts the focus where it goes.
     void askFor(const QString& message, QLineEdit* edit);
     void open(const std::string& address);
+    // The table of addresses, with the file's problems told once for each new set of them.
+    rk::search::SearchAddresses addresses();
 
     QTabWidget* PageControl1 = nullptr;
     QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr, *TabSheet4 = nullptr;
@@ -62,5 +75,6 @@ private:
     QGroupBox* radStarOptions = nullptr;
     QButtonGroup *searchTypes_ = nullptr, *options_ = nullptr, *news_ = nullptr,
                  *starTypes_ = nullptr;
-    QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr;
+    QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *btnAddresses = nullptr;
+    QString problemsTold_;
 };

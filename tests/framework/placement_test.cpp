@@ -1,5 +1,5 @@
-// Window placement storage: the values it writes, the screen-size names it prefers, and the
-// placements it refuses to bring back.
+// Window placement storage: the values it writes, the screen-size names it prefers, the
+// placements it refuses to bring back, and a framed window brought back where it was.
 #include "placement.h"
 #include "settings.h"
 
@@ -130,6 +130,31 @@ private slots:
         w.close();
         SettingsKey key;
         QCOMPARE(key.readString("C", "NormPos", ""), QString("20,30,320,230"));
+    }
+
+    // Under a window manager (the ctest framework.placement_test_wm): a window saved and
+    // brought back has its frame where it was, start after start, rather than a title bar
+    // higher each time. Offscreen windows have no frame to tell the two apart.
+    void aFramedWindowComesBackWhereItWas() {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QSKIP("no window frames offscreen");
+        QPoint first;
+        for (int start = 0; start < 3; ++start) {
+            QWidget w;
+            FormStorage storage(&w, "Framed", FormStorage::Keep::PositionSizeState);
+            if (start == 0) {
+                w.resize(300, 200);
+                w.move(100, 150);
+            }
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTRY_VERIFY(w.geometry().top() > w.frameGeometry().top()); // the title bar is known
+            if (start == 0)
+                first = w.pos();
+            else
+                QTRY_COMPARE(w.pos(), first);
+            w.close();
+        }
     }
 };
 

@@ -3,6 +3,10 @@
 #include "scriptedprompt.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -78,6 +82,41 @@ private slots:
             // Room for the title and for the window manager's icon and buttons beside it.
             QVERIFY2(boxWidth >= shown + 80, qPrintable(QString::number(boxWidth)));
             QVERIFY(!splashShown);
+        }
+    }
+
+    // The font dialog offers underline, strike-out and, when asked, the colour: chosen
+    // through its own button, written back on OK, kept on Cancel.
+    void theFontDialogOffersEffectsAndColour() {
+        QtPrompt qt;
+        for (const bool confirm : {true, false}) {
+            QColor color(Qt::black);
+            FontOptions options;
+            options.color = &color;
+            bool offered = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                auto* colour = dialog->findChild<QPushButton*>("FontColour");
+                offered = colour && dialog->findChildren<QCheckBox*>().size() == 2;
+                QVERIFY(colour);
+                QTimer::singleShot(0, [] {
+                    auto* colours = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+                    QVERIFY(colours);
+                    colours->setCurrentColor(QColor(200, 0, 0));
+                    colours->accept();
+                });
+                colour->click();
+                for (QCheckBox* c : dialog->findChildren<QCheckBox*>())
+                    c->click(); // underline and strike-out on
+
+                confirm ? dialog->accept() : dialog->reject();
+            });
+            const auto font = qt.chooseFont(nullptr, QFont(), "Font", options);
+            QVERIFY(offered);
+            QCOMPARE(font.has_value(), confirm);
+            QCOMPARE(color, confirm ? QColor(200, 0, 0) : QColor(Qt::black));
+            if (confirm) QVERIFY(font->underline() && font->strikeOut());
         }
     }
 

@@ -127,7 +127,7 @@ private slots:
         ctl<QMenu>(f, "PopupMenu1")->close();
     }
 
-    void newCategoriesTakeTheirSortedPlaceAndDuplicatesGiveTwoLines() {
+    void newCategoriesTakeTheirSortedPlaceAndADuplicateIsRefused() {
         GuiFixture app;
         QVERIFY(collection::start(app));
         TForm1* f = app.form;
@@ -135,19 +135,22 @@ private slots:
         const auto comedies = listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3"));
         const int before = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->model()->rowCount();
 
-        app.prompt.answer(QStringLiteral("Drama")).answer(QStringLiteral("Cartoons"));
+        app.prompt.answer(QStringLiteral("Drama"))
+            .answer(Button::Ok)
+            .answer(QStringLiteral("Cartoons"));
         ctl<QAction>(f, "AddNewCategory1")->trigger(); // from the list's menu
         ctl<QAction>(f, "AddNewCategory2")->trigger(); // from the Edit menu
-        QCOMPARE(app.prompt.asked.size(), 2);
+        QCOMPARE(app.prompt.asked.size(), 3);
         QCOMPARE(app.prompt.asked[0].kind, QString("input"));
-        QCOMPARE(app.prompt.asked[0].caption, QString("Add New Category"));
-        QCOMPARE(app.prompt.asked[0].text, QString("Enter the New Category Name"));
+        QCOMPARE(app.prompt.asked[1].kind, QString("message"));
+        QVERIFY(app.prompt.asked[1].text.contains("\"Drama\""));
+        QCOMPARE(app.prompt.asked[2].kind, QString("input"));
 
         auto* cats = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1")->recordModel();
-        QCOMPARE(cats->rowCount(), before + 2);
+        QCOMPARE(cats->rowCount(), before + 1);
         const int first = rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Drama");
         QCOMPARE(rowOfText(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1"), "Drama", first + 1),
-                 first + 1);
+                 -1);
         QStringList names;
         for (int row = 0; row < cats->rowCount(); ++row)
             names << cats->textAt(row);
@@ -158,6 +161,31 @@ private slots:
         QVERIFY(names.contains("Cartoons"));
         // The titles and their view are untouched.
         QCOMPARE(listed(ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3")), comedies);
+    }
+
+    void ctrlAAddsACategoryFromTheCategoryListAndSelectsTextInAField() {
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        const uint32_t before = f->categories().recCount();
+        auto* title = ctl<rk::fw::DBEdit>(f, "DBEdit1");
+        title->setFocus();
+        title->deselect();
+        QTest::keyClick(title, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(app.prompt.asked.size(), 0);
+        QVERIFY(!title->text().isEmpty());
+        QCOMPARE(title->selectedText(), title->text());
+        auto* titles = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox3");
+        titles->setFocus();
+        QTest::keyClick(titles, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(app.prompt.asked.size(), 0);
+
+        auto* list = ctl<rk::fw::DBLookupList>(f, "DBLookupListBox1");
+        list->setFocus();
+        app.prompt.answer(QStringLiteral("Serials"));
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QCOMPARE(f->categories().recCount(), before + 1);
     }
 
     void aCancelledOrEmptyNameAddsNothing() {

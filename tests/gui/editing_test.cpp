@@ -242,7 +242,10 @@ private slots:
         app.prompt.clear();
         app.prompt.answer(Button::No);
         f->TrashButClick();
-        QCOMPARE(app.prompt.messages(), QStringList{"Delete the current Record?"});
+        // The question names the title.
+        QCOMPARE(app.prompt.messages(),
+                 QStringList{"Delete the current Record, \"" +
+                             f->titlesData()->text("TITLE").trimmed() + "\"?"});
         QCOMPARE(app.prompt.asked[0].buttons, rk::fw::Buttons::YesNo);
         QCOMPARE(f->titlesData()->recNo(), victim);
         QVERIFY(candidates(f->ftsPath(), "casablanca").contains(int(victim)));
@@ -265,7 +268,8 @@ private slots:
         app.prompt.answer(Button::Yes);
         f->TrashButClick();
         QVERIFY(!QFile::exists(f->ftsPath()));
-        QCOMPARE(app.prompt.messages(), QStringList{"Delete the current Record?"});
+        QCOMPARE(app.prompt.messages(),
+                 QStringList{"Delete the current Record, \"No index yet\"?"});
     }
 
     void saveWhileBrowsingDoesNothing() {
@@ -296,6 +300,48 @@ private slots:
         QVERIFY(!f->titlesData()->next().isOk()); // the post fails, so the move does not happen
         QCOMPARE(f->titlesData()->state(), State::Edit);
         QCOMPARE(ctl<rk::fw::DBEdit>(f, "DBEditTapes")->text(), QString("ab"));
+    }
+
+    // --- A title started by typing into an empty view
+
+    void typingIntoAnEmptyViewStartsATitleByNewsRulesThatStaysInSight() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        TForm1* f = app.form;
+        f->editRules().defaultFormat = QStringLiteral("Laser Disc (CLV)");
+        ctl<QCheckBox>(f, "LockCheck")->setChecked(true);
+        const QString category = f->categoriesData()->text("CATEGORY"); // picked in the list
+        QVERIFY(!category.isEmpty());
+        f->UnMarkMarkedEntries1Click();
+        f->ViewAll1Click();
+        f->Marked1Click(); // the Marked view, empty
+        QVERIFY(f->titlesData()->isEmpty());
+
+        auto* title = ctl<rk::fw::DBEdit>(f, "DBEdit1");
+        title->setFocus();
+        QTest::keyClicks(title, "Typed In");
+        QCOMPARE(f->titlesData()->text("CATEGORY"), category);
+        QCOMPARE(f->titlesData()->text("FORMAT"), QString("Laser Disc (CLV)"));
+        f->SaveButClick();
+        const uint32_t typed = findTitle(f->titles(), "Typed In");
+        QVERIFY(typed > 0);
+        // Still in the Marked view it was typed into.
+        QCOMPARE(f->titles().count(), 1u);
+        QCOMPARE(f->titlesData()->recNo(), typed);
+
+        // Typed into another field first: the title question, and Cancel abandons it.
+        f->UnMarkMarkedEntries1Click();
+        f->ViewAll1Click();
+        f->Marked1Click();
+        QVERIFY(f->titlesData()->isEmpty());
+        const uint32_t before = f->titles().recCount();
+        app.prompt.clear();
+        app.prompt.answer(rk::fw::Button::Cancel);
+        QTest::keyClicks(ctl<rk::fw::DBEdit>(f, "DBEdit3"), "Nobody");
+        f->SaveButClick();
+        QCOMPARE(app.prompt.asked.size(), 1);
+        QVERIFY(app.prompt.asked[0].text.contains("Title"));
+        QCOMPARE(f->titles().recCount(), before);
     }
 
     // --- Enter
@@ -333,6 +379,16 @@ private slots:
         ctl<rk::fw::DBComboBox>(f, "DBComboBox3")->setFocus();
         QTest::keyClick(ctl<rk::fw::DBComboBox>(f, "DBComboBox3"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBComboBox>(f, "DBComboBox2"));
+        // The category's drop-down and "..." of the run time are no dead ends.
+        auto* drop = ctl<QWidget>(f, "DBLookupComboBox1");
+        drop->setFocus();
+        QTest::keyClick(drop, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), drop->nextInFocusChain());
+        auto* zoom = ctl<QPushButton>(f, "butZoom");
+        zoom->setFocus();
+        QTest::keyClick(zoom, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ctl<rk::fw::DBComboBox>(f, "DBComboBox3"));
+        QVERIFY(ctl<QWidget>(f, "pnlZoom")->isHidden());
     }
 
     void enterInTheLastFieldOfAPageTurnsThePage() {

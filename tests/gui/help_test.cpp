@@ -3,10 +3,12 @@
 #include "helpviewer.h"
 #include "prompt.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 using namespace rk::fw;
 
@@ -72,6 +74,50 @@ private slots:
         auto* viewer = HelpViewer::instance();
         for (const char* name : {"HelpBack", "HelpForward"})
             QVERIFY(!viewer->findChild<QWidget*>(name)->accessibleName().isEmpty());
+    }
+
+    // Help that a window opens while it is being shown (the report builder's first use)
+    // keeps the keyboard when the window manager then activates that window.
+    void helpOpenedByAWindowBeingShownKeepsTheKeyboard() {
+        QtPrompt qt;
+        QWidget owner, other;
+        owner.show();
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        qt.showHelp(&owner, "Custom_Reports");
+        owner.activateWindow();
+        QTRY_VERIFY(HelpViewer::instance()->isActiveWindow());
+        HelpViewer::instance()->close();
+    }
+
+    // Help asked for in a modal dialog is not blocked by it: it takes the keyboard, and Esc
+    // closes the help while the dialog stays open. Its next use from the main window is not
+    // tied to the dialog any more.
+    void helpFromAModalDialogComesInFrontOfItAndEscClosesTheHelp() {
+        QtPrompt qt;
+        QWidget main;
+        main.show();
+        QDialog dialog(&main);
+        bool active = false, helpClosed = false, dialogOpen = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            qt.showHelp(&dialog, "Printing");
+            HelpViewer* viewer = HelpViewer::instance();
+            active = QTest::qWaitForWindowActive(viewer);
+            QTest::keyClick(viewer->browser(), Qt::Key_Escape);
+            helpClosed = !viewer->isVisible();
+            dialogOpen = dialog.isVisible();
+            dialog.reject();
+        });
+        dialog.exec();
+        QVERIFY(active);
+        QVERIFY(helpClosed);
+        QVERIFY(dialogOpen);
+        dialog.hide();
+        qt.showHelp(&main, "Tutorial");
+        QVERIFY(HelpViewer::instance()->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(HelpViewer::instance()));
+        HelpViewer::instance()->close();
     }
 };
 

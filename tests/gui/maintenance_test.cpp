@@ -290,8 +290,8 @@ private slots:
         f->FindButClick();
         QCOMPARE(app.prompt.messages().size(), 3);
         QCOMPARE(app.prompt.messages().mid(0, 2),
-                 (QStringList{"Need to build the search index. You can begin searching after "
-                              "it's complete.",
+                 (QStringList{"Need to build the search index. Your search runs when it is "
+                              "complete.",
                               kCreating}));
         QVERIFY(app.prompt.messages()[2].startsWith("Index file not created yet."));
         QVERIFY(f->titles().hidesDeleted());

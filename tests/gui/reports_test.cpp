@@ -6,6 +6,7 @@
 #include "collection.h"
 #include "colprtform.h"
 #include "duallistdialog.h"
+#include "hruler.h"
 #include "modal.h"
 #include "previewcommands.h"
 #include "printdiag.h"
@@ -26,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+using rk::fw::Button;
 using rk::print::TColPrtForm;
 using rk::print::TPrintDiag;
 using rk::print::TReportPreview;
@@ -250,35 +252,54 @@ private slots:
         QList<int> widths;
         runners.builder = [&](TColPrtForm& b) {
             pages = b.lblPage->text();
-            // Five fields after two: the first two keep their widths, the others are new.
+            // Five fields after two, by the detail pages' captions: the first two keep their
+            // widths, the others are new.
+            QVERIFY(b.DualListDialog1->sourceItems().contains("Shelf"));
             QTimer::singleShot(0, b.DualListDialog1, [&] {
                 b.DualListDialog1->setDestinationItems(
-                    {"Title", "Category", "Year", "Price", "Close_Capt"});
+                    {"Title", "Category", "Release Year", "Price", "Close Captioned"});
                 b.DualListDialog1->accept();
             });
             b.butSelect->click();
             for (int i = 0; i < b.HC1->count(); ++i)
                 widths << b.HC1->sectionSize(i);
             b.chkPriceTotal->setChecked(true);
+            // The details in a colour of the font dialog.
+            app.prompt.answer(QVariantList{QFont("DejaVu Sans", 8), QColor(200, 0, 0)});
+            b.BitBtn3->click();
+            QCOMPARE(b.layout().detailsFont.toReportFont().color, QColor(200, 0, 0));
             b.butPreview->click();
+            // The ruler's 0 stands over the paper's left edge.
+            const auto pageLeft = [&] {
+                return b.Prn->viewport()
+                    ->mapTo(&b, QPoint(qRound(b.Prn->pageInViewport().left()), 0))
+                    .x();
+            };
+            QTRY_COMPARE(b.ruler->mapTo(&b, QPoint(0, 0)).x(), pageLeft());
             app.prompt.answer(pdf);
             rk::print::savePagesAsPdf(*b.Prn, &b, app.root.path());
             b.Prn->Clear();
             b.butPrint->click();
         };
         app.prompt.clear();
+        ctl<QLabel>(f, "lblUser1")->setText("Shelf"); // as the preferences name it
         ctl<QAbstractButton>(f, "ReportsBut")->click();
         QCOMPARE(f->titlesData()->recNo(), current); // the report's walk leaves no trace
         QCOMPARE(app.prompt.helpTopics(), QStringList{"Custom_Reports"}); // on the first use
         QVERIFY(pages.endsWith(QStringLiteral(" of ") + pages.section(' ', -1)));
-        QCOMPARE(widths, (QList<int>{50, 150, 125, 50, 50, 50}));
+        QCOMPARE(widths, (QList<int>{50, 150, 125, rk::print::defaultSectionWidth("Year"),
+                                     rk::print::defaultSectionWidth("Price"),
+                                     rk::print::defaultSectionWidth("Close_Capt")}));
         QCOMPARE(app.prompt.messages().last(),
                  QStringLiteral("There is nothing to print.  Click Preview first."));
         const QString text = pdfText(pdf);
-        QVERIFY2(text.contains(QStringLiteral("Entries Printed:%1").arg(visible)),
+        QVERIFY2(text.contains(QStringLiteral("%1 Entries Printed").arg(visible)),
                  qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Total Value is $") +
                               QString::number(value.value(), 'f', 2)));
+        // The captions are the column titles, wrapped between words.
+        for (const char* word : {"Release", "Year", "Close", "Captioned"})
+            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(word))), word);
         // Closed captions show as Yes and No in the builder.
         QVERIFY2(text.contains(QRegularExpression(QStringLiteral("\\b(Yes|No)\\s*$"),
                                                   QRegularExpression::MultilineOption)),
@@ -311,12 +332,18 @@ private slots:
             b.editTitle->setText(QStringLiteral("Something else"));
             b.HC1->resizeSection(1, 90);
             b.butPortrait->click();
-            app.prompt.answer(other);
+            // Open asks before it discards the changes: Cancel keeps them and opens nothing.
+            const qsizetype asked = app.prompt.asked.size();
+            app.prompt.answer(Button::Cancel);
+            b.Open1->trigger();
+            QCOMPARE(app.prompt.asked.size(), asked + 1);
+            QCOMPARE(app.prompt.asked.last().buttons, rk::fw::Buttons::YesNoCancel);
+            app.prompt.answer(Button::No).answer(other);
             b.Open1->trigger();
             QCOMPARE(b.editTitle->text(), QStringLiteral("Something else"));
             QCOMPARE(b.HC1->sectionSize(1), 90);
 
-            app.prompt.answer(file);
+            app.prompt.answer(Button::No).answer(file);
             b.Open1->trigger();
             QCOMPARE(b.editTitle->text(), QStringLiteral("Westerns"));
             QCOMPARE(b.HC1->sectionSize(1), 240);
@@ -324,6 +351,12 @@ private slots:
             QCOMPARE(b.HC1->width(), 1055);
             QCOMPARE(b.Prn->Orientation(), rk::print::poLandscape);
             QVERIFY(b.Prn->PageCount() > 0);
+            // Opened and not changed since: nothing to ask.
+            const qsizetype before = app.prompt.asked.size();
+            app.prompt.answer(file);
+            b.Open1->trigger();
+            QCOMPARE(app.prompt.asked.size(), before + 1);
+            QCOMPARE(app.prompt.asked.last().kind, QStringLiteral("open"));
 
             b.ZoomList->setEditText(QStringLiteral("abc%"));
             b.ZoomListKeyPress();

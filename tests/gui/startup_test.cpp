@@ -158,11 +158,28 @@ private slots:
         nav->hide(); // hidden behind the program's back
         app.form->FormActivate();
         QVERIFY(nav->isVisible());
+        // A tool window of the main window, not above every window of the desktop.
+        QCOMPARE(nav->windowType(), Qt::Tool);
+        QCOMPARE(nav->parentWidget(), app.form);
+        QVERIFY(!(nav->windowFlags() & Qt::WindowStaysOnTopHint));
         ctl<QAction>(app.form, "Navigator1")->trigger(); // unchecked: hidden
         QVERIFY(!nav->isVisible());
         app.form->FormActivate();
         QVERIFY(!nav->isVisible());
         QCOMPARE(app.prompt.helpTopics().size(), 1); // still the first run's tutorial only
+    }
+
+    // On a 1000-pixel-high screen at scale factor 2 (the ctest gui.startup_test_fits_2x) the
+    // window, with room for a title bar, fits the screen.
+    void theMainWindowFitsTheScreen() {
+        GuiFixture app;
+        QVERIFY(app.start());
+        const QRect area = app.form->screen()->availableGeometry();
+        constexpr int kTitleBar = 30;
+        QVERIFY2(app.form->minimumSizeHint().height() + kTitleBar <= area.height(),
+                 qPrintable(QString::number(app.form->minimumSizeHint().height())));
+        QVERIFY(area.contains(app.form->geometry()));
+        QVERIFY(app.form->height() + kTitleBar <= area.height());
     }
 
     void theSplashClosesAfterTheFirstShow() {

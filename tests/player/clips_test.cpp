@@ -179,6 +179,11 @@ private slots:
         QCOMPARE(app.prompt.messages().size(), 2);
         QCOMPARE(edit->text(), chosen);
         QVERIFY(!f->titlesData()->isModified());
+
+        // A name typed without an extension is a video clip's.
+        app.prompt.answer(clips.filePath("trailer"));
+        browse->click();
+        QCOMPARE(edit->text(), clips.filePath("trailer.avi"));
     }
 
     void aMissingFileIsNamedWithoutItsFolder_data() {

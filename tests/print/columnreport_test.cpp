@@ -99,7 +99,7 @@ TEST_F(ColumnReport, TitlesOnceRowsInOrderPageHeadersAndCount) {
         expected << r[0];
     EXPECT_EQ(rows, expected);
     const QStringList last = page(pages).textsInOrder();
-    const qsizetype countAt = last.indexOf(QStringLiteral("Entries Printed:120"));
+    const qsizetype countAt = last.indexOf(QStringLiteral("120 Entries Printed"));
     ASSERT_GE(countAt, 0);
     EXPECT_GT(countAt, last.indexOf(QStringLiteral("Film 120")));
 }
@@ -110,8 +110,13 @@ TEST_F(ColumnReport, AnEmptyViewPrintsTitlesAndAZeroCount) {
     ASSERT_EQ(engine.PageCount(), 1);
     const QStringList texts = page(1).textsInOrder();
     EXPECT_TRUE(texts.contains(QStringLiteral("Title")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Entries Printed:0")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("0 Entries Printed")));
     EXPECT_TRUE(texts.contains(QStringLiteral("Total Value is $0.00")));
+}
+
+TEST_F(ColumnReport, OneTitleIsOneEntry) {
+    build(1);
+    EXPECT_TRUE(page(1).textsInOrder().contains(QStringLiteral("1 Entry Printed")));
 }
 
 TEST_F(ColumnReport, CountLineCanBeLeftOutAndPriceTotalAdded) {
@@ -160,7 +165,7 @@ TEST_F(ColumnReport, TextOutputHoldsTheSameContent) {
         ASSERT_GT(found, at) << r[0].toStdString();
         at = found;
     }
-    EXPECT_GT(text.indexOf(QStringLiteral("Entries Printed:120")), at);
+    EXPECT_GT(text.indexOf(QStringLiteral("120 Entries Printed")), at);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -148,7 +149,8 @@ TEST(ReportLayoutFile, ASmallerLayoutSavedOverALargerKeepsTheOldValues) {
     const QString h = QStringLiteral("HeaderCtrl");
     EXPECT_EQ(file.value(h, QStringLiteral("Sect-3")), QStringLiteral("Year"));
     EXPECT_EQ(file.value(h, QStringLiteral("Sect-4")), QStringLiteral("Price"));
-    EXPECT_EQ(file.value(h, QStringLiteral("Size-4")), QStringLiteral("50"));
+    EXPECT_EQ(file.value(h, QStringLiteral("Size-4")),
+              QString::number(defaultSectionWidth(QStringLiteral("Price"))));
     EXPECT_EQ(file.value(QStringLiteral("Other"), QStringLiteral("Key")), QStringLiteral("1"));
     EXPECT_EQ(file.value(QStringLiteral("ReportFile"), QStringLiteral("SomethingElse")),
               QStringLiteral("7"));
@@ -283,9 +285,29 @@ TEST(ReportBuilderColumns, WidthsMarginAndANewChoiceOfFields) {
     std::vector<int> widths;
     for (const HeaderSection& s : after)
         widths.push_back(s.width);
-    EXPECT_EQ(widths, (std::vector<int>{140, 150, 125, 50, 50, 50}));
+    EXPECT_EQ(widths,
+              (std::vector<int>{140, 150, 125, defaultSectionWidth("ID"),
+                                defaultSectionWidth("Price"), defaultSectionWidth("Rated")}));
     EXPECT_EQ(after[1].text, QStringLiteral("Year"));
     EXPECT_EQ(after[5].text, QStringLiteral("Rated"));
+}
+
+TEST(ReportBuilderColumns, CaptionsStandForOneFieldEach) {
+    QStringList fields = ReportLayout::defaultAvailableFields();
+    fields << QStringLiteral("Title") << QStringLiteral("Category");
+    fields.removeDuplicates();
+    // User captions that repeat each other or another field's caption, and one left empty.
+    const UserFieldCaptions user{QStringLiteral("Shelf"), QStringLiteral("price"),
+                                 QStringLiteral(" Shelf "), QString()};
+    const QStringList captions = fieldCaptions(fields, user);
+    EXPECT_EQ(QSet<QString>(captions.begin(), captions.end()).size(), captions.size());
+    EXPECT_EQ(fieldsOfCaptions(captions, user), fields);
+    EXPECT_EQ(fieldCaption(QStringLiteral("User1"), user), QStringLiteral("Shelf"));
+    EXPECT_EQ(fieldCaption(QStringLiteral("User4"), user), QStringLiteral("Custom-4"));
+    EXPECT_EQ(fieldCaption(QStringLiteral("Close_Capt"), user), QStringLiteral("Close Captioned"));
+    // A name the builder does not know (from a file of another version) stands for itself.
+    EXPECT_EQ(fieldCaption(QStringLiteral("Marked"), user), QStringLiteral("Marked"));
+    EXPECT_EQ(fieldOfCaption(QStringLiteral("Marked"), user), QStringLiteral("Marked"));
 }
 
 } // namespace

@@ -101,7 +101,9 @@ protected:
         }
         EXPECT_EQ(rowsOn(pages, rows), rows);
         const QString last = pages.back();
-        const qsizetype count = last.indexOf(QStringLiteral("Entries Printed:%1").arg(rows.size()));
+        const qsizetype count = last.indexOf(QStringLiteral("%1 %2 Printed")
+                                                 .arg(rows.size())
+                                                 .arg(rows.size() == 1 ? "Entry" : "Entries"));
         EXPECT_GT(count, last.lastIndexOf(rows.isEmpty() ? QStringLiteral("Title")
                                                          : rows.back().section(' ', 0, 0)));
     }

@@ -3,11 +3,14 @@
 // cells that `rkdb report --text` prints for the same layout on the sample catalogue.
 #include "catalogue.h"
 #include "record.h"
+#include "reportlayout.h"
 #include "table.h"
 #include "titlerows.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -130,10 +133,53 @@ TEST_F(TitleRows, BuilderRowsAndRkdbReportPrintTheSameCells) {
     EXPECT_EQ(lines(printed), lines(builder));
 }
 
+// The builder's default column widths hold every word of the sample's values and of the
+// fields' captions, in the layout's fonts on a screen of 96 dots per inch: no word is cut.
+TEST_F(TitleRows, DefaultColumnWidthsHoldEveryWordOfTheSampleAndTheCaptions) {
+    QStringList fields = rk::print::ReportLayout::defaultAvailableFields();
+    fields << QStringLiteral("Title") << QStringLiteral("Category");
+    fields.removeDuplicates();
+    const rk::print::ReportLayout design;
+    QImage screen(1, 1, QImage::Format_RGB32);
+    screen.setDotsPerMeterX(qRound(96 / 0.0254));
+    screen.setDotsPerMeterY(qRound(96 / 0.0254));
+    const QFontMetricsF details(design.detailsFont.toReportFont().font, &screen);
+    const QFontMetricsF titles(design.dataHeadFont.toReportFont().font, &screen);
+    constexpr double kCellRoom = 6; // the grid line and a little air
+
+    rk::store::Table t(path);
+    ASSERT_TRUE(t.open().isOk());
+    rk::reports::TitleColumnRows rows(t, fields);
+    ASSERT_TRUE(rows.missingField().isEmpty());
+    std::vector<double> widest(size_t(fields.size()), 0);
+    std::vector<QString> word(size_t(fields.size()));
+    auto take = [&](qsizetype k, const QString& text, const QFontMetricsF& m) {
+        for (const QString& w : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            if (m.horizontalAdvance(w) > widest[size_t(k)]) {
+                widest[size_t(k)] = m.horizontalAdvance(w);
+                word[size_t(k)] = w;
+            }
+    };
+    for (qsizetype k = 0; k < fields.size(); ++k)
+        take(k, rk::print::fieldCaption(fields[k], {}), titles);
+    rows.first();
+    for (int i = 0; i < rows.count(); ++i, rows.next()) {
+        const QStringList cells = rows.row();
+        for (qsizetype k = 0; k < fields.size(); ++k)
+            if (fields[k] != QLatin1String("Summary")) take(k, cells[k], details);
+    }
+    ASSERT_TRUE(rows.status().isOk());
+    for (qsizetype k = 0; k < fields.size(); ++k) {
+        const int width = rk::print::defaultSectionWidth(fields[k]);
+        EXPECT_LE(widest[size_t(k)] + kCellRoom, width)
+            << fields[k].toStdString() << ": " << word[size_t(k)].toStdString();
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
