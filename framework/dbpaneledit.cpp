@@ -183,16 +183,26 @@ void TDBPanelEdit::rebuild() {
         label->setFont(labelFont_);
         label->adjustSize();
         label->move(kLabelLeft, 0);
-        auto* edit = new DBEdit(content_);
-        edit->setObjectName(name);
-        edit->setFont(controlFont_);
-        edit->bind(ds, f.name);
-        const int width = editWidth(controlFont_, f.length, edit);
-        edit->resize(width, edit->sizeHint().height());
-        label->setBuddy(edit);
-        items_.add(label, edit, width);
+        QWidget* control = nullptr;
+        int width = 0;
+        if (f.type == 'L') { // a yes/no field is a check box
+            auto* box = new DBCheckBox(QString(), content_);
+            box->bind(ds, f.name);
+            control = box;
+            width = box->sizeHint().width();
+        } else {
+            auto* edit = new DBEdit(content_);
+            edit->bind(ds, f.name);
+            control = edit;
+            width = editWidth(controlFont_, f.length, edit);
+        }
+        control->setObjectName(name);
+        control->setFont(controlFont_);
+        control->resize(width, control->sizeHint().height());
+        label->setBuddy(control);
+        items_.add(label, control, width);
         label->setVisible(true);
-        edit->setVisible(true);
+        control->setVisible(true);
     }
     // 5. to 7.
     place();
@@ -207,7 +217,10 @@ void TDBPanelEdit::place() {
     int widest = 0;
     for (int i = 0; i < items_.count(); ++i)
         widest = std::max(widest, items_.item(i)->label()->width());
-    const int cap = std::max(kMinCap, width() - 3 * bw + bevel + widest);
+    // No control reaches past the panel's right edge (less a vertical scroll bar).
+    const int scrollBar = scrollBox_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int cap =
+        std::max(kMinCap, contentsRect().width() - scrollBar - (2 * bw + bevel + widest) - bw);
     const int controlLeft = 2 * bw + bevel + widest;
     int top = bw + bevel;
     int right = 0;

@@ -86,9 +86,3 @@ void TMasterForm::BitBtn1Click() {
 void TMasterForm::reject() {
     BitBtn1Click();
 }
-
-// The window opens maximised every time.
-void TMasterForm::setVisible(bool visible) {
-    if (visible && !isVisible()) setWindowState(windowState() | Qt::WindowMaximized);
-    QDialog::setVisible(visible);
-}

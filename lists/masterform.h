@@ -5,7 +5,8 @@
 // here; its handlers of the dataset's events (the new-title flag, a refused post) do.
 //
 // The panel and the navigator are bound while the window is shown and unbound by "Close"
-// (also Esc). The window opens maximised; its placement is kept under "MasterEditor".
+// (also Esc). The window opens at the size and place it was left at, kept under
+// "MasterEditor".
 #pragma once
 
 #include <QDialog>
@@ -33,8 +34,6 @@ public:
 
     void FormShow();
     void BitBtn1Click();
-
-    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
