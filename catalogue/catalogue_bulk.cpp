@@ -4,6 +4,7 @@
 #include "collection.h"
 #include "cp1252.h"
 #include "record.h"
+#include "sidedata.h"
 #include "titletext.h"
 
 #include <algorithm>
@@ -105,8 +106,11 @@ Status Catalogue::updateMany(const std::vector<std::pair<uint32_t, std::string>>
     Status written;
     for (const auto& [recno, image] : changes) {
         written = titles_.go(recno);
+        std::string before;
+        if (written && !side_->dir().empty()) before = titles_.record();
         if (written) written = titles_.putRecord(image);
         if (!written) break;
+        titleChanged(recno, before, image);
         if (textStatus) textStatus = text.put(recno, image);
         ++done;
     }
@@ -186,8 +190,16 @@ Result<Catalogue::PackReport> Catalogue::pack(const PackSteps& steps) {
     PackReport report;
     report.titlesBefore = titles_.recCount();
     const bool hadText = hasTextIndex();
+    // What each record becomes, for the covers and loans (nothing when there are none).
+    auto numbers = side_->renumbering();
+    if (!numbers) report.sideFailure = numbers.status();
     RK_RETURN_IF_ERROR(titles_.pack(steps.tables));
     report.titlesKept = titles_.recCount();
+    if (numbers && !numbers->empty()) report.sideFailure = side_->renumber(*numbers);
+    if (!report.sideFailure) side_->setDir(dir_); // checked afresh at the next use
+    if (!report.sideFailure && sideNotice_)
+        sideNotice_("The titles are packed, but their covers and loans could not be renumbered (" +
+                    report.sideFailure.message() + "); they are checked again when next used.");
     // The records are numbered anew: the full-text index is made anew too.
     if (keepsTextIndex() && (hadText || steps.buildTextIndex)) {
         auto built = buildTextIndex(steps.text);

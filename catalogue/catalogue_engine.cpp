@@ -3,6 +3,7 @@
 
 #include "cp1252.h"
 #include "env.h"
+#include "sidedata.h"
 #include "titletext.h"
 
 #include <filesystem>
@@ -23,7 +24,23 @@ std::string nameOf(const std::string& path) {
 } // namespace
 
 Catalogue::Catalogue(Env* env)
-    : titles_(std::string(), {}, env), categories_(std::string(), {}, env) {}
+    : titles_(std::string(), {}, env), categories_(std::string(), {}, env),
+      side_(std::make_unique<SideData>(titles_, env)) {
+    side_->setNotice([this](const std::string& what) {
+        if (sideNotice_) sideNotice_(what);
+    });
+}
+
+void Catalogue::setSideDataNotice(std::function<void(const std::string& what)> notice) {
+    sideNotice_ = std::move(notice);
+}
+
+void Catalogue::titleChanged(uint32_t recno, const std::string& before, std::string_view after) {
+    if (before.empty()) return;
+    if (Status s = side_->titleChanged(recno, before, after); !s && sideNotice_)
+        sideNotice_("The change is made, but the cover and loans of record " +
+                    std::to_string(recno) + " could not follow it: " + s.message());
+}
 
 Catalogue::~Catalogue() {
     close();
@@ -47,6 +64,7 @@ Status Catalogue::open(const std::string& dir, const store::TableOptions& option
         if (failedFile) *failedFile = kCategoriesFile;
         return s;
     }
+    side_->setDir(dir);
     return Status::ok();
 }
 
@@ -56,10 +74,13 @@ Status Catalogue::openTable(const std::string& path, const store::TableOptions& 
     textPath_ = cp1252::upper(nameOf(path)) == kTitlesFile ? search::titlesIndexPath(dir_) : "";
     titles_.setOptions(options);
     titles_.setPath(path);
-    return titles_.open();
+    RK_RETURN_IF_ERROR(titles_.open());
+    if (keepsTextIndex()) side_->setDir(dir_);
+    return Status::ok();
 }
 
 void Catalogue::close() {
+    side_->setDir("");
     titles_.close();
     categories_.close();
 }
@@ -81,7 +102,12 @@ Status Catalogue::openTitleText(TitleText& text, uint32_t entries) {
 // One record
 
 Status Catalogue::update(store::Table& table, std::string_view image) {
+    std::string before;
+    if (isTitles(table) && !side_->dir().empty() && table.dbf())
+        ignore(table.dbf()->readRecord(table.recNo(), &before),
+               "a record not read has no side data");
     RK_RETURN_IF_ERROR(table.putRecord(image));
+    titleChanged(table.recNo(), before, image);
     if (!isTitles(table) || !keepsTextIndex()) return Status::ok();
     TitleText text;
     Status s = openTitleText(text, titles_.recCount());

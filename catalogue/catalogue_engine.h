@@ -30,12 +30,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace rk::catalogue {
+
+class SideData;
 
 // The catalogue's tags for a table file by its name (VIDEO.DBF, Cats.dbf); null for any
 // other table.
@@ -74,6 +77,11 @@ public:
     // Told when a change was made but Titles.ia could not follow it.
     using Notice = std::function<void(const Status& why)>;
     void setTextIndexNotice(Notice notice) { notice_ = std::move(notice); }
+
+    // The covers and loans kept beside the titles (sidedata.h), in step with them here.
+    SideData& sideData() { return *side_; }
+    // Told when side data was found stale, or could not follow a change that was made.
+    void setSideDataNotice(std::function<void(const std::string& what)> notice);
 
     // RecordWriter: the current record of `table`, one of this catalogue's tables.
     Status update(store::Table& table, std::string_view image) override;
@@ -117,6 +125,7 @@ public:
         bool textIndexBuilt = false;
         search::BuildReport text;
         Status textFailure; // why Titles.ia could not be built (the tables are packed)
+        Status sideFailure; // why covers and loans could not be renumbered (found stale later)
     };
     // Packs the titles, then builds Titles.ia from the renumbered titles, then packs the
     // categories when they are open. A failure of the titles' pack leaves their numbers and
@@ -137,12 +146,16 @@ private:
     // Reports a text-index failure of a change that was made.
     void textIndexFailed(const Status& why);
     Status openTitleText(class TitleText& text, uint32_t entries);
+    // The side data's part of a title's change.
+    void titleChanged(uint32_t recno, const std::string& before, std::string_view after);
 
     std::string dir_;
     std::string textPath_;
     store::Table titles_;
     store::Table categories_;
     Notice notice_;
+    std::unique_ptr<SideData> side_;
+    std::function<void(const std::string&)> sideNotice_;
 };
 
 } // namespace rk::catalogue

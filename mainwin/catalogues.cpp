@@ -155,11 +155,12 @@ void TForm1::ExportPocket1Click() {
     page.footnote = QStringLiteral("Made by Reelkeeper on %1.")
                         .arg(QLocale().toString(QDate::currentDate(), QLocale::LongFormat))
                         .toStdString();
+    const rk::search::PocketCovers covers = offerPocketCovers(file);
     rk::Result<size_t> written = size_t(0);
     {
         rk::mainwin::Hourglass wait;
-        written =
-            rk::search::writePocketCatalogue(titles(), QFile::encodeName(file).toStdString(), page);
+        written = rk::search::writePocketCatalogue(titles(), QFile::encodeName(file).toStdString(),
+                                                   page, covers);
     }
     if (!written) {
         rk::fw::showStatus(this, QStringLiteral("The pocket catalogue could not be written."),

@@ -4,6 +4,7 @@
 #include "form1.h"
 
 #include "catalogue.h"
+#include "covers.h"
 #include "datacontrols.h"
 #include "dotmatrixbanner.h"
 #include "picturetabbar.h"
@@ -281,6 +282,8 @@ QWidget* TForm1::buildCommonPage() {
     for (int c = 0; c < 4; ++c)
         grid->setColumnStretch(c, 1);
     grid->setRowStretch(6, 1);
+    coverPanel_ = new rk::mainwin::CoverPanel(*catalogue_, page);
+    grid->addWidget(coverPanel_, 0, 4, 7, 1, Qt::AlignTop);
 
     chain({DBEdit1, DBEdit3, DBEdit13, DBLookupComboBox1, LockCheck, DBComboBox1, DBEditRunTime,
            butZoom, DBComboBox3, DBComboBox2, DBEdit7, DBEdit11, chkMultiSet, DBEditTapes});

@@ -72,6 +72,7 @@ void TForm1::SaveButClick() {
 }
 
 void TForm1::TrashButClick() {
+    if (!askDeleteOnLoan()) return;
     if (rk::fw::prompt().message(this, QStringLiteral("Delete the current Record?"), QString(),
                                  rk::fw::Icon::Question,
                                  rk::fw::Buttons::YesNo) != rk::fw::Button::Yes)

@@ -77,6 +77,7 @@ TForm1::TForm1(const QString& dataFolder, QWidget* parent)
                     QStringLiteral("the search index could not follow a change: ") +
                         QString::fromStdString(why.message()));
     });
+    catalogue_->setSideDataNotice([this](const std::string& what) { sideDataNotice(what); });
     Table1 = new rk::fw::Dataset(&catalogue_->titles(), this);
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setWriter(catalogue_.get());
@@ -187,6 +188,8 @@ void TForm1::buildMenus() {
                         QKeySequence(QStringLiteral("Ctrl+N")));
     DeleteCurrentEntry1 =
         item(Edit1, "DeleteCurrentEntry1", QStringLiteral("&Delete Current Entry"));
+    LendReturn1 = item(Edit1, "LendReturn1", QStringLiteral("&Lend/Return..."),
+                       QKeySequence(QStringLiteral("Ctrl+L")));
     Edit1->addSeparator();
     MarkUnMarkCurrentEntry1 =
         item(Edit1, "MarkUnMarkCurrentEntry1", QStringLiteral("Mark/UnMark Current Entry"),
@@ -205,6 +208,7 @@ void TForm1::buildMenus() {
                       QKeySequence(QStringLiteral("Ctrl+F1")));
     Navigator1->setCheckable(true);
     MasterEditor1 = item(View1, "MasterEditor1", QStringLiteral("Master Editor..."));
+    Loans1 = item(View1, "Loans1", QStringLiteral("&Loans..."));
     Tabs1 = View1->addMenu(QStringLiteral("Tabs"));
     Tabs1->setObjectName(QStringLiteral("Tabs1"));
     Category2 = item(Tabs1, "Category2", QStringLiteral("&Category"), QKeySequence(Qt::Key_F5));
@@ -583,6 +587,11 @@ void TForm1::connectCommands() {
     click(SaveBut, &TForm1::SaveButClick);
     on(Save1, &TForm1::SaveButClick);
     click(TrashBut, &TForm1::TrashButClick);
+    // Covers and loans
+    on(LendReturn1, &TForm1::LendReturn1Click);
+    on(Loans1, &TForm1::Loans1Click);
+    connect(Table1, &rk::fw::Dataset::recordMoved, this, &TForm1::showCoverAndLoan);
+    connect(Table1, &rk::fw::Dataset::afterPost, this, &TForm1::showCoverAndLoan);
     on(DeleteCurrentEntry1, &TForm1::TrashButClick);
     on(Cut1, &TForm1::Cut1Click);
     on(Copy1, &TForm1::Copy1Click);

@@ -42,6 +42,8 @@
 #include <QTimer>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 class QAbstractItemView;
@@ -91,6 +93,11 @@ class DBMemo;
 class DBRadioGroup;
 class RecordListModel;
 } // namespace rk::fw
+
+namespace rk::mainwin {
+class CoverPanel;
+class LoansWindow;
+} // namespace rk::mainwin
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -192,6 +199,13 @@ public:
     void NewButClick();
     void SaveButClick();
     void TrashButClick();
+    // Covers and loans (covercommands.cpp).
+    void LendReturn1Click();
+    void Loans1Click();
+    void showCoverAndLoan();
+    bool askDeleteOnLoan();
+    void sideDataNotice(const std::string& what);
+    std::function<std::string(uint32_t recno)> offerPocketCovers(const QString& file);
     void Table1NewRecord();
     void Table1AfterPost();
     void Table1AfterCancel();
@@ -496,6 +510,10 @@ private:
     // quickfilter.cpp)
     QAction *OpenCatalogue1 = nullptr, *ExportPocket1 = nullptr, *Statistics1 = nullptr;
     QMenu* RecentCatalogues1 = nullptr;
+    rk::mainwin::CoverPanel* coverPanel_ = nullptr;
+    QAction *LendReturn1 = nullptr, *Loans1 = nullptr;
+    rk::mainwin::LoansWindow* loansWindow_ = nullptr;
+    QStringList sideNotices_; // told together once the work that found them is done
     QLineEdit* QuickFilter = nullptr;
     QWidget* buildQuickFilter(); // the box above the view pages, holding them
     void connectCatalogueCommands();

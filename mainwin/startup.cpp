@@ -5,6 +5,7 @@
 #include "appwindows.h"
 #include "catalogue.h"
 #include "cdx.h"
+#include "covers.h"
 #include "datacontrols.h"
 #include "defaulttips.h"
 #include "dotmatrixbanner.h"
@@ -248,6 +249,8 @@ void TForm1::showReadOnly() {
           AddNewCategory1, AddNewCategory2, ModifyCategories1, ModifyCategories2, MasterEditor1,
           ImportExport1, ImportForeign1, PackDatabase1, ReIndexDatabase1})
         action->setEnabled(false);
+    LendReturn1->setEnabled(false);
+    coverPanel_->setReadOnly(true);
     // The detail pages show the title and take no typing.
     for (QWidget* w : PageControl2->findChildren<QWidget*>()) {
         if (auto* line = qobject_cast<QLineEdit*>(w))

@@ -189,9 +189,18 @@ void appendTitle(std::string& out, const PocketTitle& t, bool first) {
     out += ']';
 }
 
-// The page after the last title.
-void appendPageEnd(std::string& out) {
-    out += "]}</script>\n<script id=\"rk-engine\">";
+// The page after the last title, with the addresses of their pictures when it has them.
+void appendPageEnd(std::string& out, const std::vector<std::string>* covers = nullptr) {
+    out += ']';
+    if (covers) {
+        out += ",\"covers\":[";
+        for (size_t i = 0; i < covers->size(); ++i) {
+            if (i) out += i % 8 ? "," : ",\n";
+            appendJsonString(out, (*covers)[i]);
+        }
+        out += ']';
+    }
+    out += "}</script>\n<script id=\"rk-engine\">";
     out += kPocketEngineScript;
     out += "</script>\n<script id=\"rk-ui\">";
     out += kPocketUiScript;
@@ -306,7 +315,7 @@ std::string pocketHtml(const std::vector<PocketTitle>& titles, const PocketPage&
 }
 
 Result<size_t> writePocketCatalogue(store::Table& titles, const std::string& path,
-                                    const PocketPage& page) {
+                                    const PocketPage& page, const PocketCovers& covers) {
     // The titles are read and written one at a time in title order; only their keys are
     // held, and the page goes to the file in pieces of kPiece bytes.
     constexpr size_t kPiece = 256 * 1024;
@@ -330,12 +339,14 @@ Result<size_t> writePocketCatalogue(store::Table& titles, const std::string& pat
             piece.clear();
         };
         appendPageStart(piece, page);
+        std::vector<std::string> pictures;
         for (size_t r = 0; s && r < order->size(); ++r) {
             if (!(s = titles.go((*order)[r]))) break;
             appendTitle(piece, f.title(titles.record()), r == 0);
+            if (covers) pictures.push_back(covers((*order)[r]));
             if (piece.size() >= kPiece) flush();
         }
-        appendPageEnd(piece);
+        appendPageEnd(piece, covers ? &pictures : nullptr);
         flush();
         if (s) s = (*file)->sync();
         if (Status back = titles.go(saved); s) s = back;

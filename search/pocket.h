@@ -1,5 +1,6 @@
 // The pocket catalogue: the visible titles written as one self-contained HTML page (no
-// network, no other files) that any browser opens, a phone's included. The page lists the
+// network, no other files but, when asked for, the covers' small pictures in a folder beside
+// it) that any browser opens, a phone's included. The page lists the
 // titles, filters them as the user types, sorts them by title, year or category, and shows
 // one title's fields on a page of its own.
 //
@@ -16,6 +17,8 @@
 #include "status.h"
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +56,11 @@ struct PocketPage {
     std::string footnote;                    // UTF-8, under the list (when it was made)
 };
 
+// With covers: the address of a title's small picture, relative to the page ("" for a title
+// without one), asked once per title as the page is written. The page shows the pictures of
+// the rows in view only, so that it stays quick at any size.
+using PocketCovers = std::function<std::string(uint32_t recno)>;
+
 // The visible titles of the table (its query and deleted filter apply), in title order:
 // the title compared as the title tag compares it (upper case, Windows-1252), then record
 // number. The cursor ends where it was.
@@ -64,7 +72,7 @@ std::string pocketHtml(const std::vector<PocketTitle>& titles, const PocketPage&
 // Writes the page of the table's visible titles to `path`, through a temporary file that
 // replaces `path` only when complete. Returns how many titles it holds.
 Result<size_t> writePocketCatalogue(store::Table& titles, const std::string& path,
-                                    const PocketPage& page);
+                                    const PocketPage& page, const PocketCovers& covers = {});
 
 // --- Parts of the page, for tests
 

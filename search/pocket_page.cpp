@@ -20,7 +20,7 @@ const char* const kPocketPageHead = R"RK(<!DOCTYPE html>
 <head>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
-<meta http-equiv="Content-Security-Policy" content="default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'">
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src 'self'; script-src 'unsafe-inline'; style-src 'unsafe-inline'">
 <meta name="generator" content="Reelkeeper">
 <style>
 :root { --ink: #1d232b; --muted: #5c6673; --line: #dde2e8; --accent: #8a2432; --paper: #fff;
@@ -45,6 +45,10 @@ main { flex: 1; min-height: 0; display: flex; }
 .row[hidden] { display: none; }
 .row:hover, .row:focus { background: #f3f5f8; outline: none; }
 .row.current { background: var(--pick); }
+.row.pic { padding-left: 56px; }
+.row img.c { position: absolute; left: 10px; top: 5px; width: 36px; height: 48px;
+             object-fit: cover; }
+#detail img.cover { display: block; max-width: 60%; max-height: 240px; margin: 0 0 12px; }
 .row .t { font-weight: 600; white-space: nowrap; overflow: hidden; text-overflow: ellipsis;
           unicode-bidi: plaintext; }
 .row .s { font-size: 0.85rem; color: var(--muted); white-space: nowrap; overflow: hidden;
@@ -286,7 +290,7 @@ const char* const kPocketUiScript = R"RK(
   'use strict';
   var data = JSON.parse(document.getElementById('rk-data').textContent);
   var fold = RK.folder(JSON.parse(document.getElementById('rk-fold').textContent));
-  var T = data.titles, C = data.captions, n = T.length;
+  var T = data.titles, C = data.captions, n = T.length, P = data.covers || null;
   var TITLE = 0, YEAR = 1, CATEGORY = 2, FORMAT = 3, DIRECTOR = 4, SUMMARY = C.length - 1;
   var ROW = 58;
   var list = document.getElementById('list'), spacer = document.getElementById('spacer');
@@ -374,8 +378,21 @@ const char* const kPocketUiScript = R"RK(
       a.rkIndex = i;
       a.href = '#t' + i;
       a.firstChild.textContent = t[TITLE] || '(no title)';
-      a.lastChild.textContent = [t[YEAR], t[CATEGORY], t[FORMAT], t[DIRECTOR]]
+      a.children[1].textContent = [t[YEAR], t[CATEGORY], t[FORMAT], t[DIRECTOR]]
           .filter(Boolean).join(' \u00b7 ');
+      if (P) {
+        // Only the rows in view ask for their picture.
+        var img = a.children[2];
+        if (P[i]) {
+          if (!img) { img = document.createElement('img'); img.className = 'c'; img.alt = ''; a.appendChild(img); }
+          img.src = P[i];
+          img.hidden = false;
+        } else if (img) {
+          img.hidden = true;
+          img.removeAttribute('src');
+        }
+        a.classList.toggle('pic', !!P[i]);
+      }
     }
     if (a.rkPos !== pos) {
       a.rkPos = pos;
@@ -420,6 +437,13 @@ const char* const kPocketUiScript = R"RK(
       if (history.length > 1) history.back(); else location.hash = '';
     });
     add(detail, 'h2', t[TITLE] || '(no title)');
+    if (P && P[i]) {
+      var pic = document.createElement('img');
+      pic.className = 'cover';
+      pic.alt = '';
+      pic.src = P[i];
+      detail.appendChild(pic);
+    }
     var dl = add(detail, 'dl');
     for (var f = 1; f < SUMMARY; f++) {
       if (!t[f]) continue;

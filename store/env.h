@@ -98,6 +98,9 @@ public:
     // name (a device, a named pipe, a folder, a symbolic link) is refused with a message
     // that names it. Writers check it before they write their temporary file.
     virtual Status replaceable(const std::string& path) = 0;
+    // Makes a folder and the folders above it that are missing. Layers without folders (in
+    // memory) have nothing to make.
+    virtual Status makeDir(const std::string& /*dir*/) { return Status::ok(); }
 
     // rename(from, to), then syncDir of to's folder: a temporary file put in place for good.
     Status replace(const std::string& from, const std::string& to);

@@ -278,6 +278,13 @@ public:
         return Status::ok();
     }
 
+    Status makeDir(const std::string& dir) override {
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        if (ec) return Status::ioError("cannot create the folder " + dir + ": " + ec.message());
+        return Status::ok();
+    }
+
     Status syncDir(const std::string& dir) override {
         int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return Status::ioError(errnoText("cannot open the folder", dir));

@@ -8,6 +8,7 @@
 #include "cp1252.h"
 #include "env.h"
 #include "record.h"
+#include "sidedata.h"
 #include "table.h"
 
 #include <cstdlib>
@@ -298,6 +299,10 @@ int runDelete(const Args& a) {
     OpenCatalogue c;
     uint32_t recno = 0;
     if (int rc = openAt(c, a, "delete TABLE.dbf RECNO", 2, &recno)) return rc;
+    // A title out on loan is deleted all the same (a recall brings it back with its loan).
+    if (auto loan = c.catalogue().sideData().currentLoan(recno); loan && *loan)
+        std::cerr << "rkdb: note: record " << recno << " is out on loan to "
+                  << terminalText((*loan)->person) << "\n";
     Status s = c.catalogue().removeTitle(recno);
     if (!s) return fail(exitFor(s), s.message());
     return c.done();
