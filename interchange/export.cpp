@@ -143,7 +143,8 @@ void attribute(std::string& out, const char* name, std::string_view value) {
     out += '"';
 }
 
-// The loans still out, one borrower element per person (Tellico's own grouping).
+// The loans still out, one borrower element per person with its name and uid, as Tellico
+// writes and reads them (its DTD declares no attributes on borrower).
 void borrowers(std::string& out, const std::vector<ForeignTitle>& titles) {
     std::map<std::string, std::vector<size_t>> byPerson;
     for (size_t i = 0; i < titles.size(); ++i)
