@@ -4,6 +4,7 @@
 #include "csv.h"
 #include "mapping.h"
 #include "record.h"
+#include "sidedata.h"
 #include "table.h"
 
 #include <zip.h>
@@ -11,6 +12,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 
 namespace rk::interchange {
 
@@ -98,6 +101,10 @@ constexpr const char* kFields =
     "   </field>\n"
     "   <field name=\"pur_price\" title=\"Purchase Price\" category=\"Personal\" type=\"1\" "
     "flags=\"0\" format=\"4\"/>\n"
+    "   <field name=\"cover\" title=\"Cover\" category=\"Cover\" type=\"10\" flags=\"0\" "
+    "format=\"4\"/>\n"
+    "   <field name=\"loaned\" title=\"Loaned\" category=\"Personal\" type=\"4\" flags=\"64\" "
+    "format=\"4\"/>\n"
     "  </fields>\n";
 
 // Writes `bytes` to path through a temporary file renamed into place.
@@ -122,10 +129,74 @@ Status writeReplacing(const std::string& path, const std::string& bytes) {
 }
 
 template <class Fn> Status eachTitle(store::Table& titles, Fn&& fn) {
-    return titles.walk([&](uint32_t, std::string_view image) {
-        if (!dbf::isDeleted(image)) fn(image);
+    return titles.walk([&](uint32_t recno, std::string_view image) {
+        if (!dbf::isDeleted(image)) fn(recno, image);
         return true;
     });
+}
+
+void attribute(std::string& out, const char* name, std::string_view value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    escaped(out, value);
+    out += '"';
+}
+
+// The loans still out, one borrower element per person with its name and uid, as Tellico
+// writes and reads them (its DTD declares no attributes on borrower).
+void borrowers(std::string& out, const std::vector<ForeignTitle>& titles) {
+    std::map<std::string, std::vector<size_t>> byPerson;
+    for (size_t i = 0; i < titles.size(); ++i)
+        if (!titles[i].borrower.empty()) byPerson[titles[i].borrower].push_back(i);
+    if (byPerson.empty()) return;
+    out += "  <borrowers>\n";
+    size_t person = 0, loan = 0;
+    for (const auto& [name, entries] : byPerson) {
+        out += "   <borrower";
+        attribute(out, "name", name);
+        attribute(out, "uid", "b" + std::to_string(++person));
+        out += ">\n";
+        for (size_t i : entries) {
+            out += "    <loan";
+            attribute(out, "uid", "l" + std::to_string(++loan));
+            attribute(out, "entryRef", std::to_string(i + 1));
+            attribute(out, "loanDate", titles[i].loanDate);
+            if (!titles[i].dueDate.empty()) attribute(out, "dueDate", titles[i].dueDate);
+            out += "/>\n";
+        }
+        out += "   </borrower>\n";
+    }
+    out += "  </borrowers>\n";
+}
+
+std::string isoDate(const dbf::Date& d) {
+    if (d.year == 0) return "";
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return buf;
+}
+
+// The title's front cover and current loan into `t`.
+Status addSide(catalogue::SideData& side, uint32_t recno, ForeignTitle& t) {
+    auto cover = side.cover(recno);
+    if (!cover) return cover.status();
+    if (!cover->empty()) {
+        std::ifstream in(*cover, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        if (!in) return Status::ioError("cannot read the cover " + *cover);
+        t.coverBytes = bytes.str();
+        t.coverName = std::to_string(recno) + std::filesystem::path(*cover).extension().string();
+    }
+    auto loan = side.currentLoan(recno);
+    if (!loan) return loan.status();
+    if (*loan) {
+        t.borrower = cp1252::toUtf8((*loan)->person);
+        t.loanDate = isoDate((*loan)->lent);
+        t.dueDate = isoDate((*loan)->due);
+    }
+    return Status::ok();
 }
 
 } // namespace
@@ -161,20 +232,26 @@ std::string tellicoXml(const std::vector<ForeignTitle>& titles) {
         if (t.ratingMax > 0 && t.rating > 0)
             element(out, "   ", "rating", std::to_string(int(t.rating)));
         element(out, "   ", "pur_price", t.purchasePrice);
+        element(out, "   ", "cover", t.coverName);
+        if (!t.borrower.empty()) element(out, "   ", "loaned", "true");
         // An entry needs one field at least.
         if (t.title.empty()) element(out, "   ", "title", "?");
         out += "  </entry>\n";
     }
+    borrowers(out, titles);
     out += " </collection>\n</tellico>\n";
     return out;
 }
 
 Result<uint32_t> exportTellico(store::Table& titles, const std::string& path,
-                               const std::vector<std::string>& ratings) {
+                               const std::vector<std::string>& ratings, catalogue::SideData* side) {
     std::vector<ForeignTitle> foreign;
-    RK_RETURN_IF_ERROR(eachTitle(titles, [&](std::string_view image) {
+    Status sideStatus;
+    RK_RETURN_IF_ERROR(eachTitle(titles, [&](uint32_t recno, std::string_view image) {
         foreign.push_back(fromRecord(image, titles, ratings));
+        if (side && sideStatus) sideStatus = addSide(*side, recno, foreign.back());
     }));
+    RK_RETURN_IF_ERROR(sideStatus);
     const std::string xml = tellicoXml(foreign);
 
     const std::string tmp = path + ".tmp";
@@ -182,10 +259,19 @@ Result<uint32_t> exportTellico(store::Table& titles, const std::string& path,
     int error = 0;
     zip_t* z = zip_open(tmp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!z) return Status::ioError("cannot create " + tmp);
-    zip_source_t* source = zip_source_buffer(z, xml.data(), xml.size(), 0);
-    if (!source || zip_file_add(z, "tellico.xml", source, ZIP_FL_ENC_UTF_8) < 0) {
+    // The buffers stay alive until zip_close, which reads them.
+    auto add = [&](const std::string& name, const std::string& bytes) {
+        zip_source_t* source = zip_source_buffer(z, bytes.data(), bytes.size(), 0);
+        if (source && zip_file_add(z, name.c_str(), source, ZIP_FL_ENC_UTF_8) >= 0) return true;
         if (source) zip_source_free(source);
+        return false;
+    };
+    bool added = add("tellico.xml", xml);
+    for (const ForeignTitle& t : foreign)
+        if (added && !t.coverBytes.empty()) added = add("images/" + t.coverName, t.coverBytes);
+    if (!added) {
         zip_discard(z);
+        std::remove(tmp.c_str());
         return Status::ioError("cannot write " + tmp);
     }
     if (zip_close(z) != 0) {
@@ -210,7 +296,7 @@ Result<uint32_t> exportCsv(store::Table& titles, const std::string& path) {
         out += (i ? "," : "") + std::string(fields[i].name);
     out += "\r\n";
     uint32_t written = 0;
-    RK_RETURN_IF_ERROR(eachTitle(titles, [&](std::string_view image) {
+    RK_RETURN_IF_ERROR(eachTitle(titles, [&](uint32_t, std::string_view image) {
         for (size_t i = 0; i < fields.size(); ++i) {
             if (i) out += ',';
             out += csvField(cp1252::toUtf8(dbf::displayText(image, fields[i])));

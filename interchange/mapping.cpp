@@ -259,8 +259,6 @@ void ImportPlanner::add(const ForeignTitle& t) {
     ImportPlan& plan = plan_;
     const auto& fields = titles_.fields();
     const uint32_t number = ++plan.read;
-    if (!t.coverBytes.empty()) ++plan.coversKept;
-    if (!t.borrower.empty()) ++plan.loansKept;
     MapNotes notes;
     std::string image = mapTitle(t, fields, options_, &notes);
     if (!notes.refused.empty()) {
@@ -278,6 +276,18 @@ void ImportPlanner::add(const ForeignTitle& t) {
     count(plan.transliterated, plan.titlesTransliterated, notes.transliterated);
     count(plan.leftOut, plan.titlesWithLeftOut, notes.leftOut);
 
+    const bool hasSide = !t.coverBytes.empty() || !t.borrower.empty();
+    auto side = [&]() {
+        if (!t.coverBytes.empty()) ++plan.covers;
+        if (!t.borrower.empty()) ++plan.loans;
+        // The loans table keeps names in the code page, like the titles.
+        return SideItems{t.title,
+                         t.coverName,
+                         t.coverBytes,
+                         toCp1252(trimmed(t.borrower)).text,
+                         std::string(trimmed(t.loanDate)),
+                         std::string(trimmed(t.dueDate))};
+    };
     const std::string key = duplicateKey(image, k.title, k.year);
     if (const auto old = k.existing.find(key); old != k.existing.end()) {
         if (!options_.merge) {
@@ -285,6 +295,7 @@ void ImportPlanner::add(const ForeignTitle& t) {
             return;
         }
         ++plan.duplicatesMerged;
+        if (hasSide) plan.mergeSides.emplace_back(old->second, side());
         const auto at = k.mergeAt.find(old->second);
         std::string& kept =
             at != k.mergeAt.end() ? plan.merges[at->second].second : k.existingImages[old->second];
@@ -302,12 +313,14 @@ void ImportPlanner::add(const ForeignTitle& t) {
         if (options_.merge) {
             ++plan.duplicatesMerged;
             fillBlanks(plan.appends[same->second], image, fields);
+            if (hasSide) plan.appendSides.emplace_back(same->second, side());
         } else {
             ++plan.duplicatesSkipped;
         }
         return;
     }
     k.pending.emplace(key, plan.appends.size());
+    if (hasSide) plan.appendSides.emplace_back(plan.appends.size(), side());
     if (plan.preview.size() < previewCount_) {
         std::string line = utf8Field(image, fields, "TITLE");
         const std::string year = utf8Field(image, fields, "YEAR");

@@ -14,7 +14,7 @@
 //   purchase price, price      PRICE (the first that is set; currency signs dropped)
 //   direct (FIELD, text)       that field, as setFromText takes it
 //   other                      left out; USER1..USER3 as "name: text" when asked
-// Covers and loans stay in the foreign title: the tables do not hold them yet.
+// Covers and loans go beside the record (ImportPlan's sides), written by applyPlan.
 #pragma once
 
 #include "dbf.h"
@@ -54,6 +54,13 @@ struct MapNotes {
 std::string mapTitle(const ForeignTitle& t, const std::vector<dbf::FieldDef>& fields,
                      const MapOptions& options, MapNotes* notes);
 
+// A title's cover and loan, to be stored once its record number is known.
+struct SideItems {
+    std::string title; // for the report
+    std::string coverName, coverBytes;
+    std::string borrower, loanDate, dueDate; // borrower in Windows-1252
+};
+
 struct ImportPlan {
     std::vector<std::string> appends;                     // new records
     std::vector<std::pair<uint32_t, std::string>> merges; // existing records changed
@@ -62,9 +69,13 @@ struct ImportPlan {
     uint32_t titlesCut = 0, titlesTransliterated = 0, titlesWithLeftOut = 0;
     // How many titles had each field cut / transliterated / left out.
     std::map<std::string, uint32_t> cut, transliterated, leftOut;
-    std::vector<std::string> refused;       // "title 12: no title"
-    std::vector<std::string> notes;         // the reader's notes
-    uint32_t coversKept = 0, loansKept = 0; // read but not written (see above)
+    std::vector<std::string> refused; // "title 12: no title"
+    std::vector<std::string> notes;   // the reader's notes
+    // Covers and loans of the titles taken: by index into appends, or by the record number
+    // of the existing title a duplicate is merged into.
+    std::vector<std::pair<size_t, SideItems>> appendSides;
+    std::vector<std::pair<uint32_t, SideItems>> mergeSides;
+    uint32_t covers = 0, loans = 0;
 };
 
 // Maps every title and finds duplicates by title and year, against the titles table and

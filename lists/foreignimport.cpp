@@ -277,10 +277,8 @@ void TForeignImport::refreshPreview() {
         text += QStringLiteral("\nLeft out: %1 titles (%2).")
                     .arg(p.titlesWithLeftOut)
                     .arg(byField(p.leftOut));
-    if (p.coversKept || p.loansKept)
-        text += QStringLiteral("\nNot imported yet: %1 covers, %2 loans.")
-                    .arg(p.coversKept)
-                    .arg(p.loansKept);
+    if (p.covers || p.loans)
+        text += QStringLiteral("\nCovers: %1, loans: %2.").arg(p.covers).arg(p.loans);
     countsLabel->setText(text);
     butImport->setEnabled(!p.appends.empty() || !p.merges.empty());
 }
@@ -304,6 +302,10 @@ void TForeignImport::butImportClick() {
                           .arg(done->merged);
         if (p.duplicatesSkipped)
             report << QStringLiteral("Duplicates skipped: %1.").arg(p.duplicatesSkipped);
+        if (done->covers || done->loans)
+            report << QStringLiteral("Covers: %1, loans: %2.").arg(done->covers).arg(done->loans);
+        for (const auto& r : done->sideRefused)
+            report << QStringLiteral("Not stored: ") + qs(r);
     }
     for (const auto& r : p.refused)
         report << QStringLiteral("Refused: ") + qs(r);

@@ -1,12 +1,13 @@
 // Our exports read back: CSV gives every field again, Tellico every field it can hold (valid
-// against Tellico's DTD); duplicates skipped or merged; and rkdb's import writes nothing when
-// the file is refused or only previewed.
+// against Tellico's DTD) with covers and loans; duplicates skipped or merged; and rkdb's import
+// writes nothing when the file is refused or only previewed.
 #include "apply.h"
 #include "catalogue.h"
 #include "catalogue_engine.h"
 #include "export.h"
 #include "readers.h"
 #include "record.h"
+#include "sidedata.h"
 #include "table.h"
 #include "test_util.h"
 
@@ -56,14 +57,21 @@ protected:
             if (f.name == "RATING") dbf::setString(image, f, "Cult");
         }
         ASSERT_TRUE(ours.appendMany({image}).isOk());
+        // A cover on the first title, the second out on loan (the third's loan is over).
+        auto& side = ours.sideData();
+        ASSERT_TRUE(side.setCoverBytes(1, kPng, "front.png").isOk());
+        ASSERT_TRUE(side.lend(2, "Ann J\xF6rg", {2026, 11, 2}, {2026, 12, 1}).isOk());
+        ASSERT_TRUE(side.lend(3, "Bob", {2026, 1, 2}).isOk());
+        ASSERT_TRUE(side.giveBack(3, {2026, 1, 9}).isOk());
     }
 
     // Our export of `format`, imported into a new catalogue; the new catalogue's records.
     std::vector<std::string> exportAndImport(const char* format) {
         const std::string file = dir.file(std::string("out.") + format);
-        auto written = std::string(format) == "csv"
-                           ? exportCsv(ours.titles(), file)
-                           : exportTellico(ours.titles(), file, catalogue::builtinRatings());
+        auto written =
+            std::string(format) == "csv"
+                ? exportCsv(ours.titles(), file)
+                : exportTellico(ours.titles(), file, catalogue::builtinRatings(), &ours.sideData());
         EXPECT_TRUE(written.isOk()) << written.status().message();
         const std::string theirs = dir.file(std::string("theirs-") + format);
         EXPECT_TRUE(catalogue::createEmpty(theirs).isOk());
@@ -73,10 +81,27 @@ protected:
         auto plan = planBytes(test::readAll(file), Format::Unknown, c.titles(), *lists);
         EXPECT_TRUE(plan.isOk()) << plan.status().message();
         EXPECT_TRUE(plan->refused.empty());
-        EXPECT_TRUE(applyPlan(c, *plan).isOk());
-        return records(c);
+        auto done = applyPlan(c, *plan);
+        EXPECT_TRUE(done.isOk() && done->sideRefused.empty());
+        const auto out = records(c);
+        if (std::string(format) == "tc") {
+            auto cover = c.sideData().cover(1);
+            EXPECT_TRUE(cover.isOk() && !cover->empty() && test::readAll(*cover) == kPng);
+            auto loan = c.sideData().currentLoan(2);
+            EXPECT_TRUE(loan.isOk() && loan->has_value());
+            if (loan.isOk() && loan->has_value()) {
+                EXPECT_EQ((*loan)->person, "Ann J\xF6rg");
+                EXPECT_EQ((*loan)->due.day, 1);
+            }
+            EXPECT_EQ(plan->covers + plan->loans, 2u); // the loan given back stays behind
+        } else {
+            EXPECT_EQ(plan->covers + plan->loans, 0u);
+        }
+        return out;
     }
 
+    // The picture of the Tellico fixture.
+    const std::string kPng = readFile(FIXTURES "/tellico.xml")->titles.at(0).coverBytes;
     test::TempDir dir;
     Catalogue ours;
 };
@@ -128,11 +153,28 @@ TEST_F(RoundTrip, TellicoXmlIsValidAgainstTellicosDtd) {
     std::vector<ForeignTitle> titles;
     for (const auto& image : records(ours))
         titles.push_back(fromRecord(image, ours.titles(), catalogue::builtinRatings()));
-    test::writeAll(dir.file("tellico.xml"), tellicoXml(titles));
-    const std::string cmd = std::string("xmllint --noout --nonet --dtdvalid ") + dtd + " " +
-                            dir.file("tellico.xml") + " 2>" + dir.file("lint.txt");
-    const int rc = std::system(cmd.c_str());
-    EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << test::readAll(dir.file("lint.txt"));
+    titles[0].coverName = "1.png";
+    auto lint = [&](const std::vector<ForeignTitle>& t) {
+        test::writeAll(dir.file("tellico.xml"), tellicoXml(t));
+        const std::string cmd = std::string("xmllint --noout --nonet --dtdvalid ") + dtd + " " +
+                                dir.file("tellico.xml") + " 2>" + dir.file("lint.txt");
+        const int rc = std::system(cmd.c_str());
+        return WIFEXITED(rc) && WEXITSTATUS(rc) == 0;
+    };
+    EXPECT_TRUE(lint(titles)) << test::readAll(dir.file("lint.txt"));
+    // The DTD declares no attributes on borrower, though Tellico writes and reads its name and
+    // uid: those two are the only differences a loan makes.
+    titles[1].borrower = "Ann";
+    titles[1].loanDate = "2026-11-02";
+    EXPECT_FALSE(lint(titles));
+    const std::string errors = test::readAll(dir.file("lint.txt"));
+    size_t count = 0;
+    for (size_t at = errors.find("validity error"); at != std::string::npos;
+         at = errors.find("validity error", at + 1), ++count)
+        EXPECT_NE(errors.substr(at, errors.find('\n', at) - at).find("of element borrower"),
+                  std::string::npos)
+            << errors;
+    EXPECT_EQ(count, 2u) << errors;
 }
 
 TEST(Duplicates, SkippedOrMergedIntoTheBlankFields) {
@@ -164,6 +206,41 @@ TEST(Duplicates, SkippedOrMergedIntoTheBlankFields) {
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(field(after[0], "DIRECTOR"), "M. Mann"); // kept
     EXPECT_EQ(field(after[0], "CATEGORY"), "Crime");   // filled in
+}
+
+TEST(Duplicates, KeepTheirCoverAndLoanAndSayWhatWasNotStored) {
+    test::TempDir dir;
+    ASSERT_TRUE(catalogue::createEmpty(dir.path()).isOk());
+    Catalogue c;
+    ASSERT_TRUE(c.open(dir.path()).isOk());
+    auto read = readFile(FIXTURES "/tellico.xml");
+    ASSERT_TRUE(read.isOk());
+    auto options = catalogueLists(dir.path());
+    ASSERT_TRUE(applyPlan(c, *planImport(*read, c.titles(), *options)).isOk());
+    const std::string cover = *c.sideData().cover(1);
+    ASSERT_FALSE(cover.empty());
+
+    // Again, merged: another picture, the loan again, and a third title whose loan has a date
+    // that is no date.
+    options->merge = true;
+    const std::string other = read->titles[0].coverBytes + "another";
+    read->titles[0].coverBytes = other;
+    read->titles.push_back(read->titles[1]);
+    read->titles.back().title = "Heat";
+    read->titles.back().dueDate = "soon";
+    auto plan = planImport(*read, c.titles(), *options);
+    ASSERT_EQ(plan->appends.size(), 1u);
+    auto done = applyPlan(c, *plan);
+    ASSERT_TRUE(done.isOk());
+    EXPECT_EQ(done->added, 1u);
+    EXPECT_EQ(done->covers + done->loans, 0u);
+    ASSERT_EQ(done->sideRefused.size(), 2u); // the title out already, and the date
+    EXPECT_NE(done->sideRefused[0].find("\"Heat\""), std::string::npos);
+    EXPECT_NE(done->sideRefused[0].find("soon"), std::string::npos);
+    EXPECT_NE(done->sideRefused[1].find("already"), std::string::npos);
+    EXPECT_EQ(*c.sideData().cover(1), cover);
+    EXPECT_NE(test::readAll(cover), other);
+    EXPECT_EQ(c.titles().recCount(), 3u);
 }
 
 TEST(Rkdb, RefusedOrPreviewedFilesWriteNothing) {

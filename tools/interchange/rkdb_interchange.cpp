@@ -7,6 +7,7 @@
 #include "catalogue_engine.h"
 #include "export.h"
 #include "readers.h"
+#include "sidedata.h"
 #include "table.h"
 
 #include <filesystem>
@@ -79,9 +80,7 @@ int runImportFrom(const Args& a) {
     printCounts("cut", plan->titlesCut, plan->cut);
     printCounts("transliterated", plan->titlesTransliterated, plan->transliterated);
     printCounts("left out", plan->titlesWithLeftOut, plan->leftOut);
-    if (plan->coversKept || plan->loansKept)
-        std::cout << "not imported (the catalogue holds neither yet): " << plan->coversKept
-                  << " covers, " << plan->loansKept << " loans\n";
+    std::cout << "covers: " << plan->covers << ", loans: " << plan->loans << "\n";
     for (const auto& r : plan->refused)
         std::cerr << "rkdb: refused: " << r << "\n";
     if (!plan->preview.empty()) std::cout << "first titles:\n";
@@ -93,8 +92,10 @@ int runImportFrom(const Args& a) {
     if (!done) return fail(exitFor(done.status()), done.status().message());
     std::cout << "added: " << done->added << " titles";
     if (done->merged) std::cout << ", merged into " << done->merged;
-    std::cout << "\n";
-    return c.done(plan->refused.empty() ? kOk : kProblem);
+    std::cout << "\nstored: " << done->covers << " covers, " << done->loans << " loans\n";
+    for (const auto& r : done->sideRefused)
+        std::cerr << "rkdb: not stored: " << escapeControls(r) << "\n";
+    return c.done(plan->refused.empty() && done->sideRefused.empty() ? kOk : kProblem);
 }
 
 int runExportTo(const Args& a) {
@@ -102,8 +103,10 @@ int runExportTo(const Args& a) {
     const std::string format = a.get("format");
     if (a.positional.size() != 2 || (format != "tellico" && format != "csv"))
         return fail(kUsage, usage);
-    rk::store::Table t(tablePath(a.positional[0]), readOptions());
-    if (int rc = openTable(t)) return rc;
+    // The catalogue engine, for the covers and loans beside the titles.
+    OpenCatalogue c;
+    if (int rc = c.open(a.positional[0], readOptions())) return rc;
+    rk::store::Table& t = c.table();
     const std::string& file = a.positional[1];
     rk::Result<uint32_t> written = uint32_t(0);
     if (format == "csv") {
@@ -111,7 +114,8 @@ int runExportTo(const Args& a) {
     } else {
         auto lists = catalogueLists(folderOf(t));
         if (!lists) return fail(exitFor(lists.status()), lists.status().message());
-        written = exportTellico(t, file, lists->ratings);
+        rk::catalogue::SideData& side = c.catalogue().sideData();
+        written = exportTellico(t, file, lists->ratings, side.dir().empty() ? nullptr : &side);
     }
     if (!written) return fail(kFileError, written.status().message());
     std::cout << *written << " titles written to " << escapeControls(file) << "\n";
