@@ -47,6 +47,21 @@ Result<std::string> SideData::cover(uint32_t recno, Face face) {
     return std::string();
 }
 
+Result<std::string> SideData::coverBytes(uint32_t recno, Face face) {
+    auto path = cover(recno, face);
+    RK_RETURN_IF_ERROR(path.status());
+    if (path->empty()) return std::string();
+    auto f = env_->open(*path, OpenMode::ReadOnly, LockMode::None);
+    if (!f) return f.status().withMessage("cannot read " + *path + ": " + f.status().message());
+    uint64_t size = 0;
+    RK_RETURN_IF_ERROR((*f)->size(&size));
+    std::string bytes(size, '\0');
+    size_t got = 0;
+    RK_RETURN_IF_ERROR((*f)->read(0, bytes.data(), bytes.size(), &got));
+    bytes.resize(got);
+    return bytes;
+}
+
 bool SideData::hasCovers() {
     return open(*covers_, false).isOk() && covers_->table.isOpen() && covers_->table.recCount() > 0;
 }

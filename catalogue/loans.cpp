@@ -160,4 +160,45 @@ Status SideData::giveBack(uint32_t recno, const dbf::Date& date) {
     return Status::invalid("record " + std::to_string(recno) + " is not out on loan");
 }
 
+Status SideData::withdrawLoan(uint32_t recno) {
+    auto title = titleImage(recno);
+    RK_RETURN_IF_ERROR(title.status());
+    if (title->empty()) return Status::notFound("there is no record " + std::to_string(recno));
+    std::vector<uint32_t> rows, at;
+    std::vector<Loan> loans;
+    RK_RETURN_IF_ERROR(loanHistory(recno).status());
+    RK_RETURN_IF_ERROR(rowsOf(*loans_, recno, &rows));
+    bool stale = false;
+    RK_RETURN_IF_ERROR(
+        titleLoans(*loans_, rows, titleFingerprint(titles_, *title), recno, &loans, &at, &stale));
+    for (size_t i = 0; i < loans.size(); ++i) {
+        if (!loans[i].out()) continue;
+        RK_RETURN_IF_ERROR(loans_->table.go(at[i]));
+        return loans_->table.deleteRecord();
+    }
+    return Status::invalid("record " + std::to_string(recno) + " is not out on loan");
+}
+
+Status SideData::reopenLoan(uint32_t recno) {
+    auto title = titleImage(recno);
+    RK_RETURN_IF_ERROR(title.status());
+    if (title->empty()) return Status::notFound("there is no record " + std::to_string(recno));
+    std::vector<uint32_t> rows, at;
+    std::vector<Loan> loans;
+    RK_RETURN_IF_ERROR(loanHistory(recno).status());
+    RK_RETURN_IF_ERROR(rowsOf(*loans_, recno, &rows));
+    bool stale = false;
+    RK_RETURN_IF_ERROR(
+        titleLoans(*loans_, rows, titleFingerprint(titles_, *title), recno, &loans, &at, &stale));
+    if (loans.empty()) return Status::invalid("record " + std::to_string(recno) + " has no loan");
+    for (const Loan& l : loans)
+        if (l.out())
+            return Status::invalid("record " + std::to_string(recno) + " is out on loan to " +
+                                   l.person + " already");
+    RK_RETURN_IF_ERROR(loans_->table.go(at.back()));
+    std::string row = loans_->table.record();
+    dbf::setBlank(row, loans_->field("RETURNED"));
+    return loans_->table.putRecord(row);
+}
+
 } // namespace rk::catalogue

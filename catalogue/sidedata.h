@@ -87,6 +87,8 @@ public:
                          Face face = Face::Front);
     // Removes the picture (both with Face::Front and no back; a front alone otherwise).
     Status removeCover(uint32_t recno, Face face = Face::Front);
+    // The picture's bytes, "" when the title has none.
+    Result<std::string> coverBytes(uint32_t recno, Face face = Face::Front);
     // The folder of cached thumbnails (made by the windows).
     std::string thumbnailFolder() const;
     // Whether any title has a cover (or had one: rows not yet checked count).
@@ -104,6 +106,10 @@ public:
                 const dbf::Date& due = {});
     // Takes a title back on `date`; refused when it is not out.
     Status giveBack(uint32_t recno, const dbf::Date& date);
+    // Takes back a lend as if it was never made: the row of the loan that is out goes.
+    Status withdrawLoan(uint32_t recno);
+    // Takes back a return: the title's last loan is out again. Refused when one is out.
+    Status reopenLoan(uint32_t recno);
 
     // The engine's hooks. A title's record was rewritten from `before` to `after`.
     Status titleChanged(uint32_t recno, std::string_view before, std::string_view after);

@@ -22,7 +22,7 @@ void TForm1::showCoverAndLoan() {
 
 void TForm1::LendReturn1Click() {
     if (!Table1 || Table1->isEmpty() || Table1->state() == rk::fw::Dataset::State::Insert) return;
-    if (rk::mainwin::lendOrReturn(this, catalogue(), Table1->recNo())) {
+    if (rk::mainwin::lendOrReturn(this, catalogue(), Table1->recNo(), undo_.get())) {
         showCoverAndLoan();
         if (loansWindow_) loansWindow_->reload();
     }

@@ -8,6 +8,7 @@
 #include "prompt.h"
 #include "record.h"
 #include "sidedata.h"
+#include "sideundo.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -176,11 +177,13 @@ bool CoverPanel::storeFile(const QString& file) {
                            rk::Status::invalid(file.toStdString() + " is not a picture"));
         return false;
     }
+    rk::catalogue::CoverRecording step(catalogue_, recno_);
     const rk::Status s = catalogue_.sideData().setCover(recno_, file.toStdString());
     if (!s) {
         rk::fw::showStatus(this, QStringLiteral("The cover could not be added."), s);
         return false;
     }
+    push(step, "Add Cover");
     refresh();
     return true;
 }
@@ -194,12 +197,14 @@ bool CoverPanel::storeImage(const QImage& image) {
                            rk::Status::invalid("the picture cannot be read"));
         return false;
     }
+    rk::catalogue::CoverRecording step(catalogue_, recno_);
     const rk::Status s = catalogue_.sideData().setCoverBytes(
         recno_, std::string_view(bytes.constData(), size_t(bytes.size())), "the pasted picture");
     if (!s) {
         rk::fw::showStatus(this, QStringLiteral("The cover could not be added."), s);
         return false;
     }
+    push(step, "Paste Cover");
     refresh();
     return true;
 }
@@ -237,9 +242,17 @@ void CoverPanel::pasteFromClipboard() {
 void CoverPanel::removeCover() {
     if (!recno_ || picture_.isEmpty() || readOnly_) return;
     if (!rk::fw::confirm(this, QStringLiteral("Remove the cover of this title?"))) return;
+    rk::catalogue::CoverRecording step(catalogue_, recno_);
     if (const rk::Status s = catalogue_.sideData().removeCover(recno_); !s)
         rk::fw::showStatus(this, QStringLiteral("The cover could not be removed."), s);
+    else
+        push(step, "Remove Cover");
     refresh();
+}
+
+void CoverPanel::push(rk::catalogue::CoverRecording& step, const char* name) {
+    if (!undo_) return;
+    if (auto done = step.finish(name)) undo_->push(std::move(done));
 }
 
 void CoverPanel::showLarger() {
@@ -277,7 +290,8 @@ bool CoverPanel::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // Lend and return
 
-bool lendOrReturn(QWidget* owner, rk::catalogue::Catalogue& catalogue, uint32_t recno) {
+bool lendOrReturn(QWidget* owner, rk::catalogue::Catalogue& catalogue, uint32_t recno,
+                  rk::catalogue::UndoStack* undo) {
     if (!recno) return false;
     auto& side = catalogue.sideData();
     auto current = side.currentLoan(recno);
@@ -332,6 +346,7 @@ bool lendOrReturn(QWidget* owner, rk::catalogue::Catalogue& catalogue, uint32_t 
     }
     rk::fw::layOutDialog(&dialog, body, {ok, cancel});
     if (rk::fw::execModal(&dialog) != QDialog::Accepted) return false;
+    rk::catalogue::LoanRecording step(catalogue, recno);
     rk::Status s;
     if (*current) {
         s = side.giveBack(recno, toDate(date->date()));
@@ -348,6 +363,10 @@ bool lendOrReturn(QWidget* owner, rk::catalogue::Catalogue& catalogue, uint32_t 
                            s);
         return false;
     }
+    if (undo)
+        if (auto done = step.finish(*current ? rk::catalogue::LoanChange::Return
+                                             : rk::catalogue::LoanChange::Lend))
+            undo->push(std::move(done));
     return true;
 }
 

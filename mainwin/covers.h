@@ -14,6 +14,8 @@ class QTableWidget;
 
 namespace rk::catalogue {
 class Catalogue;
+class UndoStack;
+class CoverRecording;
 } // namespace rk::catalogue
 
 namespace rk::mainwin {
@@ -28,6 +30,8 @@ public:
     uint32_t title() const { return recno_; }
     // A catalogue open for reading: the picture is shown, never changed.
     void setReadOnly(bool on);
+    // Where each change of the picture is pushed as a step (none: not undoable).
+    void setUndo(rk::catalogue::UndoStack* undo) { undo_ = undo; }
 
     // The commands of the picture's menu.
     void addFromFile();
@@ -50,19 +54,22 @@ protected:
 private:
     bool storeFile(const QString& file);
     bool storeImage(const class QImage& image);
+    void push(rk::catalogue::CoverRecording& step, const char* name);
     void refresh();
 
     rk::catalogue::Catalogue& catalogue_;
     uint32_t recno_ = 0;
     bool readOnly_ = false;
+    rk::catalogue::UndoStack* undo_ = nullptr;
     QString picture_;
     QLabel* image_ = nullptr;
     QLabel* loan_ = nullptr;
 };
 
 // Lend (when the title is in) or take back (when it is out): a small dialog for the person and
-// the dates. True when something changed.
-bool lendOrReturn(QWidget* owner, rk::catalogue::Catalogue& catalogue, uint32_t recno);
+// the dates. True when something changed; the change is pushed on `undo` when given.
+bool lendOrReturn(QWidget* owner, rk::catalogue::Catalogue& catalogue, uint32_t recno,
+                  rk::catalogue::UndoStack* undo = nullptr);
 
 // Who has what, since when: the titles out on loan, overdue ones first and highlighted.
 class LoansWindow : public QDialog {

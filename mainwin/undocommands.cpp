@@ -3,6 +3,7 @@
 // here becomes a step; what an undo or redo changed is shown in one place, undoApplied.
 #include "form1.h"
 
+#include "covers.h"
 #include "prompt.h"
 #include "recordlistmodel.h"
 
@@ -14,6 +15,7 @@ void TForm1::connectUndoCommands() {
     recorder_ = std::make_unique<rk::catalogue::UndoRecorder>(*catalogue_, *undo_);
     Table1->setWriter(recorder_.get());
     Table2->setWriter(recorder_.get());
+    if (coverPanel_) coverPanel_->setUndo(undo_.get());
 
     Undo1 = new QAction(QStringLiteral("&Undo"), this);
     Undo1->setObjectName(QStringLiteral("Undo1"));
@@ -75,6 +77,8 @@ void TForm1::undoApplied(const rk::catalogue::UndoResult& r) {
             if (r.shown.recno != 0 && Table1->recNo() != r.shown.recno &&
                 titleModel_->rowOf(r.shown.recno) >= 0)
                 rk::ignore(Table1->goTo(r.shown.recno), "the list keeps the current title");
+            showCoverAndLoan();
+            if (loansWindow_) loansWindow_->reload();
         }
     }
     const bool undoing = r.direction == rk::catalogue::UndoDirection::Undo;

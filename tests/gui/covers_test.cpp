@@ -123,6 +123,30 @@ private slots:
         QVERIFY(showsCover(f));
     }
 
+    void undoTakesBackALendAndAPastedCover() {
+        GuiFixture app;
+        QVERIFY(app.startMainWindow());
+        TForm1* f = app.form;
+        QVERIFY(f->titlesData()->goTo(5).isOk());
+        QApplication::clipboard()->setImage(picture(40, 60));
+        ctl<rk::mainwin::CoverPanel>(f, "CoverPanel")->pasteFromClipboard();
+        lendOrReturn(
+            f, [](QDialog& d) { d.findChild<QLineEdit*>("LoanPerson")->setText("Ann Smith"); });
+        QVERIFY(f->titlesData()->goTo(6).isOk());
+
+        auto* undo = ctl<QAction>(f, "Undo1");
+        undo->trigger();
+        QCOMPARE(f->titlesData()->recNo(), 5u);
+        QVERIFY(ctl<QLabel>(f, "LoanText")->text().isEmpty());
+        QVERIFY(showsCover(f));
+        undo->trigger();
+        QVERIFY(coverPath(f, 5).isEmpty());
+        QVERIFY(!showsCover(f));
+        ctl<QAction>(f, "Redo1")->trigger();
+        QVERIFY(showsCover(f));
+        QVERIFY(app.prompt.messages().isEmpty());
+    }
+
     void lendAndReturnShowTheLoan() {
         GuiFixture app;
         QVERIFY(app.startMainWindow());
