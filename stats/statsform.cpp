@@ -94,7 +94,7 @@ TStatsForm::TStatsForm(QWidget* parent) : QDialog(parent) {
 void TStatsForm::showFigures(const rk::store::CollectionFigures& figures, const QString& view,
                              char decimalSeparator) {
     summary_ =
-        QStringLiteral("%1: %2 %3, %4 priced, worth %5 in all.")
+        QStringLiteral("%1: %2 %3, %4 priced, worth $%5 in all.")
             .arg(view)
             .arg(figures.titles)
             .arg(figures.titles == 1 ? QStringLiteral("title") : QStringLiteral("titles"))
