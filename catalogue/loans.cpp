@@ -136,18 +136,22 @@ Status SideData::lend(uint32_t recno, const std::string& person, const dbf::Date
     return loans_->table.appendRecord(row).status();
 }
 
-Status SideData::giveBack(uint32_t recno, const dbf::Date& date) {
+Status SideData::loansAt(uint32_t recno, std::vector<Loan>* loans, std::vector<uint32_t>* at) {
     // Stale rows are moved or dropped first.
     RK_RETURN_IF_ERROR(loanHistory(recno).status());
     auto title = titleImage(recno);
     RK_RETURN_IF_ERROR(title.status());
     if (title->empty()) return Status::notFound("there is no record " + std::to_string(recno));
-    const std::string fp = titleFingerprint(titles_, *title);
-    std::vector<uint32_t> rows, at;
-    std::vector<Loan> loans;
+    std::vector<uint32_t> rows;
     bool stale = false;
     RK_RETURN_IF_ERROR(rowsOf(*loans_, recno, &rows));
-    RK_RETURN_IF_ERROR(titleLoans(*loans_, rows, fp, recno, &loans, &at, &stale));
+    return titleLoans(*loans_, rows, titleFingerprint(titles_, *title), recno, loans, at, &stale);
+}
+
+Status SideData::giveBack(uint32_t recno, const dbf::Date& date) {
+    std::vector<uint32_t> at;
+    std::vector<Loan> loans;
+    RK_RETURN_IF_ERROR(loansAt(recno, &loans, &at));
     for (size_t i = 0; i < loans.size(); ++i) {
         if (!loans[i].out()) continue;
         if (key(date) < key(loans[i].lent))
@@ -161,16 +165,9 @@ Status SideData::giveBack(uint32_t recno, const dbf::Date& date) {
 }
 
 Status SideData::withdrawLoan(uint32_t recno) {
-    auto title = titleImage(recno);
-    RK_RETURN_IF_ERROR(title.status());
-    if (title->empty()) return Status::notFound("there is no record " + std::to_string(recno));
-    std::vector<uint32_t> rows, at;
+    std::vector<uint32_t> at;
     std::vector<Loan> loans;
-    RK_RETURN_IF_ERROR(loanHistory(recno).status());
-    RK_RETURN_IF_ERROR(rowsOf(*loans_, recno, &rows));
-    bool stale = false;
-    RK_RETURN_IF_ERROR(
-        titleLoans(*loans_, rows, titleFingerprint(titles_, *title), recno, &loans, &at, &stale));
+    RK_RETURN_IF_ERROR(loansAt(recno, &loans, &at));
     for (size_t i = 0; i < loans.size(); ++i) {
         if (!loans[i].out()) continue;
         RK_RETURN_IF_ERROR(loans_->table.go(at[i]));
@@ -180,16 +177,9 @@ Status SideData::withdrawLoan(uint32_t recno) {
 }
 
 Status SideData::reopenLoan(uint32_t recno) {
-    auto title = titleImage(recno);
-    RK_RETURN_IF_ERROR(title.status());
-    if (title->empty()) return Status::notFound("there is no record " + std::to_string(recno));
-    std::vector<uint32_t> rows, at;
+    std::vector<uint32_t> at;
     std::vector<Loan> loans;
-    RK_RETURN_IF_ERROR(loanHistory(recno).status());
-    RK_RETURN_IF_ERROR(rowsOf(*loans_, recno, &rows));
-    bool stale = false;
-    RK_RETURN_IF_ERROR(
-        titleLoans(*loans_, rows, titleFingerprint(titles_, *title), recno, &loans, &at, &stale));
+    RK_RETURN_IF_ERROR(loansAt(recno, &loans, &at));
     if (loans.empty()) return Status::invalid("record " + std::to_string(recno) + " has no loan");
     for (const Loan& l : loans)
         if (l.out())

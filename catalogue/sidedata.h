@@ -126,6 +126,8 @@ private:
     Status open(SideTable& t, bool create);
     Status rowsOf(SideTable& t, uint32_t recno, std::vector<uint32_t>* rows);
     Result<std::string> titleImage(uint32_t recno);
+    // The loans of title `recno` (stale rows moved or dropped first) and the row of each.
+    Status loansAt(uint32_t recno, std::vector<Loan>* loans, std::vector<uint32_t>* at);
     Status repair(SideTable& t);
     Status storeCover(uint32_t recno, std::string_view bytes, const std::string& extension,
                       Face face);
