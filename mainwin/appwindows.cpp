@@ -15,6 +15,7 @@
 #include "prefform.h"
 #include "printdiag.h"
 #include "reportform.h"
+#include "sidedata.h"
 #include "statsform.h"
 
 #include <QApplication>
@@ -36,6 +37,10 @@ TForm1* createWindows(const QString& dataFolder) {
         },
         w.form1);
     w.reportForm = new rk::print::TReportForm(w.form1);
+    w.reportForm->setCoverSource([form = w.form1](uint32_t recno) {
+        auto path = form->catalogue().sideData().cover(recno);
+        return path ? QString::fromStdString(*path) : QString();
+    });
     w.navForm = new TNavForm(w.form1);
     TForm1* form = w.form1;
     w.printDiag = new rk::print::TPrintDiag(w.reportForm,

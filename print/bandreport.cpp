@@ -106,6 +106,8 @@ QString firstLine(const QString& value) {
     return expandTabs(value.left(end), 8);
 }
 
+constexpr qreal kPictureDpi = 200;
+
 class BandRunner {
 public:
     BandRunner(const BandReportLayout& layout, const PrinterMetrics& given, const QDateTime& now,
@@ -162,10 +164,15 @@ private:
         const FontState* font;
         qreal height;
     };
+    struct PictureOp {
+        QRectF rect; // dots from the band's top-left
+        QImage image;
+    };
     struct Rendered {
         const Prepared* band;
         qreal height;
         std::vector<Op> ops;
+        std::vector<PictureOp> pictures;
     };
 
     std::unique_ptr<Prepared> prepare(const Band* band) const {
@@ -209,6 +216,8 @@ private:
                    longTimeText(now_.time());
         case FieldKind::PageNumber:
             return f.text + QString::number(page_);
+        case FieldKind::Picture:
+            break;
         }
         return {};
     }
@@ -216,7 +225,7 @@ private:
     // The band's fields for the current record (or page), with growing fields wrapped and
     // the fields below them moved down.
     Rendered render(const Prepared& band, bool record) {
-        Rendered r{&band, band.height, {}};
+        Rendered r{&band, band.height, {}, {}};
         struct Grower {
             qreal bottom; // its first line's bottom, before anything moved
             qreal moved;  // how far the fields below it move
@@ -225,6 +234,10 @@ private:
         qreal extra = 0;
         const qreal tolerance = geometry_.scaleY / 2;
         for (const Field& f : band.fields) {
+            if (f.def->kind == FieldKind::Picture) {
+                if (record) addPicture(r, f);
+                continue;
+            }
             const QString value = text(*f.def, record);
             qreal shift = 0;
             for (const Grower& g : growers)
@@ -254,7 +267,33 @@ private:
             extra = std::max(extra, shift + growth);
         }
         r.height += extra;
+        for (const PictureOp& p : r.pictures)
+            r.height = std::max(r.height, p.rect.bottom());
         return r;
+    }
+
+    // The record's picture, scaled once to the field's width (and never taller than a
+    // page); a record without one, or whose file cannot be read, gets none.
+    void addPicture(Rendered& r, const Field& f) {
+        const QString path = rows_.picturePath();
+        if (path.isEmpty() || f.width <= 0) return;
+        QImage image(path);
+        if (image.isNull() || image.width() <= 0) return;
+        qreal height = f.width * image.height() / image.width();
+        const qreal most = std::max(1.0, (bodyBottom_ - bodyTop_) / 2);
+        qreal width = f.width;
+        if (height > most) {
+            width = width * most / height;
+            height = most;
+        }
+        // Kept at no more than 200 pixels an inch (nor above the file's own size): every
+        // recorded page holds its pictures, and a 1200 dpi printer gains nothing from more.
+        const qreal fewer =
+            std::min({1.0, kPictureDpi / std::max(1, metrics_.dpiX), qreal(image.width()) / width});
+        QImage scaled = image.scaled(std::max(1, static_cast<int>(std::lround(width * fewer))),
+                                     std::max(1, static_cast<int>(std::lround(height * fewer))),
+                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        r.pictures.push_back({QRectF(f.left, f.top, width, height), std::move(scaled)});
     }
 
     void drawFrame(const BandFrame& frame, qreal y, qreal height, bool top, bool bottom) {
@@ -273,6 +312,9 @@ private:
         for (const Op& op : r.ops)
             if (op.top >= from && op.top < to)
                 canvas_.drawText(op.x, y + op.top - from, op.text, *op.font);
+        for (const PictureOp& p : r.pictures)
+            if (p.rect.top() >= from && p.rect.top() < to)
+                canvas_.drawImage(p.rect.translated(0, y - from), p.image);
         drawFrame(r.band->frame, y, to - from, first, last);
     }
 

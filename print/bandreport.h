@@ -49,6 +49,7 @@ enum class FieldKind {
     Date,       // `text` then today's date (short format)
     DateTime,   // `text` then today's date (short) and the time (long format)
     PageNumber, // `text` then the page number
+    Picture,    // the current record's picture, `width` wide at its own proportions
 };
 
 struct BandField {
@@ -107,6 +108,8 @@ public:
     virtual bool next() = 0;
     // The display text of a field of the current record.
     virtual QString value(const QString& field) = 0;
+    // The path of the current record's picture; empty when it has none.
+    virtual QString picturePath() { return {}; }
 };
 
 // Lays out and draws the report on a canvas (recorded pages, or a printer straight away)

@@ -97,6 +97,10 @@ void PictureCanvas::fillRect(const QRectF& rect, const QColor& color) {
     painter_.fillRect(rect, color);
 }
 
+void PictureCanvas::drawImage(const QRectF& rect, const QImage& image) {
+    painter_.drawImage(rect, image);
+}
+
 // ---- ShapedTexts
 
 void ShapedTexts::draw(QPainter& painter, QPointF baseline, const QString& text,
@@ -189,6 +193,10 @@ void DeviceCanvas::drawLine(const QLineF& line, int penWidth) {
 
 void DeviceCanvas::fillRect(const QRectF& rect, const QColor& color) {
     painter_->fillRect(rect.translated(origin_), color);
+}
+
+void DeviceCanvas::drawImage(const QRectF& rect, const QImage& image) {
+    painter_->drawImage(rect.translated(origin_), image);
 }
 
 void DeviceCanvas::finish() {

@@ -13,6 +13,7 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QHash>
+#include <QImage>
 #include <QLineF>
 #include <QPainter>
 #include <QPicture>
@@ -50,6 +51,11 @@ public:
     virtual void drawLine(const QLineF& line, int penWidth) = 0;
     // A filled rectangle (a bar of a chart); the text output has none.
     virtual void fillRect(const QRectF& rect, const QColor& color) = 0;
+    // A picture drawn into `rect` (already scaled to it); the text output has none.
+    virtual void drawImage(const QRectF& rect, const QImage& image) {
+        (void)rect;
+        (void)image;
+    }
     // The current line has ended.
     virtual void lineEnd() = 0;
     // The document has ended; throws EPagePrinter when the output could not be completed.
@@ -68,6 +74,7 @@ public:
     void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
     void drawLine(const QLineF& line, int penWidth) override;
     void fillRect(const QRectF& rect, const QColor& color) override;
+    void drawImage(const QRectF& rect, const QImage& image) override;
     void lineEnd() override {}
     void finish() override {}
 
@@ -118,6 +125,7 @@ public:
     void setRegion(Region) override {}
     void drawText(qreal x, qreal top, const QString& text, const FontState& font) override;
     void drawLine(const QLineF& line, int penWidth) override;
+    void drawImage(const QRectF& rect, const QImage& image) override;
     void fillRect(const QRectF& rect, const QColor& color) override;
     void lineEnd() override {}
     // Ends the printer's job; throws EPagePrinter when it could not be completed.

@@ -161,6 +161,15 @@ Band detailBand(const StandardReportOptions& o) {
 
     add(caption(QStringLiteral("capSummary"), QStringLiteral("Summary:"), kLeft, 126),
         value(QStringLiteral("SUMMARY"), kLeft, 126, 490, times(8), true));
+    if (o.covers) {
+        BandField cover;
+        cover.name = QStringLiteral("Cover");
+        cover.kind = FieldKind::Picture;
+        cover.left = 728;
+        cover.top = 5;
+        cover.width = 0.8 * kReportUnitsPerInch;
+        f.push_back(cover);
+    }
     return b;
 }
 

@@ -33,6 +33,8 @@ struct StandardReportOptions {
                                         QStringLiteral("Custom3:"), QStringLiteral("Custom4:")};
     ReportDateOption date = ReportDateOption::Date;
     ReportBorderOption border = ReportBorderOption::Border;
+    // Each title's front cover (the rows' picture), small, to the right of its block.
+    bool covers = false;
 };
 
 // The report's bands and fields with the options applied.

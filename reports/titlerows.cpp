@@ -84,6 +84,10 @@ QString StandardReportRows::value(const QString& field) {
     return image.empty() ? QString() : titleFieldText(image, *f);
 }
 
+QString StandardReportRows::picturePath() {
+    return pictures_ ? pictures_(walk_.recno(at_)) : QString();
+}
+
 TitleColumnRows::TitleColumnRows(store::Table& titles, const QStringList& fields) : walk_(titles) {
     for (const QString& name : fields) {
         const dbf::FieldDef* f = titles.field(name.toStdString());

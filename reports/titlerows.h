@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ public:
     int count() const { return static_cast<int>(records_.size()); }
     // The image of record `i` of the walk; empty when it could not be read.
     const std::string& image(int i);
+    // The record number of record `i` of the walk.
+    uint32_t recno(int i) const { return records_[static_cast<size_t>(i)]; }
     const Status& status() const { return status_; }
     store::Table& table() { return table_; }
 
@@ -52,12 +55,16 @@ public:
     bool first() override;
     bool next() override;
     QString value(const QString& field) override;
+    QString picturePath() override;
     const Status& status() const { return walk_.status(); }
+    // Where the picture of a record (by record number) is; none: no pictures.
+    void setPictures(std::function<QString(uint32_t)> pictures) { pictures_ = std::move(pictures); }
 
 private:
     TitleWalk walk_;
     int at_ = 0;
     QHash<QString, const dbf::FieldDef*> fields_;
+    std::function<QString(uint32_t)> pictures_;
 };
 
 // The column report's rows: the chosen fields of each record, in column order. Field names

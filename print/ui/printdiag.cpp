@@ -11,6 +11,7 @@
 #include "text.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -105,6 +106,9 @@ TPrintDiag::TPrintDiag(TReportForm* report, Context context, QWidget* parent)
     auto* left = new QVBoxLayout;
     left->addWidget(titleOptions);
     left->addWidget(BorderGroup);
+    chkCovers = new QCheckBox(QStringLiteral("Include covers"), this);
+    chkCovers->setObjectName(QStringLiteral("chkCovers"));
+    left->addWidget(chkCovers);
     choices->addLayout(left);
     auto* right = new QVBoxLayout;
     right->addWidget(PrintGroup);
@@ -214,6 +218,7 @@ void TPrintDiag::BitBtn3Click(QObject* sender) {
     report_->setFrame(borderItem() == 1   ? ReportBorderOption::Box
                       : borderItem() == 2 ? ReportBorderOption::None
                                           : ReportBorderOption::Border);
+    report_->setIncludeCovers(chkCovers->isChecked());
 
     // The report walks the titles; the main window's current title stays current.
     fw::Dataset* titles = context_.titles;

@@ -13,6 +13,7 @@
 #include <functional>
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -53,6 +54,7 @@ public:
     QPushButton* BitBtn5 = nullptr;    // Print Setup
     QPushButton* BitBtn6 = nullptr;    // Build Custom Report...
     QPushButton* butSavePdf = nullptr; // Save as PDF...: the report as a PDF file
+    QCheckBox* chkCovers = nullptr;    // each title's front cover beside its block
 
     // The chosen item of the two radio groups, from 0.
     int printItem() const;

@@ -141,11 +141,13 @@ StandardReportOptions TReportForm::options() const {
     o.userCaptions = {UserLab1->text(), UserLab2->text(), UserLab3->text(), UserLab4->text()};
     o.date = QRDateTime->isHidden() ? ReportDateOption::None : dateKind_;
     o.border = frame_;
+    o.covers = covers_ && coverSource_;
     return o;
 }
 
 bool TReportForm::build(PageEngine& engine, store::Table& titles) {
     reports::StandardReportRows rows(titles);
+    if (covers_) rows.setPictures(coverSource_);
     try {
         buildStandardReport(engine, options(), rows);
     } catch (const EPagePrinter& e) {

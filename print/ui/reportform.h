@@ -11,6 +11,9 @@
 #include <QDialog>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -73,6 +76,12 @@ public:
     void setDateKind(ReportDateOption kind) { dateKind_ = kind; }
     void setFrame(ReportBorderOption frame) { frame_ = frame; }
     ReportBorderOption frame() const { return frame_; }
+    // Where a title's front cover is (by record number; empty: none), and whether the
+    // report prints it.
+    void setCoverSource(std::function<QString(uint32_t)> source) {
+        coverSource_ = std::move(source);
+    }
+    void setIncludeCovers(bool on) { covers_ = on; }
 
     // The report as the fields stand.
     StandardReportOptions options() const;
@@ -92,6 +101,8 @@ private:
     ReportDateOption dateKind_ = ReportDateOption::Date;
     ReportBorderOption frame_ = ReportBorderOption::Border;
     TReportPreview* preview_ = nullptr;
+    std::function<QString(uint32_t)> coverSource_;
+    bool covers_ = false;
 };
 
 } // namespace rk::print

@@ -12,6 +12,7 @@
 #include "printdiag.h"
 #include "printersetup.h"
 #include "reportform.h"
+#include "sidedata.h"
 #include "tpageprinter.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
@@ -235,6 +237,46 @@ private slots:
              QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\"")).globalMatch(boxes))
             left = std::min(left, m.captured(1).toDouble());
         QVERIFY2(left >= 18 && left < 40, qPrintable(QString::number(left)));
+    }
+
+    // With "Include covers" the standard report's PDF holds the one stored front cover;
+    // without it, no picture at all.
+    void theStandardReportPrintsCoversOnlyWhenAsked() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty())
+            QSKIP("pdfimages is not installed");
+        GuiFixture app;
+        QVERIFY(collection::start(app));
+        TForm1* f = app.form;
+        const QString poster = app.root.filePath(QStringLiteral("poster.png"));
+        QImage image(200, 300, QImage::Format_RGB32);
+        image.fill(QColor(200, 40, 40));
+        QVERIFY(image.save(poster, "PNG"));
+        QVERIFY(f->catalogue().sideData().setCover(1, poster.toStdString()).isOk());
+        auto imagesIn = [&](bool covers) {
+            const QString pdf =
+                app.root.filePath(covers ? QStringLiteral("on.pdf") : QStringLiteral("off.pdf"));
+            Runners runners;
+            runners.printDiag = [&](TPrintDiag& d) {
+                d.setPrintItem(3);
+                d.chkCovers->setChecked(covers);
+                app.prompt.answer(pdf);
+                d.butSavePdf->click();
+            };
+            f->BitBtn1Click();
+            QProcess p;
+            p.start(QStandardPaths::findExecutable(QStringLiteral("pdfimages")),
+                    {QStringLiteral("-list"), pdf});
+            p.waitForFinished(30000);
+            const QStringList rows = QString::fromUtf8(p.readAllStandardOutput())
+                                         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            int count = 0;
+            for (const QString& row : rows)
+                if (row.simplified().section(QLatin1Char(' '), 2, 2) == QLatin1String("image"))
+                    ++count;
+            return rows.size() >= 2 ? count : -1; // -1: no listing (no PDF)
+        };
+        QCOMPARE(imagesIn(true), 1);
+        QCOMPARE(imagesIn(false), 0);
     }
 
     void theBuilderBuildsTheViewWithItsColumnsAndTotals() {
