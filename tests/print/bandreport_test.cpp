@@ -5,7 +5,10 @@
 #include "fakeprinter.h"
 #include "pageengine.h"
 
+#include <QFile>
+#include <QImage>
 #include <QMap>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,7 @@ public:
     bool first() override { return !rows_.isEmpty() && (at_ = 0, true); }
     bool next() override { return ++at_ < rows_.size(); }
     QString value(const QString& field) override { return rows_.value(at_).value(field); }
+    QString picturePath() override { return value(QStringLiteral("PICTURE")); }
 
 private:
     QList<QMap<QString, QString>> rows_;
@@ -116,6 +120,45 @@ TEST_F(BandReport, AGrowingFieldMovesTheFieldsBelowAndTheBandGrows) {
     EXPECT_NEAR(y(QStringLiteral("below2")) - y(QStringLiteral("id002")), 18 * unit + extra, 1);
     EXPECT_NEAR(y(QStringLiteral("id003")) - y(QStringLiteral("id002")), 40 * unit + extra, 1);
     EXPECT_GT(y(QStringLiteral("below2")), noteLines.back()->pos.y());
+}
+
+// A picture field draws each record's picture (if any and readable) at the field's width, in
+// its proportions; no more pixels than 200 an inch; a tall picture makes its band taller.
+TEST_F(BandReport, PicturesAreDrawnScaledOnceAndGrowTheirBand) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString tall = dir.filePath(QStringLiteral("tall.png"));
+    QImage image(400, 800, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(tall));
+    const QString broken = dir.filePath(QStringLiteral("broken.png"));
+    QFile junk(broken);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write("not a picture") > 0);
+    junk.close();
+    l.bands[2].fields.push_back(field(QStringLiteral("PICTURE"), FieldKind::Picture, 300, 4, 96));
+    auto with = [](int i, const QString& path) {
+        auto r = record(i);
+        r.insert(QStringLiteral("PICTURE"), path);
+        return r;
+    };
+    build({with(1, tall), record(2), with(3, broken), with(4, tall)});
+    const DrawnPage d = page(1);
+    ASSERT_EQ(d.images.size(), 2u);
+    const double unit = 300 / 96.0;
+    const testing::DrawnImage& first = d.images[0];
+    EXPECT_NEAR(first.rect.width(), 96 * unit, 1);
+    EXPECT_NEAR(first.rect.height(), 192 * unit, 1);
+    EXPECT_EQ(first.pixels, QSize(200, 400));
+    const double id1 = d.find(QStringLiteral("id001"))->pos.y();
+    // Beside the block, from its top: the same place in every block that has one.
+    EXPECT_LT(first.rect.top(), id1);
+    EXPECT_NEAR(first.rect.top() - id1,
+                d.images[1].rect.top() - d.find(QStringLiteral("id004"))->pos.y(), 1);
+    // The band is as tall as its picture: the next record starts below it.
+    EXPECT_GT(d.find(QStringLiteral("id002"))->pos.y(), first.rect.bottom());
+    // No picture, or an unreadable one: no gap, the design's 40 units.
+    EXPECT_NEAR(d.find(QStringLiteral("id004"))->pos.y() - d.find(QStringLiteral("id003"))->pos.y(),
+                40 * unit, 1);
 }
 
 TEST_F(BandReport, TitleOnceHeaderOnEveryPageBandsWholeAboveTheFooter) {

@@ -42,6 +42,10 @@ public:
         }
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawImage(const QRectF& r, const QImage& image, const QRectF&,
+                   Qt::ImageConversionFlags) override {
+        if (out_) out_->images.push_back({painter()->combinedTransform().mapRect(r), image.size()});
+    }
     // Lines replayed from a picture arrive as two-point polylines.
     void drawPolygon(const QPointF* points, int n, PolygonDrawMode mode) override {
         if (mode != PolylineMode) return;

@@ -37,9 +37,15 @@ struct DrawnLine {
     QLineF line; // device dots
 };
 
+struct DrawnImage {
+    QRectF rect; // device dots
+    QSize pixels;
+};
+
 struct DrawnPage {
     std::vector<DrawnText> texts;
     std::vector<DrawnLine> lines;
+    std::vector<DrawnImage> images;
 
     // Every text, top to bottom and left to right.
     QStringList textsInOrder() const;
