@@ -24,6 +24,7 @@ public:
     std::string conflict(Catalogue& catalogue, UndoDirection direction) override;
     Status apply(Catalogue& catalogue, UndoDirection direction) override;
     StepRecord shown() const override { return {CatalogueTable::Titles, recno_}; }
+    size_t bytes() const override { return before_.size() + after_.size(); }
 
 private:
     std::string name_;

@@ -141,6 +141,13 @@ void UndoStack::push(std::unique_ptr<UndoStep> step) {
     undo_.push_back(std::move(step));
     while (undo_.size() > limit_)
         undo_.pop_front();
+    size_t held = 0;
+    for (const auto& s : undo_)
+        held += s->bytes();
+    while (held > byteLimit_ && undo_.size() > 1) {
+        held -= undo_.front()->bytes();
+        undo_.pop_front();
+    }
     changed();
 }
 

@@ -51,6 +51,8 @@ public:
     virtual std::string conflict(Catalogue& catalogue, UndoDirection direction) = 0;
     virtual Status apply(Catalogue& catalogue, UndoDirection direction) = 0;
     virtual StepRecord shown() const = 0;
+    // What the step holds in memory beyond its own size (a cover's pictures).
+    virtual size_t bytes() const { return 0; }
 };
 
 // Whole record images (flag byte first) before and after a change of one record. A new record's
@@ -100,10 +102,13 @@ struct UndoResult {
 class UndoStack {
 public:
     static constexpr size_t kDefaultLimit = 100;
-    explicit UndoStack(Catalogue& catalogue, size_t limit = kDefaultLimit)
-        : catalogue_(catalogue), limit_(limit == 0 ? 1 : limit) {}
+    static constexpr size_t kDefaultByteLimit = size_t(64) << 20;
+    explicit UndoStack(Catalogue& catalogue, size_t limit = kDefaultLimit,
+                       size_t byteLimit = kDefaultByteLimit)
+        : catalogue_(catalogue), limit_(limit == 0 ? 1 : limit), byteLimit_(byteLimit) {}
 
-    // A new change: the redo steps are dropped, and the oldest step beyond the limit.
+    // A new change: the redo steps are dropped, and the oldest steps beyond the limit of
+    // steps or, but for the newest, of the bytes they hold.
     void push(std::unique_ptr<UndoStep> step);
     bool canUndo() const { return !undo_.empty(); }
     bool canRedo() const { return !redo_.empty(); }
@@ -133,6 +138,7 @@ private:
 
     Catalogue& catalogue_;
     size_t limit_;
+    size_t byteLimit_;
     std::deque<std::unique_ptr<UndoStep>> undo_, redo_;
     std::function<void(const UndoResult&)> applied_;
     std::function<void()> changed_;

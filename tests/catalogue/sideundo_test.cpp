@@ -134,3 +134,20 @@ TEST_F(SideUndoTest, AChangeByAnotherPathIsRefusedNamingTheTitleAndKept) {
 }
 
 } // namespace
+
+// The pictures steps hold count against a byte limit: the oldest steps go first, the newest
+// stays even when it alone is over the limit.
+TEST_F(SideUndoTest, PicturesBeyondTheByteLimitDropTheOldestSteps) {
+    UndoStack small(cat_, 100, 1000);
+    auto add = [&](uint32_t recno, size_t before, size_t after) {
+        small.push(std::make_unique<CoverStep>("Add Cover", recno, Face::Front,
+                                               std::string(before, 'x'), std::string(after, 'y')));
+    };
+    add(1, 0, 400);
+    add(2, 0, 400);
+    EXPECT_EQ(small.undoCount(), 2u);
+    add(3, 100, 400);
+    EXPECT_EQ(small.undoCount(), 2u);
+    add(4, 2000, 0);
+    EXPECT_EQ(small.undoCount(), 1u);
+}
