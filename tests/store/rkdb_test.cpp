@@ -5,6 +5,7 @@
 #include "dbf.h"
 #include "env.h"
 #include "record.h"
+#include "rkdb_run.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -23,32 +24,13 @@ using namespace rk;
 
 namespace {
 
-struct Output {
-    int status = -1;
-    std::string out, err;
-};
+using Output = test::RkdbOutput;
 
 class Rkdb : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(catalogue::createSample(dir.path()).isOk()); }
 
-    // Runs rkdb with a time limit, so that a command that would wait for ever fails instead.
-    Output run(const std::string& args) {
-        const std::string errFile = dir.file("stderr.txt");
-        const std::string cmd =
-            "cd " + dir.path() + " && timeout 20 " + RKDB_PATH + " " + args + " 2>" + errFile;
-        Output o;
-        FILE* p = popen(cmd.c_str(), "r");
-        if (!p) return o;
-        std::array<char, 4096> buf;
-        size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-            o.out.append(buf.data(), n);
-        const int rc = pclose(p);
-        o.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-        o.err = test::readAll(errFile);
-        return o;
-    }
+    Output run(const std::string& args) { return test::runRkdb(dir, args); }
 
     void expect(const std::string& args, int status, const std::string& says) {
         Output o = run(args);
