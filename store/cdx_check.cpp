@@ -37,18 +37,32 @@ Status eachRecord(dbf::DbfFile* table,
 constexpr size_t kMaxTableProblems = 50;
 
 uint64_t keyHash(const uint8_t* key, size_t n) {
+    auto mix = [](uint64_t h, uint64_t w) {
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        return h ^ (h >> 29);
+    };
     uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+    uint64_t w = 0;
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        uint64_t w;
         std::memcpy(&w, key + i, 8);
-        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 29;
+        h = mix(h, w);
     }
-    uint64_t tail = 0;
-    for (; i < n; ++i)
-        tail = (tail << 8) | key[i];
-    h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
+    // The last bytes in whole loads that may overlap bytes already taken (n is hashed too).
+    if (i < n) {
+        if (n >= 8) {
+            std::memcpy(&w, key + n - 8, 8);
+        } else if (n >= 4) {
+            uint32_t a, b;
+            std::memcpy(&a, key, 4);
+            std::memcpy(&b, key + n - 4, 4);
+            w = (uint64_t(a) << 32) | b;
+        } else {
+            w = (uint64_t(key[0]) << 16) | (uint64_t(key[n / 2]) << 8) | key[n - 1];
+        }
+        h = mix(h, w);
+    }
+    h *= 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 32;
     return h ? h : 1; // 0 marks a record the tag leaves out
 }
@@ -59,6 +73,135 @@ uint64_t entryHash(uint64_t keyHash, uint32_t recno) {
     h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
     h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
     return h ^ (h >> 31);
+}
+
+// The length of bytes without their trailing spaces.
+size_t trimmed(const uint8_t* p, size_t n) {
+    constexpr uint64_t kSpaces = 0x2020202020202020ull;
+    for (uint64_t w; n >= 8; n -= 8) {
+        std::memcpy(&w, p + n - 8, 8);
+        if (w != kSpaces) break;
+    }
+    while (n > 0 && p[n - 1] == ' ')
+        --n;
+    return n;
+}
+
+// A fingerprint's key hash is made of the hashes of the key's pieces (fields, chosen and
+// fixed texts; see TagKey::pieces), each without its trailing spaces: the records' side then
+// hashes each field once for all the tags that hold it (eleven hold UPPER(TITLE)), upper-cases
+// only the text before the padding, and makes no key; the trees' side cuts each key it meets
+// at the same places. A key that is evaluated is one piece.
+uint64_t pieceHash(const uint8_t* p, size_t n) {
+    return keyHash(p, trimmed(p, n));
+}
+uint64_t joinPiece(uint64_t acc, uint64_t piece) {
+    acc = (acc ^ piece) * 0x9E3779B97F4A7C15ull;
+    return acc ^ (acc >> 32);
+}
+uint64_t textHash(const std::string& text) {
+    return pieceHash(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+// The records' side of the fingerprints: for every tag, the hash of each record's key.
+class RecordKeyHasher {
+public:
+    explicit RecordKeyHasher(const std::vector<const cdx::TagKey*>& keys) {
+        tags_.resize(keys.size());
+        for (size_t t = 0; t < keys.size(); ++t) {
+            tags_[t].key = keys[t];
+            for (const cdx::TagKey::Piece& p : keys[t]->pieces())
+                tags_[t].sources.push_back(sourceOf(p));
+        }
+        values_.resize(sources_.size());
+    }
+
+    // Hashes the record's pieces once; then the key of tag t, or false where the tag leaves
+    // the record out.
+    void load(std::string_view image) {
+        for (size_t i = 0; i < sources_.size(); ++i)
+            values_[i] = sources_[i].hash(image);
+    }
+    bool tagKeyHash(size_t t, std::string_view image, uint32_t recno, std::string* scratch,
+                    uint64_t* out) const {
+        const TagHashes& tag = tags_[t];
+        if (tag.sources.empty()) {
+            if (!tag.key->make(image, recno, scratch)) return false;
+            *out = joinPiece(
+                0, pieceHash(reinterpret_cast<const uint8_t*>(scratch->data()), scratch->size()));
+            return true;
+        }
+        if (!tag.key->includes(image, recno)) return false;
+        uint64_t acc = 0;
+        for (size_t s : tag.sources)
+            acc = joinPiece(acc, values_[s]);
+        *out = acc;
+        return true;
+    }
+
+private:
+    struct Source {
+        cdx::TagKey::Piece piece;
+        uint64_t ifTrue = 0, ifFalse = 0; // hashes of the texts
+        uint64_t hash(std::string_view image) const {
+            switch (piece.kind) {
+            case cdx::TagKey::Piece::Text:
+                return ifTrue;
+            case cdx::TagKey::Piece::Choice:
+                return piece.chooses(image) ? ifTrue : ifFalse;
+            case cdx::TagKey::Piece::Field:
+                break;
+            }
+            const auto* at = reinterpret_cast<const uint8_t*>(image.data()) + piece.offset;
+            size_t n = trimmed(at, piece.length);
+            if (!piece.upper) return keyHash(at, n);
+            uint8_t up[256];
+            std::memcpy(up, at, n);
+            cdx::upperBytes(up, n);
+            return keyHash(up, trimmed(up, n)); // a letter upper-cased to a space is padding
+        }
+    };
+    struct TagHashes {
+        const cdx::TagKey* key = nullptr;
+        std::vector<size_t> sources; // empty: the key is made whole
+    };
+
+    size_t sourceOf(const cdx::TagKey::Piece& p) {
+        for (size_t i = 0; i < sources_.size(); ++i) {
+            const cdx::TagKey::Piece& q = sources_[i].piece;
+            if (q.kind == p.kind && q.offset == p.offset && q.length == p.length &&
+                q.upper == p.upper && q.ifTrue == p.ifTrue && q.ifFalse == p.ifFalse)
+                return i;
+        }
+        Source s{p, textHash(p.ifTrue), textHash(p.ifFalse)};
+        sources_.push_back(std::move(s));
+        return sources_.size() - 1;
+    }
+
+    std::vector<TagHashes> tags_;
+    std::vector<Source> sources_;
+    std::vector<uint64_t> values_;
+};
+
+// The trees' side: the hash of a key met in tag t's tree, cut as the records' side cuts it.
+std::vector<uint16_t> pieceLengths(const cdx::TagKey& key, uint16_t keyLength) {
+    std::vector<uint16_t> lengths;
+    for (const cdx::TagKey::Piece& p : key.pieces())
+        lengths.push_back(p.kind == cdx::TagKey::Piece::Field ? p.length
+                                                              : uint16_t(p.ifTrue.size()));
+    uint32_t total = 0;
+    for (uint16_t n : lengths)
+        total += n;
+    if (lengths.empty() || total != keyLength) return {keyLength};
+    return lengths;
+}
+uint64_t treeKeyHash(const uint8_t* key, const std::vector<uint16_t>& lengths) {
+    uint64_t acc = 0;
+    for (uint16_t n : lengths) {
+        acc = joinPiece(acc, pieceHash(key, n));
+        key += n;
+    }
+    return acc;
 }
 
 } // namespace
@@ -74,7 +217,7 @@ uint64_t entryHash(uint64_t keyHash, uint32_t recno) {
 void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
                        std::vector<std::string>* notes) {
     const std::string name = fileName();
-    std::set<uint32_t> used{0, kPageSize};
+    cdx::PageSet used{0, kPageSize};
     TreeReport report;
     size_t before = problems->size();
     verifyTree(pager_.get(), name + ": tag directory", compound_.root, compound_.keyLength, ' ',
@@ -93,7 +236,7 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
     problems->insert(problems->end(), readProblems.begin(), readProblems.end());
     if (withTable && tableRead)
         for (size_t t = 0; t < tags_.size(); ++t)
-            if (tags_[t].info.unique || !(got[t] == want[t])) compareEntries(t, problems);
+            if (!fingerprinted(tags_[t]) || !(got[t] == want[t])) compareEntries(t, problems);
     verifyFreeList(pager_.get(), pager_->freeHead(), used, problems);
     for (size_t i = before; i < problems->size(); ++i)
         if ((*problems)[i].compare(0, name.size(), name) != 0)
@@ -102,16 +245,24 @@ void IndexFile::verify(bool withTable, std::vector<std::string>* problems,
 
 bool IndexFile::fingerprintTable(std::vector<Fingerprint>* want,
                                  std::vector<std::string>* problems) {
-    std::string key;
+    std::vector<size_t> summed; // the tags a fingerprint checks
+    std::vector<const cdx::TagKey*> keys;
+    for (size_t t = 0; t < tags_.size(); ++t)
+        if (fingerprinted(tags_[t])) {
+            summed.push_back(t);
+            keys.push_back(&tags_[t].key);
+        }
+    RecordKeyHasher hasher(keys);
+    std::string scratch;
     tableDeleted_ = 0;
     const Status s = eachRecord(table_, [&](uint32_t recno, std::string_view image) {
         if (dbf::isDeleted(image)) ++tableDeleted_;
-        for (size_t t = 0; t < tags_.size(); ++t) {
-            if (tags_[t].info.unique || !tags_[t].key.make(image, recno, &key)) continue;
-            Fingerprint& f = (*want)[t];
-            f.sum += entryHash(
-                keyHash(reinterpret_cast<const uint8_t*>(key.data()), tags_[t].info.keyLength),
-                recno);
+        hasher.load(image);
+        for (size_t i = 0; i < summed.size(); ++i) {
+            uint64_t h;
+            if (!hasher.tagKeyHash(i, image, recno, &scratch, &h)) continue;
+            Fingerprint& f = (*want)[summed[i]];
+            f.sum += entryHash(h, recno);
             ++f.count;
         }
     });
@@ -123,17 +274,18 @@ bool IndexFile::fingerprintTable(std::vector<Fingerprint>* want,
 }
 
 // Tag t's tree; with the table, the fingerprint of its entries in *got (see verify).
-void IndexFile::verifyTag(size_t t, bool withTable, Fingerprint* got, std::set<uint32_t>* usedPages,
+void IndexFile::verifyTag(size_t t, bool withTable, Fingerprint* got, cdx::PageSet* usedPages,
                           std::vector<std::string>* problems, std::vector<std::string>* notes) {
     Tag& tag = tags_[t];
     const std::string label = fileName() + ": tag " + tag.info.name;
     for (uint32_t page : {tag.headerOffset, tag.headerOffset + kPageSize})
-        if (!usedPages->insert(page).second)
+        if (!usedPages->insert(page))
             problems->push_back(label + ": its header shares page " + hexOffset(page));
     std::function<void(const uint8_t*, uint32_t)> onEntry;
-    if (withTable && !tag.info.unique)
+    const std::vector<uint16_t> lengths = pieceLengths(tag.key, tag.info.keyLength);
+    if (withTable && fingerprinted(tag))
         onEntry = [&](const uint8_t* key, uint32_t recno) {
-            got->sum += entryHash(keyHash(key, tag.info.keyLength), recno);
+            got->sum += entryHash(treeKeyHash(key, lengths), recno);
             ++got->count;
         };
     TreeReport report;

@@ -215,11 +215,11 @@ bool TagKey::compilePlan(std::string_view text, const std::vector<dbf::FieldDef>
     return true;
 }
 
-namespace {
+namespace {} // namespace
 
-// UPPER on bytes in place: plain ASCII text (the most of it) in a loop the compiler can do
-// many bytes at a time, other text through the Windows-1252 table.
-void upperInPlace(unsigned char* p, size_t n) {
+// Plain ASCII text (the most of it) in a loop the compiler can do many bytes at a time, other
+// text through the Windows-1252 table.
+void upperBytes(unsigned char* p, size_t n) {
     unsigned char high = 0;
     for (size_t i = 0; i < n; ++i)
         high |= p[i];
@@ -233,7 +233,7 @@ void upperInPlace(unsigned char* p, size_t n) {
         p[i] = static_cast<unsigned char>(p[i] - (unsigned(p[i] - 'a') < 26u ? 32 : 0));
 }
 
-} // namespace
+namespace {} // namespace
 
 void TagKey::runPlan(std::string_view image, std::string* key) const {
     key->clear();
@@ -243,7 +243,7 @@ void TagKey::runPlan(std::string_view image, std::string* key) const {
             size_t at = key->size();
             key->append(image.data() + seg.offset, seg.length);
             if (seg.upper)
-                upperInPlace(reinterpret_cast<unsigned char*>(key->data()) + at, seg.length);
+                upperBytes(reinterpret_cast<unsigned char*>(key->data()) + at, seg.length);
             break;
         }
         case Segment::Literal:
@@ -311,6 +311,51 @@ bool TagKey::make(std::string_view image, uint32_t recno, std::string* key) cons
     if (forExpr_.valid() && !forExpr_.test(image, recno)) return false;
     makeAlways(image, recno, key);
     return true;
+}
+
+std::vector<TagKey::Piece> TagKey::pieces() const {
+    std::vector<Piece> out;
+    if (plan_.empty()) return out;
+    size_t at = 0;
+    auto cut = [&](std::string text) { return text.substr(0, length_ - at); };
+    for (const Segment& seg : plan_) {
+        if (at >= length_) break;
+        Piece p;
+        switch (seg.kind) {
+        case Segment::Field:
+            p.kind = Piece::Field;
+            p.offset = seg.offset;
+            p.length = uint16_t(std::min<size_t>(seg.length, length_ - at));
+            p.upper = seg.upper;
+            at += p.length;
+            break;
+        case Segment::Literal:
+            p.ifTrue = cut(seg.ifTrue);
+            at += p.ifTrue.size();
+            break;
+        case Segment::Choice:
+            // Both texts fill the same width only when they are of one length; otherwise the
+            // pieces after it would move, and the key is hashed whole.
+            if (seg.ifTrue.size() != seg.ifFalse.size()) return {};
+            p.kind = Piece::Choice;
+            p.offset = seg.offset;
+            p.ifTrue = cut(seg.ifTrue);
+            p.ifFalse = cut(seg.ifFalse);
+            at += p.ifTrue.size();
+            break;
+        }
+        out.push_back(std::move(p));
+    }
+    if (at < length_) {
+        Piece pad;
+        pad.ifTrue.assign(length_ - at, ' ');
+        out.push_back(std::move(pad));
+    }
+    return out;
+}
+
+bool TagKey::includes(std::string_view image, uint32_t recno) const {
+    return !forExpr_.valid() || forExpr_.test(image, recno);
 }
 
 void TagKey::makeAlways(std::string_view image, uint32_t recno, std::string* key) const {

@@ -19,6 +19,9 @@
 
 namespace rk::cdx {
 
+// UPPER on Windows-1252 bytes in place, as the key expressions mean it.
+void upperBytes(unsigned char* p, size_t n);
+
 enum class KeyType : char { Char = 'C', Num = 'N', Date = 'D', Logical = 'L' };
 
 std::string numberKey(double v);
@@ -48,6 +51,24 @@ public:
     bool make(std::string_view image, uint32_t recno, std::string* key) const;
     // The record's key whatever the FOR condition says.
     void makeAlways(std::string_view image, uint32_t recno, std::string* key) const;
+    // The key as pieces laid end to end, each the bytes of a field (upper-cased or not), a
+    // text chosen by a logical field, or a fixed text (spaces that pad the key to its length
+    // among them), so that a key can be hashed piece by piece without being made. Empty when
+    // the key is evaluated.
+    struct Piece {
+        enum Kind { Field, Choice, Text } kind = Text;
+        uint32_t offset = 0; // field: its place in the record; choice: the logical field's
+        uint16_t length = 0; // field bytes used (a key shorter than its fields cuts the last)
+        bool upper = false;
+        std::string ifTrue, ifFalse; // text: ifTrue
+        bool chooses(std::string_view image) const {
+            char c = image[offset];
+            return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+        }
+    };
+    std::vector<Piece> pieces() const;
+    // False when the FOR condition leaves the record out.
+    bool includes(std::string_view image, uint32_t recno) const;
     // Key bytes for a seek text: character text as it is (a prefix), a number, a date as
     // YYYYMMDD or YYYY-MM-DD, a logical as T/F/Y/N/.T./.F.
     Result<std::string> seekKey(std::string_view text) const;

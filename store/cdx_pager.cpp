@@ -77,6 +77,19 @@ uint64_t roundUp(uint64_t v) {
 Result<NodePtr> Pager::loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill,
                                       bool backward) {
     if (isCached(offset) || freed_.count(offset)) return load(offset, keyLength, fill);
+    auto node = std::make_shared<Node>();
+    RK_RETURN_IF_ERROR(loadSequential(offset, keyLength, fill, backward, node.get()));
+    return node;
+}
+
+Status Pager::loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill, bool backward,
+                             Node* into) {
+    if (isCached(offset) || freed_.count(offset)) {
+        auto r = load(offset, keyLength, fill);
+        if (!r.isOk()) return r.status();
+        *into = *r.value();
+        return Status::ok();
+    }
     if (!validPageOffset(offset) || offset < kHeaderSize || offset + uint64_t{kPageSize} > size_)
         return Status::corruption(file_->path() + ": bad index page pointer " + hexOffset(offset));
     if (ahead_.empty() || offset < aheadStart_ ||
@@ -94,11 +107,9 @@ Result<NodePtr> Pager::loadSequential(uint32_t offset, uint16_t keyLength, uint8
         }
         aheadStart_ = start;
     }
-    auto node = std::make_shared<Node>();
-    Status s =
-        decodeNode(ahead_.data() + (offset - aheadStart_), offset, keyLength, fill, node.get());
+    Status s = decodeNode(ahead_.data() + (offset - aheadStart_), offset, keyLength, fill, into);
     if (!s.isOk()) return Status::corruption(file_->path() + ": " + s.message());
-    return node;
+    return Status::ok();
 }
 
 Result<NodePtr> Pager::allocate(uint16_t keyLength, uint8_t fill, uint16_t attr) {

@@ -48,6 +48,9 @@ public:
     // does not keep; pages are read ahead in large blocks (for walks along the leaves).
     Result<NodePtr> loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill,
                                    bool backward);
+    // The same into a node the caller keeps (a walk of every page reuses one).
+    Status loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill, bool backward,
+                          Node* into);
     // A new empty node on a fresh page; it is dirty.
     Result<NodePtr> allocate(uint16_t keyLength, uint8_t fill, uint16_t attr);
     // Reserves `n` consecutive pages at the end of the file (bulk builds write them directly).

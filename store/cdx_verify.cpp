@@ -36,24 +36,26 @@ public:
     }
     void leafEntries(const Node& n, const std::function<void(const uint8_t*, uint32_t)>& onEntry,
                      TreeReport* report) {
+        // Decoding checked the order within the page: its first entry is compared with the
+        // page before, and the others (in a unique tag) with their neighbour for a repeat.
         for (size_t i = 0; i < n.count(); ++i) {
             const uint8_t* key = n.key(i);
             uint32_t recno = n.recnos[i];
             if (recno == 0) problem("page " + hexOffset(n.offset) + ": record number 0");
-            if (havePrev_) {
-                int c = compareEntry(prevKey_.data(), prevRecno_, key, recno, keyLength_);
-                if (c >= 0)
-                    problem("page " + hexOffset(n.offset) + ": key of record " +
-                            std::to_string(recno) + " out of order");
-                else if (unique_ && std::memcmp(prevKey_.data(), key, keyLength_) == 0)
-                    problem("page " + hexOffset(n.offset) + ": key of record " +
-                            std::to_string(recno) + " repeated in a unique tag");
-            }
-            prevKey_.assign(key, key + keyLength_);
-            prevRecno_ = recno;
-            havePrev_ = true;
+            const uint8_t* prev = i > 0 ? n.key(i - 1) : havePrev_ ? prevKey_.data() : nullptr;
+            if (i == 0 && prev && compareEntry(prev, prevRecno_, key, recno, keyLength_) >= 0)
+                problem("page " + hexOffset(n.offset) + ": key of record " + std::to_string(recno) +
+                        " out of order");
+            else if (unique_ && prev && std::memcmp(prev, key, keyLength_) == 0)
+                problem("page " + hexOffset(n.offset) + ": key of record " + std::to_string(recno) +
+                        " repeated in a unique tag");
             ++report->keys;
             if (onEntry) onEntry(key, recno);
+        }
+        if (n.count() > 0) {
+            prevKey_.assign(n.lastKey(), n.lastKey() + keyLength_);
+            prevRecno_ = n.lastRecno();
+            havePrev_ = true;
         }
     }
 
@@ -71,8 +73,7 @@ public:
 } // namespace
 
 void verifyTree(Pager* pager, const std::string& label, uint32_t root, uint16_t keyLength,
-                uint8_t fill, bool unique, std::set<uint32_t>* used,
-                std::vector<std::string>* problems,
+                uint8_t fill, bool unique, PageSet* used, std::vector<std::string>* problems,
                 const std::function<void(const uint8_t* key, uint32_t recno)>& onEntry,
                 TreeReport* report) {
     TreeChecker c(pager, label, keyLength, unique, problems);
@@ -87,18 +88,18 @@ void verifyTree(Pager* pager, const std::string& label, uint32_t root, uint16_t 
         std::vector<Item> below;
         std::vector<Link> chain;
         int kind = -1; // 1 leaf, 0 interior
+        Node n;
         for (const Item& item : level) {
             const std::string where = "page " + hexOffset(item.offset);
-            if (!used->insert(item.offset).second) {
+            if (!used->insert(item.offset)) {
                 c.problem(where + " is reached twice (a loop or a page shared with another tree)");
                 continue;
             }
-            auto r = pager->loadSequential(item.offset, keyLength, fill, false);
-            if (!r.isOk()) {
-                c.problem(r.status().message());
+            Status read = pager->loadSequential(item.offset, keyLength, fill, false, &n);
+            if (!read.isOk()) {
+                c.problem(read.message());
                 continue;
             }
-            const Node& n = *r.value();
             ++report->pages;
             if (n.root() != (depth == 0))
                 c.problem(where + (depth == 0 ? " is the root but not marked so"
@@ -135,9 +136,9 @@ void verifyTree(Pager* pager, const std::string& label, uint32_t root, uint16_t 
     }
 }
 
-void verifyFreeList(Pager* pager, uint32_t head, const std::set<uint32_t>& used,
+void verifyFreeList(Pager* pager, uint32_t head, const PageSet& used,
                     std::vector<std::string>* problems) {
-    std::set<uint32_t> seen;
+    PageSet seen;
     uint32_t at = head;
     while (at != 0) {
         std::string where = "free list: page " + hexOffset(at);
@@ -145,11 +146,11 @@ void verifyFreeList(Pager* pager, uint32_t head, const std::set<uint32_t>& used,
             problems->push_back(where + " is not a page of the file");
             return;
         }
-        if (!seen.insert(at).second) {
+        if (!seen.insert(at)) {
             problems->push_back(where + " is reached twice (a loop)");
             return;
         }
-        if (used.count(at)) problems->push_back(where + " is in use");
+        if (used.contains(at)) problems->push_back(where + " is in use");
         uint8_t next[4];
         Status s = pager->readBytes(at, next, 4);
         if (!s.isOk()) {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 
 using namespace rk;
 using namespace rk::store;
@@ -353,6 +354,55 @@ TEST(CdxFile, TheCheckSaysWhichRecordsDifferFromTheirEntries) {
     // Its city is record 1's: the unique tag keeps record 1 for it.
     EXPECT_EQ(said("UNIQCITY", "record"), 0);
     EXPECT_EQ(said("AMOUNT", "record 5"), 0);
+}
+
+// The check hashes keys piece by piece (fields, chosen and fixed texts, each without its
+// padding): every shape of key is found whole when it is, and a change in any piece is found.
+TEST(CdxFile, TheCheckFindsAChangeInAnyPieceOfAKey) {
+    IndexedTable t;
+    std::mt19937 rng(6);
+    for (int i = 0; i < 60; ++i)
+        t.append(t.randomRow(rng), false);
+    const std::vector<TagSpec> shapes = {
+        {"CHOICE", "IIF(ACTIVE,\"yes\",\"no\")+NAME", "", false, false},
+        {"MIXED", "IIF(ACTIVE,\"Y\",\"N\")+UPPER(CITY+NAME)", "", false, false},
+        {"FIXED", "\"k\"+UPPER(NAME)+CITY", "ACTIVE", false, false},
+        {"NUMBER", "STR(AMOUNT,9,2)+CITY", "", false, false},
+    };
+    auto idx = IndexFile::create(t.dir.file("shapes.cdx"), t.table.get(), shapes);
+    ASSERT_TRUE(idx.isOk()) << idx.status().message();
+    std::vector<std::string> problems, notes;
+    (*idx)->verify(true, &problems, &notes);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+
+    // Record 7: its city in another case (MIXED upper-cases it, FIXED and NUMBER do not), a
+    // name moved by one space (every tag but NUMBER), and the flag turned (CHOICE, MIXED, and
+    // FIXED's condition).
+    auto differs = [&](Row row) {
+        EXPECT_TRUE(t.table->writeRecord(7, t.image(row)).isOk());
+        problems.clear();
+        (*idx)->verify(true, &problems, &notes);
+        std::set<std::string> tags;
+        for (const std::string& p : problems)
+            for (const TagSpec& s : shapes)
+                if (p.find("tag " + s.name + ":") != std::string::npos) tags.insert(s.name);
+        return tags;
+    };
+    Row row = t.rows[6];
+    row.active = true;
+    row.city = "Oslo";
+    ASSERT_TRUE(t.table->writeRecord(7, t.image(row)).isOk());
+    idx = Status::ioError("closed");
+    idx = IndexFile::create(t.dir.file("shapes.cdx"), t.table.get(), shapes);
+    ASSERT_TRUE(idx.isOk()) << idx.status().message();
+    Row city = row, name = row, flag = row;
+    city.city = "OSLO";
+    EXPECT_EQ(differs(city), (std::set<std::string>{"FIXED", "NUMBER"}));
+    name.name = " " + row.name;
+    EXPECT_EQ(differs(name), (std::set<std::string>{"CHOICE", "MIXED", "FIXED"}));
+    flag.active = false;
+    EXPECT_EQ(differs(flag), (std::set<std::string>{"CHOICE", "MIXED", "FIXED"}));
+    EXPECT_EQ(differs(row), std::set<std::string>{});
 }
 
 // A read-only open of a stale index over a table larger than the memory budget rebuilds the

@@ -72,7 +72,7 @@ public:
         std::reverse(back.begin(), back.end());
         ASSERT_EQ(back, want);
         std::vector<std::string> problems;
-        std::set<uint32_t> used;
+        PageSet used;
         TreeReport report;
         verifyTree(pager_.get(), "tag", tree_->root(), k_, fill_, false, &used, &problems, {},
                    &report);
@@ -162,7 +162,7 @@ TEST(CdxTree, AChangeWritesOnlyThePagesItTouches) {
         h.insert({gen.next(), static_cast<uint32_t>(i + 1)});
     h.flushAndReopen();
     TreeReport report;
-    std::set<uint32_t> used;
+    PageSet used;
     std::vector<std::string> problems;
     verifyTree(&h.pager(), "tag", h.tree().root(), 10, ' ', false, &used, &problems, {}, &report);
     ASSERT_GE(report.depth, 3);
@@ -229,7 +229,7 @@ TEST(CdxBuilder, BuildsTreesThatMatchTheModelAndAcceptChanges) {
             SCOPED_TRACE("k=" + std::to_string(k) + " n=" + std::to_string(n));
             // The empty root leaf made by the harness is unused now.
             std::vector<std::string> problems;
-            std::set<uint32_t> used;
+            PageSet used;
             TreeReport report;
             verifyTree(&h.pager(), "tag", root.value(), k, fill, false, &used, &problems, {},
                        &report);
