@@ -192,16 +192,30 @@ std::vector<uint16_t> pieceLengths(const cdx::TagKey& key, uint16_t keyLength) {
     uint32_t total = 0;
     for (uint16_t n : lengths)
         total += n;
-    if (lengths.empty() || total != keyLength) return {keyLength};
+    if (lengths.empty() || lengths.size() > cdx::kMaxKeyLength || total != keyLength)
+        return {keyLength};
     return lengths;
 }
-uint64_t treeKeyHash(const uint8_t* key, const std::vector<uint16_t>& lengths) {
-    uint64_t acc = 0;
-    for (uint16_t n : lengths) {
-        acc = joinPiece(acc, pieceHash(key, n));
-        key += n;
+// The fingerprint of a leaf's entries: a piece equal to the same piece of the key before it
+// (the category of a run of titles in one category) is not hashed again.
+void fingerprintLeaf(const cdx::Node& leaf, const std::vector<uint16_t>& lengths, uint64_t* sum,
+                     uint64_t* count) {
+    uint64_t pieces[cdx::kMaxKeyLength + 1];
+    const size_t k = leaf.keyLength;
+    for (size_t i = 0; i < leaf.count(); ++i) {
+        const uint8_t* key = leaf.key(i);
+        uint64_t acc = 0;
+        size_t at = 0;
+        for (size_t p = 0; p < lengths.size(); ++p) {
+            const uint16_t n = lengths[p];
+            if (i == 0 || std::memcmp(key + at, key - k + at, n) != 0)
+                pieces[p] = pieceHash(key + at, n);
+            acc = joinPiece(acc, pieces[p]);
+            at += n;
+        }
+        *sum += entryHash(acc, leaf.recnos[i]);
+        ++*count;
     }
-    return acc;
 }
 
 } // namespace
@@ -281,16 +295,15 @@ void IndexFile::verifyTag(size_t t, bool withTable, Fingerprint* got, cdx::PageS
     for (uint32_t page : {tag.headerOffset, tag.headerOffset + kPageSize})
         if (!usedPages->insert(page))
             problems->push_back(label + ": its header shares page " + hexOffset(page));
-    std::function<void(const uint8_t*, uint32_t)> onEntry;
+    std::function<void(const cdx::Node&)> onLeaf;
     const std::vector<uint16_t> lengths = pieceLengths(tag.key, tag.info.keyLength);
     if (withTable && fingerprinted(tag))
-        onEntry = [&](const uint8_t* key, uint32_t recno) {
-            got->sum += entryHash(treeKeyHash(key, lengths), recno);
-            ++got->count;
+        onLeaf = [&](const cdx::Node& leaf) {
+            fingerprintLeaf(leaf, lengths, &got->sum, &got->count);
         };
     TreeReport report;
     verifyTree(pager_.get(), label, tag.tree->root(), tag.info.keyLength, tag.key.fill(),
-               tag.info.unique, usedPages, problems, onEntry, &report);
+               tag.info.unique, usedPages, problems, onLeaf, &report);
     notes->push_back(label + ": " + std::to_string(report.keys) + " keys, " +
                      std::to_string(report.pages) + " pages, depth " +
                      std::to_string(report.depth));

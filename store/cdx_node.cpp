@@ -258,25 +258,29 @@ Status checkOrder(const Node& n, size_t i) {
 // A copy of a few dozen bytes, in words: an inlined memcpy of a length known only at run time
 // becomes a string move, whose start-up costs more than such a copy.
 inline void copyShort(uint8_t* to, const uint8_t* from, size_t n) {
-    size_t i = 0;
-    for (; i + 16 <= n; i += 16)
-        std::memcpy(to + i, from + i, 16);
-    if (i + 8 <= n) {
-        std::memcpy(to + i, from + i, 8);
-        i += 8;
+    // Whole words, the last of them ending at n (overlapping the one before).
+    if (n >= 16) {
+        for (size_t i = 0; i + 16 < n; i += 16)
+            std::memcpy(to + i, from + i, 16);
+        std::memcpy(to + n - 16, from + n - 16, 16);
+    } else if (n >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            to[i] = from[i];
     }
-    for (; i < n; ++i)
-        to[i] = from[i];
 }
 
 inline void fillShort(uint8_t* to, uint8_t byte, size_t n) {
     uint8_t block[16];
     std::memset(block, byte, 16);
-    size_t i = 0;
-    for (; i + 16 <= n; i += 16)
-        std::memcpy(to + i, block, 16);
-    for (; i < n; ++i)
-        to[i] = byte;
+    copyShort(to, block, std::min<size_t>(n, 16));
+    for (size_t i = 16; i < n; i += 16)
+        std::memcpy(to + std::min(i, n - 16), block, 16);
 }
 
 Status decodeLeaf(const uint8_t* page, Node* out, uint16_t count, uint8_t fill) {
@@ -339,7 +343,7 @@ Status decodeInterior(const uint8_t* page, Node* out, uint16_t count) {
     out->children.resize(count);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* e = page + kNodeHeaderSize + i * (k + 8u);
-        std::memcpy(out->keys.data() + i * k, e, k);
+        copyShort(out->keys.data() + i * k, e, k);
         out->recnos[i] = get32be(e + k);
         out->children[i] = get32be(e + k + 4);
         if (!validPageOffset(out->children[i]) || out->children[i] < kHeaderSize)

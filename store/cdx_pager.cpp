@@ -40,8 +40,9 @@ Status Pager::readPage(uint32_t offset, uint8_t* page) {
 
 Status Pager::writeBytes(uint64_t offset, const uint8_t* buf, size_t n) {
     if (readOnly_) return Status::invalid(file_->path() + " is open read-only");
-    if (!ahead_.empty() && offset < aheadStart_ + ahead_.size() && offset + n > aheadStart_)
-        ahead_.clear();
+    for (Ahead& a : ahead_)
+        if (!a.bytes.empty() && offset < a.start + a.bytes.size() && offset + n > a.start)
+            a.bytes.clear();
     RK_RETURN_IF_ERROR(file_->write(offset, buf, n));
     size_ = std::max<uint64_t>(size_, offset + n);
     return Status::ok();
@@ -92,24 +93,44 @@ Status Pager::loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill, 
     }
     if (!validPageOffset(offset) || offset < kHeaderSize || offset + uint64_t{kPageSize} > size_)
         return Status::corruption(file_->path() + ": bad index page pointer " + hexOffset(offset));
-    if (ahead_.empty() || offset < aheadStart_ ||
-        offset + kPageSize > aheadStart_ + ahead_.size()) {
-        constexpr uint64_t kBlock = 128 * kPageSize;
-        uint64_t start = offset;
-        if (backward) start = offset + kPageSize > kBlock ? offset + kPageSize - kBlock : 0;
-        uint64_t end = std::min<uint64_t>(start + kBlock, size_);
-        ahead_.assign(end - start, 0);
-        size_t got = 0;
-        Status s = file_->read(start, ahead_.data(), ahead_.size(), &got);
-        if (!s.isOk()) {
-            ahead_.clear();
-            return s;
-        }
-        aheadStart_ = start;
+    const uint64_t last = lastSequential_;
+    lastSequential_ = offset;
+    auto decoded = [&](const uint8_t* page) {
+        Status s = decodeNode(page, offset, keyLength, fill, into);
+        return s.isOk() ? s : Status::corruption(file_->path() + ": " + s.message());
+    };
+    for (const Ahead& a : ahead_)
+        if (a.holds(offset)) return decoded(a.bytes.data() + (offset - a.start));
+    // A block of pages only where the walk goes on a few pages from the one before (leaves,
+    // and the interior pages a build writes among them), aligned going forward so that a
+    // parent and the children written before it share one. A page far from the last (the
+    // upper levels, spread over the file) is read alone, and the block stays for the walk's
+    // return to it.
+    constexpr uint64_t kBlock = 128 * kPageSize, kNear = 8 * kPageSize;
+    const bool onward = backward ? offset < last && last - offset <= kNear
+                                 : offset > last && offset - last <= kNear;
+    if (!onward) {
+        uint8_t page[kPageSize];
+        RK_RETURN_IF_ERROR(readPage(offset, page));
+        return decoded(page);
     }
-    Status s = decodeNode(ahead_.data() + (offset - aheadStart_), offset, keyLength, fill, into);
-    if (!s.isOk()) return Status::corruption(file_->path() + ": " + s.message());
-    return Status::ok();
+    const uint64_t start = backward
+                               ? (offset + kPageSize > kBlock ? offset + kPageSize - kBlock : 0)
+                               : offset / kBlock * kBlock;
+    const uint64_t end = std::min<uint64_t>(start + kBlock, size_);
+    std::swap(ahead_[0], ahead_[1]); // the newer becomes the one before; the older is reused
+    Ahead& a = ahead_[0];
+    a.bytes.resize(end - start);
+    size_t got = 0;
+    Status s = file_->read(start, a.bytes.data(), a.bytes.size(), &got);
+    if (!s.isOk()) {
+        a.bytes.clear();
+        return s;
+    }
+    // Pages allocated in this session but not yet written read as zeros.
+    std::fill(a.bytes.begin() + std::ptrdiff_t(got), a.bytes.end(), uint8_t(0));
+    a.start = start;
+    return decoded(a.bytes.data() + (offset - start));
 }
 
 Result<NodePtr> Pager::allocate(uint16_t keyLength, uint8_t fill, uint16_t attr) {
@@ -236,7 +257,7 @@ Status Pager::flush() {
 
 Status Pager::discard() {
     ++generation_;
-    ahead_.clear();
+    forgetAhead();
     dirty_.clear();
     freed_.clear();
     slots_.clear();

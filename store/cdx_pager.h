@@ -106,8 +106,21 @@ private:
     std::vector<NodePtr> dirty_;
     std::map<uint32_t, uint32_t> freed_; // freed page -> next free page, written at flush
     uint64_t generation_ = 1;
-    std::vector<uint8_t> ahead_; // read-ahead block for sequential loads
-    uint64_t aheadStart_ = 0;
+    // Read-ahead blocks for sequential loads: the newest and the one before (a walk that
+    // returns to pages just behind the newest block finds them there).
+    struct Ahead {
+        std::vector<uint8_t> bytes;
+        uint64_t start = 0;
+        bool holds(uint64_t offset) const {
+            return !bytes.empty() && offset >= start && offset + kPageSize <= start + bytes.size();
+        }
+    };
+    Ahead ahead_[2];
+    void forgetAhead() {
+        for (Ahead& a : ahead_)
+            a.bytes.clear();
+    }
+    uint64_t lastSequential_ = 0; // the page the last sequential load read
     size_t capacity_ = 8192;
 };
 

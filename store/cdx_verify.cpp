@@ -2,6 +2,7 @@
 
 #include "cdx_tree.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rk::cdx {
@@ -9,16 +10,6 @@ namespace rk::cdx {
 namespace {
 
 constexpr size_t kMaxProblemsPerTree = 50;
-
-struct Item {
-    uint32_t offset;
-    std::string expectKey; // empty: no parent entry to compare with
-    uint32_t expectRecno;
-};
-
-struct Link {
-    uint32_t offset, left, right;
-};
 
 class TreeChecker {
 public:
@@ -34,7 +25,7 @@ public:
         else if (count_ == kMaxProblemsPerTree + 1)
             problems_->push_back(label_ + ": more problems not listed");
     }
-    void leafEntries(const Node& n, const std::function<void(const uint8_t*, uint32_t)>& onEntry,
+    void leafEntries(const Node& n, const std::function<void(const Node&)>& onLeaf,
                      TreeReport* report) {
         // Decoding checked the order within the page: its first entry is compared with the
         // page before, and the others (in a unique tag) with their neighbour for a repeat.
@@ -50,8 +41,8 @@ public:
                 problem("page " + hexOffset(n.offset) + ": key of record " + std::to_string(recno) +
                         " repeated in a unique tag");
             ++report->keys;
-            if (onEntry) onEntry(key, recno);
         }
+        if (onLeaf) onLeaf(n);
         if (n.count() > 0) {
             prevKey_.assign(n.lastKey(), n.lastKey() + keyLength_);
             prevRecno_ = n.lastRecno();
@@ -72,68 +63,99 @@ public:
 
 } // namespace
 
+// Depth first, children in order: every level is still met left to right (its sibling links
+// and the order of the keys are checked as the level goes), and the pages come in about the
+// order a build writes them (each parent after its children), so that the walk reads the file
+// front to back once instead of once per level. A node waits on the stack for each level above
+// the page in hand: memory is a page per level.
 void verifyTree(Pager* pager, const std::string& label, uint32_t root, uint16_t keyLength,
                 uint8_t fill, bool unique, PageSet* used, std::vector<std::string>* problems,
-                const std::function<void(const uint8_t* key, uint32_t recno)>& onEntry,
-                TreeReport* report) {
+                const std::function<void(const Node& leaf)>& onLeaf, TreeReport* report) {
     TreeChecker c(pager, label, keyLength, unique, problems);
     *report = TreeReport();
-    std::vector<Item> level{{root, std::string(), 0}};
-    for (int depth = 0; !level.empty(); ++depth) {
-        if (depth >= kMaxDepth) {
-            c.problem("tree deeper than " + std::to_string(kMaxDepth) + " levels");
+    struct Frame {
+        Node node;
+        size_t next = 0; // the child to visit next
+    };
+    struct Level {
+        int kind = -1; // 1 leaf, 0 interior
+        uint32_t last = kNone, lastRight = kNone;
+        bool lastReported = false;
+    };
+    std::vector<Frame> frames(kMaxDepth);
+    std::vector<Level> levels;
+    size_t top = 0; // frames[0, top) are the interior pages above the one in hand
+    bool tooDeep = false, belowLeaf = false;
+    auto where = [](uint32_t offset) { return "page " + hexOffset(offset); };
+    auto siblingsWrong = [&](uint32_t offset, size_t depth) {
+        c.problem(where(offset) + ": sibling links wrong on level " + std::to_string(depth));
+    };
+    // Loads the page at `depth` into frames[depth] and checks it; an interior page goes on
+    // the stack.
+    auto visit = [&](uint32_t offset, size_t depth, const uint8_t* expectKey,
+                     uint32_t expectRecno) {
+        if (depth >= size_t(kMaxDepth)) {
+            if (!tooDeep) c.problem("tree deeper than " + std::to_string(kMaxDepth) + " levels");
+            tooDeep = true;
             return;
         }
-        report->depth = depth + 1;
-        std::vector<Item> below;
-        std::vector<Link> chain;
-        int kind = -1; // 1 leaf, 0 interior
-        Node n;
-        for (const Item& item : level) {
-            const std::string where = "page " + hexOffset(item.offset);
-            if (!used->insert(item.offset)) {
-                c.problem(where + " is reached twice (a loop or a page shared with another tree)");
-                continue;
-            }
-            Status read = pager->loadSequential(item.offset, keyLength, fill, false, &n);
-            if (!read.isOk()) {
-                c.problem(read.message());
-                continue;
-            }
-            ++report->pages;
-            if (n.root() != (depth == 0))
-                c.problem(where + (depth == 0 ? " is the root but not marked so"
-                                              : " is marked as a root below the root"));
-            if (kind == -1)
-                kind = n.leaf() ? 1 : 0;
-            else if (kind != (n.leaf() ? 1 : 0))
-                c.problem(where + ": leaves and interior pages on the same level");
-            if (n.count() == 0 && !(n.leaf() && depth == 0)) c.problem(where + " has no keys");
-            if (!item.expectKey.empty() && n.count() > 0 &&
-                compareEntry(reinterpret_cast<const uint8_t*>(item.expectKey.data()),
-                             item.expectRecno, n.lastKey(), n.lastRecno(), keyLength) != 0)
-                c.problem("the parent's entry for " + where + " is not its last key");
-            chain.push_back({n.offset, n.left, n.right});
-            if (n.leaf()) {
-                c.leafEntries(n, onEntry, report);
-            } else {
-                for (size_t i = 0; i < n.count(); ++i)
-                    below.push_back(
-                        {n.children[i],
-                         std::string(reinterpret_cast<const char*>(n.key(i)), keyLength),
-                         n.recnos[i]});
-            }
+        if (!used->insert(offset)) {
+            c.problem(where(offset) +
+                      " is reached twice (a loop or a page shared with another tree)");
+            return;
         }
-        for (size_t i = 0; i < chain.size(); ++i) {
-            uint32_t wantLeft = i > 0 ? chain[i - 1].offset : kNone;
-            uint32_t wantRight = i + 1 < chain.size() ? chain[i + 1].offset : kNone;
-            if (chain[i].left != wantLeft || chain[i].right != wantRight)
-                c.problem("page " + hexOffset(chain[i].offset) + ": sibling links wrong on level " +
-                          std::to_string(depth));
+        Node& n = frames[depth].node;
+        Status read = pager->loadSequential(offset, keyLength, fill, false, &n);
+        if (!read.isOk()) {
+            c.problem(read.message());
+            return;
         }
-        if (kind == 1 && !below.empty()) c.problem("pages below a leaf level");
-        level = std::move(below);
+        ++report->pages;
+        report->depth = std::max(report->depth, int(depth) + 1);
+        if (levels.size() <= depth) levels.resize(depth + 1);
+        Level& level = levels[depth];
+        if (n.root() != (depth == 0))
+            c.problem(where(offset) + (depth == 0 ? " is the root but not marked so"
+                                                  : " is marked as a root below the root"));
+        if (level.kind == -1)
+            level.kind = n.leaf() ? 1 : 0;
+        else if (level.kind != (n.leaf() ? 1 : 0))
+            c.problem(where(offset) + ": leaves and interior pages on the same level");
+        if (depth > 0 && levels[depth - 1].kind == 1 && !belowLeaf) {
+            c.problem("pages below a leaf level");
+            belowLeaf = true;
+        }
+        if (n.count() == 0 && !(n.leaf() && depth == 0)) c.problem(where(offset) + " has no keys");
+        if (expectKey && n.count() > 0 &&
+            compareEntry(expectKey, expectRecno, n.lastKey(), n.lastRecno(), keyLength) != 0)
+            c.problem("the parent's entry for " + where(offset) + " is not its last key");
+        // Each page's links against its neighbours on the level, each page told once.
+        if (level.last != kNone && level.lastRight != offset && !level.lastReported)
+            siblingsWrong(level.last, depth);
+        level.lastReported = n.left != level.last;
+        if (level.lastReported) siblingsWrong(offset, depth);
+        level.last = offset;
+        level.lastRight = n.right;
+        if (n.leaf()) {
+            c.leafEntries(n, onLeaf, report);
+        } else {
+            frames[depth].next = 0;
+            top = depth + 1;
+        }
+    };
+    visit(root, 0, nullptr, 0);
+    while (top > 0) {
+        Frame& f = frames[top - 1];
+        if (f.next >= f.node.count()) {
+            --top;
+            continue;
+        }
+        const size_t i = f.next++;
+        visit(f.node.children[i], top, f.node.key(i), f.node.recnos[i]);
     }
+    for (size_t depth = 0; depth < levels.size(); ++depth)
+        if (levels[depth].lastRight != kNone && !levels[depth].lastReported)
+            siblingsWrong(levels[depth].last, depth);
 }
 
 void verifyFreeList(Pager* pager, uint32_t head, const PageSet& used,

@@ -55,11 +55,10 @@ struct TreeReport {
 // tree of the file), page decoding, root and leaf attributes, all leaves on one level,
 // interior entries equal to the last entry of their child, sibling links on every level,
 // keys in strictly ascending order across the whole tag, record numbers not zero, and for
-// unique tags one entry per key. onEntry sees every entry in order.
+// unique tags one entry per key. onLeaf sees every leaf in order.
 void verifyTree(Pager* pager, const std::string& label, uint32_t root, uint16_t keyLength,
                 uint8_t fill, bool unique, PageSet* used, std::vector<std::string>* problems,
-                const std::function<void(const uint8_t* key, uint32_t recno)>& onEntry,
-                TreeReport* report);
+                const std::function<void(const Node& leaf)>& onLeaf, TreeReport* report);
 
 // Checks that the free list leads through pages of the file that no tree uses, without loops.
 void verifyFreeList(Pager* pager, uint32_t head, const PageSet& used,

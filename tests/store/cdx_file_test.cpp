@@ -5,6 +5,7 @@
 #include "cdx_table_util.h"
 #include "dbf.h"
 #include "expr.h"
+#include "faultenv.h"
 #include "record.h"
 #include "test_util.h"
 
@@ -403,6 +404,34 @@ TEST(CdxFile, TheCheckFindsAChangeInAnyPieceOfAKey) {
     flag.active = false;
     EXPECT_EQ(differs(flag), (std::set<std::string>{"CHOICE", "MIXED", "FIXED"}));
     EXPECT_EQ(differs(row), std::set<std::string>{});
+}
+
+// The check walks each tree once through the file, whatever its depth: a build writes each
+// parent after its children, and the walk reads them in about that order.
+TEST(CdxFile, TheCheckReadsTheIndexAboutOnce) {
+    test::TempDir dir;
+    const std::string dbfPath = dir.file("walk.dbf"), path = dir.file("walk.cdx");
+    ASSERT_TRUE(dbf::DbfFile::create(dbfPath, {{"TEXT", 'C', 200, 0, 0}}).isOk());
+    auto table = dbf::DbfFile::open(dbfPath, dbf::OpenOptions{});
+    ASSERT_TRUE(table.isOk());
+    std::mt19937 rng(12);
+    for (int i = 0; i < 3000; ++i) {
+        std::string img = (*table)->blankRecord();
+        for (int c = 0; c < 20; ++c)
+            img[size_t(1 + c)] = char('a' + rng() % 26);
+        ASSERT_TRUE((*table)->appendRecord(img).isOk());
+    }
+    test::FaultEnv env;
+    auto idx = IndexFile::create(path, table->get(), {{"TEXT", "UPPER(TEXT)", "", false, false}},
+                                 {}, &env);
+    ASSERT_TRUE(idx.isOk()) << idx.status().message();
+    std::vector<std::string> problems, notes;
+    env.bytesReadFrom[path] = 0;
+    (*idx)->verify(true, &problems, &notes);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].find("depth 1,"), std::string::npos) << notes[0]; // levels to walk
+    EXPECT_LE(env.bytesReadFrom[path], std::filesystem::file_size(path) * 5 / 4) << notes[0];
 }
 
 // A read-only open of a stale index over a table larger than the memory budget rebuilds the
