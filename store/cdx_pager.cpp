@@ -110,8 +110,11 @@ Status Pager::loadSequential(uint32_t offset, uint16_t keyLength, uint8_t fill, 
     const bool onward = backward ? offset < last && last - offset <= kNear
                                  : offset > last && offset - last <= kNear;
     if (!onward) {
+        // Through the file, not the view: a walk of every page must not map the whole file.
         uint8_t page[kPageSize];
-        RK_RETURN_IF_ERROR(readPage(offset, page));
+        size_t got = 0;
+        RK_RETURN_IF_ERROR(file_->read(offset, page, kPageSize, &got));
+        std::fill(page + got, page + kPageSize, uint8_t(0)); // allocated, not yet written
         return decoded(page);
     }
     const uint64_t start = backward
