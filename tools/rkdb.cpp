@@ -166,7 +166,24 @@ std::string escapeControls(std::string_view text) {
 }
 
 std::string terminalText(std::string_view cp1252) {
-    return rk::cp1252::toUtf8(escaped(cp1252, rk::dbf::isControlByte));
+    std::string out;
+    appendTerminalText(&out, cp1252);
+    return out;
+}
+
+void appendTerminalText(std::string* out, std::string_view cp1252) {
+    for (size_t i = 0; i < cp1252.size();) {
+        // Plain ASCII, the most of it, as it is.
+        size_t plain = i;
+        while (plain < cp1252.size() && static_cast<unsigned char>(cp1252[plain]) >= 0x20 &&
+               static_cast<unsigned char>(cp1252[plain]) < 0x7F)
+            ++plain;
+        out->append(cp1252.data() + i, plain - i);
+        if (plain == cp1252.size()) break;
+        const std::string_view one = cp1252.substr(plain, 1);
+        *out += rk::cp1252::toUtf8(escaped(one, rk::dbf::isControlByte));
+        i = plain + 1;
+    }
 }
 
 int openTable(rk::store::Table& t) {
@@ -208,7 +225,10 @@ int printRecords(rk::store::Table& t, const std::vector<const rk::dbf::FieldDef*
             out += std::to_string(r);
             for (const auto* f : fields) {
                 out += '\t';
-                out += terminalText(rk::dbf::displayText(img, *f));
+                if (f->type == 'C')
+                    appendTerminalText(&out, rk::dbf::trimmedField(img, *f));
+                else
+                    appendTerminalText(&out, rk::dbf::displayText(img, *f));
             }
             if (markDeleted && rk::dbf::isDeleted(img)) out += "\t*";
             out += '\n';

@@ -111,6 +111,7 @@ int forEachLine(const std::string& file,
 // Text of a table for the terminal: UTF-8, with control characters written as \xNN so
 // that no stored byte can move the cursor, change colours or start a line of its own.
 std::string terminalText(std::string_view cp1252);
+void appendTerminalText(std::string* out, std::string_view cp1252);
 // The same for messages that are UTF-8 already: only the ASCII control characters.
 std::string escapeControls(std::string_view text);
 

@@ -133,12 +133,12 @@ TEST_F(Rkdb, ControlCharactersOfAForeignFileArePrintedEscaped) {
         ASSERT_TRUE((*t)->readRecord(1, &img).isOk());
         // Written past the rule, as another program might.
         dbf::setString(img, (*t)->fields()[size_t((*t)->fieldIndex("TITLE"))],
-                       "Casa\x1B[2J\nblanca\t\x9D");
+                       "Casa\x1B[2J\nblanca\t\x9D caf\xE9");
         ASSERT_TRUE((*t)->writeRecord(1, img).isOk());
     }
     Output o = run("list VIDEO.DBF --fields TITLE,YEAR --query 'RECNO() = 1'");
     EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(o.out, "1\tCasa\\x1B[2J\\x0Ablanca\\x09\\x9D\t1942\n");
+    EXPECT_EQ(o.out, "1\tCasa\\x1B[2J\\x0Ablanca\\x09\\x9D caf\xC3\xA9\t1942\n");
 }
 
 // A link planted at any temporary name or at the output name of a writing command leads
