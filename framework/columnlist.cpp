@@ -177,9 +177,17 @@ void DBColumnList::followDataset() {
         const QModelIndex index = model_->index(row, 0);
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                      QItemSelectionModel::Rows);
-        scrollTo(index);
+        scrollPending_ = !isVisible();
+        if (!scrollPending_) scrollTo(index);
     }
     following_ = false;
+}
+
+void DBColumnList::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    if (!scrollPending_) return;
+    scrollPending_ = false;
+    if (currentIndex().isValid()) scrollTo(currentIndex());
 }
 
 } // namespace rk::fw

@@ -3,6 +3,7 @@
 // other means selects its row). Rows have one height, so a view of a million records asks
 // only for the rows it shows; a table view keeps nothing per row but that height. A click on a
 // column's header is handed on (headerClicked); what orders the rows is the window's to decide.
+// A hidden list scrolls to its current row only when it is shown.
 #pragma once
 
 #include "recordcolumnmodel.h"
@@ -29,6 +30,7 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
@@ -36,6 +38,7 @@ private:
     void rowChosen(const QModelIndex& index);
     RecordColumnModel* model_ = nullptr;
     bool following_ = false;
+    bool scrollPending_ = false; // the current row moved while hidden
 };
 
 } // namespace rk::fw

@@ -216,9 +216,17 @@ void DBLookupList::followDataset() {
     } else {
         const QModelIndex index = model_->index(row);
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        scrollTo(index);
+        scrollPending_ = !isVisible();
+        if (!scrollPending_) scrollTo(index);
     }
     following_ = false;
+}
+
+void DBLookupList::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    if (!scrollPending_) return;
+    scrollPending_ = false;
+    if (currentIndex().isValid()) scrollTo(currentIndex());
 }
 
 // --- DBLookupCombo

@@ -130,7 +130,8 @@ private:
 
 // A list of one field of every visible record (a RecordListModel). Choosing a line makes
 // its record the dataset's current record; moving the current record otherwise moves the
-// selection.
+// selection. A list view lays out every row before it can scroll to one, so a hidden list
+// (another view page, the list with columns shown instead) scrolls only when it is shown.
 class DBLookupList : public QListView {
     Q_OBJECT
 public:
@@ -140,10 +141,14 @@ public:
     // The row of the dataset's current record is made the current row.
     void followDataset();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void rowChosen(const QModelIndex& index);
     RecordListModel* model_ = nullptr;
     bool following_ = false;
+    bool scrollPending_ = false; // the current row moved while hidden
 };
 
 // A drop-down of the values of one field of another dataset (a list source), writing the

@@ -26,6 +26,17 @@ public:
     mutable int asked = 0;
 };
 
+// Counts the model indexes a view makes (a list view's layout makes one for every row).
+class IndexCountingModel : public RecordListModel {
+public:
+    using RecordListModel::RecordListModel;
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
+        ++made;
+        return RecordListModel::index(row, column, parent);
+    }
+    mutable int made = 0;
+};
+
 } // namespace
 
 class DataControlsTest : public QObject {
@@ -239,6 +250,39 @@ private slots:
         // read.
         QVERIFY2(env.bytesRead < tableBytes + 500 * blank.size(),
                  qPrintable(QString::number(env.bytesRead)));
+    }
+
+    void aHiddenListLaysOutItsRowsOnlyWhenShown() {
+        QTemporaryDir dir;
+        const std::string path = dir.path().toStdString() + "/VIDEO.DBF";
+        QVERIFY(rk::dbf::DbfFile::create(path, rk::catalogue::titleFields()).isOk());
+        rk::store::Table t(path);
+        QVERIFY(t.open().isOk());
+        const uint32_t n = 3000;
+        std::string images;
+        for (uint32_t i = 1; i <= n; ++i) {
+            std::string image = t.dbf()->blankRecord();
+            rk::dbf::setString(image, *t.field("TITLE"), "Title " + std::to_string(i));
+            images += image;
+        }
+        QVERIFY(t.appendRecords(images, n).isOk());
+        QVERIFY(t.goTop().isOk());
+        Dataset ds(&t);
+        IndexCountingModel model(&ds, "TITLE");
+        QWidget page; // another view page, not shown
+        page.resize(300, 400);
+        auto* list = new DBLookupList(&page);
+        list->resize(300, 400);
+        list->bind(&model);
+        QVERIFY(ds.last().isOk());
+        QVERIFY(ds.setQuery("").isOk());
+        QVERIFY(ds.last().isOk());
+        QCoreApplication::processEvents();
+        QCOMPARE(model.recNoAt(list->currentIndex().row()), n);
+        QVERIFY2(model.made < 100, qPrintable(QString::number(model.made)));
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QVERIFY(list->viewport()->rect().intersects(list->visualRect(list->currentIndex())));
     }
 
     void theNavigatorEnablesWhatCanBeDone() {
