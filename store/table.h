@@ -196,6 +196,14 @@ private:
     Status readCached(uint32_t recno, std::string* out);
     void updateCaches(uint32_t recno, std::string_view image);
     Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
+    // A pass over every record that reads only these byte ranges of each (offset, length; the
+    // rest of the image fn sees is blank), from the view of the file when there is one.
+    using Spans = std::vector<std::pair<uint32_t, uint32_t>>;
+    Status scanParts(const Spans& spans, const std::function<void(uint32_t, std::string_view)>& fn);
+    // The table file as a view kept while the table is open, for the passes of queries: their
+    // records are read where they lie, and a later pass finds the file mapped already. Null
+    // when the file layer has none.
+    FileView* recordView();
     Status testCandidates(QueryState& q, bool exact, Status* fault);
     Status orderedWalk(const RecordVisitor& fn, const std::vector<int>& only, bool* started);
     bool isVisible(uint32_t recno);
@@ -244,6 +252,8 @@ private:
     std::string orderTag_;  // remembered across close/open
     std::string queryText_; // remembered across close/open
     std::unique_ptr<QueryState> query_;
+    std::unique_ptr<FileView> view_;       // recordView()
+    const dbf::DbfFile* viewOf_ = nullptr; // the file view_ maps
     std::shared_ptr<const std::vector<uint8_t>> filter_;
     // Every entry of the active order, as its last walk found them; walked again when the
     // order changes or the index may have changed (indexEpoch_ counts the changes).

@@ -234,6 +234,59 @@ TEST(QueryPlan, ATaggedQueryReadsOnlyItsCandidates) {
     EXPECT_EQ(read, pass);
 }
 
+// Through a view of the file, a pass reads of each record only its flag and the fields the
+// query tests (the marks: two bytes a record), and the candidates of a tagged query only
+// theirs; nothing is read with a system call. The answers are those of the reads.
+TEST(QueryPlan, PassesThroughAViewReadOnlyTheBytesTheyTest) {
+    test::TempDir dir;
+    const std::string path = dir.file("t.dbf");
+    ASSERT_TRUE(dbf::DbfFile::create(path, kFields).isOk());
+    test::FaultEnv env;
+    env.views = true;
+    Table t(path, {}, &env);
+    ASSERT_TRUE(t.open().isOk());
+    const uint32_t n = 4000;
+    std::string images;
+    uint32_t marked = 0, drama = 0, live = 0;
+    for (uint32_t r = 1; r <= n; ++r) {
+        std::string img = t.dbf()->blankRecord();
+        dbf::setString(img, t.fields()[0], "T" + std::to_string(r));
+        // Every tenth of the category in capitals: the same range of the tag, another answer.
+        dbf::setString(img, t.fields()[1], r % 4 ? "Other" : r % 40 ? "Drama" : "DRAMA");
+        dbf::setLogical(img, t.fields()[4], r % 3 == 0);
+        dbf::setDeleted(img, r % 11 == 0);
+        const bool shown = r % 11 != 0;
+        live += shown;
+        marked += shown && r % 3 == 0;
+        drama += shown && r % 4 == 0 && r % 40 != 0;
+        images += img;
+    }
+    ASSERT_TRUE(t.appendRecords(images, n).isOk());
+    ASSERT_TRUE(t.createIndex(kTags).isOk());
+    t.close();
+    ASSERT_TRUE(t.open().isOk());
+    auto& read = env.bytesReadFrom[path];
+    auto& viewed = env.bytesViewedFrom[path];
+    read = viewed = 0;
+    ASSERT_TRUE(t.query("MARKED").isOk());
+    EXPECT_EQ(t.count(), marked);
+    EXPECT_EQ(viewed, 2u * n);
+    read = viewed = 0;
+    ASSERT_TRUE(t.query("CATEGORY = \"Drama\"").isOk());
+    EXPECT_EQ(t.count(), drama);
+    EXPECT_EQ(t.lastQueryPlan().candidates, n / 4);
+    EXPECT_EQ(viewed, n / 4 * uint64_t(t.field("CATEGORY")->offset + 6));
+    // The whole table's count: one flag a record (the index counts deleted ones).
+    read = viewed = 0;
+    ASSERT_TRUE(t.query("").isOk());
+    t.close();
+    ASSERT_TRUE(t.open().isOk());
+    read = viewed = 0;
+    EXPECT_EQ(t.count(), live);
+    EXPECT_EQ(viewed, uint64_t(n));
+    EXPECT_EQ(read, 0u);
+}
+
 // An index that knows its table holds no deleted record spares reading the deleted flags:
 // for a query the tags answer exactly and for a count of every title. The count follows a
 // delete and a recall, and survives a reopen.
