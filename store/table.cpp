@@ -665,6 +665,11 @@ uint32_t Table::count() {
     if (!query_ && !filter_ && !hideDeleted) return n;
     // Every record's flag is needed only when no query narrows them; a query's records had
     // theirs read with them.
+    if (hideDeleted && !query_ && !filter_ && !allDeletedKnown_ && index_ && index_->usable()) {
+        // The index counts the deleted records: no flag need be read.
+        const int64_t gone = index_->deletedCount();
+        if (gone >= 0 && gone <= int64_t(n)) return n - uint32_t(gone);
+    }
     if (hideDeleted && !query_ && !learnAllDeleted()) return 0;
     uint32_t c = 0;
     for (uint32_t r = 1; r <= n; ++r) {
@@ -689,6 +694,28 @@ Status Table::visibleRecords(std::vector<uint32_t>* out) {
     for (uint32_t r = 1; r <= n; ++r)
         if (isVisible(r)) out->push_back(r);
     return Status::ok();
+}
+
+Status Table::visibleRecords(std::vector<uint32_t>* out, uint32_t most, bool backwards) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    out->clear();
+    if (ordered())
+        return retryOnDamage(
+            [this, out, most, backwards] { return orderedRecords(out, most, backwards); });
+    const uint32_t n = recCount();
+    for (uint32_t i = 1; i <= n && out->size() < most; ++i) {
+        const uint32_t r = backwards ? n + 1 - i : i;
+        if (isVisible(r)) out->push_back(r);
+    }
+    return Status::ok();
+}
+
+bool Table::orderListsAll() const {
+    if (!dbf_) return false;
+    if (order_ == 0) return true;
+    if (!ordered() || index_->broken()) return false;
+    const TagInfo& tag = index_->tag(order_ - 1);
+    return !tag.unique && tag.forExpr.find_first_not_of(" \t") == std::string::npos;
 }
 
 Status Table::walk(const RecordVisitor& fn, const std::vector<int>& only) {

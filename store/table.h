@@ -148,6 +148,13 @@ public:
     uint32_t count();         // visible records
     // Every visible record number in the active order.
     Status visibleRecords(std::vector<uint32_t>* out);
+    // The first `most` of them (the last, from the end backwards, with `backwards`): only the
+    // entries of the order up to them are read, unless the whole order is known already.
+    Status visibleRecords(std::vector<uint32_t>* out, uint32_t most, bool backwards);
+    // Whether the active order lists every visible record (record order, or a tag without a
+    // FOR condition or uniqueness in an index that holds every record), so that count() is
+    // the number of records visibleRecords gives.
+    bool orderListsAll() const;
     // Calls fn(recno, image) for every visible record in the active order until fn returns
     // false, reading only those records (an index order reads each where it lies, through a
     // view of the file when the file layer has one). The cursor does not move; fn must not
@@ -232,6 +239,7 @@ private:
     Status orderedEdge(bool last);
     Status orderedSkip(int64_t n);
     Status orderedRecords(std::vector<uint32_t>* out);
+    Status orderedRecords(std::vector<uint32_t>* out, uint32_t most, bool backwards);
     Status indexBegin();
     Status indexAfterWrite(uint32_t recno, std::string_view before, std::string_view after,
                            bool added);

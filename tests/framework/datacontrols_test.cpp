@@ -1,5 +1,6 @@
 // Data-aware controls: what they show, what the user's changes write, what showing a record
 // must never write, and the lookup list that must stay virtual over a large table.
+#include "cdx.h"
 #include "datacontrols.h"
 #include "faultenv.h"
 #include "navigator.h"
@@ -7,6 +8,7 @@
 #include "scriptedprompt.h"
 #include "testcatalogue.h"
 
+#include <QFileInfo>
 #include <QRadioButton>
 #include <QSignalSpy>
 
@@ -250,6 +252,51 @@ private slots:
         // read.
         QVERIFY2(env.bytesRead < tableBytes + 500 * blank.size(),
                  qPrintable(QString::number(env.bytesRead)));
+    }
+
+    // 20,000 titles in an order unlike their record order, some deleted: the list counts its
+    // rows and reads the order only as far as the rows asked (from the end for the last
+    // ones), and every row is the one a whole walk gives.
+    void aListReadsTheOrderOnlyUpToTheRowsAsked() {
+        QTemporaryDir dir;
+        const std::string path = dir.path().toStdString() + "/VIDEO.DBF";
+        QVERIFY(rk::dbf::DbfFile::create(path, rk::catalogue::titleFields()).isOk());
+        rk::test::FaultEnv env;
+        rk::store::TableOptions options;
+        options.sync = false;
+        rk::store::Table t(path, options, &env);
+        QVERIFY(t.open().isOk());
+        const uint32_t n = 20000;
+        std::string images;
+        for (uint32_t i = 1; i <= n; ++i) {
+            std::string image = t.dbf()->blankRecord();
+            rk::dbf::setString(image, *t.field("TITLE"), "T" + std::to_string(i * 7919 % n));
+            rk::dbf::setDeleted(image, i % 13 == 0);
+            images += image;
+        }
+        QVERIFY(t.appendRecords(images, n).isOk());
+        QVERIFY(t.createIndex({{"TITIT", "UPPER(TITLE)", "", false, false}}).isOk());
+        t.setOrder(t.tagArea("TITIT"));
+        std::vector<uint32_t> all;
+        QVERIFY(t.visibleRecords(&all).isOk());
+        t.close(); // forgets the order it walked
+        QVERIFY(t.open().isOk());
+        const std::string cdx = rk::store::structuralIndexPath(path, rk::Env::standard());
+        const uint64_t indexBytes = QFileInfo(QString::fromStdString(cdx)).size();
+        env.bytesRead = 0;
+        Dataset ds(&t);
+        RecordListModel model(&ds, "TITLE");
+        QCOMPARE(model.rowCount(), int(all.size()));
+        const int last = model.rowCount() - 1;
+        for (int row : {0, 1, 255, 256, 600, last - 300, last - 1, last})
+            QCOMPARE(model.recNoAt(row), all[size_t(row)]);
+        QCOMPARE(model.rowOf(all.back()), last);
+        QVERIFY2(env.bytesRead < indexBytes / 4, qPrintable(QString::number(env.bytesRead)));
+        // A record further in is found; then every row agrees with the walk.
+        QCOMPARE(model.rowOf(all[all.size() / 2]), int(all.size() / 2));
+        for (int row = 0; row <= last; ++row)
+            QCOMPARE(model.recNoAt(row), all[size_t(row)]);
+        QCOMPARE(model.rowOf(13), -1); // deleted
     }
 
     void aHiddenListLaysOutItsRowsOnlyWhenShown() {

@@ -148,9 +148,24 @@ TEST(QueryPlan, TagsGiveExactlyWhatTestingEveryRecordGives) {
                 ASSERT_TRUE(t.visibleRecords(&got).isOk());
                 ASSERT_EQ(got, wantAll) << text;
             }
-            // In an index order: the same records.
+            // In an index order: the same records; the first and the last of them alone are
+            // those the whole list begins and ends with.
+            // (Asked before the whole list, they are read from the index, not its last walk.)
             t.setOrder(1 + int(rng() % kTags.size()));
+            const uint32_t k = uint32_t(rng() % (want.size() + 2));
+            std::vector<uint32_t> first, last;
+            ASSERT_TRUE(t.visibleRecords(&first, k, false).isOk());
+            ASSERT_TRUE(t.visibleRecords(&last, k, true).isOk());
             ASSERT_TRUE(t.visibleRecords(&got).isOk());
+            for (bool backwards : {false, true}) {
+                std::vector<uint32_t> whole = got;
+                if (backwards) std::reverse(whole.begin(), whole.end());
+                whole.resize(std::min<size_t>(k, whole.size()));
+                ASSERT_EQ(backwards ? last : first, whole) << text << " in " << t.orderName();
+            }
+            if (t.orderListsAll()) {
+                ASSERT_EQ(t.count(), got.size()) << t.orderName();
+            }
             std::sort(got.begin(), got.end());
             // (Not those that hold some records only.)
             if (t.orderName() != "MTITLE" && t.orderName() != "UYEAR") {
@@ -276,13 +291,17 @@ TEST(QueryPlan, PassesThroughAViewReadOnlyTheBytesTheyTest) {
     EXPECT_EQ(t.count(), drama);
     EXPECT_EQ(t.lastQueryPlan().candidates, n / 4);
     EXPECT_EQ(viewed, n / 4 * uint64_t(t.field("CATEGORY")->offset + 6));
-    // The whole table's count: one flag a record (the index counts deleted ones).
-    read = viewed = 0;
+    // The whole table: counted by the index, which counts the deleted records; listed with
+    // one flag a record.
     ASSERT_TRUE(t.query("").isOk());
     t.close();
     ASSERT_TRUE(t.open().isOk());
     read = viewed = 0;
     EXPECT_EQ(t.count(), live);
+    EXPECT_EQ(viewed + read, 0u);
+    std::vector<uint32_t> all;
+    ASSERT_TRUE(t.visibleRecords(&all).isOk());
+    EXPECT_EQ(all.size(), live);
     EXPECT_EQ(viewed, uint64_t(n));
     EXPECT_EQ(read, 0u);
 }
