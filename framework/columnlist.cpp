@@ -197,8 +197,16 @@ void DBColumnList::followDataset() {
 void DBColumnList::showEvent(QShowEvent* event) {
     QTableView::showEvent(event);
     if (!scrollPending_) return;
-    scrollPending_ = false;
-    if (currentIndex().isValid()) scrollTo(currentIndex());
+    // After what shows the list has run: a view page is shown before its set is applied, and
+    // the rows of the set it leaves need no layout.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!scrollPending_ || !isVisible()) return;
+            scrollPending_ = false;
+            if (currentIndex().isValid()) scrollTo(currentIndex());
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace rk::fw

@@ -225,8 +225,16 @@ void DBLookupList::followDataset() {
 void DBLookupList::showEvent(QShowEvent* event) {
     QListView::showEvent(event);
     if (!scrollPending_) return;
-    scrollPending_ = false;
-    if (currentIndex().isValid()) scrollTo(currentIndex());
+    // After what shows the list has run: a view page is shown before its set is applied, and
+    // the rows of the set it leaves need no layout.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!scrollPending_ || !isVisible()) return;
+            scrollPending_ = false;
+            if (currentIndex().isValid()) scrollTo(currentIndex());
+        },
+        Qt::QueuedConnection);
 }
 
 // --- DBLookupCombo

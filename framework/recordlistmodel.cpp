@@ -91,12 +91,13 @@ int RecordListModel::rowCount(const QModelIndex& parent) const {
 uint32_t RecordListModel::recNoAt(int row) const {
     if (row < 0 || uint32_t(row) >= count_) return 0;
     const size_t r = size_t(row);
+    const size_t fromEnd = count_ - 1 - r;
     if (r < head_.size()) return head_[r];
-    if (count_ - 1 - r < tail_.size()) return tail_[count_ - 1 - r];
-    // Near the end: the last rows; elsewhere further from the top.
-    if (count_ - 1 - r < kFirstRows) {
-        readTail(kFirstRows);
-        if (count_ - 1 - r < tail_.size()) return tail_[count_ - 1 - r];
+    if (fromEnd < tail_.size()) return tail_[fromEnd];
+    // From whichever end is nearer, a few screens beyond the row or twice as far as before.
+    if (fromEnd < r - head_.size()) {
+        readTail(std::max(fromEnd + kFirstRows, tail_.size() * 2));
+        if (fromEnd < tail_.size()) return tail_[fromEnd];
     }
     readHead(std::max(r + kFirstRows, head_.size() * 2));
     return r < head_.size() ? head_[r] : 0;

@@ -1,9 +1,9 @@
 // One field of every visible record of a dataset, in the table's active order, as a list
 // model. Virtual: it knows the number of rows from the table's count and holds the record
-// numbers of the rows asked for so far (the first rows, found by reading the order from its
-// start, twice as far each time more are asked; the last rows, from its end), and reads a
-// record's text when a view asks for its row, so that a million titles show without a walk of
-// the whole order. An order that may not list every record (a FOR tag) is read whole.
+// numbers of the rows asked for so far (the first rows, read from the start of the order, and
+// the last, from its end: from the nearer end, twice as far each time more are asked), and
+// reads a record's text when a view asks for its row, so that a million titles show without a
+// walk of the whole order. An order that may not list every record (a FOR tag) is read whole.
 #pragma once
 
 #include "dataset.h"
