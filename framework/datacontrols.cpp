@@ -222,6 +222,22 @@ void DBLookupList::followDataset() {
     following_ = false;
 }
 
+bool DBLookupList::event(QEvent* event) {
+    if (event->type() != QEvent::Show) return QListView::event(event);
+    showing_ = true;
+    const bool done = QListView::event(event);
+    showing_ = false;
+    return done;
+}
+
+void DBLookupList::doItemsLayout() {
+    if (showing_) {
+        scheduleDelayedItemsLayout();
+        return;
+    }
+    QListView::doItemsLayout();
+}
+
 void DBLookupList::showEvent(QShowEvent* event) {
     QListView::showEvent(event);
     if (!scrollPending_) return;

@@ -140,8 +140,12 @@ public:
     RecordListModel* recordModel() const { return model_; }
     // The row of the dataset's current record is made the current row.
     void followDataset();
+    // Lays the rows out, except while the list is being shown: then after what shows it has
+    // run (a view page is shown before its set is applied).
+    void doItemsLayout() override;
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -149,6 +153,7 @@ private:
     RecordListModel* model_ = nullptr;
     bool following_ = false;
     bool scrollPending_ = false; // the current row moved while hidden
+    bool showing_ = false;       // in the show event
 };
 
 // A drop-down of the values of one field of another dataset (a list source), writing the
