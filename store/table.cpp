@@ -100,6 +100,8 @@ void Table::close() {
     index_.reset();
     view_.reset();
     viewOf_ = nullptr;
+    kept_.clear();
+    keptOf_ = nullptr;
     dbf_.reset();
     query_.reset();
     filter_.reset();
@@ -398,6 +400,7 @@ Status Table::putRecord(std::string_view image) {
     current_.assign(image);
     loaded_ = true;
     updateCaches(recno_, image);
+    keepCurrent(recno_, image);
     if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno_, before, image, false));
     return batchDepth_ ? Status::ok() : finishWrites();
 }
@@ -420,6 +423,7 @@ Result<uint32_t> Table::appendRecord(std::string_view image) {
     unsynced_ = true;
     uint32_t recno = *r;
     noteDeleted(recno, image);
+    keepCurrent(recno, image);
     if (query_) {
         query_->bits.resize(size_t(recno) + 1, 0);
         query_->bits[recno] = 1; // a new record is visible under any query
@@ -528,6 +532,15 @@ Status Table::query(std::string_view expression) {
     auto q = std::make_unique<QueryState>();
     q->expr = *e;
     const uint32_t n = recCount();
+    if (const KeptAnswer* k = keptAnswer(expression)) {
+        q->bits = k->bits;
+        q->bits.resize(size_t(n) + 1, 0);
+        query_ = std::move(q);
+        queryText_ = std::string(expression);
+        plan_ = QueryPlan{};
+        plan_.kept = true;
+        return goTop();
+    }
     // Candidates from the tags, unless they are so many that one pass in record order reads
     // them faster than one by one.
     const uint32_t most = std::max<uint32_t>(4096, n / 8);
@@ -572,10 +585,44 @@ Status Table::query(std::string_view expression) {
         allDeletedKnown_ = true;
     }
     if (!fault) return fault;
+    keepAnswer(expression, *q);
     query_ = std::move(q);
     queryText_ = std::string(expression);
     plan_ = std::move(plan);
     return goTop();
+}
+
+const Table::KeptAnswer* Table::keptAnswer(std::string_view text) {
+    if (keptOf_ != dbf_.get()) {
+        kept_.clear(); // another file (a pack replaced it)
+        keptOf_ = nullptr;
+    }
+    for (const KeptAnswer& k : kept_)
+        if (k.text == text) return &k;
+    return nullptr;
+}
+
+void Table::keepAnswer(std::string_view text, const QueryState& q) {
+    // Another program may change a table that is not open exclusively; a condition that may
+    // fault is tried afresh.
+    if (!opts_.exclusive || q.expr.mayFault()) return;
+    constexpr size_t kKept = 4;
+    if (keptOf_ != dbf_.get()) kept_.clear();
+    keptOf_ = dbf_.get();
+    kept_.erase(std::remove_if(kept_.begin(), kept_.end(),
+                               [&](const KeptAnswer& k) { return k.text == text; }),
+                kept_.end());
+    if (kept_.size() >= kKept) kept_.erase(kept_.begin());
+    kept_.push_back({std::string(text), q.expr, q.bits});
+}
+
+void Table::keepCurrent(uint32_t recno, std::string_view image) {
+    if (kept_.empty() || keptOf_ != dbf_.get()) return;
+    for (KeptAnswer& k : kept_) {
+        if (k.bits.size() <= recno) k.bits.resize(size_t(recno) + 1, 0);
+        Status fault;
+        k.bits[recno] = k.expr.test(image, recno, &fault) ? 1 : 0;
+    }
 }
 
 // Tests the query on the records marked in q.bits (the tags' candidates) and leaves the bit

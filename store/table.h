@@ -260,6 +260,19 @@ private:
     std::string orderTag_;  // remembered across close/open
     std::string queryText_; // remembered across close/open
     std::unique_ptr<QueryState> query_;
+    // The answers of the last few queries (a flag per record: the condition holds), kept
+    // current by every write while the table is open exclusively, so that a query asked again
+    // reads nothing.
+    struct KeptAnswer {
+        std::string text;
+        xbase::Expr expr;
+        std::vector<uint8_t> bits;
+    };
+    std::vector<KeptAnswer> kept_;         // the latest last
+    const dbf::DbfFile* keptOf_ = nullptr; // the file they are answers of
+    const KeptAnswer* keptAnswer(std::string_view text);
+    void keepAnswer(std::string_view text, const QueryState& q);
+    void keepCurrent(uint32_t recno, std::string_view image);
     std::unique_ptr<FileView> view_;       // recordView()
     const dbf::DbfFile* viewOf_ = nullptr; // the file view_ maps
     std::shared_ptr<const std::vector<uint8_t>> filter_;
