@@ -54,6 +54,9 @@ public:
     virtual Status gather(uint64_t offset, uint64_t stride, size_t n, size_t count, void* buf);
     // A hint that those bytes are copied soon; it never fails (bytes gone are not fetched).
     virtual void prefetch(uint64_t /*offset*/, size_t /*n*/) {}
+    // A hint that those bytes are not needed again soon: the process lets go of their pages
+    // (the file's cache keeps them).
+    virtual void release(uint64_t /*offset*/, uint64_t /*n*/) {}
 };
 
 class File {

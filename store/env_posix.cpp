@@ -117,6 +117,13 @@ public:
         tBusGuard = outer;
         return Status::ok();
     }
+    void release(uint64_t offset, uint64_t n) override {
+        // Whole pages inside the range only: a neighbour's bytes may be wanted again.
+        const uint64_t page = uint64_t(::sysconf(_SC_PAGESIZE));
+        const uint64_t from = (offset + page - 1) / page * page;
+        const uint64_t to = std::min(size_, offset + n) / page * page;
+        if (to > from) ::madvise(const_cast<char*>(base_) + from, size_t(to - from), MADV_DONTNEED);
+    }
     // A prefetch instruction never faults, even where the file was cut short.
     void prefetch(uint64_t offset, size_t n) override {
         if (offset >= size_) return;

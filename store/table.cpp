@@ -235,11 +235,14 @@ Status Table::scanParts(const Spans& spans,
     std::string img = dbf_->blankRecord();
     for (uint32_t r = 1; r <= n; r += kGroup) {
         const uint32_t k = std::min(kGroup, n - r + 1);
+        const uint64_t at = first + uint64_t(r - 1) * len;
         for (size_t j = 0; j < spans.size(); ++j) {
             parts[j].resize(size_t(k) * spans[j].second);
-            RK_RETURN_IF_ERROR(view->gather(first + uint64_t(r - 1) * len + spans[j].first, len,
-                                            spans[j].second, k, parts[j].data()));
+            RK_RETURN_IF_ERROR(
+                view->gather(at + spans[j].first, len, spans[j].second, k, parts[j].data()));
         }
+        // The pages passed are let go: a pass holds a group's pages, not the file's.
+        view->release(at, uint64_t(k) * len);
         for (uint32_t i = 0; i < k; ++i) {
             for (size_t j = 0; j < spans.size(); ++j)
                 std::memcpy(img.data() + spans[j].first,
@@ -642,20 +645,6 @@ Status Table::testCandidates(QueryState& q, bool exact, Status* fault) {
     // Answered exactly from a table the index knows has no deleted record: nothing to read.
     if (exact && noneDeleted()) return Status::ok();
     std::string img = dbf_->blankRecord();
-    if (FileView* view = recordView()) {
-        // Each candidate's ranges read where they lie: after a first pass has mapped the file,
-        // without a system call or a page fault.
-        const uint64_t first = dbf_->headerLength();
-        for (uint32_t r = 1; r <= n; ++r) {
-            if (!q.bits[r] || (exact && r < deletedState_.size() && deletedState_[r])) continue;
-            const uint64_t at = first + uint64_t(r - 1) * len;
-            for (const auto& [offset, length] : spans)
-                RK_RETURN_IF_ERROR(view->copy(at + offset, img.data() + offset, length));
-            if (!exact) q.bits[r] = q.expr.test(img, r, fault) ? 1 : 0;
-            noteDeleted(r, img);
-        }
-        return Status::ok();
-    }
     constexpr uint32_t kRun = 64;
     std::vector<char> buf(size_t(kRun) * len);
     for (uint32_t r = 1; r <= n; ++r) {

@@ -255,9 +255,9 @@ TEST(QueryPlan, ATaggedQueryReadsOnlyItsCandidates) {
     EXPECT_EQ(read, pass);
 }
 
-// Through a view of the file, a pass reads of each record only its flag and the fields the
-// query tests (the marks: two bytes a record), and the candidates of a tagged query only
-// theirs; nothing is read with a system call. The answers are those of the reads.
+// A pass reads of each record only its flag and the fields the query tests (the marks: two
+// bytes a record), through a view of the file; the candidates of a tagged query only theirs,
+// with a read each. The answers are those of the reads.
 TEST(QueryPlan, PassesThroughAViewReadOnlyTheBytesTheyTest) {
     test::TempDir dir;
     const std::string path = dir.file("t.dbf");
@@ -296,7 +296,8 @@ TEST(QueryPlan, PassesThroughAViewReadOnlyTheBytesTheyTest) {
     ASSERT_TRUE(t.query("CATEGORY = \"Drama\"").isOk());
     EXPECT_EQ(t.count(), drama);
     EXPECT_EQ(t.lastQueryPlan().candidates, n / 4);
-    EXPECT_EQ(viewed, n / 4 * uint64_t(t.field("CATEGORY")->offset + 6));
+    EXPECT_EQ(viewed, 0u); // a read each: faults in the view would map 64 KB at a time
+    EXPECT_EQ(read, n / 4 * uint64_t(t.field("CATEGORY")->offset + 6));
     // The whole table: counted by the index, which counts the deleted records; listed with
     // one flag a record.
     ASSERT_TRUE(t.query("").isOk());
