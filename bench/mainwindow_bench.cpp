@@ -127,8 +127,8 @@ void BM_Step(benchmark::State& state) {
 }
 
 // The Marked view and a category pick as the first query of a session: the table keeps the
-// answers of its last queries and its file mapped, so that BM_Step's later iterations show
-// what asking again costs; here each is asked of a program just started.
+// answers of its last queries, so that BM_Step's later iterations show what asking again
+// costs; here each is asked of a program just started.
 void BM_FirstQuery(benchmark::State& state) {
     GuiFixture& app = program();
     for (auto _ : state) {
