@@ -117,17 +117,28 @@ DBColumnList::DBColumnList(QWidget* parent) : QTableView(parent) {
 
 void DBColumnList::bind(RecordColumnModel* model) {
     model_ = model;
-    setModel(model);
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (!following_ && current.isValid()) rowChosen(current);
-            });
     connect(model, &QAbstractItemModel::modelReset, this, &DBColumnList::followDataset);
     Dataset* ds = model->rows()->dataset();
     connect(ds, &Dataset::recordMoved, this, &DBColumnList::followDataset);
     connect(ds, &Dataset::afterPost, this, [this] { viewport()->update(); });
+    attach();
+}
+
+void DBColumnList::attach() {
+    if (!model_ || model() == model_) return;
+    setModel(model_);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!following_ && current.isValid()) rowChosen(current);
+            });
     sizeColumns();
     followDataset();
+}
+
+void DBColumnList::setVisible(bool visible) {
+    if (visible) attach();
+    QTableView::setVisible(visible);
+    if (!visible && isHidden() && model()) setModel(nullptr);
 }
 
 void DBColumnList::sizeRows() {
@@ -155,7 +166,7 @@ QModelIndex DBColumnList::moveCursor(CursorAction action, Qt::KeyboardModifiers 
 }
 
 void DBColumnList::sizeColumns() {
-    if (!model_) return;
+    if (!model_ || model() != model_) return;
     for (size_t i = 0; i < model_->columns().size(); ++i)
         header()->resizeSection(int(i), model_->columns()[i].width);
 }
@@ -168,7 +179,7 @@ void DBColumnList::rowChosen(const QModelIndex& index) {
 }
 
 void DBColumnList::followDataset() {
-    if (!model_) return;
+    if (!model_ || model() != model_) return;
     following_ = true;
     const int row = model_->rows()->rowOf(model_->rows()->dataset()->recNo());
     if (row < 0) {
@@ -177,9 +188,25 @@ void DBColumnList::followDataset() {
         const QModelIndex index = model_->index(row, 0);
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                      QItemSelectionModel::Rows);
-        scrollTo(index);
+        scrollPending_ = !isVisible();
+        if (!scrollPending_) scrollTo(index);
     }
     following_ = false;
+}
+
+void DBColumnList::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    if (!scrollPending_) return;
+    // After what shows the list has run: a view page is shown before its set is applied, and
+    // the rows of the set it leaves need no layout.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!scrollPending_ || !isVisible()) return;
+            scrollPending_ = false;
+            if (currentIndex().isValid()) scrollTo(currentIndex());
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace rk::fw

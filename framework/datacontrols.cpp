@@ -216,9 +216,41 @@ void DBLookupList::followDataset() {
     } else {
         const QModelIndex index = model_->index(row);
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        scrollTo(index);
+        scrollPending_ = !isVisible();
+        if (!scrollPending_) scrollTo(index);
     }
     following_ = false;
+}
+
+bool DBLookupList::event(QEvent* event) {
+    if (event->type() != QEvent::Show) return QListView::event(event);
+    showing_ = true;
+    const bool done = QListView::event(event);
+    showing_ = false;
+    return done;
+}
+
+void DBLookupList::doItemsLayout() {
+    if (showing_) {
+        scheduleDelayedItemsLayout();
+        return;
+    }
+    QListView::doItemsLayout();
+}
+
+void DBLookupList::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    if (!scrollPending_) return;
+    // After what shows the list has run: a view page is shown before its set is applied, and
+    // the rows of the set it leaves need no layout.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!scrollPending_ || !isVisible()) return;
+            scrollPending_ = false;
+            if (currentIndex().isValid()) scrollTo(currentIndex());
+        },
+        Qt::QueuedConnection);
 }
 
 // --- DBLookupCombo

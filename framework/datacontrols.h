@@ -130,7 +130,8 @@ private:
 
 // A list of one field of every visible record (a RecordListModel). Choosing a line makes
 // its record the dataset's current record; moving the current record otherwise moves the
-// selection.
+// selection. A list view lays out every row before it can scroll to one, so a hidden list
+// (another view page, the list with columns shown instead) scrolls only when it is shown.
 class DBLookupList : public QListView {
     Q_OBJECT
 public:
@@ -139,11 +140,20 @@ public:
     RecordListModel* recordModel() const { return model_; }
     // The row of the dataset's current record is made the current row.
     void followDataset();
+    // Lays the rows out, except while the list is being shown: then after what shows it has
+    // run (a view page is shown before its set is applied).
+    void doItemsLayout() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void rowChosen(const QModelIndex& index);
     RecordListModel* model_ = nullptr;
     bool following_ = false;
+    bool scrollPending_ = false; // the current row moved while hidden
+    bool showing_ = false;       // in the show event
 };
 
 // A drop-down of the values of one field of another dataset (a list source), writing the

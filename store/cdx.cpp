@@ -751,10 +751,10 @@ std::unique_ptr<Cursor> IndexFile::cursor(int i) {
     return std::make_unique<Cursor>(t.tree.get(), t.info.descending);
 }
 
-Status IndexFile::walk(int i, const std::function<bool(uint32_t recno)>& fn) {
+Status IndexFile::walk(int i, const std::function<bool(uint32_t recno)>& fn, bool backwards) {
     RK_RETURN_IF_ERROR(applyPending());
     Tag& t = tags_[static_cast<size_t>(i)];
-    return walkTag(t.tree.get(), t.info.descending,
+    return walkTag(t.tree.get(), t.info.descending != backwards,
                    [&](uint32_t recno, const uint8_t*) { return fn(recno); });
 }
 

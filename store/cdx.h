@@ -139,8 +139,9 @@ public:
 
     // Navigation in tag i's order.
     std::unique_ptr<cdx::Cursor> cursor(int i);
-    // Calls fn(recno) for every entry in tag i's order until fn returns false.
-    Status walk(int i, const std::function<bool(uint32_t recno)>& fn);
+    // Calls fn(recno) for every entry in tag i's order (from its last, with `backwards`)
+    // until fn returns false.
+    Status walk(int i, const std::function<bool(uint32_t recno)>& fn, bool backwards = false);
     // The record's key in tag i; false when the tag's FOR condition leaves it out (the key
     // is then where the record would be).
     bool keyOf(int i, std::string_view image, uint32_t recno, std::string* key) const;

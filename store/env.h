@@ -49,8 +49,14 @@ public:
     virtual ~FileView() = default;
     virtual uint64_t size() const = 0;
     virtual Status copy(uint64_t offset, void* buf, size_t n) = 0;
+    // Copies n bytes from each of `count` places `stride` bytes apart, the first at offset, one
+    // after another into buf (count * n bytes): a field of many records in one call.
+    virtual Status gather(uint64_t offset, uint64_t stride, size_t n, size_t count, void* buf);
     // A hint that those bytes are copied soon; it never fails (bytes gone are not fetched).
     virtual void prefetch(uint64_t /*offset*/, size_t /*n*/) {}
+    // A hint that those bytes are not needed again soon: the process lets go of their pages
+    // (the file's cache keeps them).
+    virtual void release(uint64_t /*offset*/, uint64_t /*n*/) {}
 };
 
 class File {

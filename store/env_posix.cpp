@@ -25,6 +25,12 @@ Status File::relock(LockMode) {
     return Status::notSupported(path_ + ": this file layer has no locks");
 }
 
+Status FileView::gather(uint64_t offset, uint64_t stride, size_t n, size_t count, void* buf) {
+    for (size_t i = 0; i < count; ++i)
+        RK_RETURN_IF_ERROR(copy(offset + i * stride, static_cast<char*>(buf) + i * n, n));
+    return Status::ok();
+}
+
 Result<std::unique_ptr<FileView>> File::view() {
     return Status::notSupported(path_ + ": this file layer has no views");
 }
@@ -66,6 +72,13 @@ void installBusHandler() {
     });
 }
 
+// Outside the guarded function, so that nothing it changes lives in that function's frame.
+[[gnu::noinline]] void gatherFrom(const char* from, uint64_t stride, size_t n, size_t count,
+                                  char* out) {
+    for (size_t i = 0; i < count; ++i, out += n, from += stride)
+        std::memcpy(out, from, n);
+}
+
 class PosixView : public FileView {
 public:
     PosixView(std::string path, const char* base, uint64_t size)
@@ -87,6 +100,29 @@ public:
         std::memcpy(buf, base_ + offset, n);
         tBusGuard = outer;
         return Status::ok();
+    }
+    Status gather(uint64_t offset, uint64_t stride, size_t n, size_t count, void* buf) override {
+        if (count == 0) return Status::ok();
+        const uint64_t last = offset + (count - 1) * stride;
+        if (last < offset || last > size_ || n > size_ - last)
+            return Status::ioError(path_ + ": a read beyond the end of the file");
+        sigjmp_buf guard;
+        sigjmp_buf* volatile outer = tBusGuard;
+        if (sigsetjmp(guard, 0) != 0) {
+            tBusGuard = outer;
+            return Status::ioError(path_ + " was cut short by another program while it was read");
+        }
+        tBusGuard = &guard;
+        gatherFrom(base_ + offset, stride, n, count, static_cast<char*>(buf));
+        tBusGuard = outer;
+        return Status::ok();
+    }
+    void release(uint64_t offset, uint64_t n) override {
+        // Whole pages inside the range only: a neighbour's bytes may be wanted again.
+        const uint64_t page = uint64_t(::sysconf(_SC_PAGESIZE));
+        const uint64_t from = (offset + page - 1) / page * page;
+        const uint64_t to = std::min(size_, offset + n) / page * page;
+        if (to > from) ::madvise(const_cast<char*>(base_) + from, size_t(to - from), MADV_DONTNEED);
     }
     // A prefetch instruction never faults, even where the file was cut short.
     void prefetch(uint64_t offset, size_t n) override {

@@ -204,6 +204,7 @@ std::string grouped(uint64_t n) {
 } // namespace
 
 std::string QueryPlan::describe() const {
+    if (kept) return "the answer of the same query before, kept current: no record read";
     if (!fromTags)
         return "every record read (" + grouped(candidates) + ")" +
                (why.empty() ? std::string() : ": " + why);

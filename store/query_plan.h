@@ -26,6 +26,7 @@ class IndexFile;
 struct QueryPlan {
     bool fromTags = false;         // false: every record was read and tested
     bool exact = false;            // the tags gave exactly the query's records: none tested
+    bool kept = false;             // the answer an earlier pass gave, kept current: none read
     std::vector<std::string> tags; // the tags whose key ranges gave the candidates
     uint64_t keys = 0;             // index entries read
     uint32_t candidates = 0;       // records read and tested

@@ -98,6 +98,10 @@ void Table::close() {
     cursorTag_ = -1;
     cursorRecno_ = 0;
     index_.reset();
+    view_.reset();
+    viewOf_ = nullptr;
+    kept_.clear();
+    keptOf_ = nullptr;
     dbf_.reset();
     query_.reset();
     filter_.reset();
@@ -205,6 +209,50 @@ Status Table::scan(const std::function<void(uint32_t, std::string_view)>& fn) {
     return Status::ok();
 }
 
+FileView* Table::recordView() {
+    const uint64_t end = dbf_->headerLength() + uint64_t(recCount()) * recSize();
+    if (view_ && viewOf_ == dbf_.get() && view_->size() >= end) return view_.get();
+    // Another file (a pack replaced it) or records added since: mapped again.
+    view_.reset();
+    viewOf_ = nullptr;
+    auto v = dbf_->view();
+    if (!v || (*v)->size() < end) return nullptr;
+    view_ = std::move(*v);
+    viewOf_ = dbf_.get();
+    return view_.get();
+}
+
+Status Table::scanParts(const Spans& spans,
+                        const std::function<void(uint32_t, std::string_view)>& fn) {
+    FileView* view = recordView();
+    if (!view) return scan(fn);
+    const uint32_t n = recCount();
+    const uint16_t len = recSize();
+    const uint64_t first = dbf_->headerLength();
+    // Each range of a group of records in one call, then the records one by one.
+    constexpr uint32_t kGroup = 4096;
+    std::vector<std::string> parts(spans.size());
+    std::string img = dbf_->blankRecord();
+    for (uint32_t r = 1; r <= n; r += kGroup) {
+        const uint32_t k = std::min(kGroup, n - r + 1);
+        const uint64_t at = first + uint64_t(r - 1) * len;
+        for (size_t j = 0; j < spans.size(); ++j) {
+            parts[j].resize(size_t(k) * spans[j].second);
+            RK_RETURN_IF_ERROR(
+                view->gather(at + spans[j].first, len, spans[j].second, k, parts[j].data()));
+        }
+        // The pages passed are let go: a pass holds a group's pages, not the file's.
+        view->release(at, uint64_t(k) * len);
+        for (uint32_t i = 0; i < k; ++i) {
+            for (size_t j = 0; j < spans.size(); ++j)
+                std::memcpy(img.data() + spans[j].first,
+                            parts[j].data() + size_t(i) * spans[j].second, spans[j].second);
+            fn(r + i, img);
+        }
+    }
+    return Status::ok();
+}
+
 bool Table::noneDeleted() const {
     return index_ && index_->usable() && index_->deletedCount() == 0;
 }
@@ -219,7 +267,8 @@ Status Table::learnAllDeleted() {
         allDeletedKnown_ = true;
         return Status::ok();
     }
-    RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) { noteDeleted(r, img); }));
+    RK_RETURN_IF_ERROR(
+        scanParts({{0, 1}}, [&](uint32_t r, std::string_view img) { noteDeleted(r, img); }));
     allDeletedKnown_ = true;
     return Status::ok();
 }
@@ -354,6 +403,7 @@ Status Table::putRecord(std::string_view image) {
     current_.assign(image);
     loaded_ = true;
     updateCaches(recno_, image);
+    keepCurrent(recno_, image);
     if (index_) RK_RETURN_IF_ERROR(indexAfterWrite(recno_, before, image, false));
     return batchDepth_ ? Status::ok() : finishWrites();
 }
@@ -376,6 +426,7 @@ Result<uint32_t> Table::appendRecord(std::string_view image) {
     unsynced_ = true;
     uint32_t recno = *r;
     noteDeleted(recno, image);
+    keepCurrent(recno, image);
     if (query_) {
         query_->bits.resize(size_t(recno) + 1, 0);
         query_->bits[recno] = 1; // a new record is visible under any query
@@ -484,6 +535,15 @@ Status Table::query(std::string_view expression) {
     auto q = std::make_unique<QueryState>();
     q->expr = *e;
     const uint32_t n = recCount();
+    if (const KeptAnswer* k = keptAnswer(expression)) {
+        q->bits = k->bits;
+        q->bits.resize(size_t(n) + 1, 0);
+        query_ = std::move(q);
+        queryText_ = std::string(expression);
+        plan_ = QueryPlan{};
+        plan_.kept = true;
+        return goTop();
+    }
     // Candidates from the tags, unless they are so many that one pass in record order reads
     // them faster than one by one.
     const uint32_t most = std::max<uint32_t>(4096, n / 8);
@@ -516,17 +576,56 @@ Status Table::query(std::string_view expression) {
         plan.candidates = n;
         q->bits.assign(size_t(n) + 1, 0);
         if (deletedState_.size() <= n) deletedState_.resize(size_t(n) + 1, 0);
-        RK_RETURN_IF_ERROR(scan([&](uint32_t r, std::string_view img) {
+        // Of each record only its flag and the fields the query reads.
+        Spans spans = {{0, 1}};
+        for (const auto& f : q->expr.fieldsRead())
+            spans.push_back({f.offset, f.length});
+        mergeSpans(&spans);
+        RK_RETURN_IF_ERROR(scanParts(spans, [&](uint32_t r, std::string_view img) {
             q->bits[r] = q->expr.test(img, r, &fault) ? 1 : 0;
             noteDeleted(r, img);
         }));
         allDeletedKnown_ = true;
     }
     if (!fault) return fault;
+    keepAnswer(expression, *q);
     query_ = std::move(q);
     queryText_ = std::string(expression);
     plan_ = std::move(plan);
     return goTop();
+}
+
+const Table::KeptAnswer* Table::keptAnswer(std::string_view text) {
+    if (keptOf_ != dbf_.get()) {
+        kept_.clear(); // another file (a pack replaced it)
+        keptOf_ = nullptr;
+    }
+    for (const KeptAnswer& k : kept_)
+        if (k.text == text) return &k;
+    return nullptr;
+}
+
+void Table::keepAnswer(std::string_view text, const QueryState& q) {
+    // Another program may change a table that is not open exclusively; a condition that may
+    // fault is tried afresh.
+    if (!opts_.exclusive || q.expr.mayFault()) return;
+    constexpr size_t kKept = 4;
+    if (keptOf_ != dbf_.get()) kept_.clear();
+    keptOf_ = dbf_.get();
+    kept_.erase(std::remove_if(kept_.begin(), kept_.end(),
+                               [&](const KeptAnswer& k) { return k.text == text; }),
+                kept_.end());
+    if (kept_.size() >= kKept) kept_.erase(kept_.begin());
+    kept_.push_back({std::string(text), q.expr, q.bits});
+}
+
+void Table::keepCurrent(uint32_t recno, std::string_view image) {
+    if (kept_.empty() || keptOf_ != dbf_.get()) return;
+    for (KeptAnswer& k : kept_) {
+        if (k.bits.size() <= recno) k.bits.resize(size_t(recno) + 1, 0);
+        Status fault;
+        k.bits[recno] = k.expr.test(image, recno, &fault) ? 1 : 0;
+    }
 }
 
 // Tests the query on the records marked in q.bits (the tags' candidates) and leaves the bit
@@ -545,9 +644,9 @@ Status Table::testCandidates(QueryState& q, bool exact, Status* fault) {
     mergeSpans(&spans, 128);
     // Answered exactly from a table the index knows has no deleted record: nothing to read.
     if (exact && noneDeleted()) return Status::ok();
+    std::string img = dbf_->blankRecord();
     constexpr uint32_t kRun = 64;
     std::vector<char> buf(size_t(kRun) * len);
-    std::string img = dbf_->blankRecord();
     for (uint32_t r = 1; r <= n; ++r) {
         if (!q.bits[r]) continue;
         // Answered exactly, a record whose flag is known is not read again.
@@ -602,6 +701,11 @@ uint32_t Table::count() {
     if (!query_ && !filter_ && !hideDeleted) return n;
     // Every record's flag is needed only when no query narrows them; a query's records had
     // theirs read with them.
+    if (hideDeleted && !query_ && !filter_ && !allDeletedKnown_ && index_ && index_->usable()) {
+        // The index counts the deleted records: no flag need be read.
+        const int64_t gone = index_->deletedCount();
+        if (gone >= 0 && gone <= int64_t(n)) return n - uint32_t(gone);
+    }
     if (hideDeleted && !query_ && !learnAllDeleted()) return 0;
     uint32_t c = 0;
     for (uint32_t r = 1; r <= n; ++r) {
@@ -626,6 +730,28 @@ Status Table::visibleRecords(std::vector<uint32_t>* out) {
     for (uint32_t r = 1; r <= n; ++r)
         if (isVisible(r)) out->push_back(r);
     return Status::ok();
+}
+
+Status Table::visibleRecords(std::vector<uint32_t>* out, uint32_t most, bool backwards) {
+    if (!dbf_) return Status::invalid("the table is not open");
+    out->clear();
+    if (ordered())
+        return retryOnDamage(
+            [this, out, most, backwards] { return orderedRecords(out, most, backwards); });
+    const uint32_t n = recCount();
+    for (uint32_t i = 1; i <= n && out->size() < most; ++i) {
+        const uint32_t r = backwards ? n + 1 - i : i;
+        if (isVisible(r)) out->push_back(r);
+    }
+    return Status::ok();
+}
+
+bool Table::orderListsAll() const {
+    if (!dbf_) return false;
+    if (order_ == 0) return true;
+    if (!ordered() || index_->broken()) return false;
+    const TagInfo& tag = index_->tag(order_ - 1);
+    return !tag.unique && tag.forExpr.find_first_not_of(" \t") == std::string::npos;
 }
 
 Status Table::walk(const RecordVisitor& fn, const std::vector<int>& only) {

@@ -148,6 +148,13 @@ public:
     uint32_t count();         // visible records
     // Every visible record number in the active order.
     Status visibleRecords(std::vector<uint32_t>* out);
+    // The first `most` of them (the last, from the end backwards, with `backwards`): only the
+    // entries of the order up to them are read, unless the whole order is known already.
+    Status visibleRecords(std::vector<uint32_t>* out, uint32_t most, bool backwards);
+    // Whether the active order lists every visible record (record order, or a tag without a
+    // FOR condition or uniqueness in an index that holds every record), so that count() is
+    // the number of records visibleRecords gives.
+    bool orderListsAll() const;
     // Calls fn(recno, image) for every visible record in the active order until fn returns
     // false, reading only those records (an index order reads each where it lies, through a
     // view of the file when the file layer has one). The cursor does not move; fn must not
@@ -196,6 +203,14 @@ private:
     Status readCached(uint32_t recno, std::string* out);
     void updateCaches(uint32_t recno, std::string_view image);
     Status scan(const std::function<void(uint32_t, std::string_view)>& fn);
+    // A pass over every record that reads only these byte ranges of each (offset, length; the
+    // rest of the image fn sees is blank), from the view of the file when there is one.
+    using Spans = std::vector<std::pair<uint32_t, uint32_t>>;
+    Status scanParts(const Spans& spans, const std::function<void(uint32_t, std::string_view)>& fn);
+    // The table file as a view kept while the table is open, for the passes of queries: their
+    // records are read where they lie, and a later pass finds the file mapped already. Null
+    // when the file layer has none.
+    FileView* recordView();
     Status testCandidates(QueryState& q, bool exact, Status* fault);
     Status orderedWalk(const RecordVisitor& fn, const std::vector<int>& only, bool* started);
     bool isVisible(uint32_t recno);
@@ -224,6 +239,7 @@ private:
     Status orderedEdge(bool last);
     Status orderedSkip(int64_t n);
     Status orderedRecords(std::vector<uint32_t>* out);
+    Status orderedRecords(std::vector<uint32_t>* out, uint32_t most, bool backwards);
     Status indexBegin();
     Status indexAfterWrite(uint32_t recno, std::string_view before, std::string_view after,
                            bool added);
@@ -244,6 +260,21 @@ private:
     std::string orderTag_;  // remembered across close/open
     std::string queryText_; // remembered across close/open
     std::unique_ptr<QueryState> query_;
+    // The answers of the last few queries (a flag per record: the condition holds), kept
+    // current by every write while the table is open exclusively, so that a query asked again
+    // reads nothing.
+    struct KeptAnswer {
+        std::string text;
+        xbase::Expr expr;
+        std::vector<uint8_t> bits;
+    };
+    std::vector<KeptAnswer> kept_;         // the latest last
+    const dbf::DbfFile* keptOf_ = nullptr; // the file they are answers of
+    const KeptAnswer* keptAnswer(std::string_view text);
+    void keepAnswer(std::string_view text, const QueryState& q);
+    void keepCurrent(uint32_t recno, std::string_view image);
+    std::unique_ptr<FileView> view_;       // recordView()
+    const dbf::DbfFile* viewOf_ = nullptr; // the file view_ maps
     std::shared_ptr<const std::vector<uint8_t>> filter_;
     // Every entry of the active order, as its last walk found them; walked again when the
     // order changes or the index may have changed (indexEpoch_ counts the changes).

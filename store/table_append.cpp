@@ -34,8 +34,10 @@ Result<uint32_t> Table::appendRecords(std::string_view images, uint32_t count, I
     unsynced_ = true;
     const uint32_t last = first + count - 1;
     auto image = [&](uint32_t i) { return images.substr(size_t(i) * size, size); };
-    for (uint32_t i = 0; i < count; ++i)
+    for (uint32_t i = 0; i < count; ++i) {
         noteDeleted(first + i, image(i));
+        keepCurrent(first + i, image(i));
+    }
     // New records are visible under any query.
     for (uint32_t r = first; query_ && r <= last; ++r)
         RK_RETURN_IF_ERROR(setQueryBit(r, true));
@@ -70,6 +72,8 @@ Status Table::dropRecordsAfter(uint32_t count) {
     cacheFirst_ = cacheCount_ = 0;
     loaded_ = false;
     if (deletedState_.size() > size_t(count) + 1) deletedState_.resize(size_t(count) + 1);
+    for (KeptAnswer& k : kept_)
+        if (k.bits.size() > size_t(count) + 1) k.bits.resize(size_t(count) + 1);
     // Marked first: an interruption before the rebuild is found at the next open.
     if (index_ && !index_->changing() && index_->usable() && !index_->broken())
         RK_RETURN_IF_ERROR(index_->beginChange());

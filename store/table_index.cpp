@@ -268,6 +268,25 @@ Status Table::orderedRecords(std::vector<uint32_t>* out) {
     return Status::ok();
 }
 
+Status Table::orderedRecords(std::vector<uint32_t>* out, uint32_t most, bool backwards) {
+    RK_RETURN_IF_ERROR(index_->applyPending());
+    out->clear();
+    if (most == 0) return Status::ok();
+    auto take = [&](uint32_t r) {
+        if (isVisible(r)) out->push_back(r);
+        return out->size() < most;
+    };
+    if (orderCacheOrder_ == order_ && orderCacheEpoch_ == indexEpoch_) {
+        if (backwards)
+            std::find_if_not(orderCache_.rbegin(), orderCache_.rend(), take);
+        else
+            std::find_if_not(orderCache_.begin(), orderCache_.end(), take);
+        return Status::ok();
+    }
+    // The entries up to the records asked, and no further.
+    return index_->walk(order_ - 1, take, backwards);
+}
+
 Status Table::seek(std::string_view key, bool soft, bool* found) {
     if (found) *found = false;
     if (!dbf_) return Status::invalid("the table is not open");

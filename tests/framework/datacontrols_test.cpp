@@ -26,6 +26,17 @@ public:
     mutable int asked = 0;
 };
 
+// Counts the model indexes a view makes (a list view's layout makes one for every row).
+class IndexCountingModel : public RecordListModel {
+public:
+    using RecordListModel::RecordListModel;
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
+        ++made;
+        return RecordListModel::index(row, column, parent);
+    }
+    mutable int made = 0;
+};
+
 } // namespace
 
 class DataControlsTest : public QObject {
@@ -239,6 +250,84 @@ private slots:
         // read.
         QVERIFY2(env.bytesRead < tableBytes + 500 * blank.size(),
                  qPrintable(QString::number(env.bytesRead)));
+    }
+
+    // 20,000 titles in an order unlike their record order, some deleted: the list counts its
+    // rows and reads the order only as far as the rows asked, from the nearer end (so only
+    // those rows' deleted flags), and every row is the one a whole walk gives.
+    void aListReadsTheOrderOnlyUpToTheRowsAsked() {
+        QTemporaryDir dir;
+        const std::string path = dir.path().toStdString() + "/VIDEO.DBF";
+        QVERIFY(rk::dbf::DbfFile::create(path, rk::catalogue::titleFields()).isOk());
+        rk::test::FaultEnv env;
+        rk::store::TableOptions options;
+        options.sync = false;
+        rk::store::Table t(path, options, &env);
+        QVERIFY(t.open().isOk());
+        const uint32_t n = 20000;
+        std::string images;
+        for (uint32_t i = 1; i <= n; ++i) {
+            std::string image = t.dbf()->blankRecord();
+            rk::dbf::setString(image, *t.field("TITLE"), "T" + std::to_string(i * 7919 % n));
+            rk::dbf::setDeleted(image, i % 13 == 0);
+            images += image;
+        }
+        QVERIFY(t.appendRecords(images, n).isOk());
+        QVERIFY(t.createIndex({{"TITIT", "UPPER(TITLE)", "", false, false}}).isOk());
+        t.setOrder(t.tagArea("TITIT"));
+        std::vector<uint32_t> all;
+        QVERIFY(t.visibleRecords(&all).isOk());
+        t.close(); // forgets the order it walked
+        QVERIFY(t.open().isOk());
+        env.bytesReadFrom.clear();
+        Dataset ds(&t);
+        RecordListModel model(&ds, "TITLE");
+        QCOMPARE(model.rowCount(), int(all.size()));
+        const int last = model.rowCount() - 1;
+        for (int row : {0, 1, 255, 256, 600, last - 300, last - 1, last})
+            QCOMPARE(model.recNoAt(row), all[size_t(row)]);
+        QCOMPARE(model.rowOf(all.back()), last);
+        // The deleted flags of the rows found (a record read for each), not of every title.
+        QVERIFY2(env.bytesReadFrom[path] < n / 8 * t.recSize(),
+                 qPrintable(QString::number(env.bytesReadFrom[path])));
+        // A record further in is found; then every row agrees with the walk.
+        QCOMPARE(model.rowOf(all[all.size() / 2]), int(all.size() / 2));
+        for (int row = 0; row <= last; ++row)
+            QCOMPARE(model.recNoAt(row), all[size_t(row)]);
+        QCOMPARE(model.rowOf(13), -1); // deleted
+    }
+
+    void aHiddenListLaysOutItsRowsOnlyWhenShown() {
+        QTemporaryDir dir;
+        const std::string path = dir.path().toStdString() + "/VIDEO.DBF";
+        QVERIFY(rk::dbf::DbfFile::create(path, rk::catalogue::titleFields()).isOk());
+        rk::store::Table t(path);
+        QVERIFY(t.open().isOk());
+        const uint32_t n = 3000;
+        std::string images;
+        for (uint32_t i = 1; i <= n; ++i) {
+            std::string image = t.dbf()->blankRecord();
+            rk::dbf::setString(image, *t.field("TITLE"), "Title " + std::to_string(i));
+            images += image;
+        }
+        QVERIFY(t.appendRecords(images, n).isOk());
+        QVERIFY(t.goTop().isOk());
+        Dataset ds(&t);
+        IndexCountingModel model(&ds, "TITLE");
+        QWidget page; // another view page, not shown
+        page.resize(300, 400);
+        auto* list = new DBLookupList(&page);
+        list->resize(300, 400);
+        list->bind(&model);
+        QVERIFY(ds.last().isOk());
+        QVERIFY(ds.setQuery("").isOk());
+        QVERIFY(ds.last().isOk());
+        QCoreApplication::processEvents();
+        QCOMPARE(model.recNoAt(list->currentIndex().row()), n);
+        QVERIFY2(model.made < 100, qPrintable(QString::number(model.made)));
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QVERIFY(list->viewport()->rect().intersects(list->visualRect(list->currentIndex())));
     }
 
     void theNavigatorEnablesWhatCanBeDone() {

@@ -1,8 +1,8 @@
 // A file layer for tests that passes every call to the real file system and fails writes on
 // demand: all of them while `failWrites` is set, every one after the next `writesLeft`, or,
 // while `diskFull` is set, those that would make a file longer. It counts flushes to stable
-// storage and the bytes read, in all and from each file (it offers no views: every read is
-// counted).
+// storage and the bytes read, in all and from each file. It offers no views (every read is
+// counted) unless `views` is set: then the bytes copied out of views are counted apart, by path.
 #pragma once
 
 #include "env.h"
@@ -22,6 +22,8 @@ public:
     long syncs = 0;
     uint64_t bytesRead = 0;
     std::map<std::string, uint64_t> bytesReadFrom; // by path
+    bool views = false;
+    std::map<std::string, uint64_t> bytesViewedFrom;
 
     Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode,
                                        LockMode lock) override {
@@ -48,6 +50,25 @@ private:
         if (writesLeft > 0) --writesLeft;
         return true;
     }
+
+    class CountingView : public FileView {
+    public:
+        CountingView(std::unique_ptr<FileView> inner, uint64_t* count)
+            : inner_(std::move(inner)), count_(count) {}
+        uint64_t size() const override { return inner_->size(); }
+        Status copy(uint64_t o, void* b, size_t n) override {
+            *count_ += n;
+            return inner_->copy(o, b, n);
+        }
+        Status gather(uint64_t o, uint64_t stride, size_t n, size_t count, void* b) override {
+            *count_ += n * count;
+            return inner_->gather(o, stride, n, count, b);
+        }
+
+    private:
+        std::unique_ptr<FileView> inner_;
+        uint64_t* count_;
+    };
 
     class FaultFile : public File {
     public:
@@ -79,6 +100,13 @@ private:
             return inner_->sync();
         }
         Status stamp(FileStamp* out) override { return inner_->stamp(out); }
+        Result<std::unique_ptr<FileView>> view() override {
+            if (!env_->views) return File::view();
+            auto v = inner_->view();
+            if (!v) return v.status();
+            return std::unique_ptr<FileView>(
+                new CountingView(std::move(*v), &env_->bytesViewedFrom[path()]));
+        }
         Status relock(LockMode mode) override { return inner_->relock(mode); }
 
     private:
