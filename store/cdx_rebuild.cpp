@@ -275,30 +275,30 @@ public:
             file_ = std::move(*f);
         }
         Run run{end_, 0};
-        std::vector<uint8_t> buf;
-        buf.reserve(kBlock + 512);
+        // Room for a block and one more entry (its lengths fit a byte each).
+        std::vector<uint8_t> buf(kBlock + 2 + 255 + 4);
+        size_t used = 0;
         const uint8_t* prev = nullptr;
         size_t prevLen = 0;
         for (size_t i = 0; i < keys.size(); ++i) {
             keys.prefetch(i + 8); // sorted keys lie all over the arena
             size_t len = 0;
             const uint8_t* key = keys.raw(i, &len);
-            size_t dup = 0;
-            const size_t most = std::min(len, prevLen);
-            while (dup < most && prev[dup] == key[dup])
-                ++dup;
-            const size_t at = buf.size();
-            buf.resize(at + 2 + (len - dup) + 4);
-            uint8_t* out = buf.data() + at;
+            const size_t dup = commonPrefix(prev, key, std::min(len, prevLen));
+            uint8_t* out = buf.data() + used;
             out[0] = static_cast<uint8_t>(dup);
             out[1] = static_cast<uint8_t>(len - dup);
             std::memcpy(out + 2, key + dup, len - dup);
             put32(out + 2 + (len - dup), keys.recno(i));
+            used += 2 + (len - dup) + 4;
             prev = key;
             prevLen = len;
-            if (buf.size() >= kBlock) RK_RETURN_IF_ERROR(flush(buf));
+            if (used >= kBlock) {
+                RK_RETURN_IF_ERROR(flush(buf.data(), used));
+                used = 0;
+            }
         }
-        RK_RETURN_IF_ERROR(flush(buf));
+        RK_RETURN_IF_ERROR(flush(buf.data(), used));
         run.bytes = end_ - run.offset;
         return run;
     }
@@ -306,14 +306,29 @@ public:
     File* file() { return file_.get(); }
 
 private:
-    Status flush(std::vector<uint8_t>& buf) {
-        if (buf.empty()) return Status::ok();
+    // The length of the prefix that a and b share, looked at eight bytes at a time.
+    static size_t commonPrefix(const uint8_t* a, const uint8_t* b, size_t most) {
+        size_t i = 0;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        for (; i + 8 <= most; i += 8) {
+            uint64_t x, y;
+            std::memcpy(&x, a + i, 8);
+            std::memcpy(&y, b + i, 8);
+            if (x != y) return i + size_t(__builtin_ctzll(x ^ y)) / 8;
+        }
+#endif
+        while (i < most && a[i] == b[i])
+            ++i;
+        return i;
+    }
+
+    Status flush(const uint8_t* bytes, size_t used) {
+        if (used == 0) return Status::ok();
         {
             auto lock = hold(io_);
-            RK_RETURN_IF_ERROR(file_->write(end_, buf.data(), buf.size()));
+            RK_RETURN_IF_ERROR(file_->write(end_, bytes, used));
         }
-        end_ += buf.size();
-        buf.clear();
+        end_ += used;
         return Status::ok();
     }
 
@@ -628,7 +643,7 @@ private:
         uint16_t length = 0;
         std::vector<char> images;
     };
-    static constexpr size_t kAhead = 3;
+    static constexpr size_t kAhead = 2;
 
     void run() {
         Status s;
@@ -907,7 +922,7 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
             }
         }
     }
-    const size_t mergeBuffer = std::max<size_t>(1, st.budget / (apart < n ? 8 : 4));
+    const size_t mergeBuffer = std::max<size_t>(1, st.budget / (apart < n ? 16 : 4));
     std::vector<uint32_t> roots(n);
     std::unique_ptr<Pager> part;
     if (apart < n) {
@@ -946,8 +961,17 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
     std::mutex* io = second.joinable() ? &st.io : nullptr;
     Status s;
     size_t reported = 0;
+    // The trees' pages go to stable storage while the rest is built: the final sync then has
+    // little left to wait for.
+    uint64_t hinted = 0;
+    const auto writeBehind = [&](std::mutex* lockIo) {
+        auto lock = hold(lockIo);
+        pager.file()->startWriteBack(hinted, pager.size() - hinted);
+        hinted = pager.size();
+    };
     for (size_t t = 0; t < apart && s; ++t) {
         s = buildTag(tags[t], t, st.gatherers, &pager, io, mergeBuffer, &roots[t]);
+        if (s) writeBehind(io);
         const size_t now = t + 1 + doneApart.load();
         st.meter.advance(uint64_t(st.count) * (now - reported));
         reported = now;
@@ -961,6 +985,7 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
         for (size_t t = apart; t < n; ++t)
             keyLengths.push_back(tags[t].key.length());
         s = moveTrees(part.get(), &pager, base, starts, keyLengths);
+        if (s) writeBehind(nullptr);
         for (size_t t = apart; s && t < n; ++t)
             roots[t] = static_cast<uint32_t>(roots[t] + base);
         st.work.tagsApart = n - apart;
