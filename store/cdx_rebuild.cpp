@@ -799,8 +799,9 @@ struct IndexBuilder::State {
     uint32_t blocks = 0;
     BuildWork work;
 
-    // The caller's part of the budget: half of it once the helper gathers too.
-    size_t share() const { return threads > 1 ? budget / 2 : budget; }
+    // The caller's part of the budget. With the helper, each thread takes 7/16 of it: the
+    // blocks in hand and the room the second thread's vectors keep take the rest.
+    size_t share() const { return threads > 1 ? budget / 16 * 7 : budget; }
     Gatherer& own() { return *gatherers[0]; }
 };
 
