@@ -250,7 +250,7 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
 struct BuildWork {
     uint64_t spills = 0;       // times the caller's keys went to runs
     uint64_t runs = 0;         // runs written, all tags and threads
-    uint64_t helperBlocks = 0; // blocks of records whose keys the second thread made
+    uint64_t helperBlocks = 0; // blocks of records whose keys the helper threads made
     size_t tagsApart = 0;      // trees built on the second thread
 };
 
@@ -258,8 +258,9 @@ struct BuildWork {
 // the table's records; a pack the records it keeps, as it copies them). Keys beyond the memory
 // budget wait in sorted runs in temporary files beside it. A builder dropped unfinished
 // removes what it wrote. With two threads (`threads` 0: two when the machine has two cores),
-// the second makes the keys of some of the blocks and builds the trees of the last tags; the
-// file written is the same, byte for byte.
+// two helper threads make the keys of the blocks while the caller reads or copies the next,
+// and a second thread builds the trees of the last tags; the file written is the same, byte
+// for byte.
 class IndexBuilder {
 public:
     static Result<std::unique_ptr<IndexBuilder>>
@@ -268,8 +269,8 @@ public:
     ~IndexBuilder();
     Status add(uint32_t recno, std::string_view image);
     // Records first to first + count - 1, their images one after another, `length` bytes
-    // each: the same as add() for each; from the second block on, some blocks' keys are made
-    // on the second thread while the caller goes on.
+    // each: the same as add() for each; from the second block on, the blocks' keys are made
+    // on the helper threads while the caller goes on.
     Status addRecords(uint32_t first, uint32_t count, const char* images, uint16_t length);
     // Writes the trees and the headers, marked as made for `table` as it is now (which must
     // hold the records added); returns the file, open and locked.

@@ -567,7 +567,7 @@ struct Gatherer {
     uint32_t deleted = 0;
 };
 
-// The second thread of the gathering: the caller hands it blocks of records (copied into
+// A helper thread of the gathering: the caller hands it blocks of records (copied into
 // buffers of its own, a few at a time), and it makes their keys into a gatherer of its own,
 // spilling that gatherer's runs itself. After the last block it sorts its arenas.
 class Helper {
@@ -585,11 +585,15 @@ public:
         return true;
     }
 
-    // True while fewer than kAhead blocks wait for it: the caller hands it the next one
-    // then, and makes the keys of the others itself.
+    // True while fewer than kAhead blocks wait for it.
     bool wantsMore() {
         std::lock_guard<std::mutex> lock(m_);
         return queue_.size() < kAhead && status_.isOk();
+    }
+    // Blocks handed over and not yet done with.
+    size_t pending() {
+        std::lock_guard<std::mutex> lock(m_);
+        return blocks_.size() - free_.size();
     }
 
     void give(uint32_t first, uint32_t count, const char* images, uint16_t length) {
@@ -623,14 +627,19 @@ public:
         return status_;
     }
 
-    // Waits for the blocks handed over and the sort of the arenas.
-    Status stop() {
-        if (!thread_.joinable()) return status();
+    // No more blocks: the thread sorts its arenas once it is through those it has.
+    void close() {
         {
             std::lock_guard<std::mutex> lock(m_);
             closing_ = true;
         }
         work_.notify_one();
+    }
+
+    // Waits for the blocks handed over and the sort of the arenas.
+    Status stop() {
+        if (!thread_.joinable()) return status();
+        close();
         thread_.join();
         return status();
     }
@@ -780,7 +789,7 @@ struct IndexBuilder::State {
           forced(threadCount != 0) {
         gatherers.push_back(std::make_unique<Gatherer>(e, p + ".sort", tags, &io));
     }
-    ~State() { helper.reset(); } // the helper's thread ends before what it uses goes
+    ~State() { helpers.clear(); } // the helpers' threads end before what they use goes
 
     std::string path;
     Env* env;
@@ -793,14 +802,15 @@ struct IndexBuilder::State {
     std::unique_ptr<Pager> pager;
     std::vector<uint32_t> headerOffsets;
     std::vector<std::unique_ptr<Gatherer>> gatherers; // the caller's first
-    std::unique_ptr<Helper> helper;
+    std::vector<std::unique_ptr<Helper>> helpers;
     uint32_t count = 0;
     uint32_t sinceCheck = 0;
     uint32_t blocks = 0;
     BuildWork work;
 
-    // The caller's part of the budget. With the helper, each thread takes 7/16 of it: the
-    // blocks in hand and the room the second thread's vectors keep take the rest.
+    // Each gatherer's part of the budget. With helpers, each of them takes 7/16 of it (the
+    // caller's own keys are one block's): the blocks in hand and the room the vectors of
+    // several threads keep take the rest.
     size_t share() const { return threads > 1 ? budget / 16 * 7 : budget; }
     Gatherer& own() { return *gatherers[0]; }
 };
@@ -808,7 +818,7 @@ struct IndexBuilder::State {
 IndexBuilder::IndexBuilder() = default;
 IndexBuilder::~IndexBuilder() {
     if (!state_) return;
-    state_->helper.reset();
+    state_->helpers.clear();
     if (state_->pager) {
         state_->pager.reset();
         ignore(state_->env->remove(state_->path), "an unfinished build; nothing depends on it");
@@ -846,39 +856,47 @@ Status IndexBuilder::add(uint32_t recno, std::string_view image) {
     st.sinceCheck = 0;
     if (st.own().held() < st.share()) return Status::ok();
     ++st.work.spills;
-    return st.own().spill(!st.helper);
+    return st.own().spill(st.helpers.empty());
 }
 
 Status IndexBuilder::addRecords(uint32_t first, uint32_t count, const char* images,
                                 uint16_t length) {
     State& st = *state_;
-    // From the second block on, a second thread makes the keys of the blocks handed to it
-    // while this one reads, copies and makes keys of its own: the blocks go to whichever
-    // thread is free, so a thread that writes runs holds up nothing.
-    if (!st.helper && st.threads > 1 && ++st.blocks > 1) {
-        st.gatherers.push_back(
-            std::make_unique<Gatherer>(st.env, st.path + ".sort2", st.tags, &st.io));
-        auto helper = std::make_unique<Helper>(st.tags, st.gatherers.back().get(), st.share());
-        if (helper->start()) {
-            st.helper = std::move(helper);
-        } else {
-            st.gatherers.pop_back();
-            st.threads = 1; // no thread to be had: this one does it all
+    // From the second block on, two helper threads make the keys of the blocks handed to them
+    // while this one reads (or copies) the next: a helper that sorts and writes its runs holds
+    // up neither this thread nor the other helper.
+    if (st.helpers.empty() && st.threads > 1 && ++st.blocks > 1) {
+        for (int i = 0; i < 2; ++i) {
+            st.gatherers.push_back(std::make_unique<Gatherer>(
+                st.env, st.path + ".sort" + std::to_string(st.gatherers.size() + 1), st.tags,
+                &st.io));
+            auto helper = std::make_unique<Helper>(st.tags, st.gatherers.back().get(), st.share());
+            if (!helper->start()) {
+                st.gatherers.pop_back();
+                break;
+            }
+            st.helpers.push_back(std::move(helper));
         }
+        if (st.helpers.empty()) st.threads = 1; // no thread to be had: this one does it all
     }
     st.count += count;
     st.meter.advance(count);
-    if (st.helper) {
-        RK_RETURN_IF_ERROR(st.helper->status());
-        if (st.helper->wantsMore()) {
-            st.helper->give(first, count, images, length);
+    if (!st.helpers.empty()) {
+        Helper* next = nullptr;
+        for (auto& h : st.helpers) {
+            RK_RETURN_IF_ERROR(h->status());
+            if (!next || h->pending() < next->pending()) next = h.get();
+        }
+        // With one helper only, this thread makes keys too while the helper has enough.
+        if (st.helpers.size() > 1 || next->wantsMore()) {
+            next->give(first, count, images, length);
             return Status::ok();
         }
     }
     st.own().gather(st.tags, first, count, images, length);
     if (st.own().held() < st.share()) return Status::ok();
     ++st.work.spills;
-    return st.own().spill(!st.helper);
+    return st.own().spill(st.helpers.empty());
 }
 
 Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t counter) {
@@ -886,10 +904,14 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
     Pager& pager = *st.pager;
     const std::vector<BuildTag>& tags = st.tags;
     // The keys left in memory sorted: each gatherer's on its own thread.
-    if (st.helper) {
-        st.work.helperBlocks = st.helper->blocksGiven();
+    if (!st.helpers.empty()) {
+        for (auto& h : st.helpers)
+            h->close();
         sortArenas(st.own().arenas, false);
-        RK_RETURN_IF_ERROR(st.helper->stop());
+        for (auto& h : st.helpers) {
+            st.work.helperBlocks += h->blocksGiven();
+            RK_RETURN_IF_ERROR(h->stop());
+        }
     } else {
         sortArenas(st.own().arenas, st.threads > 1);
     }
