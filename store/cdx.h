@@ -252,23 +252,37 @@ Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, 
                                              const std::vector<BuildTag>& tags, uint32_t counter,
                                              size_t memoryBudget, const IndexProgress& progress);
 
+// What a build did, for tests and benchmarks: sorted runs written, and the share of the second
+// thread.
+struct BuildWork {
+    uint64_t spills = 0;       // times the caller's keys went to runs
+    uint64_t runs = 0;         // runs written, all tags and threads
+    uint64_t helperBlocks = 0; // blocks of records whose keys the helper threads made
+    size_t tagsApart = 0;      // trees built on the second thread
+};
+
 // A whole index file built from records handed over in record order (writeIndexFile hands it
 // the table's records; a pack the records it keeps, as it copies them). Keys beyond the memory
-// budget wait in sorted runs in a temporary file beside it. A builder dropped unfinished
-// removes what it wrote.
+// budget wait in sorted runs in temporary files beside it. A builder dropped unfinished
+// removes what it wrote. With two threads (`threads` 0: two when the machine has two cores),
+// two helper threads make the keys of the blocks while the caller reads or copies the next,
+// and a second thread builds the trees of the last tags; the file written is the same, byte
+// for byte.
 class IndexBuilder {
 public:
     static Result<std::unique_ptr<IndexBuilder>>
     start(const std::string& path, Env* env, const std::vector<BuildTag>& tags, size_t memoryBudget,
-          const IndexProgress& progress, uint32_t expectedRecords);
+          const IndexProgress& progress, uint32_t expectedRecords, unsigned threads = 0);
     ~IndexBuilder();
     Status add(uint32_t recno, std::string_view image);
     // Records first to first + count - 1, their images one after another, `length` bytes
-    // each: the same as add() for each, with the tags' keys made on two threads.
+    // each: the same as add() for each; from the second block on, the blocks' keys are made
+    // on the helper threads while the caller goes on.
     Status addRecords(uint32_t first, uint32_t count, const char* images, uint16_t length);
     // Writes the trees and the headers, marked as made for `table` as it is now (which must
     // hold the records added); returns the file, open and locked.
     Result<std::unique_ptr<File>> finish(dbf::DbfFile* table, uint32_t counter);
+    const BuildWork& work() const;
 
 private:
     IndexBuilder();

@@ -5,8 +5,9 @@
 
 namespace rk::cdx {
 
-TreeBuilder::TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill, unsigned leafFillPercent)
-    : pager_(pager), keyLength_(keyLength), fill_(fill),
+TreeBuilder::TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill, unsigned leafFillPercent,
+                         std::mutex* io)
+    : pager_(pager), io_(io), keyLength_(keyLength), fill_(fill),
       leafLimit_(kLeafSpace * std::min(100u, std::max(50u, leafFillPercent)) / 100) {}
 
 void TreeBuilder::reset(Level& l, size_t index) {
@@ -109,6 +110,8 @@ Status TreeBuilder::emit(const Node& n) {
 }
 
 Status TreeBuilder::writeOut() {
+    std::unique_lock<std::mutex> lock;
+    if (io_) lock = std::unique_lock<std::mutex>(*io_);
     std::vector<uint8_t> run;
     uint32_t start = 0;
     for (auto& [off, page] : out_) {

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,10 @@ namespace rk::cdx {
 class TreeBuilder {
 public:
     // Leaves are filled to `leafFillPercent` of their space, so that later inserts find
-    // room without splitting at once.
-    TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill, unsigned leafFillPercent = 100);
+    // room without splitting at once. With `io`, every write to the pager's file is made
+    // holding it (builds on several threads share one file layer).
+    TreeBuilder(Pager* pager, uint16_t keyLength, uint8_t fill, unsigned leafFillPercent = 100,
+                std::mutex* io = nullptr);
 
     // Entries must come in strictly ascending (key, record number) order.
     Status add(const uint8_t* key, uint32_t recno);
@@ -44,6 +47,7 @@ private:
     void reset(Level& l, size_t index);
 
     Pager* pager_;
+    std::mutex* io_;
     uint16_t keyLength_;
     uint8_t fill_;
     size_t leafLimit_;

@@ -9,7 +9,11 @@
 #include "record.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <numeric>
 #include <system_error>
 #include <thread>
@@ -22,6 +26,10 @@ namespace {
 
 // Leaves of rebuilt tags keep some room: a title added later then seldom splits a page.
 constexpr unsigned kLeafFillPercent = 85;
+
+// Below this many bytes of keys and runs, the trees are built on one thread: a second one
+// would cost more than it saves.
+constexpr uint64_t kApartFrom = uint64_t(4) << 20;
 
 // Keys of one tag without their trailing fill, sorted by (key, record number).
 //
@@ -170,9 +178,10 @@ private:
     std::vector<Ref> refs_;
 };
 
-// Sorts every arena, on two threads when the machine has them: the arenas are independent,
-// and the larger ones are shared out first so that both threads get about as many keys.
-void sortArenas(std::vector<KeyArena>& arenas) {
+// Sorts every arena, on two threads when `share` and the machine has them: the arenas are
+// independent, and the larger ones are shared out first so that both threads get about as
+// many keys.
+void sortArenas(std::vector<KeyArena>& arenas, bool share) {
     std::vector<size_t> order(arenas.size());
     std::iota(order.begin(), order.end(), size_t(0));
     std::sort(order.begin(), order.end(),
@@ -180,7 +189,7 @@ void sortArenas(std::vector<KeyArena>& arenas) {
     std::vector<size_t> here, there;
     size_t hereKeys = 0, thereKeys = 0;
     for (size_t i : order) {
-        if (hereKeys <= thereKeys) {
+        if (hereKeys <= thereKeys || !share) {
             here.push_back(i);
             hereKeys += arenas[i].size();
         } else {
@@ -189,7 +198,7 @@ void sortArenas(std::vector<KeyArena>& arenas) {
         }
     }
     std::thread helper;
-    if (std::thread::hardware_concurrency() > 1 && thereKeys > 0) {
+    if (thereKeys > 0) {
         try {
             helper = std::thread([&arenas, &there] {
                 for (size_t i : there)
@@ -231,6 +240,12 @@ std::string paddedName(const std::string& name) {
     return s;
 }
 
+// Holds `io` (when there is one) for a call into the file layer: the threads of a build share
+// it, and a file layer need not be safe for threads.
+std::unique_lock<std::mutex> hold(std::mutex* io) {
+    return io ? std::unique_lock<std::mutex>(*io) : std::unique_lock<std::mutex>();
+}
+
 // Sorted runs of one or more tags' keys in a temporary file: per entry the length of the
 // prefix shared with the entry before (u8), the length of the rest (u8), the rest of the key
 // without its trailing fill, and the record number (u32). The file is removed when the runs
@@ -241,9 +256,11 @@ public:
         uint64_t offset = 0, bytes = 0;
     };
 
-    RunFile(Env* env, std::string path) : env_(env), path_(std::move(path)) {}
+    RunFile(Env* env, std::string path, std::mutex* io)
+        : env_(env), path_(std::move(path)), io_(io) {}
     ~RunFile() {
         if (file_) {
+            auto lock = hold(io_);
             file_.reset();
             ignore(env_->remove(path_), "a temporary file; nothing depends on it");
         }
@@ -252,35 +269,36 @@ public:
     // Writes the arena's keys, which are sorted, as one run.
     Result<Run> write(const KeyArena& keys) {
         if (!file_) {
+            auto lock = hold(io_);
             auto f = env_->open(path_, OpenMode::Create, LockMode::Exclusive);
             if (!f) return f.status();
             file_ = std::move(*f);
         }
         Run run{end_, 0};
-        std::vector<uint8_t> buf;
-        buf.reserve(kBlock + 512);
+        // Room for a block and one more entry (its lengths fit a byte each).
+        std::vector<uint8_t> buf(kBlock + 2 + 255 + 4);
+        size_t used = 0;
         const uint8_t* prev = nullptr;
         size_t prevLen = 0;
         for (size_t i = 0; i < keys.size(); ++i) {
             keys.prefetch(i + 8); // sorted keys lie all over the arena
             size_t len = 0;
             const uint8_t* key = keys.raw(i, &len);
-            size_t dup = 0;
-            const size_t most = std::min(len, prevLen);
-            while (dup < most && prev[dup] == key[dup])
-                ++dup;
-            const size_t at = buf.size();
-            buf.resize(at + 2 + (len - dup) + 4);
-            uint8_t* out = buf.data() + at;
+            const size_t dup = commonPrefix(prev, key, std::min(len, prevLen));
+            uint8_t* out = buf.data() + used;
             out[0] = static_cast<uint8_t>(dup);
             out[1] = static_cast<uint8_t>(len - dup);
             std::memcpy(out + 2, key + dup, len - dup);
             put32(out + 2 + (len - dup), keys.recno(i));
+            used += 2 + (len - dup) + 4;
             prev = key;
             prevLen = len;
-            if (buf.size() >= kBlock) RK_RETURN_IF_ERROR(flush(buf));
+            if (used >= kBlock) {
+                RK_RETURN_IF_ERROR(flush(buf.data(), used));
+                used = 0;
+            }
         }
-        RK_RETURN_IF_ERROR(flush(buf));
+        RK_RETURN_IF_ERROR(flush(buf.data(), used));
         run.bytes = end_ - run.offset;
         return run;
     }
@@ -288,19 +306,44 @@ public:
     File* file() { return file_.get(); }
 
 private:
-    Status flush(std::vector<uint8_t>& buf) {
-        if (buf.empty()) return Status::ok();
-        RK_RETURN_IF_ERROR(file_->write(end_, buf.data(), buf.size()));
-        end_ += buf.size();
-        buf.clear();
+    // The length of the prefix that a and b share, looked at eight bytes at a time.
+    static size_t commonPrefix(const uint8_t* a, const uint8_t* b, size_t most) {
+        size_t i = 0;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        for (; i + 8 <= most; i += 8) {
+            uint64_t x, y;
+            std::memcpy(&x, a + i, 8);
+            std::memcpy(&y, b + i, 8);
+            if (x != y) return i + size_t(__builtin_ctzll(x ^ y)) / 8;
+        }
+#endif
+        while (i < most && a[i] == b[i])
+            ++i;
+        return i;
+    }
+
+    Status flush(const uint8_t* bytes, size_t used) {
+        if (used == 0) return Status::ok();
+        {
+            auto lock = hold(io_);
+            RK_RETURN_IF_ERROR(file_->write(end_, bytes, used));
+        }
+        end_ += used;
         return Status::ok();
     }
 
     static constexpr size_t kBlock = size_t(1) << 20;
     Env* env_;
     std::string path_;
+    std::mutex* io_;
     std::unique_ptr<File> file_;
     uint64_t end_ = 0;
+};
+
+// One run of a tag's keys and the file that holds it.
+struct RunSource {
+    File* file;
+    RunFile::Run run;
 };
 
 // The entries of a tag in order, from its runs on disk and the sorted keys left in memory:
@@ -308,17 +351,22 @@ private:
 // told apart by their first 16 key bytes held as two numbers, and by the rest only on a tie.
 class Merge {
 public:
-    Merge(File* file, const std::vector<RunFile::Run>& runs, const KeyArena& rest, uint16_t k,
-          uint8_t fill, size_t buffer)
-        : rest_(rest), k_(k), fill_(fill), bufferSize_(std::max<size_t>(buffer, 4096)) {
-        for (const auto& r : runs) {
+    Merge(const std::vector<RunSource>& runs, const std::vector<const KeyArena*>& rests, uint16_t k,
+          uint8_t fill, size_t buffer, std::mutex* io)
+        : k_(k), fill_(fill), bufferSize_(std::max<size_t>(buffer, 4096)), io_(io) {
+        for (const RunSource& r : runs) {
             Source src;
-            src.file = file;
-            src.at = r.offset;
-            src.end = r.offset + r.bytes;
+            src.file = r.file;
+            src.at = r.run.offset;
+            src.end = r.run.offset + r.run.bytes;
             sources_.push_back(std::move(src));
         }
-        sources_.emplace_back(); // the keys in memory
+        for (const KeyArena* rest : rests) {
+            Source src;
+            src.arena = rest;
+            sources_.push_back(std::move(src));
+        }
+        if (sources_.empty()) sources_.emplace_back(); // nothing at all: done at once
         for (Source& src : sources_)
             src.key.assign(size_t(k) + 16, fill); // room for the 16 bytes read as numbers
     }
@@ -343,8 +391,9 @@ public:
 
 private:
     struct Source {
-        File* file = nullptr; // null: the keys in memory
-        uint64_t at = 0, end = 0;
+        File* file = nullptr;            // a run on disk, or
+        const KeyArena* arena = nullptr; // keys in memory (neither: no keys)
+        uint64_t at = 0, end = 0;        // the run's bytes not yet read, or the next key
         std::vector<uint8_t> buf;
         size_t pos = 0;
         std::vector<uint8_t> key; // the current key, padded
@@ -418,7 +467,10 @@ private:
         size_t have = src.buf.size();
         src.buf.resize(have + want);
         size_t got = 0;
-        RK_RETURN_IF_ERROR(src.file->read(src.at, src.buf.data() + have, want, &got));
+        {
+            auto lock = hold(io_);
+            RK_RETURN_IF_ERROR(src.file->read(src.at, src.buf.data() + have, want, &got));
+        }
         src.buf.resize(have + got);
         src.at += got;
         if (src.buf.size() < n)
@@ -430,15 +482,16 @@ private:
         Source& src = sources_[s];
         if (src.done) return Status::ok();
         if (!src.file) {
-            if (restAt_ >= rest_.size()) {
+            if (!src.arena || src.at >= src.arena->size()) {
                 src.done = true;
                 return Status::ok();
             }
-            rest_.prefetch(restAt_ + 8); // sorted keys lie all over the arena
+            const size_t i = static_cast<size_t>(src.at++);
+            src.arena->prefetch(i + 8); // sorted keys lie all over the arena
             size_t length = 0;
-            const uint8_t* key = rest_.raw(restAt_, &length);
+            const uint8_t* key = src.arena->raw(i, &length);
             setKey(src, 0, key, length);
-            src.recno = rest_.recno(restAt_++);
+            src.recno = src.arena->recno(i);
             return Status::ok();
         }
         if (src.pos == src.buf.size() && src.at == src.end) {
@@ -459,46 +512,45 @@ private:
 
     std::vector<Source> sources_;
     std::vector<size_t> tree_; // tree_[0] the winner, the others the losers of their match
-    const KeyArena& rest_;
-    size_t restAt_ = 0;
     uint16_t k_;
     uint8_t fill_;
     size_t bufferSize_;
+    std::mutex* io_;
     bool started_ = false;
 };
 
-} // namespace
-
-// The state of a build between start() and finish(): the file being written, the keys
-// gathered so far and the runs of the keys beyond the budget.
-struct IndexBuilder::State {
-    State(const std::string& p, Env* e, const std::vector<BuildTag>& t, size_t memoryBudget,
-          const IndexProgress& progress, uint32_t expected)
-        : path(p), env(e), tags(t), budget(std::max<size_t>(memoryBudget, 1)),
-          meter(progress, uint64_t(expected) * (1 + t.size())), runFile(e, p + ".sort"),
-          runs(t.size()) {
+// One thread's share of the gathering: a key arena per tag, and the runs written when the
+// arenas filled its part of the budget.
+struct Gatherer {
+    Gatherer(Env* env, std::string runPath, const std::vector<BuildTag>& tags, std::mutex* io)
+        : runFile(env, std::move(runPath), io), runs(tags.size()) {
         for (const BuildTag& tag : tags)
             arenas.emplace_back(tag.key.length(), tag.key.fill());
     }
-    std::string path;
-    Env* env;
-    std::vector<BuildTag> tags;
-    size_t budget;
-    ProgressMeter meter;
-    std::unique_ptr<Pager> pager;
-    std::vector<uint32_t> headerOffsets;
-    std::vector<KeyArena> arenas;
-    RunFile runFile;
-    std::vector<std::vector<RunFile::Run>> runs;
-    std::string key;
-    uint32_t count = 0;
-    uint32_t deleted = 0;
-    uint32_t sinceCheck = 0;
 
-    // Each tag's keys sorted and written to the run file; the gathering goes on.
-    Status spill() {
-        sortArenas(arenas);
-        for (size_t t = 0; t < tags.size(); ++t) {
+    // The keys of records first to first + count - 1, `length` bytes each.
+    void gather(const std::vector<BuildTag>& tags, uint32_t first, uint32_t count,
+                const char* images, uint16_t length) {
+        for (uint32_t i = 0; i < count; ++i) {
+            std::string_view image(images + size_t(i) * length, length);
+            for (size_t t = 0; t < tags.size(); ++t)
+                if (tags[t].key.make(image, first + i, &key)) arenas[t].add(key, first + i);
+            if (dbf::isDeleted(image)) ++deleted;
+        }
+    }
+
+    size_t held() const {
+        size_t n = 0;
+        for (const KeyArena& a : arenas)
+            n += a.memory();
+        return n;
+    }
+
+    // Each tag's keys sorted (on two threads when `share`) and written to the run file; the
+    // gathering goes on.
+    Status spill(bool share) {
+        sortArenas(arenas, share);
+        for (size_t t = 0; t < arenas.size(); ++t) {
             if (arenas[t].size() == 0) continue;
             auto run = runFile.write(arenas[t]);
             if (!run) return run.status();
@@ -507,11 +559,267 @@ struct IndexBuilder::State {
         }
         return Status::ok();
     }
+
+    std::vector<KeyArena> arenas;
+    RunFile runFile;
+    std::vector<std::vector<RunFile::Run>> runs;
+    std::string key;
+    uint32_t deleted = 0;
+};
+
+// A helper thread of the gathering: the caller hands it blocks of records (copied into
+// buffers of its own, a few at a time), and it makes their keys into a gatherer of its own,
+// spilling that gatherer's runs itself. After the last block it sorts its arenas.
+class Helper {
+public:
+    Helper(const std::vector<BuildTag>& tags, Gatherer* g, size_t budget)
+        : tags_(tags), g_(g), budget_(budget) {}
+    ~Helper() { ignore(stop(), "a build dropped unfinished; its files are removed"); }
+
+    bool start() {
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            return false;
+        }
+        return true;
+    }
+
+    // True while fewer than kAhead blocks wait for it.
+    bool wantsMore() {
+        std::lock_guard<std::mutex> lock(m_);
+        return queue_.size() < kAhead && status_.isOk();
+    }
+    // Blocks handed over and not yet done with.
+    size_t pending() {
+        std::lock_guard<std::mutex> lock(m_);
+        return blocks_.size() - free_.size();
+    }
+
+    void give(uint32_t first, uint32_t count, const char* images, uint16_t length) {
+        Block* b = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(m_);
+            freed_.wait(lock, [&] { return !free_.empty() || blocks_.size() < kAhead + 1; });
+            if (free_.empty()) {
+                blocks_.push_back(std::make_unique<Block>());
+                b = blocks_.back().get();
+            } else {
+                b = free_.back();
+                free_.pop_back();
+            }
+        }
+        b->first = first;
+        b->count = count;
+        b->length = length;
+        b->images.assign(images, images + size_t(count) * length);
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            queue_.push_back(b);
+            ++given_;
+        }
+        work_.notify_one();
+    }
+
+    // Its first failure so far.
+    Status status() {
+        std::lock_guard<std::mutex> lock(m_);
+        return status_;
+    }
+
+    // No more blocks: the thread sorts its arenas once it is through those it has.
+    void close() {
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            closing_ = true;
+        }
+        work_.notify_one();
+    }
+
+    // Waits for the blocks handed over and the sort of the arenas.
+    Status stop() {
+        if (!thread_.joinable()) return status();
+        close();
+        thread_.join();
+        return status();
+    }
+
+    uint64_t blocksGiven() const { return given_; }
+
+private:
+    struct Block {
+        uint32_t first = 0, count = 0;
+        uint16_t length = 0;
+        std::vector<char> images;
+    };
+    static constexpr size_t kAhead = 2;
+
+    void run() {
+        Status s;
+        for (;;) {
+            Block* b = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(m_);
+                work_.wait(lock, [&] { return !queue_.empty() || closing_; });
+                if (queue_.empty()) break;
+                b = queue_.front();
+                queue_.pop_front();
+            }
+            if (s) {
+                g_->gather(tags_, b->first, b->count, b->images.data(), b->length);
+                if (g_->held() >= budget_) s = g_->spill(false);
+            }
+            {
+                std::lock_guard<std::mutex> lock(m_);
+                free_.push_back(b);
+                if (!s && status_.isOk()) status_ = s;
+            }
+            freed_.notify_one();
+        }
+        if (s) sortArenas(g_->arenas, false);
+    }
+
+    const std::vector<BuildTag>& tags_;
+    Gatherer* g_;
+    size_t budget_;
+    std::thread thread_;
+    std::mutex m_;
+    std::condition_variable work_, freed_;
+    std::deque<Block*> queue_;
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::vector<Block*> free_;
+    bool closing_ = false;
+    Status status_;
+    uint64_t given_ = 0; // the caller's count
+};
+
+// Writes one tag's tree from every gatherer's runs and keys in memory, and lets go of its
+// keys. Keys of a unique tag that repeat keep their first record.
+Status buildTag(const BuildTag& tag, size_t t, std::vector<std::unique_ptr<Gatherer>>& gatherers,
+                Pager* pager, std::mutex* io, size_t mergeBuffer, uint32_t* root) {
+    TreeBuilder builder(pager, tag.key.length(), tag.key.fill(), kLeafFillPercent, io);
+    const bool unique = tag.header.unique();
+    std::vector<RunSource> runs;
+    std::vector<const KeyArena*> rests;
+    for (auto& g : gatherers) {
+        for (const RunFile::Run& r : g->runs[t])
+            runs.push_back({g->runFile.file(), r});
+        if (g->arenas[t].size()) rests.push_back(&g->arenas[t]);
+    }
+    if (runs.empty() && rests.size() == 1) {
+        const KeyArena& arena = *rests[0];
+        std::vector<uint8_t> k(tag.key.length());
+        for (size_t i = 0; i < arena.size(); ++i) {
+            arena.prefetch(i + 8);
+            if (unique && i > 0 && arena.sameKey(i - 1, i)) continue;
+            arena.key(i, k.data());
+            RK_RETURN_IF_ERROR(builder.add(k.data(), arena.recno(i)));
+        }
+    } else {
+        Merge merge(runs, rests, tag.key.length(), tag.key.fill(),
+                    std::min<size_t>(size_t(256) << 10, mergeBuffer / (runs.size() + 1)), io);
+        std::vector<uint8_t> last;
+        for (;;) {
+            uint32_t recno = 0;
+            auto k = merge.next(&recno);
+            if (!k) return k.status();
+            if (!*k) break;
+            if (unique && !last.empty() && std::memcmp(last.data(), *k, tag.key.length()) == 0)
+                continue;
+            if (unique) last.assign(*k, *k + tag.key.length());
+            RK_RETURN_IF_ERROR(builder.add(*k, recno));
+        }
+    }
+    auto built = builder.finish();
+    if (!built) return built.status();
+    *root = *built;
+    for (auto& g : gatherers)
+        g->arenas[t].release(); // its memory goes before the next tag's tree
+    return Status::ok();
+}
+
+// The pages of tags built apart (their links counted from the start of `from`, each tag's
+// pages from starts[i] on) put at `base` in `to`: every link moved by `base`.
+Status moveTrees(Pager* from, Pager* to, uint64_t base, const std::vector<uint64_t>& starts,
+                 const std::vector<uint16_t>& keyLengths) {
+    const uint64_t total = from->size();
+    std::vector<uint8_t> buf;
+    const auto moved = [&](uint32_t link) {
+        return link == kNone ? link : static_cast<uint32_t>(link + base);
+    };
+    for (uint64_t at = 0; at < total;) {
+        const uint64_t n = std::min<uint64_t>(total - at, uint64_t(1) << 20);
+        buf.resize(static_cast<size_t>(n));
+        RK_RETURN_IF_ERROR(from->readBytes(at, buf.data(), buf.size()));
+        for (size_t p = 0; p < buf.size(); p += kPageSize) {
+            uint8_t* page = buf.data() + p;
+            const uint64_t offset = at + p;
+            const size_t tag = static_cast<size_t>(
+                std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin() - 1);
+            put32(page + kNodeLeft, moved(get32(page + kNodeLeft)));
+            put32(page + kNodeRight, moved(get32(page + kNodeRight)));
+            if (get16(page + kNodeAttr) & kAttrLeaf) continue;
+            const size_t k = keyLengths[tag], count = get16(page + kNodeCount);
+            if (kNodeHeaderSize + count * (k + 8) > kPageSize)
+                return Status::corruption("a temporary file of the index build is damaged");
+            for (size_t i = 0; i < count; ++i) {
+                uint8_t* child = page + kNodeHeaderSize + i * (k + 8) + k + 4;
+                put32be(child, moved(get32be(child)));
+            }
+        }
+        RK_RETURN_IF_ERROR(to->writeBytes(base + at, buf.data(), buf.size()));
+        at += n;
+    }
+    return Status::ok();
+}
+
+} // namespace
+
+// The state of a build between start() and finish(): the file being written, the keys
+// gathered so far (by the caller's thread and the helper's, each in a gatherer of its own)
+// and the runs of the keys beyond the budget.
+struct IndexBuilder::State {
+    State(const std::string& p, Env* e, const std::vector<BuildTag>& t, size_t memoryBudget,
+          const IndexProgress& progress, uint32_t expected, unsigned threadCount)
+        : path(p), env(e), tags(t), budget(std::max<size_t>(memoryBudget, 1)),
+          meter(progress, uint64_t(expected) * (1 + t.size())),
+          threads(threadCount                               ? threadCount
+                  : std::thread::hardware_concurrency() > 1 ? 2
+                                                            : 1),
+          forced(threadCount != 0) {
+        gatherers.push_back(std::make_unique<Gatherer>(e, p + ".sort", tags, &io));
+    }
+    ~State() { helpers.clear(); } // the helpers' threads end before what they use goes
+
+    std::string path;
+    Env* env;
+    std::vector<BuildTag> tags;
+    size_t budget;
+    ProgressMeter meter;
+    unsigned threads;
+    bool forced;   // the caller chose the threads: no size makes it one
+    std::mutex io; // every call into the file layer while a second thread runs
+    std::unique_ptr<Pager> pager;
+    std::vector<uint32_t> headerOffsets;
+    std::vector<std::unique_ptr<Gatherer>> gatherers; // the caller's first
+    std::vector<std::unique_ptr<Helper>> helpers;
+    uint32_t count = 0;
+    uint32_t sinceCheck = 0;
+    uint32_t blocks = 0;
+    BuildWork work;
+
+    // Each gatherer's part of the budget. With helpers, each of them takes 7/16 of it (the
+    // caller's own keys are one block's): the blocks in hand and the room the vectors of
+    // several threads keep take the rest.
+    size_t share() const { return threads > 1 ? budget / 16 * 7 : budget; }
+    Gatherer& own() { return *gatherers[0]; }
 };
 
 IndexBuilder::IndexBuilder() = default;
 IndexBuilder::~IndexBuilder() {
-    if (state_ && state_->pager) {
+    if (!state_) return;
+    state_->helpers.clear();
+    if (state_->pager) {
         state_->pager.reset();
         ignore(state_->env->remove(state_->path), "an unfinished build; nothing depends on it");
     }
@@ -519,9 +827,11 @@ IndexBuilder::~IndexBuilder() {
 
 Result<std::unique_ptr<IndexBuilder>>
 IndexBuilder::start(const std::string& path, Env* env, const std::vector<BuildTag>& tags,
-                    size_t memoryBudget, const IndexProgress& progress, uint32_t expectedRecords) {
+                    size_t memoryBudget, const IndexProgress& progress, uint32_t expectedRecords,
+                    unsigned threads) {
     std::unique_ptr<IndexBuilder> b(new IndexBuilder());
-    b->state_ = std::make_unique<State>(path, env, tags, memoryBudget, progress, expectedRecords);
+    b->state_ =
+        std::make_unique<State>(path, env, tags, memoryBudget, progress, expectedRecords, threads);
     State& st = *b->state_;
     auto file = env->open(path, OpenMode::Create, LockMode::Exclusive);
     if (!file) return file.status();
@@ -537,99 +847,178 @@ IndexBuilder::start(const std::string& path, Env* env, const std::vector<BuildTa
 
 Status IndexBuilder::add(uint32_t recno, std::string_view image) {
     State& st = *state_;
-    for (size_t t = 0; t < st.tags.size(); ++t)
-        if (st.tags[t].key.make(image, recno, &st.key)) st.arenas[t].add(st.key, recno);
-    if (dbf::isDeleted(image)) ++st.deleted;
+    st.own().gather(st.tags, recno, 1, image.data(), static_cast<uint16_t>(image.size()));
     ++st.count;
     st.meter.advance(1);
     // The arenas' memory is looked at now and then (a few hundred records are little). When
     // the keys fill the budget they go to the run file, and the gathering goes on.
     if (++st.sinceCheck < 256 && st.budget >= (size_t(1) << 20)) return Status::ok();
     st.sinceCheck = 0;
-    size_t held = 0;
-    for (const KeyArena& a : st.arenas)
-        held += a.memory();
-    return held >= st.budget ? st.spill() : Status::ok();
+    if (st.own().held() < st.share()) return Status::ok();
+    ++st.work.spills;
+    return st.own().spill(st.helpers.empty());
 }
 
 Status IndexBuilder::addRecords(uint32_t first, uint32_t count, const char* images,
                                 uint16_t length) {
     State& st = *state_;
-    // Tags [from, to) for every record of the block, with `key` as scratch: each thread has its
-    // own tags, so their arenas are never shared.
-    auto makeKeys = [&st, first, count, images, length](size_t from, size_t to, std::string* key) {
-        for (uint32_t i = 0; i < count; ++i) {
-            std::string_view image(images + size_t(i) * length, length);
-            for (size_t t = from; t < to; ++t)
-                if (st.tags[t].key.make(image, first + i, key)) st.arenas[t].add(*key, first + i);
+    // From the second block on, two helper threads make the keys of the blocks handed to them
+    // while this one reads (or copies) the next: a helper that sorts and writes its runs holds
+    // up neither this thread nor the other helper.
+    if (st.helpers.empty() && st.threads > 1 && ++st.blocks > 1) {
+        for (int i = 0; i < 2; ++i) {
+            st.gatherers.push_back(std::make_unique<Gatherer>(
+                st.env, st.path + ".sort" + std::to_string(st.gatherers.size() + 1), st.tags,
+                &st.io));
+            auto helper = std::make_unique<Helper>(st.tags, st.gatherers.back().get(), st.share());
+            if (!helper->start()) {
+                st.gatherers.pop_back();
+                break;
+            }
+            st.helpers.push_back(std::move(helper));
         }
-    };
-    const size_t tags = st.tags.size();
-    const size_t half = tags / 2;
-    std::string helperKey;
-    std::thread helper;
-    if (std::thread::hardware_concurrency() > 1 && half > 0 && count >= 64) {
-        try {
-            helper = std::thread(makeKeys, half, tags, &helperKey);
-        } catch (const std::system_error&) {
-            // No thread to be had: this one makes every key.
-        }
+        if (st.helpers.empty()) st.threads = 1; // no thread to be had: this one does it all
     }
-    makeKeys(0, helper.joinable() ? half : tags, &st.key);
-    if (helper.joinable()) helper.join();
-    for (uint32_t i = 0; i < count; ++i)
-        if (dbf::isDeleted(std::string_view(images + size_t(i) * length, length))) ++st.deleted;
     st.count += count;
     st.meter.advance(count);
-    size_t held = 0;
-    for (const KeyArena& a : st.arenas)
-        held += a.memory();
-    return held >= st.budget ? st.spill() : Status::ok();
+    if (!st.helpers.empty()) {
+        Helper* next = nullptr;
+        for (auto& h : st.helpers) {
+            RK_RETURN_IF_ERROR(h->status());
+            if (!next || h->pending() < next->pending()) next = h.get();
+        }
+        // With one helper only, this thread makes keys too while the helper has enough.
+        if (st.helpers.size() > 1 || next->wantsMore()) {
+            next->give(first, count, images, length);
+            return Status::ok();
+        }
+    }
+    st.own().gather(st.tags, first, count, images, length);
+    if (st.own().held() < st.share()) return Status::ok();
+    ++st.work.spills;
+    return st.own().spill(st.helpers.empty());
 }
 
 Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t counter) {
     State& st = *state_;
     Pager& pager = *st.pager;
     const std::vector<BuildTag>& tags = st.tags;
-    std::vector<uint32_t> roots(tags.size());
-    // Each tag's tree, from its keys in memory, merged with its runs when it has any.
-    const size_t merges = std::max<size_t>(1, st.budget / 4);
-    sortArenas(st.arenas);
-    for (size_t t = 0; t < tags.size(); ++t) {
-        KeyArena& arena = st.arenas[t];
-        TreeBuilder builder(&pager, tags[t].key.length(), tags[t].key.fill(), kLeafFillPercent);
-        const bool unique = tags[t].header.unique();
-        if (st.runs[t].empty()) {
-            std::vector<uint8_t> k(tags[t].key.length());
-            for (size_t i = 0; i < arena.size(); ++i) {
-                arena.prefetch(i + 8);
-                if (unique && i > 0 && arena.sameKey(i - 1, i)) continue;
-                arena.key(i, k.data());
-                RK_RETURN_IF_ERROR(builder.add(k.data(), arena.recno(i)));
-            }
-        } else {
-            Merge merge(st.runFile.file(), st.runs[t], arena, tags[t].key.length(),
-                        tags[t].key.fill(),
-                        std::min<size_t>(size_t(256) << 10, merges / (st.runs[t].size() + 1)));
-            std::vector<uint8_t> last;
-            for (;;) {
-                uint32_t recno = 0;
-                auto k = merge.next(&recno);
-                if (!k) return k.status();
-                if (!*k) break;
-                if (unique && !last.empty() &&
-                    std::memcmp(last.data(), *k, tags[t].key.length()) == 0)
-                    continue;
-                if (unique) last.assign(*k, *k + tags[t].key.length());
-                RK_RETURN_IF_ERROR(builder.add(*k, recno));
+    // The keys left in memory sorted: each gatherer's on its own thread.
+    if (!st.helpers.empty()) {
+        for (auto& h : st.helpers)
+            h->close();
+        sortArenas(st.own().arenas, false);
+        for (auto& h : st.helpers) {
+            st.work.helperBlocks += h->blocksGiven();
+            RK_RETURN_IF_ERROR(h->stop());
+        }
+    } else {
+        sortArenas(st.own().arenas, st.threads > 1);
+    }
+    uint32_t deleted = 0;
+    for (const auto& g : st.gatherers)
+        deleted += g->deleted;
+
+    // The trees: tags [0, apart) written here in turn, and with a second thread, tags
+    // [apart, n) built at the same time into a file of their own, moved in behind the others
+    // once both are done. The file is the one a single thread writes, byte for byte.
+    const size_t n = tags.size();
+    std::vector<uint64_t> weight(n, 0);
+    uint64_t total = 0;
+    for (size_t t = 0; t < n; ++t) {
+        for (const auto& g : st.gatherers) {
+            weight[t] += g->arenas[t].memory();
+            for (const RunFile::Run& r : g->runs[t])
+                weight[t] += r.bytes;
+        }
+        total += weight[t];
+    }
+    size_t apart = n;
+    if (st.threads > 1 && n > 1 && (st.forced || total >= kApartFrom)) {
+        uint64_t before = 0, best = total;
+        for (size_t h = 1; h < n; ++h) {
+            before += weight[h - 1];
+            const uint64_t larger = std::max(before, total - before);
+            if (larger < best) {
+                best = larger;
+                apart = h;
             }
         }
-        auto root = builder.finish();
-        if (!root) return root.status();
-        roots[t] = *root;
-        st.meter.advance(st.count);
-        arena.release(); // its memory goes before the next tag's tree
     }
+    const size_t mergeBuffer = std::max<size_t>(1, st.budget / (apart < n ? 16 : 4));
+    std::vector<uint32_t> roots(n);
+    std::unique_ptr<Pager> part;
+    if (apart < n) {
+        auto lock = hold(&st.io);
+        auto f = st.env->open(st.path + ".part", OpenMode::Create, LockMode::Exclusive);
+        if (f) {
+            part = std::make_unique<Pager>(std::move(*f), false);
+            if (!part->open()) part.reset();
+        }
+        if (!part) apart = n; // this thread builds them all
+    }
+    const auto removePart = [&] {
+        if (!part) return;
+        part.reset();
+        ignore(st.env->remove(st.path + ".part"), "a temporary file; nothing depends on it");
+    };
+    std::vector<uint64_t> starts;
+    std::atomic<size_t> doneApart{0};
+    Status apartStatus;
+    std::thread second;
+    if (apart < n) {
+        try {
+            second = std::thread([&] {
+                for (size_t t = apart; t < n && apartStatus; ++t) {
+                    starts.push_back(part->size());
+                    apartStatus = buildTag(tags[t], t, st.gatherers, part.get(), &st.io,
+                                           mergeBuffer, &roots[t]);
+                    doneApart.fetch_add(1);
+                }
+            });
+        } catch (const std::system_error&) {
+            removePart();
+            apart = n;
+        }
+    }
+    std::mutex* io = second.joinable() ? &st.io : nullptr;
+    Status s;
+    size_t reported = 0;
+    // The trees' pages go to stable storage while the rest is built: the final sync then has
+    // little left to wait for.
+    uint64_t hinted = 0;
+    const auto writeBehind = [&](std::mutex* lockIo) {
+        auto lock = hold(lockIo);
+        pager.file()->startWriteBack(hinted, pager.size() - hinted);
+        hinted = pager.size();
+    };
+    for (size_t t = 0; t < apart && s; ++t) {
+        s = buildTag(tags[t], t, st.gatherers, &pager, io, mergeBuffer, &roots[t]);
+        if (s) writeBehind(io);
+        const size_t now = t + 1 + doneApart.load();
+        st.meter.advance(uint64_t(st.count) * (now - reported));
+        reported = now;
+    }
+    if (second.joinable()) second.join();
+    if (s) s = apartStatus;
+    if (s && apart < n) {
+        // Where a single thread would have put them: after the tags built here.
+        const uint64_t base = (pager.size() + kPageSize - 1) / kPageSize * kPageSize;
+        std::vector<uint16_t> keyLengths;
+        for (size_t t = apart; t < n; ++t)
+            keyLengths.push_back(tags[t].key.length());
+        s = moveTrees(part.get(), &pager, base, starts, keyLengths);
+        if (s) writeBehind(nullptr);
+        for (size_t t = apart; s && t < n; ++t)
+            roots[t] = static_cast<uint32_t>(roots[t] + base);
+        st.work.tagsApart = n - apart;
+    }
+    removePart();
+    RK_RETURN_IF_ERROR(s);
+    st.meter.advance(uint64_t(st.count) * (n - reported));
+    for (const auto& g : st.gatherers)
+        for (const auto& r : g->runs)
+            st.work.runs += r.size();
 
     // The tag directory: names in byte order, each pointing at its tag's header.
     std::vector<std::pair<std::string, uint32_t>> names;
@@ -672,9 +1061,8 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
         RK_RETURN_IF_ERROR(pager.writeBytes(st.headerOffsets[t], hdr.data(), hdr.size()));
     }
     encodeHeader(compoundHeader(dirRoot, freeHead, counter), hdr.data());
-    StateMark mark{
-        true, true,      counter, st.count, static_cast<uint32_t>(pager.size() / kPageSize),
-        {},   st.deleted};
+    StateMark mark{true, true,   counter, st.count, static_cast<uint32_t>(pager.size() / kPageSize),
+                   {},   deleted};
     RK_RETURN_IF_ERROR(table->stamp(&mark.table));
     writeMark(hdr.data(), mark);
     RK_RETURN_IF_ERROR(pager.writeBytes(0, hdr.data(), hdr.size()));
@@ -683,6 +1071,10 @@ Result<std::unique_ptr<File>> IndexBuilder::finish(dbf::DbfFile* table, uint32_t
     auto file = pager.releaseFile();
     st.pager.reset();
     return file;
+}
+
+const BuildWork& IndexBuilder::work() const {
+    return state_->work;
 }
 
 Result<std::unique_ptr<File>> writeIndexFile(const std::string& path, Env* env, dbf::DbfFile* table,

@@ -364,8 +364,9 @@ Status DbfFile::appendRecords(const char* buf, uint32_t count) {
     data.reserve(n + 1);
     data.append(buf, n);
     data.push_back(static_cast<char>(kEofMark));
-    RK_RETURN_IF_ERROR(file_->write(headerLength_ + uint64_t(recordCount_) * recordLength_,
-                                    data.data(), data.size()));
+    const uint64_t at = headerLength_ + uint64_t(recordCount_) * recordLength_;
+    RK_RETURN_IF_ERROR(file_->write(at, data.data(), data.size()));
+    if (writeBehind_) file_->startWriteBack(at, n);
     recordCount_ += count;
     Status s = writeHeaderCount();
     if (!s) recordCount_ -= count;

@@ -70,6 +70,13 @@ public:
     virtual Status truncate(uint64_t length) = 0;
     // Flushes to stable storage (power loss). Writes survive a killed process without it.
     virtual Status sync() = 0;
+    // Asks the system to start writing bytes [offset, offset + length) to stable storage and
+    // returns without waiting, so that a later sync() of a large new file has little left to
+    // wait for. Only a hint: it makes nothing durable, and layers without it do nothing.
+    virtual void startWriteBack(uint64_t offset, uint64_t length) {
+        (void)offset;
+        (void)length;
+    }
     // Size and time of the last write. The default has the size only (modified 0).
     virtual Status stamp(FileStamp* out);
     // Changes the lock this handle holds (shared to exclusive and back) without waiting:

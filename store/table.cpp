@@ -895,6 +895,7 @@ Status Table::pack(const Progress& progress) {
     RK_RETURN_IF_ERROR(dbf::DbfFile::create(tmp, dbf_->fields(), co, env_));
     auto out = dbf::DbfFile::open(tmp, dbf::OpenOptions{}, env_);
     if (!out) return out.status();
+    (*out)->setWriteBehind(true); // its sync below then finds little left to write
     const uint32_t n = recCount();
     int lastPercent = -1;
     auto report = [&](int percent) {

@@ -468,3 +468,114 @@ TEST(CdxFile, AReadOnlyRebuildOfALargeTableGoesToAScratchFolderThatItRemoves) {
     t.index.reset();
     EXPECT_EQ(entries(), 0u);
 }
+
+// The index builder fed as a pack feeds it: blocks of records, with one thread or two.
+class BlockBuild {
+public:
+    explicit BlockBuild(IndexedTable& t) : t_(t) {
+        for (const TagSpec& spec : kTags) {
+            auto key = cdx::TagKey::compile(spec.key, spec.forExpr, t.table->fields(),
+                                            t.table->blankRecord());
+            EXPECT_TRUE(key.isOk()) << spec.name;
+            if (!key.isOk()) continue;
+            cdx::Header h;
+            h.keyExpr = spec.key;
+            h.forExpr = spec.forExpr;
+            h.descending = spec.descending;
+            h.options =
+                static_cast<uint8_t>(cdx::kTagBaseOptions | (spec.unique ? cdx::kOptUnique : 0));
+            tags_.push_back({spec.name, *key, h});
+        }
+        const uint32_t n = t.table->recordCount();
+        images_.resize(size_t(n) * t.table->recordLength());
+        EXPECT_TRUE(t.table->readRecords(1, n, images_.data()).isOk());
+    }
+
+    // Builds the index at `path` in blocks of 64 records; the file's bytes, or the failure.
+    Result<std::string> run(const std::string& path, Env* env, unsigned threads, size_t budget,
+                            BuildWork* work) {
+        const uint32_t n = t_.table->recordCount();
+        const uint16_t length = t_.table->recordLength();
+        auto b = IndexBuilder::start(path, env, tags_, budget, {}, n, threads);
+        if (!b) return b.status();
+        for (uint32_t r = 1; r <= n; r += 64) {
+            const uint32_t count = std::min<uint32_t>(64, n - r + 1);
+            RK_RETURN_IF_ERROR(
+                (*b)->addRecords(r, count, images_.data() + size_t(r - 1) * length, length));
+        }
+        auto f = (*b)->finish(t_.table.get(), 1);
+        *work = (*b)->work();
+        if (!f) return f.status();
+        f->reset();
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    IndexedTable& t_;
+    std::vector<BuildTag> tags_;
+    std::string images_;
+};
+
+// With two threads the second makes the keys of some blocks and builds the last tags' trees
+// apart, moved in behind the others: the file is the one a single thread writes, byte for
+// byte, whether the keys fit the budget or go to runs; no temporary file stays.
+TEST(CdxFile, ABuildOnTwoThreadsWritesTheFileOfOne) {
+    IndexedTable t;
+    std::mt19937 rng(21);
+    for (int i = 0; i < 3000; ++i) {
+        Row r = t.randomRow(rng);
+        r.deleted = i % 9 == 0;
+        t.append(r, false);
+    }
+    BlockBuild build(t);
+    for (size_t budget : {size_t(1) << 30, size_t(30000)}) {
+        BuildWork one, two;
+        auto single = build.run(t.dir.file("one.cdx"), Env::standard(), 1, budget, &one);
+        auto split = build.run(t.cdxPath, Env::standard(), 2, budget, &two);
+        ASSERT_TRUE(single.isOk()) << single.status().message();
+        ASSERT_TRUE(split.isOk()) << split.status().message();
+        EXPECT_EQ(one.helperBlocks + one.tagsApart, 0u);
+        EXPECT_GT(two.helperBlocks, 0u);
+        EXPECT_GT(two.tagsApart, 0u);
+        EXPECT_EQ(one.runs > 0, budget < 100000) << "runs only beyond the budget";
+        EXPECT_EQ(two.runs > 0, budget < 100000);
+        EXPECT_EQ(single->size(), split->size());
+        EXPECT_TRUE(*single == *split) << "budget " << budget;
+        size_t files = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(t.dir.path()))
+            ++files;
+        EXPECT_EQ(files, 3u); // the table, and the two indexes
+    }
+    t.reopen();
+    t.expectAllOrders();
+}
+
+// A write that fails anywhere in a two-thread build (a run of either thread, a tree built
+// apart, its move) fails the build, and nothing it wrote stays.
+TEST(CdxFile, AFailedWriteInATwoThreadBuildLeavesNothing) {
+    IndexedTable t;
+    std::mt19937 rng(5);
+    for (int i = 0; i < 1500; ++i)
+        t.append(t.randomRow(rng), false);
+    BlockBuild build(t);
+    const std::string out = t.dir.file("two.cdx");
+    bool built = false;
+    long failures = 0;
+    for (long k = 0; !built && k < 2000; ++k) {
+        test::FaultEnv env;
+        env.writesLeft = k;
+        BuildWork work;
+        auto r = build.run(out, &env, 2, 30000, &work);
+        built = r.isOk();
+        if (!built) {
+            ++failures;
+            size_t files = 0;
+            for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(t.dir.path()))
+                ++files;
+            ASSERT_EQ(files, 1u) << "after a failure at write " << k; // the table alone
+        }
+    }
+    EXPECT_TRUE(built);
+    EXPECT_GT(failures, 20); // runs of both threads, trees, the move, the headers
+}
