@@ -1,5 +1,7 @@
 #include "columnlist.h"
 
+#include "datacontrols.h"
+
 #include <QApplication>
 #include <QHash>
 #include <QHeaderView>
@@ -196,17 +198,7 @@ void DBColumnList::followDataset() {
 
 void DBColumnList::showEvent(QShowEvent* event) {
     QTableView::showEvent(event);
-    if (!scrollPending_) return;
-    // After what shows the list has run: a view page is shown before its set is applied, and
-    // the rows of the set it leaves need no layout.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!scrollPending_ || !isVisible()) return;
-            scrollPending_ = false;
-            if (currentIndex().isValid()) scrollTo(currentIndex());
-        },
-        Qt::QueuedConnection);
+    scrollWhenShown(this, &scrollPending_);
 }
 
 } // namespace rk::fw

@@ -238,19 +238,21 @@ void DBLookupList::doItemsLayout() {
     QListView::doItemsLayout();
 }
 
-void DBLookupList::showEvent(QShowEvent* event) {
-    QListView::showEvent(event);
-    if (!scrollPending_) return;
-    // After what shows the list has run: a view page is shown before its set is applied, and
-    // the rows of the set it leaves need no layout.
+void scrollWhenShown(QAbstractItemView* view, bool* pending) {
+    if (!*pending) return;
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!scrollPending_ || !isVisible()) return;
-            scrollPending_ = false;
-            if (currentIndex().isValid()) scrollTo(currentIndex());
+        view,
+        [view, pending] {
+            if (!*pending || !view->isVisible()) return;
+            *pending = false;
+            if (view->currentIndex().isValid()) view->scrollTo(view->currentIndex());
         },
         Qt::QueuedConnection);
+}
+
+void DBLookupList::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    scrollWhenShown(this, &scrollPending_);
 }
 
 // --- DBLookupCombo

@@ -19,6 +19,11 @@
 
 namespace rk::fw {
 
+// A list shown while its current row moved unseen (*pending) scrolls to it once what shows
+// the list has run: a view page is shown before its set is applied, and the rows of the set
+// it leaves need no layout.
+void scrollWhenShown(QAbstractItemView* view, bool* pending);
+
 // The tie between one control and one field.
 class FieldLink : public QObject {
     Q_OBJECT
