@@ -90,22 +90,19 @@ public:
     Status copy(uint64_t offset, void* buf, size_t n) override {
         if (offset > size_ || n > size_ - offset)
             return Status::ioError(path_ + ": a read beyond the end of the file");
-        sigjmp_buf guard;
-        sigjmp_buf* volatile outer = tBusGuard;
-        if (sigsetjmp(guard, 0) != 0) {
-            tBusGuard = outer;
-            return Status::ioError(path_ + " was cut short by another program while it was read");
-        }
-        tBusGuard = &guard;
-        std::memcpy(buf, base_ + offset, n);
-        tBusGuard = outer;
-        return Status::ok();
+        return guarded([&] { std::memcpy(buf, base_ + offset, n); });
     }
     Status gather(uint64_t offset, uint64_t stride, size_t n, size_t count, void* buf) override {
         if (count == 0) return Status::ok();
         const uint64_t last = offset + (count - 1) * stride;
         if (last < offset || last > size_ || n > size_ - last)
             return Status::ioError(path_ + ": a read beyond the end of the file");
+        return guarded(
+            [&] { gatherFrom(base_ + offset, stride, n, count, static_cast<char*>(buf)); });
+    }
+    // Runs a copy out of the mapping; a bus error (the file cut short meanwhile) ends it with
+    // an error instead of the process.
+    template <typename Copy> Status guarded(const Copy& copy) {
         sigjmp_buf guard;
         sigjmp_buf* volatile outer = tBusGuard;
         if (sigsetjmp(guard, 0) != 0) {
@@ -113,7 +110,7 @@ public:
             return Status::ioError(path_ + " was cut short by another program while it was read");
         }
         tBusGuard = &guard;
-        gatherFrom(base_ + offset, stride, n, count, static_cast<char*>(buf));
+        copy();
         tBusGuard = outer;
         return Status::ok();
     }
